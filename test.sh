@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Sets up a fresh Debian 12 machine, builds Trelvo and runs every test.
+#   ./test.sh            the default build (RelWithDebInfo)
+#   ./test.sh asan       the same tests under AddressSanitizer + UndefinedBehaviorSanitizer
+#   ./test.sh tsan       the pipe tests under ThreadSanitizer
+set -euo pipefail
+cd "$(dirname "$0")"
+preset=${1:-default}
+
+packages=(cmake ninja-build g++ pkg-config
+          qt6-base-dev qt6-base-dev-tools libgl-dev
+          libgtest-dev libgmock-dev libbenchmark-dev
+          xvfb xauth x11-utils openbox
+          fonts-dejavu-core
+          clang libclang-rt-14-dev)
+
+missing=()
+for p in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo apt-get update
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+fi
+
+cmake --preset "$preset"
+cmake --build --preset "$preset" -j2
+
+# A private runtime folder and a private X server with a window manager for the tests labelled x11.
+runtime=$(mktemp -d)
+chmod 700 "$runtime"
+export XDG_RUNTIME_DIR="$runtime"
+xvfb_pid=""
+wm_pid=""
+cleanup() {
+    [ -n "$wm_pid" ] && kill "$wm_pid" 2>/dev/null || true
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+    rm -rf "$runtime"
+}
+trap cleanup EXIT
+
+display=99
+while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
+Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >"$runtime/xvfb.log" 2>&1 &
+xvfb_pid=$!
+export DISPLAY=":$display"
+for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+xdpyinfo >/dev/null 2>&1 || { echo "Xvfb did not start"; cat "$runtime/xvfb.log"; exit 1; }
+openbox >"$runtime/openbox.log" 2>&1 &
+wm_pid=$!
+sleep 1
+
+label_filter=()
+[ "$preset" = tsan ] && label_filter=(-L pipes)
+ctest --preset "$preset" "${label_filter[@]}"
