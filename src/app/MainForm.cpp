@@ -1,0 +1,86 @@
+#include "MainForm.h"
+
+#include <QKeyEvent>
+#include <QWindow>
+
+namespace trelvo {
+
+TMain_Form::TMain_Form() : QWidget(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
+{
+    setGeometry(0, 0, kDesignWidth, kDesignHeight);
+    setFocusPolicy(Qt::StrongFocus);
+    // The native window must exist before the host can re-parent it.
+    winId();
+}
+
+TMain_Form::~TMain_Form()
+{
+    // A wrapper deletes its child windows: let go of the host before the wrapper goes.
+    if (QWindow *native = windowHandle())
+        native->setParent(nullptr);
+}
+
+void TMain_Form::SetParentWindow(WId Value)
+{
+    if (Value != 0)
+        FChatWindow = Value;
+    QWindow *native = windowHandle();
+    if (!native)
+        return;
+    if (Value == 0) {
+        native->setParent(nullptr);
+        FHostWindow.reset();
+        return;
+    }
+    if (!FHostWindow || FHostWindow->winId() != Value) {
+        std::unique_ptr<QWindow> host(QWindow::fromWinId(Value));
+        native->setParent(host.get());
+        FHostWindow = std::move(host);
+    } else {
+        native->setParent(FHostWindow.get());
+    }
+}
+
+void TMain_Form::FormKeyDown(int Key)
+{
+    if (Key == Qt::Key_F11) {
+        if (isFullScreen())
+            LeaveFullScreen();
+        else
+            EnterFullScreen();
+    } else if (Key == Qt::Key_Escape && isFullScreen()) {
+        LeaveFullScreen();
+    }
+    if (FOnChangeFullScreen)
+        FOnChangeFullScreen();
+}
+
+void TMain_Form::keyPressEvent(QKeyEvent *event)
+{
+    FormKeyDown(event->key());
+    QWidget::keyPressEvent(event);
+}
+
+void TMain_Form::EnterFullScreen()
+{
+    FEmbeddedGeometry = geometry();
+    // A child window un-parented while mapped is never managed by the window manager, which is what
+    // makes full screen work: unmap it first, so that showing it maps it anew as a top-level window.
+    hide();
+    SetParentWindow(0);
+    showFullScreen();
+    activateWindow();
+}
+
+void TMain_Form::LeaveFullScreen()
+{
+    // Re-embedding a full-screen window in place lands it at a wrong offset: hide it and drop the
+    // full-screen state first, then re-parent, restore the place and show it again.
+    hide();
+    setWindowState(Qt::WindowNoState);
+    SetParentWindow(FChatWindow);
+    setGeometry(FEmbeddedGeometry);
+    show();
+}
+
+} // namespace trelvo
