@@ -53,6 +53,9 @@ openbox >"$runtime/openbox.log" 2>&1 &
 wm_pid=$!
 sleep 1
 
+export LSAN_OPTIONS="suppressions=$PWD/tests/support/lsan.supp:print_suppressions=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+
 label_filter=()
 [ "$preset" = tsan ] && label_filter=(-L pipes)
 ctest --preset "$preset" "${label_filter[@]}"

@@ -27,18 +27,23 @@ void TMain_Form::SetParentWindow(WId Value)
     QWindow *native = windowHandle();
     if (!native)
         return;
+    // A mapped top-level window may be under the window manager's control (or about to be): it would
+    // take the window back into its frame. Unmapped, the window changes parent cleanly.
+    const bool wasVisible = isVisible();
+    if (wasVisible)
+        hide();
     if (Value == 0) {
         native->setParent(nullptr);
         FHostWindow.reset();
-        return;
-    }
-    if (!FHostWindow || FHostWindow->winId() != Value) {
+    } else if (!FHostWindow || FHostWindow->winId() != Value) {
         std::unique_ptr<QWindow> host(QWindow::fromWinId(Value));
         native->setParent(host.get());
         FHostWindow = std::move(host);
     } else {
         native->setParent(FHostWindow.get());
     }
+    if (wasVisible)
+        show();
 }
 
 void TMain_Form::FormKeyDown(int Key)
