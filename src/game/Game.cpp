@@ -1,0 +1,756 @@
+#include "game/Game.h"
+
+#include "app/Protocol.h"
+
+#include <algorithm>
+#include <utility>
+
+namespace trelvo {
+
+namespace {
+
+const QString kTitleGameVersion = QStringLiteral("Версия игры");
+const QString kTitleChatVersion = QStringLiteral("Версия чата");
+const QString kTitleTable = QStringLiteral("Стол");
+const QString kTitleServer = QStringLiteral("Сервер");
+
+const QString kTextPluginOutdated = QStringLiteral(
+    "Ваша версия 1.30 плагина не актуальна. Обратитесь к администратору с целью получения актуальной версии.");
+const QString kTextSameComputer = QStringLiteral("Вход невозможен. Одновременная игра с одного компьютера запрещена.");
+const QString kTextRecruitingClosed = QStringLiteral("Вход невозможен. Набор в данный стол уже был закрыт.");
+const QString kTextTableFull = QStringLiteral("Вход невозможен. Данный стол уже полность заполнен игроками.");
+const QString kTextTableClosed = QStringLiteral("Стол был автоматически закрыт из-за бездействия игроков.");
+const QString kTextBotLeft = QStringLiteral("Серверный бот вышел из канала. Ожидаем его возвращение.");
+const QString kTextBotAbsent = QStringLiteral("Серверный бот отсутствует в чате. Ожидаем его вход.");
+const QString kTextExcluded = QStringLiteral("Вы были исключены со стола за бездействие.");
+
+QString ChatOutdatedText(const QString &CCVersion)
+{
+    return QStringLiteral("Ваша версия клиентской части чата \"") + CCVersion +
+           QStringLiteral("\" устарела. Обновите чат и повторите попытку.");
+}
+
+// The waiting room's status picture for a table that has no result to show.
+constexpr uint16_t kNoResult = 3;
+
+// A list count read from the server is used as a loop count. A count beyond the number of fields in
+// the payload can only describe entries read again from its start (the reader wraps around), so it
+// is cut there: a hostile count must not make us allocate or loop without bound.
+int BoundedCount(int Count, const QString &Payload)
+{
+    return static_cast<int>(std::min<qsizetype>(Count, Payload.count(QLatin1Char(';'))));
+}
+
+template <typename F, typename... A> void Raise(const F &Event, A &&...Args)
+{
+    if (Event)
+        Event(std::forward<A>(Args)...);
+}
+
+} // namespace
+
+TGame::TGame(std::unique_ptr<IGraphics> AGraphics, std::unique_ptr<IStatistics> AStatistics,
+             TAboutFormFactory AboutFactory)
+    : Graphics(std::move(AGraphics)), Statistics(std::move(AStatistics)), FAboutFactory(std::move(AboutFactory))
+{
+    FState = 0;
+    Trump = {};
+    Graphics->OnCreateNewTable = [this](const TCreateSetting &Setting) { GraphicsCreateNewTable(Setting); };
+    Graphics->OnCloseInvite = [this] { GraphicsCloseInvite(); };
+    Graphics->OnEnterTable = [this](int ID) { GraphicsEnterTable(ID); };
+    Graphics->OnReady = [this](bool State) { GraphicsReady(State); };
+    Graphics->OnCardGo = [this](uint8_t CardID) { GraphicsCardGo(CardID); };
+    Graphics->OnPlayerTakeCard = [this] { GraphicsPlayerTakeCard(); };
+    Graphics->OnPlayerBitoCard = [this] { GraphicsPlayerBitoCard(); };
+    Graphics->OnGetTempCard = [this](uint8_t Suit, uint8_t Dignity) { GraphicsGetTempCard(Suit, Dignity); };
+    Graphics->OnBitoEnd = [this] { GraphicsBitoEnd(); };
+    Graphics->OnCardCover = [this](uint8_t CardID, uint8_t SelectID) { GraphicsCardCover(CardID, SelectID); };
+    Graphics->OnRoundStart = [this] { GraphicsRoundStart(); };
+    Graphics->OnCardTransfer = [this](uint8_t CardID) { GraphicsCardTransfer(CardID); };
+    ServerPlayerList.clear();
+    TempCardList = std::make_unique<TTempCardList>();
+}
+
+TGame::~TGame()
+{
+    // The facade may close windows while it is torn down; nothing of that may reach a dying controller.
+    Graphics->OnCreateNewTable = nullptr;
+    Graphics->OnCloseInvite = nullptr;
+    Graphics->OnEnterTable = nullptr;
+    Graphics->OnReady = nullptr;
+    Graphics->OnCardGo = nullptr;
+    Graphics->OnPlayerTakeCard = nullptr;
+    Graphics->OnPlayerBitoCard = nullptr;
+    Graphics->OnGetTempCard = nullptr;
+    Graphics->OnBitoEnd = nullptr;
+    Graphics->OnCardCover = nullptr;
+    Graphics->OnRoundStart = nullptr;
+    Graphics->OnCardTransfer = nullptr;
+    Graphics.reset();
+    StopLobbyTimers();
+    ServerPlayerList.clear();
+    TempCardList.reset();
+    Statistics.reset();
+    if (Timer_End_Game) {
+        TTimerEx *timer = Timer_End_Game;
+        timer->SetEnabled(false);
+        Timer_End_Game = nullptr;
+        delete timer;
+    }
+    if (Form_About) {
+        IAboutForm *form = Form_About;
+        Form_About = nullptr;
+        form->OnDestroy = nullptr;
+        delete form;
+    }
+}
+
+// Properties --------------------------------------------------------------------------------------
+
+void TGame::SetParentWindow(quintptr Value) { Graphics->SetParentWindow(Value); }
+
+void TGame::SetServerIP(const QString &Value)
+{
+    FServerIP = Value;
+    Statistics->SetServerIP(Value);
+}
+
+void TGame::SetCCVersion(const QString &Value)
+{
+    FCCVersion = Value;
+    Statistics->SetChatVersion(Value);
+}
+
+void TGame::SetMD5_CC(const QString &Value) { Statistics->SetMD5_CC(Value); }
+
+void TGame::SetMD5_Plugin(const QString &Value) { Statistics->SetMD5_Plugin(Value); }
+
+void TGame::SetOnTextError(TOnTextError Value)
+{
+    FOnTextError = Value;
+    Graphics->OnTextError = std::move(Value);
+}
+
+void TGame::SetOnStateConnected(TOnStateConnected Value) { Statistics->OnStateConnected = std::move(Value); }
+
+void TGame::SetOnSendSrvInfo(TOnSendSrvInfo Value) { Statistics->OnSendSrvInfo = std::move(Value); }
+
+void TGame::SetOnRedirectPlayerInfo(TOnRedirect Value) { Statistics->OnRedirect = std::move(Value); }
+
+void TGame::SetOnEndRedirectPlayerInfo(TOnEndSendRedirect Value)
+{
+    Statistics->OnEndSendRedirect = std::move(Value);
+}
+
+// Field readers -----------------------------------------------------------------------------------
+
+void TGame::NextField(QString &Field, const QString &Text, int &Pos) { NextServerField(Field, Text, Pos); }
+
+int TGame::FieldToInt(const QString &Field)
+{
+    int value = 0;
+    if (!TryStrToInt(Field, value)) {
+        Raise(OnError, 0);
+        return 0;
+    }
+    return value;
+}
+
+QString TGame::ReadText(const QString &Text, int &Pos)
+{
+    QString field;
+    NextField(field, Text, Pos);
+    return field;
+}
+
+int TGame::ReadInt(const QString &Text, int &Pos) { return FieldToInt(ReadText(Text, Pos)); }
+
+uint8_t TGame::ReadByte(const QString &Text, int &Pos) { return LowByte(ReadInt(Text, Pos)); }
+
+// Host messages -----------------------------------------------------------------------------------
+
+void TGame::OnChatResize(int Height, int Width) { Graphics->OnChatResize(Height, Width); }
+
+void TGame::ShowGUI() { Graphics->ShowGUI(); }
+
+void TGame::HideGUI() { Graphics->HideGUI(); }
+
+void TGame::SetPlayerInfo(const QString &Name, const QString &IP, int Gender)
+{
+    FPlayerInfo.Name = Name;
+    FPlayerInfo.IP = IP;
+    FPlayerInfo.Gender = LowByte(Gender);
+    Statistics->SetPlayerInfo(FPlayerInfo);
+}
+
+void TGame::ExitServerBot()
+{
+    Graphics->ShowMessage(kTitleServer, kTextBotLeft);
+    StopLobbyTimers();
+    Graphics->StopGame();
+}
+
+void TGame::ServerBotNotConnected() { Graphics->ShowMessage(kTitleServer, kTextBotAbsent); }
+
+void TGame::ShowAboutForm()
+{
+    if (Form_About || !FAboutFactory)
+        return;
+    IAboutForm *form = FAboutFactory();
+    if (!form)
+        return;
+    Form_About = form;
+    form->OnDestroy = [this, form] {
+        if (Form_About == form)
+            Form_About = nullptr;
+    };
+    form->Show();
+}
+
+// Lobby -------------------------------------------------------------------------------------------
+
+int TGame::OnCheckVersion(const QString &Value)
+{
+    int pos = 1;
+    const int status = ReadInt(Value, pos);
+    switch (status) {
+    case 1: {
+        const int echo = ReadInt(Value, pos);
+        const QString playerID = ReadText(Value, pos);
+        Statistics->SetPlayerID(playerID);
+        FState = 1;
+        Graphics->ShowTableList();
+        StartLobbyTimers();
+        Statistics->Send();
+        return echo;
+    }
+    case 0:
+        Graphics->ShowMessage(kTitleGameVersion, kTextPluginOutdated);
+        return -1;
+    case 2:
+        Graphics->ShowMessage(kTitleChatVersion, ChatOutdatedText(FCCVersion));
+        return -1;
+    default:
+        return -1;
+    }
+}
+
+void TGame::StartLobbyTimers()
+{
+    if (Timer_Get_Table || Timer_Stop_Plugin)
+        StopLobbyTimers();
+    Timer_Get_Table = std::make_unique<TTimer>();
+    Timer_Get_Table->OnTimer = [this](TTimer *Sender) { OnGetTableTimer(Sender); };
+    Timer_Get_Table->SetInterval(kFirstTableListPollMs);
+    Timer_Stop_Plugin = std::make_unique<TTimer>();
+    Timer_Stop_Plugin->SetInterval(kLobbyIdleMs);
+    Timer_Stop_Plugin->OnTimer = [this](TTimer *) { OnStopPluginTimer(); };
+}
+
+void TGame::StopLobbyTimers()
+{
+    if (Timer_Get_Table) {
+        std::unique_ptr<TTimer> timer = std::move(Timer_Get_Table);
+        timer->SetEnabled(false);
+    }
+    if (Timer_Stop_Plugin) {
+        std::unique_ptr<TTimer> timer = std::move(Timer_Stop_Plugin);
+        timer->SetEnabled(false);
+    }
+}
+
+void TGame::OnGetTableTimer(TTimer *Sender)
+{
+    // Disabled around the request, so the next poll is counted from this one.
+    Sender->SetEnabled(false);
+    if (Sender->Interval() != kTableListPollMs)
+        Sender->SetInterval(kTableListPollMs);
+    Raise(OnTableList);
+    // The request may have ended the lobby (the timer is gone then).
+    if (Timer_Get_Table.get() == Sender)
+        Sender->SetEnabled(true);
+}
+
+void TGame::OnStopPluginTimer()
+{
+    StopLobbyTimers();
+    Raise(OnStopPlugin);
+}
+
+void TGame::OnResponseTableList(const QString &Value)
+{
+    if (FState != 1)
+        return;
+    int pos = 1;
+    const int n = ReadInt(Value, pos);
+    TStatTable stat;
+    stat.CountTrTable = ReadInt(Value, pos);
+    stat.CountNotTrTable = ReadInt(Value, pos);
+    stat.CountTrPlayer = ReadInt(Value, pos);
+    stat.CountNotTrPlayer = ReadInt(Value, pos);
+    if (n < 0)
+        throw ERangeError("Range check error");
+    const int count = BoundedCount(n, Value);
+    TArrTableInfo list;
+    list.reserve(count);
+    for (int i = 0; i < count; ++i) {
+        TTableInfo info;
+        info.ID = ReadInt(Value, pos);
+        info.PlayerCount = ReadInt(Value, pos);
+        info.Transfer = Flag(ReadInt(Value, pos));
+        info.FNTR = Flag(ReadInt(Value, pos));
+        info.MaxF = Flag(ReadInt(Value, pos));
+        list.push_back(info);
+    }
+    Graphics->UpdateTableList(list, stat);
+}
+
+void TGame::CreateNewTable(const QString &Value)
+{
+    const int id = FieldToInt(Value);
+    FTableID = id;
+    if (id != -1) {
+        Graphics->CreateNewTable(id, FPlayerInfo.Name, kNoResult);
+    } else {
+        // Unlike a refused entry, the lobby stays without polling until the player acts again.
+        Graphics->CloseSettingCreateTable(-1);
+        Graphics->ShowMessage(kTitleTable, kTextSameComputer);
+    }
+}
+
+void TGame::ErrorEnterTable(const QString &Value)
+{
+    if (FState != 2)
+        return;
+    FState = 1;
+    int pos = 1;
+    const int reason = ReadInt(Value, pos);
+    switch (reason) {
+    case 1:
+        Graphics->ShowMessage(kTitleTable, kTextRecruitingClosed);
+        break;
+    case 2:
+        Graphics->ShowMessage(kTitleTable, kTextTableFull);
+        break;
+    case 3:
+        Graphics->ShowMessage(kTitleTable, kTextSameComputer);
+        break;
+    default:
+        break;
+    }
+    StartLobbyTimers();
+    Graphics->SetEnableEnterTable(true);
+}
+
+void TGame::ChangeTable(const QString &Value)
+{
+    if (FState != 2)
+        return;
+    int pos = 1;
+    FTableID = ReadInt(Value, pos);
+    const int count = BoundedCount(ReadInt(Value, pos), Value);
+    TPlayerList list;
+    for (int i = 0; i < count; ++i) {
+        const int slot = ReadInt(Value, pos);
+        const QString name = UnescapeSemicolon(ReadText(Value, pos));
+        const bool ready = ReadInt(Value, pos) != 0;
+        if (slot < 0 || slot > 3)
+            continue;
+        list[slot].Playrname = name;
+        list[slot].PlayerState = ready;
+    }
+    for (TPlayer &seat : list) {
+        if (seat.Playrname.isEmpty())
+            seat.PlayerState = false;
+    }
+    // While a game's result waits to be shown, the seats wait with it.
+    if (TempCardList->EndGame())
+        TempCardList->SetPlayerList(list);
+    else
+        Graphics->UpdateInviteList(FTableID, list);
+}
+
+void TGame::UpdTimerNewTable(const QString &Value)
+{
+    int pos = 1;
+    Graphics->UpdateTimerNewTable(ReadInt(Value, pos));
+}
+
+void TGame::PlayerExitInvite()
+{
+    Graphics->KickInvite();
+    FState = 1;
+    StartLobbyTimers();
+    Graphics->ShowMessage(kTitleTable, kTextTableClosed);
+}
+
+void TGame::CheckInternet(const QString &Value)
+{
+    int pos = 1;
+    Statistics->CheckInternetConnected(ReadText(Value, pos));
+}
+
+void TGame::SendServerInfo(const QString &Value)
+{
+    int pos = 1;
+    const QString version = ReadText(Value, pos);
+    const QString md5Server = ReadText(Value, pos);
+    const QString md5Plugin = ReadText(Value, pos);
+    const QString verPlug = ReadText(Value, pos);
+    Statistics->SendServerInfo(version, md5Server, md5Plugin, verPlug);
+}
+
+void TGame::RedirectPlayerInfo(const QString &Data)
+{
+    int pos = 1;
+    TStatInfo info;
+    info.KindPost = LowByte(ReadInt(Data, pos));
+    info.Name = UnescapeSemicolon(ReadText(Data, pos));
+    info.ID = ReadText(Data, pos);
+    info.Gender = LowByte(ReadInt(Data, pos));
+    info.ServerIP = ReadText(Data, pos);
+    info.LocalUserIP = ReadText(Data, pos);
+    info.ScreenSizeX = ReadInt(Data, pos);
+    info.ScreenSizeY = ReadInt(Data, pos);
+    // A bad float raises to the dispatcher's guard: nothing is forwarded.
+    info.Scale = static_cast<float>(TextToFloat(ReadText(Data, pos)));
+    info.OS = ReadText(Data, pos);
+    info.Kernel = ReadText(Data, pos);
+    info.Architecture = LowByte(ReadInt(Data, pos));
+    info.PluginVersion = ReadText(Data, pos);
+    info.ChatVersion = ReadText(Data, pos);
+    Statistics->SendRedirect(info);
+}
+
+// Game --------------------------------------------------------------------------------------------
+
+uint8_t TGame::ClientPlayerid(int id) const
+{
+    for (const TSrvPlayer &player : ServerPlayerList) {
+        if (SignedByte(id) == int(player.Server_Playerid))
+            return player.Client_Playerid;
+    }
+    return kNoSeat;
+}
+
+bool TGame::IsOwnId(int id) const { return SignedByte(id) == int(FPlayerid); }
+
+void TGame::StartGame(const QString &Value)
+{
+    if (FState != 2)
+        return;
+    TListCardID cards;
+    FState = 3;
+    int pos = 1;
+    const uint8_t playerCount = ReadByte(Value, pos);
+    const uint8_t timeGo = ReadByte(Value, pos);
+    TGPlayerList players(playerCount);
+    ServerPlayerList.assign(playerCount, TSrvPlayer{});
+    // Without this player's name among the players, no id is this player's and the seats count
+    // from id 0.
+    FPlayerid = kNoSeat;
+    uint8_t ownId = 0;
+    for (int i = 0; i < playerCount; ++i) {
+        const uint8_t id = ReadByte(Value, pos);
+        const QString name = UnescapeSemicolon(ReadText(Value, pos));
+        ServerPlayerList[i].Server_Playerid = id;
+        ServerPlayerList[i].Name = name;
+        players[i].Name = name;
+        if (name == FPlayerInfo.Name) {
+            ownId = id;
+            FPlayerid = id;
+        }
+    }
+    for (int i = 0; i < playerCount; ++i) {
+        const uint8_t seat = SeatNumber(ServerPlayerList[i].Server_Playerid, ownId);
+        players[i].Playerid = seat;
+        ServerPlayerList[i].Client_Playerid = seat;
+    }
+    const int firstID = ReadInt(Value, pos);
+    Trump.Suit = ReadByte(Value, pos);
+    Trump.Dignity = ReadByte(Value, pos);
+    const uint8_t deckCount = ReadByte(Value, pos);
+    const uint8_t cardCount = ReadByte(Value, pos);
+    for (int i = 0; i < cardCount; ++i) {
+        TCardID card;
+        card.ID = ReadByte(Value, pos);
+        card.Suit = ReadByte(Value, pos);
+        card.Dignity = ReadByte(Value, pos);
+        cards.push_back(card);
+    }
+    Graphics->StartGame(FPlayerInfo.Name, players, Trump, deckCount, timeGo, cards);
+    Graphics->SetPlayerActive(ClientPlayerid(firstID), kNoSeat);
+    if (IsOwnId(firstID))
+        Graphics->ShowCanGiveCard();
+}
+
+void TGame::PlayerGo(const QString &Value)
+{
+    if (FState < 3 || FState > 6)
+        return;
+    int pos = 1;
+    const int attackerID = ReadInt(Value, pos);
+    const int defenderID = ReadInt(Value, pos);
+    const uint8_t suit = ReadByte(Value, pos);
+    const uint8_t dignity = ReadByte(Value, pos);
+    Graphics->SetTransfer(Flag(ReadInt(Value, pos)));
+    const uint8_t a = ClientPlayerid(attackerID);
+    const uint8_t d = ClientPlayerid(defenderID);
+    // While someone takes, a card thrown in does not make this player cover.
+    if (FState != 5 && FState != 6 && IsOwnId(defenderID)) {
+        FState = 4;
+        Graphics->CoverCard(true);
+    }
+    if (d == kNoSeat) {
+        Graphics->PlayerGo(a, suit, dignity);
+        return;
+    }
+    if (FState == 5)
+        Graphics->CoverCard(false);
+    Graphics->PlayerGo(a, suit, dignity);
+    if (a == kOwnSeat && FState == 6)
+        Graphics->GiveCard();
+    Graphics->SetPlayerActive(d, d);
+}
+
+void TGame::PlayerCover(const QString &Value)
+{
+    if (FState != 3 && FState != 4)
+        return;
+    int pos = 1;
+    const uint8_t coverKind = ReadByte(Value, pos);
+    const int covererID = ReadInt(Value, pos);
+    const QString nextField = ReadText(Value, pos);
+    const int nextID = (coverKind == 0 || coverKind == 2) ? FieldToInt(nextField) : 0;
+    const uint8_t place = ReadByte(Value, pos);
+    // This player's own cover is on the table already; the report of it carries no face.
+    if (!IsOwnId(covererID)) {
+        const uint8_t suit = ReadByte(Value, pos);
+        const uint8_t dignity = ReadByte(Value, pos);
+        Graphics->PlayerCover(ClientPlayerid(covererID), place, suit, dignity);
+    }
+    if (coverKind == 0) {
+        if (IsOwnId(nextID))
+            Graphics->GiveCard();
+        Graphics->SetPlayerActive(ClientPlayerid(nextID), kNoSeat);
+    } else if (coverKind == 2) {
+        if (IsOwnId(nextID))
+            Graphics->CoverCard(true);
+        Graphics->SetPlayerActive(ClientPlayerid(nextID), kNoSeat);
+    }
+}
+
+void TGame::PlayerTake(const QString &Value)
+{
+    if (FState < 3 || FState > 5)
+        return;
+    int pos = 1;
+    const int takerID = ReadInt(Value, pos);
+    const int nextID = ReadInt(Value, pos);
+    const uint8_t t = ClientPlayerid(takerID);
+    const uint8_t n = ClientPlayerid(nextID);
+    Graphics->PlayerTake(t);
+    FState = t == kOwnSeat ? 5 : 6;
+    if (IsOwnId(nextID))
+        Graphics->GiveCard();
+    else
+        Graphics->SetPlayerActive(n, kNoSeat);
+}
+
+void TGame::PlayerBito(const QString &Value)
+{
+    if (FState < 3 || FState > 6)
+        return;
+    int pos = 1;
+    const int nextID = ReadInt(Value, pos);
+    if (IsOwnId(nextID))
+        Graphics->GiveCard();
+    else
+        Graphics->SetPlayerActive(ClientPlayerid(nextID), kNoSeat);
+}
+
+void TGame::AllPlayerBito(const QString &Value)
+{
+    if (FState < 3 || FState > 6)
+        return;
+    int pos = 1;
+    const bool bito = Flag(ReadInt(Value, pos));
+    const int takerID = ReadInt(Value, pos);
+    const int nextID = ReadInt(Value, pos);
+    uint8_t t = kNoSeat;
+    if (!bito) {
+        FState = 3;
+        t = ClientPlayerid(takerID);
+    } else if (IsOwnId(nextID)) {
+        FState = 3;
+    }
+    TempCardList->SetCountDeck(ReadByte(Value, pos));
+    const uint8_t m = ReadByte(Value, pos);
+    TempCardList->ResetPlayerCount();
+    for (int i = 0; i < m; ++i) {
+        const uint8_t seat = ClientPlayerid(ReadInt(Value, pos));
+        const int count = ReadInt(Value, pos);
+        if (seat != kOwnSeat)
+            TempCardList->PlayerCountCard(seat, SignedByte(count));
+    }
+    const uint8_t n = ReadByte(Value, pos);
+    for (int i = 0; i < n; ++i) {
+        const uint8_t id = ReadByte(Value, pos);
+        const uint8_t suit = ReadByte(Value, pos);
+        const uint8_t dignity = ReadByte(Value, pos);
+        TempCardList->AddCard(id, suit, dignity);
+    }
+    if (t != kNoSeat)
+        Graphics->PlayerTake(t);
+    TempCardList->SetNextPlayer(static_cast<int8_t>(ClientPlayerid(nextID)));
+    Graphics->AllBito(t, static_cast<uint8_t>(TempCardList->NextPlayer()));
+}
+
+void TGame::EndGame(const QString &Value)
+{
+    if (FState < 3 || FState > 6)
+        return;
+    FState = 2;
+    int pos = 1;
+    const uint8_t result = ReadByte(Value, pos);
+    if (result == kNoResult)
+        return;
+    const uint8_t showNow = ReadByte(Value, pos);
+    TempCardList->SetWinState(result);
+    TempCardList->SetEndGame(true);
+    // Otherwise the round's closing animation starts the result timer when it ends.
+    if (showNow == 1)
+        StartResultTimer();
+}
+
+void TGame::PlayerExitGame(const QString &Value)
+{
+    if (FState < 3 || FState > 6)
+        return;
+    int pos = 1;
+    const int leaverID = ReadInt(Value, pos);
+    if (IsOwnId(leaverID)) {
+        Graphics->EndTableGame();
+        TempCardList->Clean();
+        FState = 1;
+        Graphics->ShowMessage(kTitleTable, kTextExcluded);
+        Graphics->ShowTableList();
+        StartLobbyTimers();
+        FTableID = -1;
+        return;
+    }
+    ReadText(Value, pos);
+    const int nextID = ReadInt(Value, pos);
+    Graphics->PlayerExitGame(ClientPlayerid(leaverID));
+    if (LowByte(nextID) != kNoSeat) {
+        Graphics->SetPlayerActive(ClientPlayerid(nextID), kNoSeat);
+        if (IsOwnId(nextID))
+            Graphics->ShowCanGiveCard();
+        FState = 3;
+    }
+}
+
+void TGame::StartResultTimer()
+{
+    if (Timer_End_Game) {
+        TTimerEx *old = Timer_End_Game;
+        Timer_End_Game = nullptr;
+        delete old;
+    }
+    auto *timer = new TTimerEx;
+    timer->SetInterval(kResultDelayMs);
+    timer->SetAutoFree(true);
+    timer->OnTimer = [this](TTimerEx *Sender) {
+        ShowResult();
+        // The timer frees itself after this tick.
+        if (Timer_End_Game == Sender)
+            Timer_End_Game = nullptr;
+    };
+    Timer_End_Game = timer;
+    timer->SetEnabled(true);
+}
+
+void TGame::ShowResult()
+{
+    Graphics->EndTableGame();
+    Graphics->CreateNewTable(FTableID, FPlayerInfo.Name, TempCardList->WinState());
+    Graphics->UpdateInviteList(FTableID, TempCardList->PlayerList());
+    TempCardList->Clean();
+}
+
+// Scene events ------------------------------------------------------------------------------------
+
+void TGame::GraphicsCreateNewTable(const TCreateSetting &Setting)
+{
+    FState = 2;
+    StopLobbyTimers();
+    const QString createParam = BoolText(Setting.Transfer) + QLatin1Char(';') + BoolText(Setting.First_Not_TR) +
+                                QLatin1Char(';') + BoolText(Setting.Max_Five) + QLatin1Char(';');
+    Raise(OnCreateNewTable, createParam);
+}
+
+void TGame::GraphicsCloseInvite()
+{
+    FState = 1;
+    Raise(OnExitInvite, FTableID);
+    StartLobbyTimers();
+    FTableID = -1;
+}
+
+void TGame::GraphicsEnterTable(int ID)
+{
+    FState = 2;
+    StopLobbyTimers();
+    Raise(OnEnterTable, ID);
+}
+
+void TGame::GraphicsReady(bool State) { Raise(OnPlayerReady, FTableID, State ? '1' : '0'); }
+
+void TGame::GraphicsCardGo(uint8_t CardID) { Raise(OnPlayerGo, FTableID, CardID); }
+
+void TGame::GraphicsCardCover(uint8_t CardID, uint8_t SelectID) { Raise(OnPlayerCover, FTableID, CardID, SelectID); }
+
+void TGame::GraphicsCardTransfer(uint8_t CardID) { Raise(OnPlayerTransfer, FTableID, CardID); }
+
+void TGame::GraphicsPlayerTakeCard()
+{
+    FState = 5;
+    Raise(OnPlayerTake, FTableID);
+}
+
+void TGame::GraphicsPlayerBitoCard() { Raise(OnPlayerBito, FTableID); }
+
+void TGame::GraphicsRoundStart() { Raise(OnRoundStart, FTableID); }
+
+void TGame::GraphicsGetTempCard(uint8_t Suit, uint8_t Dignity)
+{
+    const uint8_t id = TempCardList->GetCard(Suit, Dignity);
+    if (id != kNoCard)
+        Graphics->GivePlayerCard(kOwnSeat, id, Suit, Dignity);
+}
+
+void TGame::GraphicsBitoEnd()
+{
+    if (TempCardList->EndGame()) {
+        StartResultTimer();
+        return;
+    }
+    // Size(), not the byte Count(): a list of 256 cards must not look empty.
+    while (TempCardList->Size() > 0) {
+        uint8_t id = 0, suit = 0, dignity = 0;
+        TempCardList->GetCard(id, suit, dignity);
+        Graphics->GivePlayerCard(kOwnSeat, id, suit, dignity);
+    }
+    Graphics->SetDeck(TempCardList->CountDeck());
+    const TTempCardList::TPlayerCounts counts = TempCardList->Player();
+    for (int seat = 2; seat <= 4; ++seat) {
+        if (counts[seat - 2] != -1)
+            Graphics->SetPlayerCountCard(static_cast<uint8_t>(seat), static_cast<uint8_t>(counts[seat - 2]));
+    }
+    if (TempCardList->NextPlayer() == kOwnSeat) {
+        Graphics->ShowCanGiveCard();
+        TempCardList->SetNextPlayer(-1);
+    }
+}
+
+} // namespace trelvo

@@ -1,0 +1,167 @@
+#pragma once
+
+#include "common/Exceptions.h"
+#include "common/Timer.h"
+#include "common/TimerEx.h"
+#include "game/CardModel.h"
+#include "game/IAboutForm.h"
+#include "game/IGraphics.h"
+#include "game/IStatistics.h"
+#include "game/TempCardList.h"
+
+#include <QString>
+#include <QtGlobal>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace trelvo {
+
+// A count that cannot be the length of a list (a negative number of tables).
+TRELVO_EXCEPTION(ERangeError, Exception);
+
+// The controller of the whole program run: keeps the controller state, reads every game-server
+// message the dispatcher hands it, drives the scene facade, turns the user's actions into requests
+// (its On... events, which the dispatcher sends) and feeds the statistics service.
+//
+// States: 0 started (version not yet accepted), 1 lobby, 2 at a table outside a game, 3 in a game
+// neither covering nor taking, 4 must cover, 5 this player takes, 6 another player takes.
+// Every game-server report is ignored outside the states it belongs to.
+class TGame {
+public:
+    // Lobby poll: the first request 500 ms after entering the lobby, then every 5000 ms.
+    static constexpr int kFirstTableListPollMs = 500;
+    static constexpr int kTableListPollMs = 5000;
+    // An idle lobby ends the plug-in after ten minutes.
+    static constexpr int kLobbyIdleMs = 600000;
+    // The result of a game shows one second after the game (or its closing animation) ended.
+    static constexpr int kResultDelayMs = 1000;
+
+    // Requests towards the dispatcher.
+    std::function<void()> OnTableList;
+    std::function<void(const QString &CreateParam)> OnCreateNewTable;
+    std::function<void(int ID)> OnExitInvite;
+    std::function<void(int ID)> OnEnterTable;
+    // State is the character '1' (ready) or '0'.
+    std::function<void(int ID, char State)> OnPlayerReady;
+    std::function<void(int TableID, uint8_t CardID)> OnPlayerGo;
+    std::function<void(int TableID, uint8_t CardID, uint8_t SelectID)> OnPlayerCover;
+    std::function<void(int ID)> OnPlayerTake;
+    std::function<void(int ID)> OnPlayerBito;
+    std::function<void(int TableID)> OnRoundStart;
+    std::function<void()> OnStopPlugin;
+    // Raised once for every game-server integer field that does not convert; ErrorID is always 0.
+    std::function<void(int ErrorID)> OnError;
+    std::function<void(int TableID, uint8_t CardID)> OnPlayerTransfer;
+
+    // Takes the scene facade and the statistics service; AboutFactory makes an About window on request.
+    TGame(std::unique_ptr<IGraphics> AGraphics, std::unique_ptr<IStatistics> AStatistics,
+          TAboutFormFactory AboutFactory = {});
+    ~TGame();
+    TGame(const TGame &) = delete;
+    TGame &operator=(const TGame &) = delete;
+
+    int State() const { return FState; }
+    int TableID() const { return FTableID; }
+
+    // Write-only properties that pass their value on.
+    void SetParentWindow(quintptr Value);
+    void SetServerIP(const QString &Value);
+    void SetCCVersion(const QString &Value);
+    void SetMD5_CC(const QString &Value);
+    void SetMD5_Plugin(const QString &Value);
+    void SetOnTextError(TOnTextError Value);
+    void SetOnStateConnected(TOnStateConnected Value);
+    void SetOnSendSrvInfo(TOnSendSrvInfo Value);
+    void SetOnRedirectPlayerInfo(TOnRedirect Value);
+    void SetOnEndRedirectPlayerInfo(TOnEndSendRedirect Value);
+
+    // Host messages.
+    void OnChatResize(int Height, int Width);
+    void ShowGUI();
+    void HideGUI();
+    void SetPlayerInfo(const QString &Name, const QString &IP, int Gender);
+    void ExitServerBot();
+    void ServerBotNotConnected();
+    void ShowAboutForm();
+
+    // Game-server messages: lobby and table.
+    // Returns the Echo to send back when the version is accepted, otherwise -1.
+    int OnCheckVersion(const QString &Value);
+    void OnResponseTableList(const QString &Value);
+    void CreateNewTable(const QString &Value);
+    void PlayerExitInvite();
+    void ErrorEnterTable(const QString &Value);
+    void ChangeTable(const QString &Value);
+    void UpdTimerNewTable(const QString &Value);
+    void CheckInternet(const QString &Value);
+    void SendServerInfo(const QString &Value);
+    void RedirectPlayerInfo(const QString &Data);
+
+    // Game-server messages: the game.
+    void StartGame(const QString &Value);
+    void PlayerGo(const QString &Value);
+    void PlayerCover(const QString &Value);
+    void PlayerTake(const QString &Value);
+    void PlayerBito(const QString &Value);
+    void AllPlayerBito(const QString &Value);
+    void EndGame(const QString &Value);
+    void PlayerExitGame(const QString &Value);
+
+private:
+    // Field readers of the game-server layer.
+    void NextField(QString &Field, const QString &Text, int &Pos);
+    int FieldToInt(const QString &Field);
+    QString ReadText(const QString &Text, int &Pos);
+    int ReadInt(const QString &Text, int &Pos);
+    uint8_t ReadByte(const QString &Text, int &Pos);
+
+    void StartLobbyTimers();
+    void StopLobbyTimers();
+    void OnGetTableTimer(TTimer *Sender);
+    void OnStopPluginTimer();
+
+    // The seat of a server id; kNoSeat when the id is not at the table.
+    uint8_t ClientPlayerid(int id) const;
+    // Ids compare as signed bytes, so 255 and every id from 128 on is never this player.
+    bool IsOwnId(int id) const;
+    void StartResultTimer();
+    void ShowResult();
+
+    // Scene events.
+    void GraphicsCreateNewTable(const TCreateSetting &Setting);
+    void GraphicsCloseInvite();
+    void GraphicsEnterTable(int ID);
+    void GraphicsReady(bool State);
+    void GraphicsCardGo(uint8_t CardID);
+    void GraphicsCardCover(uint8_t CardID, uint8_t SelectID);
+    void GraphicsCardTransfer(uint8_t CardID);
+    void GraphicsPlayerTakeCard();
+    void GraphicsPlayerBitoCard();
+    void GraphicsGetTempCard(uint8_t Suit, uint8_t Dignity);
+    void GraphicsBitoEnd();
+    void GraphicsRoundStart();
+
+    std::unique_ptr<IGraphics> Graphics;
+    std::unique_ptr<TTimer> Timer_Get_Table;
+    TPlayerInfo FPlayerInfo;
+    uint8_t FPlayerid = 0;
+    int FTableID = 0;
+    int FState = 0;
+    TSrvCard Trump;
+    TSrvPlayerList ServerPlayerList;
+    std::unique_ptr<TTempCardList> TempCardList;
+    // Frees itself after its tick (AutoFree); cleared by the tick.
+    TTimerEx *Timer_End_Game = nullptr;
+    std::unique_ptr<TTimer> Timer_Stop_Plugin;
+    // Owns itself while open; cleared by its OnDestroy.
+    IAboutForm *Form_About = nullptr;
+    std::unique_ptr<IStatistics> Statistics;
+    QString FServerIP;
+    QString FCCVersion;
+    TOnTextError FOnTextError;
+    TAboutFormFactory FAboutFactory;
+};
+
+} // namespace trelvo
