@@ -1,0 +1,270 @@
+#include "pipes/PipeClient.h"
+
+#include "common/Exceptions.h"
+#include "pipes/PipeProtocol.h"
+#include "pipes/PipeSocket.h"
+#include "pipes/PipeThread.h"
+#include "pipes/ThreadSync.h"
+
+#include <poll.h>
+#include <unistd.h>
+#include <vector>
+
+namespace trelvo {
+
+namespace {
+constexpr std::size_t kMaxPipeNameChars = 256;
+const char *const kConnectedError = "Cannot change property when client is connected!";
+const char *const kNameError = "Invalid pipe name specified!";
+const char *const kThreadError = "The notify window and the component window do not exist in the same thread!";
+
+std::size_t Utf8Length(const std::string &Text)
+{
+    std::size_t n = 0;
+    for (unsigned char c : Text)
+        n += (c & 0xC0) != 0x80;
+    return n;
+}
+} // namespace
+
+void CheckPipeName(const std::string &Name)
+{
+    if (Name.empty() || Name.find('\\') != std::string::npos || Utf8Length(Name) > kMaxPipeNameChars)
+        throw EPipeException(kNameError);
+}
+
+TPipeClient::TPipeClient()
+    : FBaseThread(CurrentThreadId()), FWriteQueue(std::make_shared<TWriteQueue>()),
+      FKillEv(std::make_shared<TEvent>(false)), FAlive(std::make_shared<bool>(true))
+{
+    FPipeName = "PipeServer";
+    FServerName.clear();
+    FHwnd = AllocateWindow([this](std::uint32_t Msg, std::uintptr_t WParam, std::intptr_t LParam) {
+        return HandleNotification(Msg, WParam, LParam);
+    });
+}
+
+TPipeClient::~TPipeClient()
+{
+    FDestroying = true;
+    try {
+        Disconnect();
+    } catch (...) {
+        // A handler's error raised during the wait has no one left to reach.
+    }
+    // Inside one of our own events the worker could not be waited for: let it end on its own; it holds
+    // its share of the queue and the kill event, and our window and termination handler are gone.
+    *FAlive = false;
+    if (Connected())
+        FKillEv->Set();
+    DeallocateWindow(FHwnd);
+}
+
+bool TPipeClient::Connected() const { return FWorker != nullptr && FWorkerHandle && !FWorkerHandle->Finished.IsSet(); }
+
+void TPipeClient::SetPipeName(const std::string &Value)
+{
+    if (Connected() || IsValidHandle(FPipe))
+        throw EPipeException(kConnectedError);
+    CheckPipeName(Value);
+    FPipeName = Value;
+}
+
+void TPipeClient::SetServerName(const std::string &Value)
+{
+    if (Connected() || IsValidHandle(FPipe))
+        throw EPipeException(kConnectedError);
+    FServerName = Value;
+}
+
+bool TPipeClient::Connect(std::uint32_t WaitTime, bool Start)
+{
+    if (Connected())
+        return true;
+    try {
+        if (IsValidHandle(FPipe)) {
+            if (Start)
+                StartWorker();
+        } else {
+            FPipe = ConnectPipe(PipePath(FServerName, FPipeName), WaitTime);
+            if (IsValidHandle(FPipe) && Start)
+                StartWorker();
+        }
+    } catch (...) {
+        // Errors end the attempt; the result below says what is left.
+    }
+    return Connected() || IsValidHandle(FPipe);
+}
+
+void TPipeClient::StartWorker()
+{
+    TPipeThread *worker = nullptr;
+    try {
+        worker = new TPipeThread(false, FHwnd, FBaseThread, FWriteQueue, nullptr, FPipe, FKillEv);
+        FWorker = worker;
+        FWorkerHandle = worker->Handle();
+        std::weak_ptr<bool> alive = FAlive;
+        worker->OnTerminate = [this, alive](TThreadEx *) {
+            if (auto a = alive.lock(); a && *a)
+                WorkerFinished();
+        };
+        worker->Run();
+    } catch (...) {
+        delete worker;
+        FWorker = nullptr;
+        FWorkerHandle.reset();
+        close(FPipe);
+        FPipe = kInvalidPipe;
+        throw;
+    }
+}
+
+void TPipeClient::Disconnect()
+{
+    if (Connected() && !FDisconnecting) {
+        // The worker is blocked in the very send being handled: waiting for it here would deadlock.
+        if (TThreadQueue::InSendMessage()) {
+            PostMessage(FHwnd, PIPE_NOTIFY_DISCONNECT, 0, 0);
+            return;
+        }
+        FDisconnecting = true;
+        TFinally done([this] {
+            FPipe = kInvalidPipe;
+            FDisconnecting = false;
+        });
+        if (FWorker) {
+            std::shared_ptr<TThreadHandle> handle = FWorkerHandle;
+            FKillEv->Set();
+            TThreadEx::WaitFor(handle);
+        }
+    } else if (!FWorker && IsValidHandle(FPipe)) {
+        // Only a pipe opened without a worker is ours to close; a running worker owns its socket.
+        close(FPipe);
+        FPipe = kInvalidPipe;
+    }
+}
+
+void TPipeClient::WorkerFinished()
+{
+    FWorker = nullptr;
+    TFinally done([this] {
+        // Unsent data must not leak into a later connection, even when the handler raised.
+        FWriteQueue->Clear();
+        FPipe = kInvalidPipe;
+    });
+    if (!FDestroying && OnPipeDisconnect) {
+        auto handler = OnPipeDisconnect;
+        handler(this, FPipe);
+    }
+}
+
+bool TPipeClient::Write(const void *Buffer, std::uint32_t Count)
+{
+    if (FThrottle != 0 && FWriteQueue->DataSize() > FThrottle && Connected())
+        FlushPipeBuffers();
+    if (!Connected() || Count > static_cast<std::uint32_t>(INT32_MAX))
+        return false;
+    FWriteQueue->Enqueue(NewPipeWrite(Buffer, Count));
+    return true;
+}
+
+bool TPipeClient::SendStream(TStream *Stream)
+{
+    if (!Stream || !Connected())
+        return false;
+    bool result = true;
+    FWriteQueue->EnqueueStartPacket();
+    {
+        TFinally end([this] {
+            FWriteQueue->EnqueueEndPacket();
+            FlushPipeBuffers();
+        });
+        std::vector<std::uint8_t> buffer(MAX_BUFFER);
+        Stream->SetPosition(0);
+        for (;;) {
+            const std::size_t n = Stream->Read(buffer.data(), buffer.size());
+            if (n == 0)
+                break;
+            if (!Write(buffer.data(), static_cast<std::uint32_t>(n))) {
+                result = false;
+                break;
+            }
+        }
+    }
+    return result;
+}
+
+void TPipeClient::FlushPipeBuffers()
+{
+    if (TThreadQueue::InSendMessage())
+        return;
+    auto &queue = TThreadQueue::Current();
+    while (Connected()) {
+        if (FWriteQueue->EmptyEvent().IsSet())
+            return;
+        pollfd p[2] = {{FWriteQueue->EmptyEvent().Fd(), POLLIN, 0}, {queue.EventFd(), POLLIN, 0}};
+        if (poll(p, 2, -1) <= 0)
+            continue;
+        if (p[0].revents & POLLIN)
+            return;
+        if (p[1].revents & POLLIN)
+            queue.ProcessMessages();
+    }
+}
+
+bool TPipeClient::WaitForReply(std::uint32_t TimeOut)
+{
+    FReply = false;
+    if (TThreadQueue::InSendMessage())
+        return FReply;
+    auto &queue = TThreadQueue::Current();
+    const std::uint64_t start = TickMs();
+    while (!FReply && Connected()) {
+        const std::uint64_t spent = TickMs() - start;
+        if (TimeOut != kInfinite && spent >= TimeOut)
+            break;
+        if (queue.PeekAndDispatch(PIPE_NOTIFY_FIRST, PIPE_NOTIFY_LAST))
+            continue;
+        // Nothing to run: sleep on the queue instead of spinning; the worker's sends wake it.
+        const int left = TimeOut == kInfinite ? 10 : static_cast<int>(std::min<std::uint64_t>(TimeOut - spent, 10));
+        pollfd p{queue.EventFd(), POLLIN, 0};
+        poll(&p, 1, left);
+    }
+    return FReply;
+}
+
+std::intptr_t TPipeClient::HandleNotification(std::uint32_t Msg, std::uintptr_t WParam, std::intptr_t LParam)
+{
+    const auto pipe = static_cast<TPipeHandle>(WParam);
+    switch (Msg) {
+    case PIPE_NOTIFY_ERROR:
+        if (OnPipeError) {
+            auto handler = OnPipeError;
+            handler(this, pipe, pcWorker, static_cast<std::int32_t>(LParam));
+        }
+        return 0;
+    case PIPE_NOTIFY_SENT:
+        if (OnPipeSent) {
+            auto handler = OnPipeSent;
+            handler(this, pipe, static_cast<std::uint32_t>(LParam));
+        }
+        return 0;
+    case PIPE_NOTIFY_MESSAGE:
+        FReply = true;
+        if (OnPipeMessage) {
+            // A copy: the handler may destroy this client.
+            auto handler = OnPipeMessage;
+            handler(this, pipe, *reinterpret_cast<TStream *>(LParam));
+        }
+        return 0;
+    case PIPE_NOTIFY_WRONG_THREAD:
+        throw EPipeException(kThreadError);
+    case PIPE_NOTIFY_DISCONNECT:
+        Disconnect();
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+} // namespace trelvo

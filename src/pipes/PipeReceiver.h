@@ -1,0 +1,49 @@
+#pragma once
+
+#include "pipes/MultiMsg.h"
+#include "pipes/Streams.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace trelvo {
+
+// The reading side of a pipe worker: reads whole packets from a non-blocking SOCK_SEQPACKET socket,
+// takes control packets apart from data, assembles framed messages and hands every whole message on.
+class TPipeReceiver {
+public:
+    // Receives each whole message: a readable stream at position 0, valid only during the call.
+    using TDeliver = std::function<void(TStream &Message)>;
+
+    enum class TReadResult {
+        Pending, // nothing more to read now
+        Closed,  // the peer has gone
+        Failed,  // a read error; see ErrorCode
+    };
+
+    explicit TPipeReceiver(TDeliver Deliver);
+    ~TPipeReceiver();
+
+    // Reads and dispatches every packet waiting on Fd.
+    TReadResult ReadAvailable(int Fd, int &ErrorCode);
+    // Takes one received packet (the content of the receive stream) by the framing rules.
+    void DispatchReceived();
+    // Appends a packet's bytes to the receive stream and dispatches it.
+    void Receive(const void *Data, std::size_t Count);
+
+    std::size_t BufferSize() const { return FRcvAlloc; }
+    bool Assembling() const { return FMultiMsg != nullptr; }
+    // True when the message being assembled lives in a temporary file.
+    bool AssemblingInFile() const { return FMultiMsg && FMultiMsg->InFile(); }
+
+private:
+    TDeliver FDeliver;
+    std::unique_ptr<TPipeMultiMsg> FMultiMsg;
+    TFastMemStream FRcvStream;
+    std::unique_ptr<std::uint8_t[]> FRcvBuffer;
+    std::size_t FRcvAlloc;
+};
+
+} // namespace trelvo

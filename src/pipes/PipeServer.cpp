@@ -1,0 +1,304 @@
+#include "pipes/PipeServer.h"
+
+#include "common/Exceptions.h"
+#include "pipes/PipeClient.h"
+#include "pipes/PipeProtocol.h"
+#include "pipes/PipeSocket.h"
+#include "pipes/PipeThread.h"
+#include "pipes/ThreadSync.h"
+
+#include <cerrno>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace trelvo {
+
+namespace {
+// Waits for clients and hands each accepted socket to the server's thread.
+class TPipeListener : public TThreadEx {
+public:
+    TPipeListener(TPipeHandle Listen, std::shared_ptr<TEvent> Kill, std::function<void(TPipeHandle)> OnAccept,
+                  std::function<void(int)> OnError)
+        : FListen(Listen), FKill(std::move(Kill)), FOnAccept(std::move(OnAccept)), FOnError(std::move(OnError))
+    {
+        SetFreeOnTerminate(true);
+    }
+    ~TPipeListener() override { close(FListen); }
+
+protected:
+    void Execute() override
+    {
+        while (!Terminated()) {
+            pollfd p[2] = {{FKill->Fd(), POLLIN, 0}, {FListen, POLLIN, 0}};
+            if (poll(p, 2, -1) < 0) {
+                if (errno == EINTR)
+                    continue;
+                Report(errno);
+                return;
+            }
+            if (p[0].revents & POLLIN)
+                return;
+            const TPipeHandle socket = accept4(FListen, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+            if (socket < 0) {
+                if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR || errno == ECONNABORTED)
+                    continue;
+                Report(errno);
+                return;
+            }
+            bool taken = false;
+            Sync().Synchronize([&] {
+                FOnAccept(socket);
+                taken = true;
+            });
+            if (!taken)
+                close(socket);
+        }
+    }
+
+private:
+    void Report(int ErrorCode) { Sync().Synchronize([&] { FOnError(ErrorCode); }); }
+
+    TPipeHandle FListen;
+    std::shared_ptr<TEvent> FKill;
+    std::function<void(TPipeHandle)> FOnAccept;
+    std::function<void(int)> FOnError;
+};
+} // namespace
+
+TPipeServer::TPipeServer()
+    : FBaseThread(CurrentThreadId()), FCounter(std::make_shared<TThreadCounter>()),
+      FAlive(std::make_shared<bool>(true))
+{
+    FHwnd = AllocateWindow([this](std::uint32_t Msg, std::uintptr_t WParam, std::intptr_t LParam) {
+        return HandleNotification(Msg, WParam, LParam);
+    });
+}
+
+TPipeServer::~TPipeServer()
+{
+    FDestroying = true;
+    try {
+        Close();
+    } catch (...) {
+    }
+    *FAlive = false;
+    DeallocateWindow(FHwnd);
+}
+
+void TPipeServer::SetPipeName(const std::string &Value)
+{
+    if (Active())
+        throw EPipeException("Cannot change property when server is active!");
+    CheckPipeName(Value);
+    FPipeName = Value;
+}
+
+bool TPipeServer::Open()
+{
+    if (Active())
+        return true;
+    const TPipeHandle listen = ListenPipe(PipePath("", FPipeName));
+    if (!IsValidHandle(listen))
+        return false;
+    FListenerKill = std::make_shared<TEvent>(false);
+    std::weak_ptr<bool> alive = FAlive;
+    auto *listener = new TPipeListener(
+        listen, FListenerKill,
+        [this, alive](TPipeHandle Socket) {
+            if (auto a = alive.lock(); a && *a)
+                AddConnection(Socket);
+            else
+                close(Socket);
+        },
+        [this, alive](int ErrorCode) {
+            if (auto a = alive.lock(); a && *a)
+                ListenerError(ErrorCode);
+        });
+    FListenerHandle = listener->Handle();
+    listener->Run();
+    return true;
+}
+
+void TPipeServer::Close()
+{
+    if (FListenerHandle) {
+        std::shared_ptr<TThreadHandle> listener = std::move(FListenerHandle);
+        FListenerKill->Set();
+        // Inside a sent message the sender may be the listener itself: let it end on its own.
+        if (!TThreadQueue::InSendMessage())
+            TThreadEx::WaitFor(listener);
+    }
+    for (auto &[pipe, connection] : FConnections)
+        connection.Kill->Set();
+    if (!TThreadQueue::InSendMessage())
+        FCounter->WaitForEmpty();
+}
+
+void TPipeServer::AddConnection(TPipeHandle Socket)
+{
+    if (!Active()) {
+        close(Socket);
+        return;
+    }
+    const TPipeHandle pipe = FNextId++;
+    TConnection connection{std::make_shared<TWriteQueue>(), std::make_shared<TEvent>(false), nullptr};
+    auto *worker =
+        new TPipeThread(true, FHwnd, FBaseThread, connection.Queue, FCounter, Socket, connection.Kill, pipe);
+    connection.Worker = worker->Handle();
+    std::weak_ptr<bool> alive = FAlive;
+    worker->OnTerminate = [this, alive, pipe](TThreadEx *) {
+        if (auto a = alive.lock(); a && *a)
+            WorkerFinished(pipe);
+    };
+    FConnections.emplace(pipe, std::move(connection));
+    worker->Run();
+}
+
+void TPipeServer::WorkerFinished(TPipeHandle Pipe)
+{
+    auto it = FConnections.find(Pipe);
+    if (it == FConnections.end())
+        return;
+    it->second.Queue->Clear();
+    FConnections.erase(it);
+    if (!FDestroying && OnPipeDisconnect) {
+        auto handler = OnPipeDisconnect;
+        handler(this, Pipe);
+    }
+}
+
+void TPipeServer::ListenerError(int ErrorCode)
+{
+    if (OnPipeError) {
+        auto handler = OnPipeError;
+        handler(this, kInvalidPipe, pcListener, ErrorCode);
+    }
+}
+
+TPipeServer::TConnection *TPipeServer::Find(TPipeHandle Pipe)
+{
+    auto it = FConnections.find(Pipe);
+    return it == FConnections.end() ? nullptr : &it->second;
+}
+
+bool TPipeServer::Connected(TPipeHandle Pipe) const
+{
+    auto it = FConnections.find(Pipe);
+    return it != FConnections.end() && !it->second.Worker->Finished.IsSet();
+}
+
+std::vector<TPipeHandle> TPipeServer::Clients() const
+{
+    std::vector<TPipeHandle> out;
+    for (const auto &entry : FConnections)
+        out.push_back(entry.first);
+    return out;
+}
+
+bool TPipeServer::Write(TPipeHandle Pipe, const void *Buffer, std::uint32_t Count)
+{
+    TConnection *connection = Find(Pipe);
+    if (connection && FThrottle != 0 && connection->Queue->DataSize() > FThrottle && Connected(Pipe))
+        FlushPipeBuffers(Pipe);
+    connection = Find(Pipe); // the flush may have run the connection's end
+    if (!connection || !Connected(Pipe) || Count > static_cast<std::uint32_t>(INT32_MAX))
+        return false;
+    connection->Queue->Enqueue(NewPipeWrite(Buffer, Count));
+    return true;
+}
+
+bool TPipeServer::SendStream(TPipeHandle Pipe, TStream *Stream)
+{
+    TConnection *connection = Find(Pipe);
+    if (!Stream || !connection || !Connected(Pipe))
+        return false;
+    std::shared_ptr<TWriteQueue> queue = connection->Queue;
+    bool result = true;
+    queue->EnqueueStartPacket();
+    {
+        TFinally end([&] {
+            queue->EnqueueEndPacket();
+            FlushPipeBuffers(Pipe);
+        });
+        std::vector<std::uint8_t> buffer(MAX_BUFFER);
+        Stream->SetPosition(0);
+        for (;;) {
+            const std::size_t n = Stream->Read(buffer.data(), buffer.size());
+            if (n == 0)
+                break;
+            if (!Write(Pipe, buffer.data(), static_cast<std::uint32_t>(n))) {
+                result = false;
+                break;
+            }
+        }
+    }
+    return result;
+}
+
+void TPipeServer::FlushPipeBuffers(TPipeHandle Pipe)
+{
+    if (TThreadQueue::InSendMessage())
+        return;
+    auto &queue = TThreadQueue::Current();
+    while (Connected(Pipe)) {
+        std::shared_ptr<TWriteQueue> writes = Find(Pipe)->Queue;
+        if (writes->EmptyEvent().IsSet())
+            return;
+        pollfd p[2] = {{writes->EmptyEvent().Fd(), POLLIN, 0}, {queue.EventFd(), POLLIN, 0}};
+        if (poll(p, 2, -1) <= 0)
+            continue;
+        if (p[0].revents & POLLIN)
+            return;
+        if (p[1].revents & POLLIN)
+            queue.ProcessMessages();
+    }
+}
+
+void TPipeServer::Disconnect(TPipeHandle Pipe)
+{
+    TConnection *connection = Find(Pipe);
+    if (!connection)
+        return;
+    std::shared_ptr<TThreadHandle> worker = connection->Worker;
+    connection->Kill->Set();
+    if (!TThreadQueue::InSendMessage())
+        TThreadEx::WaitFor(worker);
+}
+
+std::intptr_t TPipeServer::HandleNotification(std::uint32_t Msg, std::uintptr_t WParam, std::intptr_t LParam)
+{
+    const auto pipe = static_cast<TPipeHandle>(WParam);
+    switch (Msg) {
+    case PIPE_NOTIFY_CONNECT:
+        if (OnPipeConnect) {
+            auto handler = OnPipeConnect;
+            handler(this, pipe);
+        }
+        return 0;
+    case PIPE_NOTIFY_ERROR:
+        if (OnPipeError) {
+            auto handler = OnPipeError;
+            handler(this, pipe, pcWorker, static_cast<std::int32_t>(LParam));
+        }
+        return 0;
+    case PIPE_NOTIFY_SENT:
+        if (OnPipeSent) {
+            auto handler = OnPipeSent;
+            handler(this, pipe, static_cast<std::uint32_t>(LParam));
+        }
+        return 0;
+    case PIPE_NOTIFY_MESSAGE:
+        if (OnPipeMessage) {
+            auto handler = OnPipeMessage;
+            handler(this, pipe, *reinterpret_cast<TStream *>(LParam));
+        }
+        return 0;
+    case PIPE_NOTIFY_WRONG_THREAD:
+        throw EPipeException("The notify window and the component window do not exist in the same thread!");
+    default:
+        return 0;
+    }
+}
+
+} // namespace trelvo

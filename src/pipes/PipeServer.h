@@ -1,0 +1,91 @@
+#pragma once
+
+#include "pipes/Event.h"
+#include "pipes/PipeEvents.h"
+#include "pipes/Posix.h"
+#include "pipes/Streams.h"
+#include "pipes/ThreadQueue.h"
+#include "pipes/WriteQueue.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace trelvo {
+
+class TPipeThread;
+class TThreadCounter;
+struct TThreadHandle;
+
+// The listening end of a message pipe, for the host simulator and the tests. It owns the pipe name,
+// accepts clients and runs one worker per connection with the same queue, framing and notifications as
+// the client. Every event is raised on the thread that created the server, which must run its message
+// queue (TThreadQueue), from an event loop or from TThreadQueue::WaitUntil.
+// Pipe in events and calls is the connection's id (unique for the server's life, never reused).
+class TPipeServer {
+public:
+    TPipeServer();
+    ~TPipeServer();
+    TPipeServer(const TPipeServer &) = delete;
+    TPipeServer &operator=(const TPipeServer &) = delete;
+
+    // Starts listening; false when the name is taken or cannot be bound.
+    bool Open();
+    // Stops listening and drops every connection (OnPipeDisconnect is raised for each one).
+    void Close();
+    bool Active() const { return FListenerHandle != nullptr; }
+
+    // Queues a copy of Count bytes for one connection; false when it is not connected.
+    bool Write(TPipeHandle Pipe, const void *Buffer, std::uint32_t Count);
+    // Sends the whole stream as one framed message; returns once that connection's queue has emptied.
+    bool SendStream(TPipeHandle Pipe, TStream *Stream);
+    bool SendStream(TPipeHandle Pipe, TStream &Stream) { return SendStream(Pipe, &Stream); }
+    void FlushPipeBuffers(TPipeHandle Pipe);
+    // Drops one connection; its OnPipeDisconnect follows once its worker has ended. Outside a
+    // synchronously sent message this waits for that.
+    void Disconnect(TPipeHandle Pipe);
+    bool Connected(TPipeHandle Pipe) const;
+    std::vector<TPipeHandle> Clients() const;
+    std::size_t ClientCount() const { return FConnections.size(); }
+
+    const std::string &PipeName() const { return FPipeName; }
+    void SetPipeName(const std::string &Value);
+    std::uint32_t MemoryThrottle() const { return FThrottle; }
+    void SetMemoryThrottle(std::uint32_t Value) { FThrottle = Value; }
+    TWindowHandle WindowHandle() const { return FHwnd; }
+
+    TOnPipeConnect OnPipeConnect;
+    TOnPipeDisconnect OnPipeDisconnect;
+    TOnPipeMessage OnPipeMessage;
+    TOnPipeSent OnPipeSent;
+    TOnPipeError OnPipeError;
+
+private:
+    struct TConnection {
+        std::shared_ptr<TWriteQueue> Queue;
+        std::shared_ptr<TEvent> Kill;
+        std::shared_ptr<TThreadHandle> Worker;
+    };
+
+    std::intptr_t HandleNotification(std::uint32_t Msg, std::uintptr_t WParam, std::intptr_t LParam);
+    void AddConnection(TPipeHandle Socket);
+    void WorkerFinished(TPipeHandle Pipe);
+    void ListenerError(int ErrorCode);
+    TConnection *Find(TPipeHandle Pipe);
+
+    std::uint32_t FBaseThread;
+    TWindowHandle FHwnd = 0;
+    std::string FPipeName = "PipeServer";
+    std::uint32_t FThrottle = 10240000;
+    bool FDestroying = false;
+    TPipeHandle FNextId = 1;
+    std::map<TPipeHandle, TConnection> FConnections;
+    std::shared_ptr<TThreadCounter> FCounter;
+    std::shared_ptr<TEvent> FListenerKill;
+    std::shared_ptr<TThreadHandle> FListenerHandle;
+    std::shared_ptr<bool> FAlive;
+};
+
+} // namespace trelvo

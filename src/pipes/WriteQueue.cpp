@@ -1,0 +1,126 @@
+#include "pipes/WriteQueue.h"
+
+#include "pipes/PipeProtocol.h"
+#include "pipes/Posix.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace trelvo {
+
+std::unique_ptr<TPipeWrite> NewPipeWrite(const void *Buffer, std::size_t Count)
+{
+    auto write = std::make_unique<TPipeWrite>();
+    write->Buffer = std::make_unique_for_overwrite<std::uint8_t[]>(Count ? Count : 1);
+    if (Count)
+        std::memcpy(write->Buffer.get(), Buffer, Count);
+    write->Count = static_cast<std::int32_t>(Count);
+    return write;
+}
+
+TWriteQueue::~TWriteQueue() { Clear(); }
+
+std::uint32_t TWriteQueue::NodeCost(const TWriteNode &Node)
+{
+    return Node.PipeWrite ? static_cast<std::uint32_t>(Node.PipeWrite->Count) + 28 : 12;
+}
+
+void TWriteQueue::Enqueue(std::unique_ptr<TPipeWrite> PipeWrite)
+{
+    std::lock_guard lock(FMutex);
+    if (!PipeWrite)
+        return;
+    if (PipeWrite->Count <= static_cast<std::int32_t>(MAX_BUFFER)) {
+        auto *node = new TWriteNode{std::move(PipeWrite), nullptr};
+        FDataSize += NodeCost(*node);
+        if (FTail)
+            FTail->NextNode = node;
+        else
+            FHead = node;
+        FTail = node;
+    } else {
+        EnqueueSplit(std::move(PipeWrite));
+    }
+    UpdateEvents();
+}
+
+void TWriteQueue::EnqueueSplit(std::unique_ptr<TPipeWrite> PipeWrite)
+{
+    std::lock_guard lock(FMutex);
+    EnqueueStartPacket();
+    TFinally end([this] { EnqueueEndPacket(); });
+    const std::uint8_t *p = PipeWrite->Buffer.get();
+    std::int32_t left = PipeWrite->Count;
+    while (left > 0) {
+        const std::int32_t chunk = std::min<std::int32_t>(left, MAX_BUFFER);
+        Enqueue(NewPipeWrite(p, static_cast<std::size_t>(chunk)));
+        p += chunk;
+        left -= chunk;
+    }
+}
+
+void TWriteQueue::EnqueueControl(std::uint32_t Command)
+{
+    std::lock_guard lock(FMutex);
+    const TPipeControlPacket packet = MakeControlPacket(Command);
+    Enqueue(NewPipeWrite(packet.data(), packet.size()));
+}
+
+void TWriteQueue::EnqueueStartPacket() { EnqueueControl(MB_START); }
+
+void TWriteQueue::EnqueueEndPacket() { EnqueueControl(MB_END); }
+
+std::unique_ptr<TPipeWrite> TWriteQueue::Dequeue()
+{
+    std::lock_guard lock(FMutex);
+    if (!FHead)
+        return nullptr;
+    TWriteNode *node = FHead;
+    FDataSize -= NodeCost(*node);
+    if (FTail == node)
+        FTail = nullptr;
+    FHead = node->NextNode;
+    std::unique_ptr<TPipeWrite> result = std::move(node->PipeWrite);
+    delete node;
+    UpdateEvents();
+    return result;
+}
+
+void TWriteQueue::Clear()
+{
+    std::lock_guard lock(FMutex);
+    FDataEv.Reset();
+    while (FHead) {
+        TWriteNode *next = FHead->NextNode;
+        delete FHead;
+        FHead = next;
+    }
+    FTail = nullptr;
+    FDataSize = 0;
+    FEmptyEv.Set();
+}
+
+std::uint32_t TWriteQueue::DataSize() const
+{
+    std::lock_guard lock(FMutex);
+    return FDataSize;
+}
+
+bool TWriteQueue::Empty() const
+{
+    std::lock_guard lock(FMutex);
+    return FHead == nullptr;
+}
+
+void TWriteQueue::UpdateEvents()
+{
+    if (FHead) {
+        FDataEv.Set();
+        FEmptyEv.Reset();
+    } else {
+        FDataEv.Reset();
+        FEmptyEv.Set();
+    }
+}
+
+} // namespace trelvo
