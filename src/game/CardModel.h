@@ -122,8 +122,7 @@ struct TStatTable {
 // server id minus this player's plus 1, plus 4 when that is below 1. The seats follow the server's id
 // order starting from this player, so with fewer than four players they need not be consecutive.
 // The id is counted from 1 in a byte first, as the scene's seat list is built, so id 255 wraps to 0.
-constexpr uint8_t SeatNumber(uint8_t ServerId, uint8_t OwnServerId)
-{
+constexpr uint8_t SeatNumber(uint8_t ServerId, uint8_t OwnServerId) {
     int seat = int(static_cast<uint8_t>(ServerId + 1)) - int(OwnServerId);
     if (seat < 1)
         seat += 4;

@@ -14,9 +14,10 @@ const QString kTitleChatVersion = QStringLiteral("Версия чата");
 const QString kTitleTable = QStringLiteral("Стол");
 const QString kTitleServer = QStringLiteral("Сервер");
 
-const QString kTextPluginOutdated = QStringLiteral(
-    "Ваша версия 1.30 плагина не актуальна. Обратитесь к администратору с целью получения актуальной версии.");
-const QString kTextSameComputer = QStringLiteral("Вход невозможен. Одновременная игра с одного компьютера запрещена.");
+const QString kTextPluginOutdated = QStringLiteral("Ваша версия 1.30 плагина не актуальна. Обратитесь к "
+                                                   "администратору с целью получения актуальной версии.");
+const QString kTextSameComputer =
+    QStringLiteral("Вход невозможен. Одновременная игра с одного компьютера запрещена.");
 const QString kTextRecruitingClosed = QStringLiteral("Вход невозможен. Набор в данный стол уже был закрыт.");
 const QString kTextTableFull = QStringLiteral("Вход невозможен. Данный стол уже полность заполнен игроками.");
 const QString kTextTableClosed = QStringLiteral("Стол был автоматически закрыт из-за бездействия игроков.");
@@ -24,8 +25,7 @@ const QString kTextBotLeft = QStringLiteral("Серверный бот выше�
 const QString kTextBotAbsent = QStringLiteral("Серверный бот отсутствует в чате. Ожидаем его вход.");
 const QString kTextExcluded = QStringLiteral("Вы были исключены со стола за бездействие.");
 
-QString ChatOutdatedText(const QString &CCVersion)
-{
+QString ChatOutdatedText(const QString &CCVersion) {
     return QStringLiteral("Ваша версия клиентской части чата \"") + CCVersion +
            QStringLiteral("\" устарела. Обновите чат и повторите попытку.");
 }
@@ -36,13 +36,11 @@ constexpr uint16_t kNoResult = 3;
 // A list count read from the server is used as a loop count. A count beyond the number of fields in
 // the payload can only describe entries read again from its start (the reader wraps around), so it
 // is cut there: a hostile count must not make us allocate or loop without bound.
-int BoundedCount(int Count, const QString &Payload)
-{
+int BoundedCount(int Count, const QString &Payload) {
     return static_cast<int>(std::min<qsizetype>(Count, Payload.count(QLatin1Char(';'))));
 }
 
-template <typename F, typename... A> void Raise(const F &Event, A &&...Args)
-{
+template <typename F, typename... A> void Raise(const F &Event, A &&...Args) {
     if (Event)
         Event(std::forward<A>(Args)...);
 }
@@ -51,8 +49,8 @@ template <typename F, typename... A> void Raise(const F &Event, A &&...Args)
 
 TGame::TGame(std::unique_ptr<IGraphics> AGraphics, std::unique_ptr<IStatistics> AStatistics,
              TAboutFormFactory AboutFactory)
-    : Graphics(std::move(AGraphics)), Statistics(std::move(AStatistics)), FAboutFactory(std::move(AboutFactory))
-{
+    : Graphics(std::move(AGraphics)), Statistics(std::move(AStatistics)),
+      FAboutFactory(std::move(AboutFactory)) {
     FState = 0;
     Trump = {};
     Graphics->OnCreateNewTable = [this](const TCreateSetting &Setting) { GraphicsCreateNewTable(Setting); };
@@ -71,8 +69,7 @@ TGame::TGame(std::unique_ptr<IGraphics> AGraphics, std::unique_ptr<IStatistics> 
     TempCardList = std::make_unique<TTempCardList>();
 }
 
-TGame::~TGame()
-{
+TGame::~TGame() {
     // The facade may close windows while it is torn down; nothing of that may reach a dying controller.
     Graphics->OnCreateNewTable = nullptr;
     Graphics->OnCloseInvite = nullptr;
@@ -107,47 +104,56 @@ TGame::~TGame()
 
 // Properties --------------------------------------------------------------------------------------
 
-void TGame::SetParentWindow(quintptr Value) { Graphics->SetParentWindow(Value); }
+void TGame::SetParentWindow(quintptr Value) {
+    Graphics->SetParentWindow(Value);
+}
 
-void TGame::SetServerIP(const QString &Value)
-{
+void TGame::SetServerIP(const QString &Value) {
     FServerIP = Value;
     Statistics->SetServerIP(Value);
 }
 
-void TGame::SetCCVersion(const QString &Value)
-{
+void TGame::SetCCVersion(const QString &Value) {
     FCCVersion = Value;
     Statistics->SetChatVersion(Value);
 }
 
-void TGame::SetMD5_CC(const QString &Value) { Statistics->SetMD5_CC(Value); }
+void TGame::SetMD5_CC(const QString &Value) {
+    Statistics->SetMD5_CC(Value);
+}
 
-void TGame::SetMD5_Plugin(const QString &Value) { Statistics->SetMD5_Plugin(Value); }
+void TGame::SetMD5_Plugin(const QString &Value) {
+    Statistics->SetMD5_Plugin(Value);
+}
 
-void TGame::SetOnTextError(TOnTextError Value)
-{
+void TGame::SetOnTextError(TOnTextError Value) {
     FOnTextError = Value;
     Graphics->OnTextError = std::move(Value);
 }
 
-void TGame::SetOnStateConnected(TOnStateConnected Value) { Statistics->OnStateConnected = std::move(Value); }
+void TGame::SetOnStateConnected(TOnStateConnected Value) {
+    Statistics->OnStateConnected = std::move(Value);
+}
 
-void TGame::SetOnSendSrvInfo(TOnSendSrvInfo Value) { Statistics->OnSendSrvInfo = std::move(Value); }
+void TGame::SetOnSendSrvInfo(TOnSendSrvInfo Value) {
+    Statistics->OnSendSrvInfo = std::move(Value);
+}
 
-void TGame::SetOnRedirectPlayerInfo(TOnRedirect Value) { Statistics->OnRedirect = std::move(Value); }
+void TGame::SetOnRedirectPlayerInfo(TOnRedirect Value) {
+    Statistics->OnRedirect = std::move(Value);
+}
 
-void TGame::SetOnEndRedirectPlayerInfo(TOnEndSendRedirect Value)
-{
+void TGame::SetOnEndRedirectPlayerInfo(TOnEndSendRedirect Value) {
     Statistics->OnEndSendRedirect = std::move(Value);
 }
 
 // Field readers -----------------------------------------------------------------------------------
 
-void TGame::NextField(QString &Field, const QString &Text, int &Pos) { NextServerField(Field, Text, Pos); }
+void TGame::NextField(QString &Field, const QString &Text, int &Pos) {
+    NextServerField(Field, Text, Pos);
+}
 
-int TGame::FieldToInt(const QString &Field)
-{
+int TGame::FieldToInt(const QString &Field) {
     int value = 0;
     if (!TryStrToInt(Field, value)) {
         Raise(OnError, 0);
@@ -156,44 +162,52 @@ int TGame::FieldToInt(const QString &Field)
     return value;
 }
 
-QString TGame::ReadText(const QString &Text, int &Pos)
-{
+QString TGame::ReadText(const QString &Text, int &Pos) {
     QString field;
     NextField(field, Text, Pos);
     return field;
 }
 
-int TGame::ReadInt(const QString &Text, int &Pos) { return FieldToInt(ReadText(Text, Pos)); }
+int TGame::ReadInt(const QString &Text, int &Pos) {
+    return FieldToInt(ReadText(Text, Pos));
+}
 
-uint8_t TGame::ReadByte(const QString &Text, int &Pos) { return LowByte(ReadInt(Text, Pos)); }
+uint8_t TGame::ReadByte(const QString &Text, int &Pos) {
+    return LowByte(ReadInt(Text, Pos));
+}
 
 // Host messages -----------------------------------------------------------------------------------
 
-void TGame::OnChatResize(int Height, int Width) { Graphics->OnChatResize(Height, Width); }
+void TGame::OnChatResize(int Height, int Width) {
+    Graphics->OnChatResize(Height, Width);
+}
 
-void TGame::ShowGUI() { Graphics->ShowGUI(); }
+void TGame::ShowGUI() {
+    Graphics->ShowGUI();
+}
 
-void TGame::HideGUI() { Graphics->HideGUI(); }
+void TGame::HideGUI() {
+    Graphics->HideGUI();
+}
 
-void TGame::SetPlayerInfo(const QString &Name, const QString &IP, int Gender)
-{
+void TGame::SetPlayerInfo(const QString &Name, const QString &IP, int Gender) {
     FPlayerInfo.Name = Name;
     FPlayerInfo.IP = IP;
     FPlayerInfo.Gender = LowByte(Gender);
     Statistics->SetPlayerInfo(FPlayerInfo);
 }
 
-void TGame::ExitServerBot()
-{
+void TGame::ExitServerBot() {
     Graphics->ShowMessage(kTitleServer, kTextBotLeft);
     StopLobbyTimers();
     Graphics->StopGame();
 }
 
-void TGame::ServerBotNotConnected() { Graphics->ShowMessage(kTitleServer, kTextBotAbsent); }
+void TGame::ServerBotNotConnected() {
+    Graphics->ShowMessage(kTitleServer, kTextBotAbsent);
+}
 
-void TGame::ShowAboutForm()
-{
+void TGame::ShowAboutForm() {
     if (Form_About || !FAboutFactory)
         return;
     IAboutForm *form = FAboutFactory();
@@ -209,8 +223,7 @@ void TGame::ShowAboutForm()
 
 // Lobby -------------------------------------------------------------------------------------------
 
-int TGame::OnCheckVersion(const QString &Value)
-{
+int TGame::OnCheckVersion(const QString &Value) {
     int pos = 1;
     const int status = ReadInt(Value, pos);
     switch (status) {
@@ -235,8 +248,7 @@ int TGame::OnCheckVersion(const QString &Value)
     }
 }
 
-void TGame::StartLobbyTimers()
-{
+void TGame::StartLobbyTimers() {
     if (Timer_Get_Table || Timer_Stop_Plugin)
         StopLobbyTimers();
     Timer_Get_Table = std::make_unique<TTimer>();
@@ -247,8 +259,7 @@ void TGame::StartLobbyTimers()
     Timer_Stop_Plugin->OnTimer = [this](TTimer *) { OnStopPluginTimer(); };
 }
 
-void TGame::StopLobbyTimers()
-{
+void TGame::StopLobbyTimers() {
     if (Timer_Get_Table) {
         std::unique_ptr<TTimer> timer = std::move(Timer_Get_Table);
         timer->SetEnabled(false);
@@ -259,8 +270,7 @@ void TGame::StopLobbyTimers()
     }
 }
 
-void TGame::OnGetTableTimer(TTimer *Sender)
-{
+void TGame::OnGetTableTimer(TTimer *Sender) {
     // Disabled around the request, so the next poll is counted from this one.
     Sender->SetEnabled(false);
     if (Sender->Interval() != kTableListPollMs)
@@ -271,14 +281,12 @@ void TGame::OnGetTableTimer(TTimer *Sender)
         Sender->SetEnabled(true);
 }
 
-void TGame::OnStopPluginTimer()
-{
+void TGame::OnStopPluginTimer() {
     StopLobbyTimers();
     Raise(OnStopPlugin);
 }
 
-void TGame::OnResponseTableList(const QString &Value)
-{
+void TGame::OnResponseTableList(const QString &Value) {
     if (FState != 1)
         return;
     int pos = 1;
@@ -305,8 +313,7 @@ void TGame::OnResponseTableList(const QString &Value)
     Graphics->UpdateTableList(list, stat);
 }
 
-void TGame::CreateNewTable(const QString &Value)
-{
+void TGame::CreateNewTable(const QString &Value) {
     const int id = FieldToInt(Value);
     FTableID = id;
     if (id != -1) {
@@ -318,8 +325,7 @@ void TGame::CreateNewTable(const QString &Value)
     }
 }
 
-void TGame::ErrorEnterTable(const QString &Value)
-{
+void TGame::ErrorEnterTable(const QString &Value) {
     if (FState != 2)
         return;
     FState = 1;
@@ -342,8 +348,7 @@ void TGame::ErrorEnterTable(const QString &Value)
     Graphics->SetEnableEnterTable(true);
 }
 
-void TGame::ChangeTable(const QString &Value)
-{
+void TGame::ChangeTable(const QString &Value) {
     if (FState != 2)
         return;
     int pos = 1;
@@ -370,28 +375,24 @@ void TGame::ChangeTable(const QString &Value)
         Graphics->UpdateInviteList(FTableID, list);
 }
 
-void TGame::UpdTimerNewTable(const QString &Value)
-{
+void TGame::UpdTimerNewTable(const QString &Value) {
     int pos = 1;
     Graphics->UpdateTimerNewTable(ReadInt(Value, pos));
 }
 
-void TGame::PlayerExitInvite()
-{
+void TGame::PlayerExitInvite() {
     Graphics->KickInvite();
     FState = 1;
     StartLobbyTimers();
     Graphics->ShowMessage(kTitleTable, kTextTableClosed);
 }
 
-void TGame::CheckInternet(const QString &Value)
-{
+void TGame::CheckInternet(const QString &Value) {
     int pos = 1;
     Statistics->CheckInternetConnected(ReadText(Value, pos));
 }
 
-void TGame::SendServerInfo(const QString &Value)
-{
+void TGame::SendServerInfo(const QString &Value) {
     int pos = 1;
     const QString version = ReadText(Value, pos);
     const QString md5Server = ReadText(Value, pos);
@@ -400,8 +401,7 @@ void TGame::SendServerInfo(const QString &Value)
     Statistics->SendServerInfo(version, md5Server, md5Plugin, verPlug);
 }
 
-void TGame::RedirectPlayerInfo(const QString &Data)
-{
+void TGame::RedirectPlayerInfo(const QString &Data) {
     int pos = 1;
     TStatInfo info;
     info.KindPost = LowByte(ReadInt(Data, pos));
@@ -424,8 +424,7 @@ void TGame::RedirectPlayerInfo(const QString &Data)
 
 // Game --------------------------------------------------------------------------------------------
 
-uint8_t TGame::ClientPlayerid(int id) const
-{
+uint8_t TGame::ClientPlayerid(int id) const {
     for (const TSrvPlayer &player : ServerPlayerList) {
         if (SignedByte(id) == int(player.Server_Playerid))
             return player.Client_Playerid;
@@ -433,10 +432,11 @@ uint8_t TGame::ClientPlayerid(int id) const
     return kNoSeat;
 }
 
-bool TGame::IsOwnId(int id) const { return SignedByte(id) == int(FPlayerid); }
+bool TGame::IsOwnId(int id) const {
+    return SignedByte(id) == int(FPlayerid);
+}
 
-void TGame::StartGame(const QString &Value)
-{
+void TGame::StartGame(const QString &Value) {
     if (FState != 2)
         return;
     TListCardID cards;
@@ -484,8 +484,7 @@ void TGame::StartGame(const QString &Value)
         Graphics->ShowCanGiveCard();
 }
 
-void TGame::PlayerGo(const QString &Value)
-{
+void TGame::PlayerGo(const QString &Value) {
     if (FState < 3 || FState > 6)
         return;
     int pos = 1;
@@ -513,8 +512,7 @@ void TGame::PlayerGo(const QString &Value)
     Graphics->SetPlayerActive(d, d);
 }
 
-void TGame::PlayerCover(const QString &Value)
-{
+void TGame::PlayerCover(const QString &Value) {
     if (FState != 3 && FState != 4)
         return;
     int pos = 1;
@@ -540,8 +538,7 @@ void TGame::PlayerCover(const QString &Value)
     }
 }
 
-void TGame::PlayerTake(const QString &Value)
-{
+void TGame::PlayerTake(const QString &Value) {
     if (FState < 3 || FState > 5)
         return;
     int pos = 1;
@@ -557,8 +554,7 @@ void TGame::PlayerTake(const QString &Value)
         Graphics->SetPlayerActive(n, kNoSeat);
 }
 
-void TGame::PlayerBito(const QString &Value)
-{
+void TGame::PlayerBito(const QString &Value) {
     if (FState < 3 || FState > 6)
         return;
     int pos = 1;
@@ -569,8 +565,7 @@ void TGame::PlayerBito(const QString &Value)
         Graphics->SetPlayerActive(ClientPlayerid(nextID), kNoSeat);
 }
 
-void TGame::AllPlayerBito(const QString &Value)
-{
+void TGame::AllPlayerBito(const QString &Value) {
     if (FState < 3 || FState > 6)
         return;
     int pos = 1;
@@ -606,8 +601,7 @@ void TGame::AllPlayerBito(const QString &Value)
     Graphics->AllBito(t, static_cast<uint8_t>(TempCardList->NextPlayer()));
 }
 
-void TGame::EndGame(const QString &Value)
-{
+void TGame::EndGame(const QString &Value) {
     if (FState < 3 || FState > 6)
         return;
     FState = 2;
@@ -623,8 +617,7 @@ void TGame::EndGame(const QString &Value)
         StartResultTimer();
 }
 
-void TGame::PlayerExitGame(const QString &Value)
-{
+void TGame::PlayerExitGame(const QString &Value) {
     if (FState < 3 || FState > 6)
         return;
     int pos = 1;
@@ -650,8 +643,7 @@ void TGame::PlayerExitGame(const QString &Value)
     }
 }
 
-void TGame::StartResultTimer()
-{
+void TGame::StartResultTimer() {
     if (Timer_End_Game) {
         TTimerEx *old = Timer_End_Game;
         Timer_End_Game = nullptr;
@@ -670,8 +662,7 @@ void TGame::StartResultTimer()
     timer->SetEnabled(true);
 }
 
-void TGame::ShowResult()
-{
+void TGame::ShowResult() {
     Graphics->EndTableGame();
     Graphics->CreateNewTable(FTableID, FPlayerInfo.Name, TempCardList->WinState());
     Graphics->UpdateInviteList(FTableID, TempCardList->PlayerList());
@@ -680,57 +671,64 @@ void TGame::ShowResult()
 
 // Scene events ------------------------------------------------------------------------------------
 
-void TGame::GraphicsCreateNewTable(const TCreateSetting &Setting)
-{
+void TGame::GraphicsCreateNewTable(const TCreateSetting &Setting) {
     FState = 2;
     StopLobbyTimers();
-    const QString createParam = BoolText(Setting.Transfer) + QLatin1Char(';') + BoolText(Setting.First_Not_TR) +
-                                QLatin1Char(';') + BoolText(Setting.Max_Five) + QLatin1Char(';');
+    const QString createParam = BoolText(Setting.Transfer) + QLatin1Char(';') +
+                                BoolText(Setting.First_Not_TR) + QLatin1Char(';') +
+                                BoolText(Setting.Max_Five) + QLatin1Char(';');
     Raise(OnCreateNewTable, createParam);
 }
 
-void TGame::GraphicsCloseInvite()
-{
+void TGame::GraphicsCloseInvite() {
     FState = 1;
     Raise(OnExitInvite, FTableID);
     StartLobbyTimers();
     FTableID = -1;
 }
 
-void TGame::GraphicsEnterTable(int ID)
-{
+void TGame::GraphicsEnterTable(int ID) {
     FState = 2;
     StopLobbyTimers();
     Raise(OnEnterTable, ID);
 }
 
-void TGame::GraphicsReady(bool State) { Raise(OnPlayerReady, FTableID, State ? '1' : '0'); }
+void TGame::GraphicsReady(bool State) {
+    Raise(OnPlayerReady, FTableID, State ? '1' : '0');
+}
 
-void TGame::GraphicsCardGo(uint8_t CardID) { Raise(OnPlayerGo, FTableID, CardID); }
+void TGame::GraphicsCardGo(uint8_t CardID) {
+    Raise(OnPlayerGo, FTableID, CardID);
+}
 
-void TGame::GraphicsCardCover(uint8_t CardID, uint8_t SelectID) { Raise(OnPlayerCover, FTableID, CardID, SelectID); }
+void TGame::GraphicsCardCover(uint8_t CardID, uint8_t SelectID) {
+    Raise(OnPlayerCover, FTableID, CardID, SelectID);
+}
 
-void TGame::GraphicsCardTransfer(uint8_t CardID) { Raise(OnPlayerTransfer, FTableID, CardID); }
+void TGame::GraphicsCardTransfer(uint8_t CardID) {
+    Raise(OnPlayerTransfer, FTableID, CardID);
+}
 
-void TGame::GraphicsPlayerTakeCard()
-{
+void TGame::GraphicsPlayerTakeCard() {
     FState = 5;
     Raise(OnPlayerTake, FTableID);
 }
 
-void TGame::GraphicsPlayerBitoCard() { Raise(OnPlayerBito, FTableID); }
+void TGame::GraphicsPlayerBitoCard() {
+    Raise(OnPlayerBito, FTableID);
+}
 
-void TGame::GraphicsRoundStart() { Raise(OnRoundStart, FTableID); }
+void TGame::GraphicsRoundStart() {
+    Raise(OnRoundStart, FTableID);
+}
 
-void TGame::GraphicsGetTempCard(uint8_t Suit, uint8_t Dignity)
-{
+void TGame::GraphicsGetTempCard(uint8_t Suit, uint8_t Dignity) {
     const uint8_t id = TempCardList->GetCard(Suit, Dignity);
     if (id != kNoCard)
         Graphics->GivePlayerCard(kOwnSeat, id, Suit, Dignity);
 }
 
-void TGame::GraphicsBitoEnd()
-{
+void TGame::GraphicsBitoEnd() {
     if (TempCardList->EndGame()) {
         StartResultTimer();
         return;

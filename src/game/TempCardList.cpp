@@ -2,12 +2,15 @@
 
 namespace trelvo {
 
-TTempCardList::TTempCardList() { Clean(); }
+TTempCardList::TTempCardList() {
+    Clean();
+}
 
-void TTempCardList::AddCard(uint8_t ID, uint8_t Suit, uint8_t Dignity) { CardList.push_back({ID, Suit, Dignity}); }
+void TTempCardList::AddCard(uint8_t ID, uint8_t Suit, uint8_t Dignity) {
+    CardList.push_back({ID, Suit, Dignity});
+}
 
-uint8_t TTempCardList::GetCard(uint8_t Suit, uint8_t Dignity)
-{
+uint8_t TTempCardList::GetCard(uint8_t Suit, uint8_t Dignity) {
     for (size_t i = 0; i < CardList.size(); ++i) {
         if (CardList[i].Suit == Suit && CardList[i].Dignity == Dignity) {
             const uint8_t id = CardList[i].ID;
@@ -18,8 +21,7 @@ uint8_t TTempCardList::GetCard(uint8_t Suit, uint8_t Dignity)
     return kNoCard;
 }
 
-bool TTempCardList::GetCard(uint8_t &ID, uint8_t &Suit, uint8_t &Dignity)
-{
+bool TTempCardList::GetCard(uint8_t &ID, uint8_t &Suit, uint8_t &Dignity) {
     if (CardList.empty()) {
         ID = kNoCard;
         Suit = 0;
@@ -33,16 +35,16 @@ bool TTempCardList::GetCard(uint8_t &ID, uint8_t &Suit, uint8_t &Dignity)
     return true;
 }
 
-void TTempCardList::PlayerCountCard(uint8_t playerid, int8_t Count)
-{
+void TTempCardList::PlayerCountCard(uint8_t playerid, int8_t Count) {
     if (playerid >= 2 && playerid <= 4)
         FPlayer[playerid - 2] = Count;
 }
 
-void TTempCardList::ResetPlayerCount() { FPlayer.fill(-1); }
+void TTempCardList::ResetPlayerCount() {
+    FPlayer.fill(-1);
+}
 
-void TTempCardList::Clean()
-{
+void TTempCardList::Clean() {
     CardList.clear();
     ResetPlayerCount();
     FNextPlayer = -1;
@@ -51,8 +53,7 @@ void TTempCardList::Clean()
     FPlayerList.fill(TPlayer{});
 }
 
-void TTempCardList::RemoveAt(size_t Index)
-{
+void TTempCardList::RemoveAt(size_t Index) {
     CardList[Index] = CardList.back();
     CardList.pop_back();
 }

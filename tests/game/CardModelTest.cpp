@@ -27,8 +27,7 @@ const SeatCase kSeatCases[] = {
 
 } // namespace
 
-TEST(CardModel, SeatsFollowServerIdsFromThisPlayer)
-{
+TEST(CardModel, SeatsFollowServerIdsFromThisPlayer) {
     for (const SeatCase &c : kSeatCases) {
         std::vector<uint8_t> seats;
         for (uint8_t id : c.ids)
@@ -37,8 +36,7 @@ TEST(CardModel, SeatsFollowServerIdsFromThisPlayer)
     }
 }
 
-TEST(CardModel, WaitingRoomStartsWithFourFreeSeats)
-{
+TEST(CardModel, WaitingRoomStartsWithFourFreeSeats) {
     TPlayerList list;
     ASSERT_EQ(list.size(), 4u);
     for (const TPlayer &seat : list) {

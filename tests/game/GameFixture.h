@@ -24,8 +24,11 @@ using Lines = std::vector<std::string>;
 // About window, all writing into one log together with the requests the controller raises.
 class GameFixture : public testing::Test {
 protected:
-    GameFixture()
-    {
+    GameFixture() { MakeGame(); }
+
+    // A fresh controller with fresh fakes: state 0, own name Ann.
+    void MakeGame() {
+        Game.reset();
         auto graphics = std::make_unique<TRecordingGraphics>(&Log);
         auto statistics = std::make_unique<TFakeStatistics>(&Log);
         Gfx = graphics.get();
@@ -34,10 +37,10 @@ protected:
                                        TFakeAboutForm::Factory(&Log, &LastAbout));
         Game->OnTableList = [this] { Log.Add("OnTableList()"); };
         Game->OnCreateNewTable = [this](const QString &p) { Log.Add("OnCreateNewTable(" + p + ")"); };
-        Game->OnExitInvite = [this](int id) { Log.Add("OnExitInvite(" + std::to_string(id) + ")"); };
-        Game->OnEnterTable = [this](int id) { Log.Add("OnEnterTable(" + std::to_string(id) + ")"); };
+        Game->OnExitInvite = [this](int id) { Log.Add("OnExitInvite(" + N(id) + ")"); };
+        Game->OnEnterTable = [this](int id) { Log.Add("OnEnterTable(" + N(id) + ")"); };
         Game->OnPlayerReady = [this](int id, char s) {
-            Log.Add("OnPlayerReady(" + std::to_string(id) + "," + std::string(1, s) + ")");
+            Log.Add("OnPlayerReady(" + N(id) + "," + std::string(1, s) + ")");
         };
         Game->OnPlayerGo = [this](int t, uint8_t c) { Log.Add("OnPlayerGo(" + N(t) + "," + N(c) + ")"); };
         Game->OnPlayerCover = [this](int t, uint8_t c, uint8_t s) {
@@ -48,7 +51,9 @@ protected:
         Game->OnRoundStart = [this](int id) { Log.Add("OnRoundStart(" + N(id) + ")"); };
         Game->OnStopPlugin = [this] { Log.Add("OnStopPlugin()"); };
         Game->OnError = [this](int e) { Log.Add("OnError(" + N(e) + ")"); };
-        Game->OnPlayerTransfer = [this](int t, uint8_t c) { Log.Add("OnPlayerTransfer(" + N(t) + "," + N(c) + ")"); };
+        Game->OnPlayerTransfer = [this](int t, uint8_t c) {
+            Log.Add("OnPlayerTransfer(" + N(t) + "," + N(c) + ")");
+        };
         Game->SetPlayerInfo(QStringLiteral("Ann"), QStringLiteral("10.0.0.2"), 1);
         Log.Clear();
     }
@@ -56,30 +61,64 @@ protected:
     static std::string N(int v) { return std::to_string(v); }
 
     // The game-server messages as the dispatcher hands them over (subcode and payload).
-    void Server(int Sub, const QString &Payload)
-    {
+    void Server(int Sub, const QString &Payload) {
         switch (Sub) {
         case 1:
             Log.Add("CheckVersionResult(" + N(Game->OnCheckVersion(Payload)) + ")");
             break;
-        case 2: Game->OnResponseTableList(Payload); break;
-        case 3: Game->CreateNewTable(Payload); break;
-        case 4: Game->PlayerExitInvite(); break;
-        case 5: Game->ErrorEnterTable(Payload); break;
-        case 6: Game->ChangeTable(Payload); break;
-        case 7: Game->UpdTimerNewTable(Payload); break;
-        case 9: Game->StartGame(Payload); break;
-        case 10: Game->PlayerGo(Payload); break;
-        case 11: Game->PlayerTake(Payload); break;
-        case 12: Game->PlayerBito(Payload); break;
-        case 13: Game->AllPlayerBito(Payload); break;
-        case 14: Game->PlayerCover(Payload); break;
-        case 15: Game->EndGame(Payload); break;
-        case 16: Game->PlayerExitGame(Payload); break;
-        case 20: Game->CheckInternet(Payload); break;
-        case 21: Game->SendServerInfo(Payload); break;
-        case 22: Game->RedirectPlayerInfo(Payload); break;
-        default: break;
+        case 2:
+            Game->OnResponseTableList(Payload);
+            break;
+        case 3:
+            Game->CreateNewTable(Payload);
+            break;
+        case 4:
+            Game->PlayerExitInvite();
+            break;
+        case 5:
+            Game->ErrorEnterTable(Payload);
+            break;
+        case 6:
+            Game->ChangeTable(Payload);
+            break;
+        case 7:
+            Game->UpdTimerNewTable(Payload);
+            break;
+        case 9:
+            Game->StartGame(Payload);
+            break;
+        case 10:
+            Game->PlayerGo(Payload);
+            break;
+        case 11:
+            Game->PlayerTake(Payload);
+            break;
+        case 12:
+            Game->PlayerBito(Payload);
+            break;
+        case 13:
+            Game->AllPlayerBito(Payload);
+            break;
+        case 14:
+            Game->PlayerCover(Payload);
+            break;
+        case 15:
+            Game->EndGame(Payload);
+            break;
+        case 16:
+            Game->PlayerExitGame(Payload);
+            break;
+        case 20:
+            Game->CheckInternet(Payload);
+            break;
+        case 21:
+            Game->SendServerInfo(Payload);
+            break;
+        case 22:
+            Game->RedirectPlayerInfo(Payload);
+            break;
+        default:
+            break;
         }
     }
     void Server(int Sub, const char *Payload) { Server(Sub, QString::fromUtf8(Payload)); }
@@ -89,9 +128,9 @@ protected:
     // A two-player game at table 12: Ann (this player, id 0, seat 1) and Bob (id 1, seat 2), Ann first.
     static constexpr const char *kTwoPlayerStart = "2;30;0;Ann;1;Bob;0;4;13;24;2;7;1;5;8;3;11;";
 
-    // Brings the controller into state 0 to 6 by the ordinary way there, then clears the log.
-    void Drive(int State)
-    {
+    // A fresh controller brought into state 0 to 6 by the ordinary way there; the log is cleared.
+    void Drive(int State) {
+        MakeGame();
         if (State >= 1)
             Server(1, "1;5;abc;");
         if (State >= 2) {

@@ -10,16 +10,14 @@ using namespace trelvo;
 namespace {
 
 // Four named cards: A (id 1), B (id 2), C (id 3), D (id 4).
-void AddABCD(TTempCardList &list)
-{
+void AddABCD(TTempCardList &list) {
     list.AddCard(1, 1, 5);
     list.AddCard(2, 2, 6);
     list.AddCard(3, 3, 7);
     list.AddCard(4, 4, 8);
 }
 
-std::vector<int> DrainFromFront(TTempCardList &list)
-{
+std::vector<int> DrainFromFront(TTempCardList &list) {
     std::vector<int> ids;
     uint8_t id = 0, suit = 0, dignity = 0;
     while (list.GetCard(id, suit, dignity))
@@ -29,8 +27,7 @@ std::vector<int> DrainFromFront(TTempCardList &list)
 
 } // namespace
 
-TEST(TempCardList, TakingFromIndexZeroYieldsFirstThenFromTheBack)
-{
+TEST(TempCardList, TakingFromIndexZeroYieldsFirstThenFromTheBack) {
     TTempCardList list;
     AddABCD(list);
     EXPECT_EQ(list.Count(), 4);
@@ -38,8 +35,7 @@ TEST(TempCardList, TakingFromIndexZeroYieldsFirstThenFromTheBack)
     EXPECT_EQ(list.Count(), 0);
 }
 
-TEST(TempCardList, IndexZeroFormHandsOverTheFace)
-{
+TEST(TempCardList, IndexZeroFormHandsOverTheFace) {
     TTempCardList list;
     list.AddCard(9, 3, 11);
     uint8_t id = 0, suit = 0, dignity = 0;
@@ -50,8 +46,7 @@ TEST(TempCardList, IndexZeroFormHandsOverTheFace)
     EXPECT_EQ(id, kNoCard);
 }
 
-TEST(TempCardList, GetCardByFace)
-{
+TEST(TempCardList, GetCardByFace) {
     struct Case {
         const char *name;
         std::vector<TSrvCardID> cards;
@@ -77,8 +72,7 @@ TEST(TempCardList, GetCardByFace)
     }
 }
 
-TEST(TempCardList, CleanResetsEverythingButTheDeck)
-{
+TEST(TempCardList, CleanResetsEverythingButTheDeck) {
     TTempCardList list;
     AddABCD(list);
     list.SetCountDeck(17);
@@ -102,8 +96,7 @@ TEST(TempCardList, CleanResetsEverythingButTheDeck)
     EXPECT_EQ(list.PlayerList(), TPlayerList{});
 }
 
-TEST(TempCardList, CreatedClean)
-{
+TEST(TempCardList, CreatedClean) {
     TTempCardList list;
     EXPECT_EQ(list.Player(), (TTempCardList::TPlayerCounts{-1, -1, -1}));
     EXPECT_EQ(list.NextPlayer(), -1);
@@ -111,8 +104,7 @@ TEST(TempCardList, CreatedClean)
     EXPECT_FALSE(list.EndGame());
 }
 
-TEST(TempCardList, PlayerCountCardKeepsOnlySeatsTwoToFour)
-{
+TEST(TempCardList, PlayerCountCardKeepsOnlySeatsTwoToFour) {
     TTempCardList list;
     list.ResetPlayerCount();
     for (uint8_t seat : {uint8_t(0), uint8_t(1), uint8_t(5), uint8_t(255)})
@@ -126,8 +118,7 @@ TEST(TempCardList, PlayerCountCardKeepsOnlySeatsTwoToFour)
     EXPECT_EQ(list.Player(), (TTempCardList::TPlayerCounts{-1, -1, -1}));
 }
 
-TEST(TempCardList, CountIsAByteButSizeIsNot)
-{
+TEST(TempCardList, CountIsAByteButSizeIsNot) {
     TTempCardList list;
     for (int i = 0; i < 256; ++i)
         list.AddCard(static_cast<uint8_t>(i), 1, 5);

@@ -13,10 +13,10 @@ class TCallLog {
 public:
     void Add(const std::string &Line) { FLines.push_back(Line); }
     void Add(const QString &Line) { FLines.push_back(Line.toStdString()); }
+    void Add(const char *Line) { FLines.push_back(Line); }
     const std::vector<std::string> &Lines() const { return FLines; }
     // The lines so far, and a fresh start.
-    std::vector<std::string> Take()
-    {
+    std::vector<std::string> Take() {
         std::vector<std::string> lines;
         lines.swap(FLines);
         return lines;

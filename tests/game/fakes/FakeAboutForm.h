@@ -11,8 +11,7 @@ namespace trelvo::test {
 class TFakeAboutForm : public IAboutForm {
 public:
     explicit TFakeAboutForm(TCallLog *Log = nullptr) : FLog(Log) { ++LiveCount(); }
-    ~TFakeAboutForm() override
-    {
+    ~TFakeAboutForm() override {
         --LiveCount();
         if (FLog)
             FLog->Add("About.Destroy()");
@@ -20,22 +19,19 @@ public:
             OnDestroy();
     }
 
-    void Show() override
-    {
+    void Show() override {
         if (FLog)
             FLog->Add("About.Show()");
     }
     void Close() { delete this; }
 
-    static int &LiveCount()
-    {
+    static int &LiveCount() {
         static int count = 0;
         return count;
     }
 
     // A factory for TGame that remembers the last window it made.
-    static TAboutFormFactory Factory(TCallLog *Log, TFakeAboutForm **Last = nullptr)
-    {
+    static TAboutFormFactory Factory(TCallLog *Log, TFakeAboutForm **Last = nullptr) {
         return [Log, Last]() -> IAboutForm * {
             auto *form = new TFakeAboutForm(Log);
             if (Last)

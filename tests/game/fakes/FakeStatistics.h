@@ -16,30 +16,30 @@ class TFakeStatistics : public IStatistics {
 public:
     explicit TFakeStatistics(TCallLog *Log = nullptr) : FLog(Log) {}
 
-    void SetPlayerInfo(const TPlayerInfo &Value) override
-    {
+    void SetPlayerInfo(const TPlayerInfo &Value) override {
         Log("Stats.SetPlayerInfo(" + Value.Name.toStdString() + "," + Value.IP.toStdString() + "," +
             std::to_string(Value.Gender) + ")");
     }
     void SetServerIP(const QString &Value) override { Log("Stats.SetServerIP(" + Value.toStdString() + ")"); }
-    void SetChatVersion(const QString &Value) override { Log("Stats.SetChatVersion(" + Value.toStdString() + ")"); }
+    void SetChatVersion(const QString &Value) override {
+        Log("Stats.SetChatVersion(" + Value.toStdString() + ")");
+    }
     void SetMD5_CC(const QString &Value) override { Log("Stats.SetMD5_CC(" + Value.toStdString() + ")"); }
-    void SetMD5_Plugin(const QString &Value) override { Log("Stats.SetMD5_Plugin(" + Value.toStdString() + ")"); }
+    void SetMD5_Plugin(const QString &Value) override {
+        Log("Stats.SetMD5_Plugin(" + Value.toStdString() + ")");
+    }
     void SetPlayerID(const QString &Value) override { Log("Stats.SetPlayerID(" + Value.toStdString() + ")"); }
     void Send() override { Log("Stats.Send()"); }
-    void SendRedirect(const TStatInfo &aStatInfo) override
-    {
+    void SendRedirect(const TStatInfo &aStatInfo) override {
         LastRedirect = aStatInfo;
         Log("Stats.SendRedirect(" + aStatInfo.Name.toStdString() + ")");
     }
     void SendServerInfo(const QString &aVersion, const QString &aMD5Server, const QString &aMD5Plugin,
-                        const QString &aVerPlug) override
-    {
+                        const QString &aVerPlug) override {
         Log("Stats.SendServerInfo(" + aVersion.toStdString() + "," + aMD5Server.toStdString() + "," +
             aMD5Plugin.toStdString() + "," + aVerPlug.toStdString() + ")");
     }
-    void CheckInternetConnected(const QString &Value) override
-    {
+    void CheckInternetConnected(const QString &Value) override {
         Log("Stats.CheckInternetConnected(" + Value.toStdString() + ")");
     }
 
@@ -47,8 +47,7 @@ public:
     TStatInfo LastRedirect;
 
 private:
-    void Log(const std::string &Line)
-    {
+    void Log(const std::string &Line) {
         if (FLog)
             FLog->Add(Line);
     }
