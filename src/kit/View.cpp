@@ -1,0 +1,157 @@
+#include "View.h"
+
+#include "Form.h"
+
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QResizeEvent>
+#include <QWheelEvent>
+
+namespace trelvo {
+
+namespace {
+
+TShiftState ShiftOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons)
+{
+    TShiftState shift = 0;
+    if (modifiers & Qt::ShiftModifier)
+        shift |= ssShift;
+    if (modifiers & Qt::AltModifier)
+        shift |= ssAlt;
+    if (modifiers & Qt::ControlModifier)
+        shift |= ssCtrl;
+    if (buttons & Qt::LeftButton)
+        shift |= ssLeft;
+    if (buttons & Qt::RightButton)
+        shift |= ssRight;
+    if (buttons & Qt::MiddleButton)
+        shift |= ssMiddle;
+    return shift;
+}
+
+bool ButtonOf(Qt::MouseButton qt, TMouseButton &button)
+{
+    switch (qt) {
+    case Qt::LeftButton: button = TMouseButton::Left; return true;
+    case Qt::RightButton: button = TMouseButton::Right; return true;
+    case Qt::MiddleButton: button = TMouseButton::Middle; return true;
+    default: return false;
+    }
+}
+
+// Windows virtual-key codes, the codes the screens' key handling is written in.
+uint16_t VirtualKey(int key)
+{
+    if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
+        return static_cast<uint16_t>(112 + (key - Qt::Key_F1));
+    if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9))
+        return static_cast<uint16_t>(key);
+    switch (key) {
+    case Qt::Key_Escape: return 27;
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return 13;
+    case Qt::Key_Space: return 32;
+    case Qt::Key_Tab: return 9;
+    case Qt::Key_Backspace: return 8;
+    case Qt::Key_Left: return 37;
+    case Qt::Key_Up: return 38;
+    case Qt::Key_Right: return 39;
+    case Qt::Key_Down: return 40;
+    case Qt::Key_Delete: return 46;
+    default: return 0;
+    }
+}
+
+} // namespace
+
+TView::TView(TForm *form, QWidget *parent) : QWidget(parent), FForm(form)
+{
+    setMouseTracking(true);
+    setFocusPolicy(Qt::StrongFocus);
+    // The scene paints every pixel itself.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setAttribute(Qt::WA_NoSystemBackground);
+}
+
+TView::~TView()
+{
+    if (FForm && FForm->FView == this)
+        FForm->FView = nullptr;
+}
+
+void TView::paintEvent(QPaintEvent *event)
+{
+    if (!FForm)
+        return;
+    ++FForm->FPaintCount;
+    QPainter painter(this);
+    painter.setClipRegion(event->region());
+    FForm->Render(painter);
+}
+
+void TView::resizeEvent(QResizeEvent *event)
+{
+    if (FForm)
+        FForm->ViewResized(event->size().width(), event->size().height());
+}
+
+void TView::mouseMoveEvent(QMouseEvent *event)
+{
+    if (!FForm)
+        return;
+    TScreen::SetMousePos(event->globalPosition());
+    FForm->PointerMove(event->position(), ShiftOf(event->modifiers(), event->buttons()));
+}
+
+void TView::mousePressEvent(QMouseEvent *event)
+{
+    TMouseButton button;
+    if (!FForm || !ButtonOf(event->button(), button))
+        return;
+    TScreen::SetMousePos(event->globalPosition());
+    FForm->PointerDown(button, event->position(), ShiftOf(event->modifiers(), event->buttons()));
+}
+
+void TView::mouseReleaseEvent(QMouseEvent *event)
+{
+    TMouseButton button;
+    if (!FForm || !ButtonOf(event->button(), button))
+        return;
+    TScreen::SetMousePos(event->globalPosition());
+    FForm->PointerUp(button, event->position(), ShiftOf(event->modifiers(), event->buttons()));
+}
+
+void TView::wheelEvent(QWheelEvent *event)
+{
+    if (FForm)
+        FForm->PointerWheel(event->angleDelta().y(), event->position(),
+                            ShiftOf(event->modifiers(), event->buttons()));
+}
+
+void TView::leaveEvent(QEvent *)
+{
+    if (FForm)
+        FForm->PointerLeave();
+}
+
+void TView::keyPressEvent(QKeyEvent *event)
+{
+    if (!FForm) {
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    uint16_t key = VirtualKey(event->key());
+    QChar keyChar = event->text().isEmpty() ? QChar() : event->text().at(0);
+    FForm->KeyDown(key, keyChar, ShiftOf(event->modifiers(), Qt::NoButton));
+}
+
+bool TView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == parentWidget() && event->type() == QEvent::Resize)
+        setGeometry(parentWidget()->rect());
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace trelvo
