@@ -175,7 +175,7 @@ QImage RenderGallerySheet()
         c.Shown = c.Picture.size();
         if (c.Shown.width() > maxPicture.width() || c.Shown.height() > maxPicture.height())
             c.Shown = c.Shown.scaled(maxPicture, Qt::KeepAspectRatio);
-        const int cellW = std::max(c.Shown.width(), 150);
+        const int cellW = std::max(c.Shown.width(), 200);
         if (x + cellW > sheetWidth - margin && x > margin) {
             x = margin;
             y += rowH + gap;
@@ -206,7 +206,7 @@ QImage RenderGallerySheet()
             QStringLiteral("%1×%2 %3").arg(c.Picture.width()).arg(c.Picture.height()).arg(c.Format);
         if (c.Shown != c.Picture.size())
             detail += QStringLiteral(" (scaled)");
-        const int textW = std::max(c.Shown.width(), 150);
+        const int textW = std::max(c.Shown.width(), 200);
         p.setPen(QColor(0xf0, 0xf0, 0xf0));
         p.setFont(nameFont);
         p.drawText(QRect(c.At.x(), c.At.y() + c.Shown.height() + 2, textW, 16), Qt::AlignLeft | Qt::AlignVCenter,

@@ -214,7 +214,7 @@ void DrawPlate(QPainter &p, const QRectF &r, qreal radius, const QColor &base, i
         const int g = qGray(base.rgb());
         c = QColor(g, g, g);
     } else if (state == 2) {
-        c = Lighter(base, 0.18);
+        c = Lighter(base, 0.12);
     } else if (state == 3) {
         c = Darker(base, 0.18);
     }
@@ -239,7 +239,7 @@ void DrawPlate(QPainter &p, const QRectF &r, qreal radius, const QColor &base, i
         const QRectF g = r.adjusted(2, 1.5, -2, -r.height() / 2);
         gloss.addRoundedRect(g, std::max<qreal>(radius - 1, 0), std::max<qreal>(radius - 1, 0));
         QLinearGradient shine(g.topLeft(), g.bottomLeft());
-        shine.setColorAt(0.0, QColor(255, 255, 255, state == 2 ? 110 : 80));
+        shine.setColorAt(0.0, QColor(255, 255, 255, state == 2 ? 95 : 75));
         shine.setColorAt(1.0, QColor(255, 255, 255, 10));
         p.fillPath(gloss, shine);
     }

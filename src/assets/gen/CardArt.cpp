@@ -1,8 +1,13 @@
 #include "Art.h"
 #include "Pictures.h"
 
+#include <QFontMetricsF>
 #include <QLinearGradient>
 #include <QRadialGradient>
+
+#include <cmath>
+#include <utility>
+#include <vector>
 
 namespace trelvo::art {
 
@@ -55,7 +60,7 @@ void DrawIndex(QPainter &p, int suit, int dignity)
     const QString rank = RankText(dignity);
     QFont font = Font(TFace::CondensedBold, 14);
     if (rank.size() > 1)
-        font.setLetterSpacing(QFont::AbsoluteSpacing, -1.2);
+        font.setLetterSpacing(QFont::AbsoluteSpacing, -1.6);
     const QColor colour = SuitColour(suit);
     for (int corner = 0; corner < 2; ++corner) {
         p.save();
@@ -65,18 +70,18 @@ void DrawIndex(QPainter &p, int suit, int dignity)
         }
         QPainterPath text;
         const QFontMetricsF fm(font);
-        const qreal w = fm.horizontalAdvance(rank) + (rank.size() > 1 ? 1.2 : 0);
-        text.addText(QPointF(9.0 - w / 2, 3.5 + fm.capHeight()), font, rank);
+        const qreal w = fm.horizontalAdvance(rank) + (rank.size() > 1 ? 1.6 : 0);
+        text.addText(QPointF(8.5 - w / 2, 3.5 + fm.capHeight()), font, rank);
         p.fillPath(text, colour);
-        p.fillPath(SuitPath(suit, QRectF(4.5, 17.5, 9, 10)), colour);
+        p.fillPath(SuitPath(suit, QRectF(4.0, 17.5, 9, 10)), colour);
         p.restore();
     }
 }
 
 void DrawPips(QPainter &p, int suit, int dignity)
 {
-    const qreal xl = 22.5, xc = 35.5, xr = 48.5;
-    const qreal top = 17.0, bottom = 79.0, mid = 48.0;
+    const qreal xl = 24.0, xc = 35.5, xr = 47.0;
+    const qreal top = 16.5, bottom = 79.5, mid = 48.0;
     const qreal q1 = top + (bottom - top) / 3, q2 = top + 2 * (bottom - top) / 3;
     std::vector<QPointF> pts;
     const int pips = dignity + 1;
@@ -103,7 +108,7 @@ void DrawPips(QPainter &p, int suit, int dignity)
     default: break;
     }
     for (const QPointF &pt : pts)
-        DrawPip(p, suit, pt, QSizeF(12, 13), pt.y() > mid + 0.5);
+        DrawPip(p, suit, pt, QSizeF(11.5, 12.5), pt.y() > mid + 0.5);
 }
 
 void DrawAce(QPainter &p, int suit)
@@ -130,210 +135,249 @@ void DrawAce(QPainter &p, int suit)
 }
 
 struct TCourtStyle {
-    QColor Robe, Trim, Accent;
+    QColor Robe, Sleeve, Trim;
 };
 
+// Kings in red, queens in blue, jacks in green; the black suits swap robe and sleeve colours.
 TCourtStyle CourtStyle(int suit, int dignity)
 {
-    const QColor red(0xb0, 0x22, 0x2c), blue(0x24, 0x3f, 0x8f), green(0x2f, 0x6e, 0x3a), gold(0xd9, 0xa8, 0x2e);
-    const bool redSuit = SuitIsRed(suit);
-    switch (dignity) {
-    case 12: return redSuit ? TCourtStyle{red, gold, blue} : TCourtStyle{blue, gold, red};   // king
-    case 11: return redSuit ? TCourtStyle{blue, gold, red} : TCourtStyle{red, gold, green};  // queen
-    default: return redSuit ? TCourtStyle{green, gold, red} : TCourtStyle{gold, red, blue};  // jack
-    }
+    const QColor red(0xb0, 0x22, 0x2c), blue(0x26, 0x45, 0x96), green(0x2b, 0x74, 0x3c), gold(0xd9, 0xa8, 0x2e);
+    QColor robe = dignity == 12 ? red : dignity == 11 ? blue : green;
+    QColor sleeve = dignity == 12 ? blue : dignity == 11 ? red : red;
+    if (!SuitIsRed(suit))
+        std::swap(robe, sleeve);
+    return {robe, sleeve, gold};
 }
 
 // One half of a double-headed court figure, drawn in a w x h box whose bottom edge is the card's middle.
 void DrawCourtHalf(QPainter &p, int suit, int dignity, qreal w, qreal h)
 {
+    const bool king = dignity == 12, queen = dignity == 11, jack = dignity == 10;
     const TCourtStyle st = CourtStyle(suit, dignity);
     const qreal cx = w / 2;
     const QColor skin(0xf6, 0xd2, 0xae), line(0x3a, 0x24, 0x14);
-    const QColor silver(0xc9, 0xd1, 0xda), brown(0x7a, 0x4a, 0x22);
-    p.setPen(QPen(line, 0.7));
+    const QColor silver(0xd4, 0xdb, 0xe3), wood(0x7a, 0x4a, 0x22), ivory(0xfb, 0xf8, 0xee);
+    const QPen outline(line, 0.7, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
 
-    // What the figure holds stands behind the robe.
-    if (dignity == 12) { // sword
+    // What the figure holds stands behind the body.
+    if (king) { // a sword, point up, at the right
         p.setPen(QPen(line, 0.6));
         p.setBrush(silver);
-        p.drawRect(QRectF(w - 7.8, 2.5, 2.2, 24));
+        QPainterPath blade;
+        blade.moveTo(w - 6.5, 1.5);
+        blade.lineTo(w - 5.2, 4);
+        blade.lineTo(w - 5.2, 30);
+        blade.lineTo(w - 7.8, 30);
+        blade.lineTo(w - 7.8, 4);
+        blade.closeSubpath();
+        p.drawPath(blade);
         p.setBrush(st.Trim);
-        p.drawRect(QRectF(w - 10.2, 25.5, 7, 2));
-    } else if (dignity == 10) { // halberd
-        p.setPen(QPen(brown, 1.6));
-        p.drawLine(QPointF(5, 4), QPointF(5, h));
+        p.drawRoundedRect(QRectF(w - 10.5, 29.5, 8.6, 2.2), 1, 1);
+    } else if (jack) { // a halberd at the left
+        p.setPen(QPen(wood, 1.6));
+        p.drawLine(QPointF(5.5, 5), QPointF(5.5, h));
         p.setPen(QPen(line, 0.6));
         p.setBrush(silver);
         QPainterPath head;
-        head.moveTo(5, 0.8);
-        head.lineTo(7.4, 6.5);
-        head.lineTo(5, 9);
-        head.lineTo(2.6, 6.5);
+        head.moveTo(5.5, 0.8);
+        head.lineTo(7.2, 5);
+        head.lineTo(5.5, 6.5);
+        head.lineTo(3.8, 5);
+        head.closeSubpath();
+        head.moveTo(5.5, 7);
+        head.quadTo(10.5, 7.5, 10, 12.5);
+        head.quadTo(8, 10, 5.5, 11);
         head.closeSubpath();
         p.drawPath(head);
     }
 
-    // Robe and shoulders.
-    QPainterPath robe;
-    robe.moveTo(1.5, h);
-    robe.cubicTo(1.5, 30, 5, 23.5, cx - 7, 22.5);
-    robe.lineTo(cx + 7, 22.5);
-    robe.cubicTo(w - 5, 23.5, w - 1.5, 30, w - 1.5, h);
-    robe.closeSubpath();
-    QLinearGradient robeFill(0, 22, w, h);
-    robeFill.setColorAt(0, Lighter(st.Robe, 0.15));
-    robeFill.setColorAt(1, Darker(st.Robe, 0.15));
-    p.setBrush(robeFill);
-    p.setPen(QPen(line, 0.7));
-    p.drawPath(robe);
-    // Front panel and sleeves in the accent colour with trim stripes.
-    p.setBrush(st.Accent);
-    p.drawRect(QRectF(cx - 4.5, 24, 9, h - 24));
-    p.setPen(QPen(st.Trim, 1.2));
-    p.drawLine(QPointF(cx - 4.5, 24.5), QPointF(cx - 4.5, h));
-    p.drawLine(QPointF(cx + 4.5, 24.5), QPointF(cx + 4.5, h));
-    p.drawLine(QPointF(4, h - 4), QPointF(cx - 5, h - 4));
-    p.drawLine(QPointF(cx + 5, h - 4), QPointF(w - 4, h - 4));
-    p.setPen(QPen(line, 0.7));
-
-    // Collar: ermine for the king, lace for the queen, a plain band for the jack.
-    QPainterPath collar;
-    collar.moveTo(cx - 9, 22.8);
-    collar.quadTo(cx, 28.5, cx + 9, 22.8);
-    collar.quadTo(cx, 25.5, cx - 9, 22.8);
-    p.setBrush(dignity == 10 ? st.Trim : QColor(0xfb, 0xf8, 0xee));
-    p.drawPath(collar);
-    if (dignity == 12) {
-        p.setPen(Qt::NoPen);
-        p.setBrush(line);
-        for (int i = -2; i <= 2; ++i)
-            p.drawEllipse(QPointF(cx + i * 3.2, 24.6 + (i == 0 ? 1.4 : (std::abs(i) == 1 ? 0.9 : 0.0))), 0.55, 0.55);
-        p.setPen(QPen(line, 0.7));
-    }
-
-    // Hair behind the head.
-    if (dignity == 11) {
+    // Queen's hair falls behind the shoulders.
+    if (queen) {
+        p.setPen(outline);
         p.setBrush(QColor(0xd9, 0x9a, 0x22));
         QPainterPath hair;
-        hair.moveTo(cx - 7.5, 8);
-        hair.cubicTo(cx - 10, 16, cx - 9, 21, cx - 6, 23);
-        hair.lineTo(cx + 6, 23);
-        hair.cubicTo(cx + 9, 21, cx + 10, 16, cx + 7.5, 8);
+        hair.moveTo(cx - 6.5, 9);
+        hair.cubicTo(cx - 10, 16, cx - 9.5, 22, cx - 7, 25);
+        hair.lineTo(cx + 7, 25);
+        hair.cubicTo(cx + 9.5, 22, cx + 10, 16, cx + 6.5, 9);
         hair.closeSubpath();
         p.drawPath(hair);
     }
-    // Neck and head.
+
+    // Body: broad shoulders, then straight down to the middle of the card.
+    QPainterPath robe;
+    robe.moveTo(2, h);
+    robe.lineTo(2, 29);
+    robe.cubicTo(2, 25, 6, 22.5, cx - 6, 22);
+    robe.lineTo(cx + 6, 22);
+    robe.cubicTo(w - 6, 22.5, w - 2, 25, w - 2, 29);
+    robe.lineTo(w - 2, h);
+    robe.closeSubpath();
+    QLinearGradient robeFill(0, 22, w, h);
+    robeFill.setColorAt(0, Lighter(st.Robe, 0.18));
+    robeFill.setColorAt(1, Darker(st.Robe, 0.12));
+    p.setPen(outline);
+    p.setBrush(robeFill);
+    p.drawPath(robe);
+    // Gold bands down the robe's edges.
+    p.setPen(QPen(st.Trim, 1.6));
+    p.drawLine(QPointF(cx - 9, 23.5), QPointF(cx - 9, h));
+    p.drawLine(QPointF(cx + 9, 23.5), QPointF(cx + 9, h));
+    p.setPen(Qt::NoPen);
+    p.setBrush(line);
+    for (qreal y = 26; y < h - 1; y += 3.5) {
+        p.drawEllipse(QPointF(cx - 9, y), 0.35, 0.35);
+        p.drawEllipse(QPointF(cx + 9, y), 0.35, 0.35);
+    }
+
+    // The V of the shirt (ermine on the king).
+    QPainterPath vee;
+    vee.moveTo(cx - 6.5, 22.2);
+    vee.lineTo(cx, 31);
+    vee.lineTo(cx + 6.5, 22.2);
+    vee.closeSubpath();
+    p.setPen(outline);
+    p.setBrush(jack ? st.Trim : ivory);
+    p.drawPath(vee);
+    if (king) {
+        p.setPen(Qt::NoPen);
+        p.setBrush(line);
+        const QPointF spots[] = {{cx - 3.5, 23.8}, {cx, 24.2}, {cx + 3.5, 23.8}, {cx - 1.7, 26.8}, {cx + 1.7, 26.8}};
+        for (const QPointF &s : spots)
+            p.drawEllipse(s, 0.45, 0.6);
+    }
+
+    // Sleeves reaching to the hands in front of the chest.
+    const QPointF leftHand(jack ? 7.5 : 10.5, jack ? 33.5 : 36.5);
+    const QPointF rightHand(king ? w - 6.5 : w - 10.5, king ? 33 : 36.5);
+    auto sleeve = [&](QPointF shoulder, QPointF hand) {
+        p.setPen(QPen(line, 5.4, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(shoulder, hand);
+        p.setPen(QPen(st.Sleeve, 4.0, Qt::SolidLine, Qt::RoundCap));
+        p.drawLine(shoulder, hand);
+        p.setPen(QPen(st.Trim, 4.0, Qt::SolidLine, Qt::FlatCap));
+        const QPointF d = (hand - shoulder) / std::hypot(hand.x() - shoulder.x(), hand.y() - shoulder.y());
+        p.drawLine(hand - d * 2.6, hand - d * 1.6);
+    };
+    sleeve(QPointF(6.5, 26.5), leftHand);
+    sleeve(QPointF(w - 6.5, 26.5), rightHand);
+    p.setPen(outline);
     p.setBrush(skin);
-    p.drawRect(QRectF(cx - 2, 17, 4, 5));
-    p.drawEllipse(QPointF(cx, 13.2), 5.3, 6.2);
-    // Hair and beard.
-    if (dignity == 12) {
+    p.drawEllipse(leftHand, 1.9, 1.9);
+    p.drawEllipse(rightHand, 1.9, 1.9);
+
+    // The suit emblem on a gold medallion on the chest.
+    p.setPen(QPen(line, 0.6));
+    p.setBrush(st.Trim);
+    p.drawEllipse(QPointF(cx, h - 5.2), 3.9, 3.9);
+    p.fillPath(SuitPath(suit, QRectF(cx - 2.5, h - 7.9, 5, 5.4)), SuitColour(suit));
+
+    // Queen's rose in her hand.
+    if (queen) {
+        p.setPen(QPen(QColor(0x3c, 0x7a, 0x2a), 0.9));
+        p.drawLine(leftHand, leftHand + QPointF(3.5, -7));
+        p.setPen(QPen(line, 0.5));
+        p.setBrush(QColor(0xd8, 0x2a, 0x48));
+        p.drawEllipse(leftHand + QPointF(3.8, -8.3), 2.3, 2.3);
+        p.setBrush(QColor(0xf0, 0x6a, 0x80));
+        p.drawEllipse(leftHand + QPointF(3.8, -8.3), 1.0, 1.0);
+    }
+
+    // Neck and head.
+    p.setPen(outline);
+    p.setBrush(skin);
+    p.drawRect(QRectF(cx - 2, 17.5, 4, 4.5));
+    p.drawEllipse(QPointF(cx, 13.4), 5.4, 6.3);
+    p.setBrush(line);
+    p.setPen(Qt::NoPen);
+    p.drawEllipse(QPointF(cx - 2.0, 13.0), 0.6, 0.7);
+    p.drawEllipse(QPointF(cx + 2.0, 13.0), 0.6, 0.7);
+    p.setPen(QPen(QColor(0xc8, 0x8a, 0x6a), 0.6));
+    p.drawLine(QPointF(cx, 13.6), QPointF(cx - 0.5, 15.2));
+    p.setPen(outline);
+
+    // Hair, beard, mouth.
+    if (king) {
         p.setBrush(QColor(0x8a, 0x5a, 0x2e));
         QPainterPath beard;
-        beard.moveTo(cx - 5.2, 13.5);
-        beard.cubicTo(cx - 5, 19.5, cx - 2, 22.5, cx, 22.8);
-        beard.cubicTo(cx + 2, 22.5, cx + 5, 19.5, cx + 5.2, 13.5);
-        beard.cubicTo(cx + 3.5, 16.8, cx - 3.5, 16.8, cx - 5.2, 13.5);
+        beard.moveTo(cx - 5.3, 13.5);
+        beard.cubicTo(cx - 5, 19.5, cx - 2, 22.8, cx, 23.2);
+        beard.cubicTo(cx + 2, 22.8, cx + 5, 19.5, cx + 5.3, 13.5);
+        beard.cubicTo(cx + 3.5, 17.2, cx - 3.5, 17.2, cx - 5.3, 13.5);
         p.drawPath(beard);
-        p.drawLine(QPointF(cx - 2, 16.3), QPointF(cx + 2, 16.3));
-    } else if (dignity == 10) {
+        p.setPen(QPen(QColor(0x5a, 0x36, 0x18), 0.8));
+        p.drawLine(QPointF(cx - 2.3, 16.6), QPointF(cx + 2.3, 16.6));
+    } else if (jack) {
         p.setBrush(QColor(0x6b, 0x40, 0x1c));
         QPainterPath hair;
-        hair.moveTo(cx - 5.6, 14);
-        hair.cubicTo(cx - 6.5, 8, cx - 3, 7, cx, 7.2);
-        hair.cubicTo(cx + 3, 7, cx + 6.5, 8, cx + 5.6, 14);
-        hair.quadTo(cx + 5, 10.5, cx, 10.2);
-        hair.quadTo(cx - 5, 10.5, cx - 5.6, 14);
+        hair.moveTo(cx - 5.6, 15);
+        hair.cubicTo(cx - 6.6, 9, cx - 3, 7.5, cx, 7.6);
+        hair.cubicTo(cx + 3, 7.5, cx + 6.6, 9, cx + 5.6, 15);
+        hair.quadTo(cx + 5, 10.8, cx, 10.6);
+        hair.quadTo(cx - 5, 10.8, cx - 5.6, 15);
         p.drawPath(hair);
+        p.setPen(QPen(line, 0.7));
+        p.drawLine(QPointF(cx - 1.1, 16.8), QPointF(cx + 1.1, 16.8));
     } else {
         p.setBrush(QColor(0xd9, 0x9a, 0x22));
         QPainterPath fringe;
-        fringe.moveTo(cx - 5.4, 12.5);
-        fringe.cubicTo(cx - 5.5, 7, cx + 5.5, 7, cx + 5.4, 12.5);
-        fringe.quadTo(cx, 9, cx - 5.4, 12.5);
+        fringe.moveTo(cx - 5.5, 13);
+        fringe.cubicTo(cx - 5.6, 7.2, cx + 5.6, 7.2, cx + 5.5, 13);
+        fringe.quadTo(cx + 1, 9.6, cx - 5.5, 13);
         p.drawPath(fringe);
+        p.setPen(QPen(QColor(0xc0, 0x30, 0x40), 0.9));
+        p.drawLine(QPointF(cx - 1.1, 16.8), QPointF(cx + 1.1, 16.8));
     }
-    // Face.
-    p.setPen(Qt::NoPen);
-    p.setBrush(line);
-    p.drawEllipse(QPointF(cx - 2.0, 12.8), 0.65, 0.65);
-    p.drawEllipse(QPointF(cx + 2.0, 12.8), 0.65, 0.65);
-    if (dignity != 12) {
-        p.setPen(QPen(dignity == 11 ? QColor(0xc0, 0x30, 0x40) : line, 0.8));
-        p.drawLine(QPointF(cx - 1.2, 16.2), QPointF(cx + 1.2, 16.2));
-    }
-    p.setPen(QPen(line, 0.7));
+    p.setPen(outline);
 
-    // Headwear: crown, tiara or cap.
+    // Headwear: crown, tiara or feathered cap.
     p.setBrush(pal::Gold);
-    if (dignity == 12) {
+    if (king) {
         QPainterPath crown;
-        crown.moveTo(cx - 6, 8.5);
-        crown.lineTo(cx - 6.5, 2.0);
-        crown.lineTo(cx - 3.2, 5.2);
-        crown.lineTo(cx, 0.8);
-        crown.lineTo(cx + 3.2, 5.2);
-        crown.lineTo(cx + 6.5, 2.0);
-        crown.lineTo(cx + 6, 8.5);
+        crown.moveTo(cx - 6, 9);
+        crown.lineTo(cx - 6.8, 2.2);
+        crown.lineTo(cx - 3.3, 5.4);
+        crown.lineTo(cx, 0.9);
+        crown.lineTo(cx + 3.3, 5.4);
+        crown.lineTo(cx + 6.8, 2.2);
+        crown.lineTo(cx + 6, 9);
         crown.closeSubpath();
         p.drawPath(crown);
         p.setPen(Qt::NoPen);
-        p.setBrush(st.Accent);
-        p.drawEllipse(QPointF(cx, 6.4), 1.0, 1.0);
         p.setBrush(QColor(0xc0, 0x20, 0x30));
-        p.drawEllipse(QPointF(cx - 3.6, 7.0), 0.8, 0.8);
-        p.drawEllipse(QPointF(cx + 3.6, 7.0), 0.8, 0.8);
-    } else if (dignity == 11) {
+        p.drawEllipse(QPointF(cx, 7.0), 1.1, 1.1);
+        p.setBrush(QColor(0x26, 0x45, 0x96));
+        p.drawEllipse(QPointF(cx - 3.8, 7.4), 0.8, 0.8);
+        p.drawEllipse(QPointF(cx + 3.8, 7.4), 0.8, 0.8);
+    } else if (queen) {
         QPainterPath tiara;
-        tiara.moveTo(cx - 5.5, 8.3);
-        tiara.quadTo(cx - 5, 5, cx - 3.5, 4.6);
-        tiara.quadTo(cx - 2, 4.6, cx - 1.6, 5.0);
-        tiara.quadTo(cx, 1.8, cx + 1.6, 5.0);
-        tiara.quadTo(cx + 2, 4.6, cx + 3.5, 4.6);
-        tiara.quadTo(cx + 5, 5, cx + 5.5, 8.3);
+        tiara.moveTo(cx - 5.6, 8.6);
+        tiara.quadTo(cx - 5, 5.2, cx - 3.5, 4.8);
+        tiara.quadTo(cx - 2, 4.8, cx - 1.6, 5.2);
+        tiara.quadTo(cx, 1.6, cx + 1.6, 5.2);
+        tiara.quadTo(cx + 2, 4.8, cx + 3.5, 4.8);
+        tiara.quadTo(cx + 5, 5.2, cx + 5.6, 8.6);
         tiara.closeSubpath();
         p.drawPath(tiara);
         p.setPen(Qt::NoPen);
-        p.setBrush(st.Accent);
-        p.drawEllipse(QPointF(cx, 4.6), 1.0, 1.0);
+        p.setBrush(QColor(0x26, 0x45, 0x96));
+        p.drawEllipse(QPointF(cx, 5.2), 1.0, 1.0);
     } else {
         QPainterPath cap;
-        cap.moveTo(cx - 7, 9);
-        cap.cubicTo(cx - 7, 3.5, cx + 6, 2.2, cx + 7.5, 7);
-        cap.lineTo(cx + 7, 9);
+        cap.moveTo(cx - 7, 9.4);
+        cap.cubicTo(cx - 7, 3.6, cx + 6, 2.4, cx + 7.5, 7.4);
+        cap.lineTo(cx + 7, 9.4);
         cap.closeSubpath();
-        p.setBrush(st.Accent);
+        p.setBrush(st.Sleeve);
         p.drawPath(cap);
         p.setBrush(st.Trim);
-        p.drawRect(QRectF(cx - 7, 7.8, 14.2, 1.6));
-        // Feather.
-        p.setPen(QPen(QColor(0xfb, 0xf8, 0xee), 1.4, Qt::SolidLine, Qt::RoundCap));
-        QPainterPath feather;
-        feather.moveTo(cx + 5, 5.5);
-        feather.cubicTo(cx + 9, 3, cx + 11, 1.5, cx + 13, 0.8);
+        p.drawRect(QRectF(cx - 7, 8.2, 14.2, 1.6));
+        p.setPen(QPen(ivory, 1.4, Qt::SolidLine, Qt::RoundCap));
         p.setBrush(Qt::NoBrush);
+        QPainterPath feather;
+        feather.moveTo(cx + 5, 5.8);
+        feather.cubicTo(cx + 9, 3.2, cx + 11, 1.8, cx + 13.5, 1.2);
         p.drawPath(feather);
-    }
-    p.setPen(QPen(line, 0.7));
-
-    // The suit emblem on a gold medallion on the chest.
-    p.setBrush(pal::Gold);
-    p.drawEllipse(QPointF(cx, h - 8.5), 4.4, 4.4);
-    p.fillPath(SuitPath(suit, QRectF(cx - 2.9, h - 11.6, 5.8, 6.2)), SuitColour(suit));
-
-    // Queen's flower in front.
-    if (dignity == 11) {
-        p.setPen(QPen(QColor(0x3c, 0x7a, 0x2a), 0.9));
-        p.drawLine(QPointF(w - 7, 21), QPointF(w - 9.5, h - 6));
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(0xd8, 0x2a, 0x48));
-        for (int i = 0; i < 5; ++i) {
-            const qreal a = i * 2 * M_PI / 5;
-            p.drawEllipse(QPointF(w - 7 + 1.6 * std::cos(a), 19 + 1.6 * std::sin(a)), 1.3, 1.3);
-        }
-        p.setBrush(pal::Gold);
-        p.drawEllipse(QPointF(w - 7, 19), 0.9, 0.9);
     }
 }
 

@@ -541,7 +541,7 @@ QImage GreenButton(int w, int h, const QString &label, int glyph, int state)
     Prepare(p);
     DrawPlate(p, QRectF(0, 0, w, h), 2, base, state);
     const qreal shift = state == 3 ? 1.0 : 0.0;
-    const qreal fontPx = h <= 20 ? 12 : h <= 35 ? 14 : 16;
+    const qreal fontPx = h <= 20 ? 13 : h <= 35 ? 14 : 15;
     const QFont font = Font(h >= 50 ? TFace::SansBold : TFace::SansBold, fontPx);
     const QFontMetricsF fm(font);
     const qreal textW = fm.horizontalAdvance(label);
@@ -653,14 +653,28 @@ QImage FirstNotTransferredIcon(bool on)
     QPainter p(&img);
     Prepare(p);
     const QColor ink = on ? kIconOn : kIconOff;
-    DrawLabel(p, QRectF(0, 0, 40, 40), QStringLiteral("1"), Font(TFace::SansBold, 32), ink, Qt::transparent, 0);
-    // The strike cuts a clear gap through the digit so it reads at 20 x 20.
+    // A digit one under a "not" sign (a ring with a slash). The one is drawn by hand with a short
+    // flag so that the slash crosses only its stem and the mark cannot be read as a Z.
+    QPainterPath one;
+    one.addRect(QRectF(18.6, 9, 4.2, 21));
+    one.moveTo(18.8, 9);
+    one.lineTo(22.6, 9);
+    one.lineTo(15.6, 13.6);
+    one.lineTo(14.8, 11.4);
+    one.closeSubpath();
+    one.addRect(QRectF(15.2, 28.2, 11.2, 3.2));
+    p.fillPath(one.simplified(), ink);
+    const QPointF c(20, 20);
+    const qreal r = 17.0;
+    const QLineF slash(c + QPointF(-r, -r) * 0.7071, c + QPointF(r, r) * 0.7071);
     p.setCompositionMode(QPainter::CompositionMode_Clear);
-    p.setPen(QPen(Qt::black, 8, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(QPointF(6, 34), QPointF(34, 6));
+    p.setPen(QPen(Qt::black, 5.4));
+    p.drawLine(slash);
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    p.setPen(QPen(ink, 3.6, Qt::SolidLine, Qt::RoundCap));
-    p.drawLine(QPointF(6, 34), QPointF(34, 6));
+    p.setPen(QPen(ink, 3.0));
+    p.setBrush(Qt::NoBrush);
+    p.drawEllipse(c, r, r);
+    p.drawLine(slash);
     return img;
 }
 
