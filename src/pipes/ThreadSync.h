@@ -87,6 +87,7 @@ public:
     void Wait();
     void Terminate() { FTerminated.store(true); }
     bool Terminated() const { return FTerminated.load(); }
+    bool Started() const { return FStarted; }
     bool Finished() const { return FHandle->Finished.IsSet(); }
     void SetFreeOnTerminate(bool Value) { FFreeOnTerminate = Value; }
     TThreadSync &Sync() { return *FSync; }

@@ -1,0 +1,159 @@
+#include "FramingModel.h"
+
+#include "pipes/PipeProtocol.h"
+#include "pipes/PipeReceiver.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <poll.h>
+#include <random>
+#include <string>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <vector>
+
+namespace trelvo {
+namespace {
+
+using test::Control;
+
+// A receiver reading from one end of a real SOCK_SEQPACKET pair, fed from the other.
+class ReceiverFixture : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        int fds[2];
+        ASSERT_EQ(socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, fds), 0);
+        reader = fds[0];
+        writer = fds[1];
+    }
+    void TearDown() override
+    {
+        close(reader);
+        if (writer >= 0)
+            close(writer);
+    }
+
+    // Reads everything waiting; returns what the read said.
+    TPipeReceiver::TReadResult Drain()
+    {
+        int error = 0;
+        const auto result = receiver.ReadAvailable(reader, error);
+        EXPECT_NE(result, TPipeReceiver::TReadResult::Failed) << "error " << error;
+        return result;
+    }
+
+    // Sends the packets, reading whenever the socket is full, and reads what is left.
+    void Feed(const std::vector<std::string> &Packets)
+    {
+        for (const std::string &p : Packets) {
+            while (send(writer, p.data(), p.size(), MSG_NOSIGNAL | MSG_DONTWAIT) < 0) {
+                ASSERT_TRUE(errno == EAGAIN || errno == EWOULDBLOCK) << strerror(errno);
+                Drain();
+            }
+        }
+        EXPECT_EQ(Drain(), TPipeReceiver::TReadResult::Pending);
+    }
+
+    int reader = -1;
+    int writer = -1;
+    std::vector<std::string> delivered;
+    std::vector<std::uint64_t> positions;
+    TPipeReceiver receiver{[this](TStream &Message) {
+        positions.push_back(Message.Position());
+        delivered.push_back(Message.Bytes());
+    }};
+};
+
+TEST_F(ReceiverFixture, TakesPacketsByTheFramingRules)
+{
+    struct Case {
+        const char *name;
+        std::vector<std::string> packets;
+        std::vector<std::string> messages;
+    };
+    const std::string ctrlWrongMarker = Control("STMB", 16, "MAGD");
+    const Case cases[] = {
+        {"unframed packet", {"abc"}, {"abc"}},
+        {"framed message", {Control("STMB"), "ab", "cd", Control("ETMB")}, {"abcd"}},
+        {"control with a wrong marker is data", {ctrlWrongMarker}, {ctrlWrongMarker}},
+        {"control with a wrong size field is data", {Control("STMB", 17)}, {Control("STMB", 17)}},
+        {"15 bytes of a control packet are data", {Control("STMB").substr(0, 15)}, {Control("STMB").substr(0, 15)}},
+        {"17 bytes are data", {Control("ETMB") + "x"}, {Control("ETMB") + "x"}},
+        {"end without start is ignored", {Control("ETMB")}, {}},
+        {"second start discards the first", {Control("STMB"), "one", Control("STMB"), "two", Control("ETMB")}, {"two"}},
+        {"empty framed message", {Control("STMB"), Control("ETMB")}, {""}},
+        {"unknown command drops the assembly", {Control("STMB"), "lost", Control("XXMB"), "free"}, {"free"}},
+        {"zero-length packet is an empty message", {"", "x"}, {"", "x"}},
+        {"zero-length packet inside a frame adds nothing", {Control("STMB"), "a", "", "b", Control("ETMB")}, {"ab"}},
+        {"control packet as framed payload is still control", {Control("STMB"), Control("STMB"), Control("ETMB")}, {""}},
+    };
+    for (const Case &c : cases) {
+        delivered.clear();
+        positions.clear();
+        receiver.Receive(Control("XXMB").data(), 16); // back to idle between cases
+        Feed(c.packets);
+        EXPECT_EQ(delivered, c.messages) << c.name;
+        for (std::uint64_t pos : positions)
+            EXPECT_EQ(pos, 0u) << c.name;
+    }
+}
+
+TEST_F(ReceiverFixture, UnframedPacketLargerThanTheBufferIsReadWholeAndTheBufferStays)
+{
+    ASSERT_EQ(receiver.BufferSize(), MAX_BUFFER);
+    std::string big(3 * MAX_BUFFER, '\0');
+    for (std::size_t i = 0; i < big.size(); ++i)
+        big[i] = char(i % 253);
+    Feed({big, "small"});
+    ASSERT_EQ(delivered.size(), 2u);
+    EXPECT_EQ(delivered[0].size(), big.size());
+    EXPECT_EQ(delivered[0], big);
+    EXPECT_EQ(delivered[1], "small");
+    EXPECT_EQ(receiver.BufferSize(), 3 * MAX_BUFFER);
+}
+
+TEST_F(ReceiverFixture, HangUpIsTheEndButAZeroLengthPacketIsNot)
+{
+    Feed({""});
+    EXPECT_EQ(delivered.size(), 1u);
+    ASSERT_EQ(send(writer, "last", 4, MSG_NOSIGNAL), 4);
+    close(writer);
+    writer = -1;
+    EXPECT_EQ(Drain(), TPipeReceiver::TReadResult::Closed);
+    ASSERT_EQ(delivered.size(), 2u) << "packets queued before the hang-up are still read";
+    EXPECT_EQ(delivered[1], "last");
+}
+
+TEST_F(ReceiverFixture, EndlessStartWithoutEndAssemblesInAFileNotInMemory)
+{
+    const std::string chunk(MAX_BUFFER, 'q');
+    std::vector<std::string> packets{Control("STMB")};
+    for (int i = 0; i < 160; ++i) // about 10 MB
+        packets.push_back(chunk);
+    Feed(packets);
+    EXPECT_TRUE(delivered.empty());
+    EXPECT_TRUE(receiver.Assembling());
+    EXPECT_TRUE(receiver.AssemblingInFile());
+    EXPECT_EQ(receiver.BufferSize(), MAX_BUFFER);
+}
+
+TEST_F(ReceiverFixture, RandomStreamsMatchTheReferenceReading)
+{
+    std::mt19937 random(20261210);
+    for (int round = 0; round < 40; ++round) {
+        std::vector<std::uint8_t> bytes(random() % 600 + 1);
+        for (auto &b : bytes)
+            b = static_cast<std::uint8_t>(random());
+        const std::vector<std::string> packets = test::PacketsFromBytes(bytes.data(), bytes.size(), 1u << 20);
+        delivered.clear();
+        receiver.Receive(Control("XXMB").data(), 16);
+        Feed(packets);
+        ASSERT_EQ(delivered, test::ExpectedMessages(packets)) << "round " << round;
+    }
+}
+
+} // namespace
+} // namespace trelvo

@@ -1,0 +1,84 @@
+#include "pipes/MultiMsg.h"
+#include "pipes/Streams.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace trelvo {
+namespace {
+
+TEST(FastMemStream, ReservesByTheGrowthRule)
+{
+    struct Case {
+        std::size_t need;
+        std::size_t capacity;
+    };
+    const Case cases[] = {{1, 65536}, {65535, 131070}, {65536, 81920}, {100000, 125000}};
+    for (const Case &c : cases) {
+        TFastMemStream s;
+        s.Write(std::string(c.need, 'x').data(), c.need);
+        EXPECT_EQ(s.Capacity(), c.capacity) << "need " << c.need;
+        EXPECT_EQ(s.Size(), c.need);
+    }
+}
+
+TEST(FastMemStream, GrowsOnlyWhenTheReserveRunsOutAndClearFreesIt)
+{
+    TFastMemStream s;
+    const std::string chunk(30000, 'a');
+    s.Write(chunk.data(), chunk.size()); // 30000 + 65535 reserved
+    s.Write(chunk.data(), chunk.size());
+    s.Write(chunk.data(), chunk.size());
+    EXPECT_EQ(s.Capacity(), 95535u);
+    s.Write(chunk.data(), chunk.size()); // needs 120000: 120000 + 30000
+    EXPECT_EQ(s.Capacity(), 150000u);
+    EXPECT_EQ(s.Bytes(), std::string(120000, 'a'));
+    s.Clear();
+    EXPECT_EQ(s.Capacity(), 0u);
+    EXPECT_EQ(s.Memory(), nullptr);
+}
+
+TEST(Streams, BytesKeepsThePositionAndReadStopsAtTheEnd)
+{
+    TMemoryStream s(std::string("hello world"));
+    char head[5];
+    ASSERT_EQ(s.Read(head, 5), 5u);
+    EXPECT_EQ(s.Bytes(), "hello world");
+    EXPECT_EQ(s.Position(), 5u);
+    char rest[20];
+    EXPECT_EQ(s.Read(rest, sizeof rest), 6u);
+    EXPECT_EQ(s.Read(rest, sizeof rest), 0u);
+}
+
+TEST(Streams, AssemblyGoesToAnUnnamedTemporaryFile)
+{
+    TPipeMultiMsg message;
+    ASSERT_TRUE(message.InFile()) << "no O_TMPFILE in the temporary directory";
+    const std::string data(200000, 'z');
+    message.Stream().Write(data.data(), data.size());
+    message.Stream().Write("!", 1);
+    message.Stream().SetPosition(0);
+    EXPECT_EQ(message.Stream().Size(), 200001u);
+    EXPECT_EQ(message.Stream().Bytes(), data + "!");
+}
+
+TEST(Streams, AssemblyFallsBackToMemoryWithoutATemporaryDirectory)
+{
+    const char *saved = std::getenv("TMPDIR");
+    const std::string keep = saved ? saved : "";
+    setenv("TMPDIR", "/nonexistent-trelvo-dir", 1);
+    {
+        TPipeMultiMsg message;
+        EXPECT_FALSE(message.InFile());
+        message.Stream().Write("abc", 3);
+        EXPECT_EQ(message.Stream().Bytes(), "abc");
+    }
+    if (saved)
+        setenv("TMPDIR", keep.c_str(), 1);
+    else
+        unsetenv("TMPDIR");
+}
+
+} // namespace
+} // namespace trelvo

@@ -1,0 +1,245 @@
+#include "PipeTestSupport.h"
+
+#include "pipes/Posix.h"
+#include "pipes/ThreadQueue.h"
+#include "pipes/ThreadSync.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <stdexcept>
+#include <thread>
+
+namespace trelvo {
+namespace {
+
+// A thread whose body is a lambda.
+class TLambdaThread : public TThreadEx {
+public:
+    explicit TLambdaThread(std::function<void(TLambdaThread &)> Body) : FBody(std::move(Body)) {}
+    ~TLambdaThread() override
+    {
+        // Joined here, before the body's captures go.
+        if (Started())
+            Wait();
+    }
+
+protected:
+    void Execute() override { FBody(*this); }
+
+private:
+    std::function<void(TLambdaThread &)> FBody;
+};
+
+struct TMarked : std::runtime_error {
+    TMarked() : std::runtime_error("marked") {}
+};
+
+TEST(ThreadSync, SynchronizedMethodRunsOnTheBaseThreadAndItsErrorReachesTheWorker)
+{
+    const std::uint32_t base = CurrentThreadId();
+    std::uint32_t ranOn = 0;
+    bool inSend = false;
+    const void *thrown = nullptr;
+    const void *caught = nullptr;
+    TLambdaThread t([&](TLambdaThread &Self) {
+        try {
+            Self.Sync().Synchronize([&] {
+                ranOn = CurrentThreadId();
+                inSend = TThreadQueue::InSendMessage();
+                try {
+                    throw TMarked();
+                } catch (const TMarked &e) {
+                    thrown = &e;
+                    throw;
+                }
+            });
+        } catch (const TMarked &e) {
+            caught = &e;
+        }
+    });
+    t.Run();
+    t.Wait();
+    EXPECT_EQ(ranOn, base);
+    EXPECT_TRUE(inSend);
+    EXPECT_FALSE(TThreadQueue::InSendMessage());
+    ASSERT_NE(caught, nullptr);
+    EXPECT_EQ(caught, thrown) << "the same exception object is raised again";
+}
+
+TEST(ThreadSync, TwoThreadObjectsShareOneWindowUntilBothReleasesRan)
+{
+    // A fresh base thread, so that no other test's thread objects share its window.
+    std::thread([] {
+        const std::uint32_t tid = CurrentThreadId();
+        auto &manager = TSyncManager::Instance();
+        auto first = std::make_unique<TLambdaThread>([](TLambdaThread &) {});
+        auto second = std::make_unique<TLambdaThread>([](TLambdaThread &) {});
+        const TWindowHandle window = manager.ThreadWindow(tid);
+        ASSERT_NE(window, 0u);
+        EXPECT_TRUE(IsWindow(window));
+
+        first.reset();
+        ProcessMessages();
+        EXPECT_EQ(manager.ThreadWindow(tid), window);
+        EXPECT_TRUE(IsWindow(window));
+
+        second.reset();
+        EXPECT_TRUE(IsWindow(window)) << "the release is posted, not run at once";
+        ProcessMessages();
+        EXPECT_EQ(manager.ThreadWindow(tid), 0u);
+        EXPECT_FALSE(IsWindow(window));
+
+        TLambdaThread third([](TLambdaThread &) {});
+        EXPECT_NE(manager.ThreadWindow(tid), 0u) << "a new thread object makes a new window";
+    }).join();
+}
+
+TEST(ThreadSync, WaitReturnsWhenTheThreadsLastActIsASynchronousCall)
+{
+    std::atomic<int> terminated{0};
+    std::uint32_t terminateRanOn = 0;
+    const std::uint32_t base = CurrentThreadId();
+    TLambdaThread t([](TLambdaThread &) {});
+    t.OnTerminate = [&](TThreadEx *Sender) {
+        EXPECT_EQ(Sender, &t);
+        terminateRanOn = CurrentThreadId();
+        ++terminated;
+    };
+    t.Run();
+    t.Wait();
+    EXPECT_EQ(terminated.load(), 1);
+    EXPECT_EQ(terminateRanOn, base);
+    EXPECT_TRUE(t.Finished());
+}
+
+TEST(ThreadSync, SelfFreeingThreadCanBeWaitedForThroughItsHandle)
+{
+    class TSelfFreeing : public TThreadEx {
+    public:
+        explicit TSelfFreeing(std::atomic<bool> &Gone) : FGone(Gone) { SetFreeOnTerminate(true); }
+        ~TSelfFreeing() override { FGone.store(true); }
+
+    protected:
+        void Execute() override {}
+
+    private:
+        std::atomic<bool> &FGone;
+    };
+    std::atomic<bool> gone{false};
+    auto *t = new TSelfFreeing(gone);
+    auto handle = t->Handle();
+    t->Run();
+    TThreadEx::WaitFor(handle);
+    EXPECT_TRUE(gone.load());
+}
+
+TEST(ThreadSync, WaitFromAnotherThreadDoesNotNeedTheBaseQueue)
+{
+    std::atomic<bool> release{false};
+    TLambdaThread t([&](TLambdaThread &) {
+        while (!release.load())
+            std::this_thread::yield();
+    });
+    t.Run();
+    std::thread other([&] { t.Wait(); });
+    release.store(true);
+    other.join();
+    EXPECT_TRUE(t.Finished());
+}
+
+TEST(ThreadCounter, DecrementStopsAtZeroAndWaitForEmptyReturns)
+{
+    TThreadCounter counter;
+    counter.Decrement();
+    EXPECT_EQ(counter.Count(), 0);
+    EXPECT_TRUE(counter.EmptyEvent().IsSet());
+    counter.Increment();
+    counter.Increment();
+    EXPECT_FALSE(counter.EmptyEvent().IsSet());
+    std::thread([&] {
+        counter.Decrement();
+        counter.Decrement();
+    }).join();
+    counter.WaitForEmpty();
+    EXPECT_EQ(counter.Count(), 0);
+}
+
+TEST(ThreadQueue, SentMessageBlocksUntilTheOwnerRanIt)
+{
+    std::atomic<bool> returned{false};
+    std::intptr_t seen = 0;
+    const TWindowHandle wnd = AllocateWindow([&](std::uint32_t Msg, std::uintptr_t, std::intptr_t L) {
+        seen = L;
+        return static_cast<std::intptr_t>(Msg) + 1;
+    });
+    std::intptr_t result = 0;
+    std::thread sender([&] {
+        result = SendMessage(wnd, 77, 0, 42);
+        returned.store(true);
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_FALSE(returned.load());
+    ASSERT_TRUE(test::PumpUntil([&] { return returned.load(); }));
+    sender.join();
+    EXPECT_EQ(result, 78);
+    EXPECT_EQ(seen, 42);
+    DeallocateWindow(wnd);
+    EXPECT_EQ(SendMessage(wnd, 77, 0, 0), 0) << "a gone target answers 0";
+    EXPECT_FALSE(PostMessage(wnd, 77, 0, 0));
+}
+
+TEST(ThreadQueue, HandlerErrorReleasesTheSenderAndReachesTheLoop)
+{
+    const TWindowHandle wnd = AllocateWindow([](std::uint32_t Msg, std::uintptr_t, std::intptr_t) -> std::intptr_t {
+        if (Msg == 1)
+            throw std::runtime_error("handler failed");
+        return 5;
+    });
+    std::intptr_t first = -1, second = -1;
+    std::atomic<bool> done{false};
+    std::thread sender([&] {
+        first = SendMessage(wnd, 1, 0, 0);
+        second = SendMessage(wnd, 2, 0, 0);
+        done.store(true);
+    });
+    bool raised = false;
+    const std::uint64_t start = TickMs();
+    while (!done.load() && TickMs() - start < 5000) {
+        try {
+            TThreadQueue::Current().WaitUntil([&] { return done.load(); }, 10);
+        } catch (const std::runtime_error &) {
+            raised = true;
+        }
+    }
+    sender.join();
+    EXPECT_TRUE(raised);
+    EXPECT_EQ(first, 0);
+    EXPECT_EQ(second, 5);
+    DeallocateWindow(wnd);
+}
+
+TEST(ThreadQueue, SenderIsReleasedWhenTheOwningThreadEnds)
+{
+    TWindowHandle wnd = 0;
+    std::atomic<bool> created{false}, stop{false};
+    std::thread owner([&] {
+        wnd = AllocateWindow([](std::uint32_t, std::uintptr_t, std::intptr_t) { return 1; });
+        created.store(true);
+        while (!stop.load())
+            std::this_thread::yield();
+    });
+    while (!created.load())
+        std::this_thread::yield();
+    std::intptr_t result = -1;
+    std::thread sender([&] { result = SendMessage(wnd, 9, 0, 0); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    stop.store(true);
+    owner.join();
+    sender.join();
+    EXPECT_EQ(result, 0);
+    EXPECT_FALSE(IsWindow(wnd));
+}
+
+} // namespace
+} // namespace trelvo

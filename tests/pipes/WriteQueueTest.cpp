@@ -1,0 +1,105 @@
+#include "FramingModel.h"
+
+#include "pipes/PipeProtocol.h"
+#include "pipes/WriteQueue.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace trelvo {
+namespace {
+
+std::vector<std::string> Drain(TWriteQueue &Queue)
+{
+    std::vector<std::string> out;
+    while (auto w = Queue.Dequeue())
+        out.emplace_back(reinterpret_cast<const char *>(w->Buffer.get()), static_cast<std::size_t>(w->Count));
+    return out;
+}
+
+std::string Pattern(std::size_t Size)
+{
+    std::string s(Size, '\0');
+    for (std::size_t i = 0; i < Size; ++i)
+        s[i] = char(i * 7 + i / 251);
+    return s;
+}
+
+TEST(Framing, ControlPacketsAreExactBytes)
+{
+    const TPipeControlPacket start = MakeControlPacket(MB_START);
+    const TPipeControlPacket end = MakeControlPacket(MB_END);
+    EXPECT_EQ(std::string(start.begin(), start.end()), std::string("\x10\0\0\0MAGCSTMBMAGC", 16));
+    EXPECT_EQ(std::string(end.begin(), end.end()), std::string("\x10\0\0\0MAGCETMBMAGC", 16));
+    std::uint32_t command = 0;
+    EXPECT_TRUE(ReadControlPacket(start.data(), 16, command));
+    EXPECT_EQ(command, MB_START);
+    EXPECT_FALSE(ReadControlPacket(start.data(), 15, command));
+}
+
+TEST(WriteQueue, EventsAndAccountedSizeFollowTheContent)
+{
+    TWriteQueue q;
+    EXPECT_TRUE(q.Empty());
+    EXPECT_EQ(q.DataSize(), 0u);
+    EXPECT_TRUE(q.EmptyEvent().IsSet());
+    EXPECT_FALSE(q.DataEvent().IsSet());
+
+    q.Enqueue(NewPipeWrite(Pattern(100).data(), 100));
+    EXPECT_EQ(q.DataSize(), 128u);
+    EXPECT_TRUE(q.DataEvent().IsSet());
+    EXPECT_FALSE(q.EmptyEvent().IsSet());
+
+    q.EnqueueStartPacket();
+    EXPECT_EQ(q.DataSize(), 128u + 44u);
+    q.Enqueue(nullptr);
+    EXPECT_EQ(q.DataSize(), 172u);
+
+    auto first = q.Dequeue();
+    ASSERT_TRUE(first);
+    EXPECT_EQ(first->Count, 100);
+    EXPECT_EQ(q.DataSize(), 44u);
+    q.Clear();
+    EXPECT_EQ(q.DataSize(), 0u);
+    EXPECT_TRUE(q.EmptyEvent().IsSet());
+    EXPECT_FALSE(q.DataEvent().IsSet());
+    EXPECT_EQ(q.Dequeue(), nullptr);
+}
+
+TEST(WriteQueue, RecordsAboveTheLimitAreFramedAndCutInOrder)
+{
+    struct Case {
+        std::size_t size;
+        std::vector<std::size_t> parts; // empty: one plain node
+    };
+    const Case cases[] = {
+        {65534, {}},
+        {65535, {65534, 1}},
+        {3 * 65534 + 2, {65534, 65534, 65534, 2}},
+    };
+    for (const Case &c : cases) {
+        TWriteQueue q;
+        const std::string data = Pattern(c.size);
+        q.Enqueue(NewPipeWrite(data.data(), data.size()));
+        const std::vector<std::string> nodes = Drain(q);
+        if (c.parts.empty()) {
+            ASSERT_EQ(nodes.size(), 1u);
+            EXPECT_EQ(nodes[0], data);
+            continue;
+        }
+        ASSERT_EQ(nodes.size(), c.parts.size() + 2) << c.size;
+        EXPECT_EQ(nodes.front(), test::Control("STMB"));
+        EXPECT_EQ(nodes.back(), test::Control("ETMB"));
+        std::string joined;
+        for (std::size_t i = 0; i < c.parts.size(); ++i) {
+            EXPECT_EQ(nodes[i + 1].size(), c.parts[i]);
+            joined += nodes[i + 1];
+        }
+        EXPECT_EQ(joined, data);
+    }
+}
+
+} // namespace
+} // namespace trelvo
