@@ -173,7 +173,10 @@ QImage RenderGallerySheet()
         }
         TCell c{name, format, LoadAsset(name), {}, {}};
         c.Shown = c.Picture.size();
-        if (c.Shown.width() > maxPicture.width() || c.Shown.height() > maxPicture.height())
+        // Small marks are shown twice as large so their detail can be judged.
+        if (c.Shown.width() < 50 && c.Shown.height() < 50)
+            c.Shown *= 2;
+        else if (c.Shown.width() > maxPicture.width() || c.Shown.height() > maxPicture.height())
             c.Shown = c.Shown.scaled(maxPicture, Qt::KeepAspectRatio);
         const int cellW = std::max(c.Shown.width(), 200);
         if (x + cellW > sheetWidth - margin && x > margin) {
@@ -204,7 +207,9 @@ QImage RenderGallerySheet()
         p.drawImage(pictureRect, c.Picture);
         QString detail =
             QStringLiteral("%1×%2 %3").arg(c.Picture.width()).arg(c.Picture.height()).arg(c.Format);
-        if (c.Shown != c.Picture.size())
+        if (c.Shown.width() == 2 * c.Picture.width())
+            detail += QStringLiteral(" (shown 2×)");
+        else if (c.Shown != c.Picture.size())
             detail += QStringLiteral(" (scaled)");
         const int textW = std::max(c.Shown.width(), 200);
         p.setPen(QColor(0xf0, 0xf0, 0xf0));

@@ -5,6 +5,7 @@
 #include <QSet>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 using namespace trelvo;
@@ -171,6 +172,39 @@ TEST(AssetPixels, HighlightIsUniformYellowAtAlpha87)
             ASSERT_EQ(lights.pixelColor(x, y), QColor(0xfb, 0xf6, 0x2c, 87)) << x << "," << y;
             ASSERT_EQ(qAlpha(clear.pixel(x, y)), 0) << x << "," << y;
         }
+}
+
+TEST(AssetPixels, DropPlacesHaveWhiteOutlineAndTheirVeil)
+{
+    enum class Veil { None, White, Yellow };
+    struct Case {
+        const char *Name;
+        Veil Inside;
+    };
+    const Case cases[] = {{"Place_Lights_1", Veil::None}, {"Place_Lights_2", Veil::White},
+                          {"Place_Lights_3", Veil::Yellow}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.Name);
+        const QImage img = LoadAsset(c.Name);
+        const QColor edge = img.pixelColor(35, 1);
+        EXPECT_GE(edge.alpha(), 180);
+        EXPECT_GE(std::min({edge.red(), edge.green(), edge.blue()}), 250);
+        const QColor mid = img.pixelColor(35, 48);
+        switch (c.Inside) {
+        case Veil::None: EXPECT_EQ(mid.alpha(), 0); break;
+        case Veil::White:
+            EXPECT_GT(mid.alpha(), 20);
+            EXPECT_LT(mid.alpha(), 200);
+            EXPECT_GE(std::min({mid.red(), mid.green(), mid.blue()}), 250);
+            break;
+        case Veil::Yellow:
+            EXPECT_GT(mid.alpha(), 20);
+            EXPECT_LT(mid.alpha(), 200);
+            EXPECT_GE(std::min(mid.red(), mid.green()), 240);
+            EXPECT_LT(mid.blue(), 80);
+            break;
+        }
+    }
 }
 
 TEST(AssetPixels, FreeSeatIsTheTakenSeatAtHalfOpacity)
