@@ -13,8 +13,7 @@
 
 // Resources of a static library are only linked in when something calls their initialiser; the
 // macro must be used outside any namespace.
-static void InitAssetResources()
-{
+static void InitAssetResources() {
     Q_INIT_RESOURCE(trelvo_assets);
 }
 
@@ -25,20 +24,19 @@ namespace {
 const char kResourceDir[] = ":/trelvo_assets/";
 
 struct TAssetEntry {
-    QString Name;     // as stored, e.g. "Window_Frame"
-    QString Path;     // resource path of the encoded file
-    QString Format;   // "PNG" or "JPEG"
+    QString Name;   // as stored, e.g. "Window_Frame"
+    QString Path;   // resource path of the encoded file
+    QString Format; // "PNG" or "JPEG"
 };
 
 struct TAssetStore {
     std::mutex Lock;
-    QList<TAssetEntry> Entries;          // catalogue order
-    QHash<QString, qsizetype> ByKey;     // lower-case name -> index
-    QHash<QString, QImage> Decoded;      // lower-case name -> picture
+    QList<TAssetEntry> Entries;      // catalogue order
+    QHash<QString, qsizetype> ByKey; // lower-case name -> index
+    QHash<QString, QImage> Decoded;  // lower-case name -> picture
 };
 
-TAssetStore &Store()
-{
+TAssetStore &Store() {
     static TAssetStore *store = [] {
         InitAssetResources();
         auto *s = new TAssetStore;
@@ -62,16 +60,14 @@ TAssetStore &Store()
     return *store;
 }
 
-const TAssetEntry &Find(TAssetStore &store, const QString &name)
-{
+const TAssetEntry &Find(TAssetStore &store, const QString &name) {
     const auto it = store.ByKey.constFind(name.toLower());
     if (it == store.ByKey.cend())
         throw EAssetNotFound("no image asset is named \"" + name.toStdString() + "\"");
     return store.Entries[*it];
 }
 
-QByteArray ReadEntry(const TAssetEntry &e)
-{
+QByteArray ReadEntry(const TAssetEntry &e) {
     QFile f(e.Path);
     if (!f.open(QIODevice::ReadOnly))
         throw EAssetNotFound("the image asset \"" + e.Name.toStdString() + "\" cannot be opened");
@@ -80,8 +76,7 @@ QByteArray ReadEntry(const TAssetEntry &e)
 
 } // namespace
 
-QImage LoadAsset(const QString &name)
-{
+QImage LoadAsset(const QString &name) {
     TAssetStore &store = Store();
     std::lock_guard<std::mutex> guard(store.Lock);
     const TAssetEntry &e = Find(store, name);
@@ -96,15 +91,13 @@ QImage LoadAsset(const QString &name)
     return img;
 }
 
-QByteArray LoadAssetData(const QString &name)
-{
+QByteArray LoadAssetData(const QString &name) {
     TAssetStore &store = Store();
     std::lock_guard<std::mutex> guard(store.Lock);
     return ReadEntry(Find(store, name));
 }
 
-QStringList AssetNames()
-{
+QStringList AssetNames() {
     TAssetStore &store = Store();
     std::lock_guard<std::mutex> guard(store.Lock);
     QStringList names;
@@ -114,8 +107,7 @@ QStringList AssetNames()
     return names;
 }
 
-bool HasAsset(const QString &name)
-{
+bool HasAsset(const QString &name) {
     TAssetStore &store = Store();
     std::lock_guard<std::mutex> guard(store.Lock);
     return store.ByKey.contains(name.toLower());
@@ -123,8 +115,7 @@ bool HasAsset(const QString &name)
 
 namespace {
 
-QString GalleryFontFamily()
-{
+QString GalleryFontFamily() {
     static const QString family = [] {
         const int id = QFontDatabase::addApplicationFont(
             QStringLiteral("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"));
@@ -134,8 +125,7 @@ QString GalleryFontFamily()
     return family;
 }
 
-void DrawChecker(QPainter &p, const QRect &r)
-{
+void DrawChecker(QPainter &p, const QRect &r) {
     const int step = 8;
     p.save();
     p.setClipRect(r);
@@ -148,8 +138,7 @@ void DrawChecker(QPainter &p, const QRect &r)
 
 } // namespace
 
-QImage RenderGallerySheet()
-{
+QImage RenderGallerySheet() {
     const QStringList names = AssetNames();
     const int sheetWidth = 1800;
     const int margin = 16, gap = 14, captionH = 34;
@@ -214,12 +203,12 @@ QImage RenderGallerySheet()
         const int textW = std::max(c.Shown.width(), 200);
         p.setPen(QColor(0xf0, 0xf0, 0xf0));
         p.setFont(nameFont);
-        p.drawText(QRect(c.At.x(), c.At.y() + c.Shown.height() + 2, textW, 16), Qt::AlignLeft | Qt::AlignVCenter,
-                   c.Name);
+        p.drawText(QRect(c.At.x(), c.At.y() + c.Shown.height() + 2, textW, 16),
+                   Qt::AlignLeft | Qt::AlignVCenter, c.Name);
         p.setPen(QColor(0xa8, 0xa8, 0xa8));
         p.setFont(sizeFont);
-        p.drawText(QRect(c.At.x(), c.At.y() + c.Shown.height() + 17, textW, 14), Qt::AlignLeft | Qt::AlignVCenter,
-                   detail);
+        p.drawText(QRect(c.At.x(), c.At.y() + c.Shown.height() + 17, textW, 14),
+                   Qt::AlignLeft | Qt::AlignVCenter, detail);
     }
     p.end();
     return sheet;

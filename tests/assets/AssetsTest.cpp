@@ -21,8 +21,7 @@ struct CatalogueEntry {
 };
 
 // The catalogue as the game's screens were laid out for it, written out by hand.
-std::vector<CatalogueEntry> Catalogue()
-{
+std::vector<CatalogueEntry> Catalogue() {
     std::vector<CatalogueEntry> c = {
         {"Window_Background", Fmt::Jpeg, 1134, 1134},
         {"Window_Frame", Fmt::Jpeg, 894, 72},
@@ -87,16 +86,14 @@ std::vector<CatalogueEntry> Catalogue()
     return c;
 }
 
-Fmt FormatByMagic(const QByteArray &bytes)
-{
+Fmt FormatByMagic(const QByteArray &bytes) {
     if (bytes.startsWith("\x89PNG\r\n\x1a\n"))
         return Fmt::Png;
     EXPECT_TRUE(bytes.startsWith("\xff\xd8\xff")) << "neither PNG nor JPEG";
     return Fmt::Jpeg;
 }
 
-TEST(AssetCatalogue, EveryNameHasItsSizeAndFormat)
-{
+TEST(AssetCatalogue, EveryNameHasItsSizeAndFormat) {
     const auto catalogue = Catalogue();
     EXPECT_EQ(catalogue.size(), 121u);
     for (const CatalogueEntry &e : catalogue) {
@@ -112,8 +109,7 @@ TEST(AssetCatalogue, EveryNameHasItsSizeAndFormat)
     }
 }
 
-TEST(AssetCatalogue, NamesAreUniqueAndCoverTheCatalogue)
-{
+TEST(AssetCatalogue, NamesAreUniqueAndCoverTheCatalogue) {
     const QStringList names = AssetNames();
     QSet<QString> lower;
     for (const QString &n : names)
@@ -123,19 +119,14 @@ TEST(AssetCatalogue, NamesAreUniqueAndCoverTheCatalogue)
         EXPECT_TRUE(names.contains(e.Name)) << "stored under another spelling: " << e.Name.toStdString();
 }
 
-TEST(AssetLookup, IgnoresLetterCase)
-{
+TEST(AssetLookup, IgnoresLetterCase) {
     struct Case {
         const char *Asked;
         const char *Stored;
     };
     const Case cases[] = {
-        {"window_frame", "Window_Frame"},
-        {"WINDOW_FRAME", "Window_Frame"},
-        {"card_1_0_0", "CARD_1_0_0"},
-        {"Card_1_0_0", "CARD_1_0_0"},
-        {"CARD_1_4_12", "Card_1_4_12"},
-        {"icon_fntr_on", "Icon_FNTR_On"},
+        {"window_frame", "Window_Frame"}, {"WINDOW_FRAME", "Window_Frame"}, {"card_1_0_0", "CARD_1_0_0"},
+        {"Card_1_0_0", "CARD_1_0_0"},     {"CARD_1_4_12", "Card_1_4_12"},   {"icon_fntr_on", "Icon_FNTR_On"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.Asked);
@@ -145,10 +136,16 @@ TEST(AssetLookup, IgnoresLetterCase)
     }
 }
 
-TEST(AssetLookup, UnknownNameRaisesAssetNotFound)
-{
-    const char *const missing[] = {"", "Card_1_0_1", "Card_1_5_1", "Card_1_1_14", "Card_1_01_1", "Button_OK_4",
-                                   "Window_Frame.jpg", " Window_Frame", "Player_Bar_Button_Take_5"};
+TEST(AssetLookup, UnknownNameRaisesAssetNotFound) {
+    const char *const missing[] = {"",
+                                   "Card_1_0_1",
+                                   "Card_1_5_1",
+                                   "Card_1_1_14",
+                                   "Card_1_01_1",
+                                   "Button_OK_4",
+                                   "Window_Frame.jpg",
+                                   " Window_Frame",
+                                   "Player_Bar_Button_Take_5"};
     for (const char *name : missing) {
         SCOPED_TRACE(name);
         EXPECT_FALSE(HasAsset(name));
@@ -163,8 +160,7 @@ TEST(AssetLookup, UnknownNameRaisesAssetNotFound)
     }
 }
 
-TEST(AssetPixels, HighlightIsUniformYellowAtAlpha87)
-{
+TEST(AssetPixels, HighlightIsUniformYellowAtAlpha87) {
     const QImage lights = LoadAsset("Card_Lights");
     const QImage clear = LoadAsset("Transparency");
     for (int y = 0; y < lights.height(); ++y)
@@ -174,15 +170,14 @@ TEST(AssetPixels, HighlightIsUniformYellowAtAlpha87)
         }
 }
 
-TEST(AssetPixels, DropPlacesHaveWhiteOutlineAndTheirVeil)
-{
+TEST(AssetPixels, DropPlacesHaveWhiteOutlineAndTheirVeil) {
     enum class Veil { None, White, Yellow };
     struct Case {
         const char *Name;
         Veil Inside;
     };
-    const Case cases[] = {{"Place_Lights_1", Veil::None}, {"Place_Lights_2", Veil::White},
-                          {"Place_Lights_3", Veil::Yellow}};
+    const Case cases[] = {
+        {"Place_Lights_1", Veil::None}, {"Place_Lights_2", Veil::White}, {"Place_Lights_3", Veil::Yellow}};
     for (const Case &c : cases) {
         SCOPED_TRACE(c.Name);
         const QImage img = LoadAsset(c.Name);
@@ -191,7 +186,9 @@ TEST(AssetPixels, DropPlacesHaveWhiteOutlineAndTheirVeil)
         EXPECT_GE(std::min({edge.red(), edge.green(), edge.blue()}), 250);
         const QColor mid = img.pixelColor(35, 48);
         switch (c.Inside) {
-        case Veil::None: EXPECT_EQ(mid.alpha(), 0); break;
+        case Veil::None:
+            EXPECT_EQ(mid.alpha(), 0);
+            break;
         case Veil::White:
             EXPECT_GT(mid.alpha(), 20);
             EXPECT_LT(mid.alpha(), 200);
@@ -207,8 +204,7 @@ TEST(AssetPixels, DropPlacesHaveWhiteOutlineAndTheirVeil)
     }
 }
 
-TEST(AssetPixels, FreeSeatIsTheTakenSeatAtHalfOpacity)
-{
+TEST(AssetPixels, FreeSeatIsTheTakenSeatAtHalfOpacity) {
     const QImage taken = LoadAsset("Icon_Player_1");
     const QImage free = LoadAsset("Icon_Player_2");
     int solid = 0;
@@ -224,8 +220,7 @@ TEST(AssetPixels, FreeSeatIsTheTakenSeatAtHalfOpacity)
     EXPECT_GT(solid, 300) << "the person mark is missing";
 }
 
-TEST(AssetPixels, CardsAreDistinctWithTransparentRoundedCorners)
-{
+TEST(AssetPixels, CardsAreDistinctWithTransparentRoundedCorners) {
     QSet<QByteArray> seen;
     for (int suit = 0; suit <= 4; ++suit)
         for (int dignity = suit == 0 ? 0 : 1; dignity <= (suit == 0 ? 0 : 13); ++dignity) {
@@ -240,8 +235,7 @@ TEST(AssetPixels, CardsAreDistinctWithTransparentRoundedCorners)
     EXPECT_EQ(seen.size(), 53);
 }
 
-TEST(AssetGallery, SheetShowsEveryAsset)
-{
+TEST(AssetGallery, SheetShowsEveryAsset) {
     const QImage sheet = RenderGallerySheet();
     ASSERT_FALSE(sheet.isNull());
     EXPECT_GE(sheet.width(), 1000);

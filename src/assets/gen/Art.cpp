@@ -30,22 +30,19 @@ const TFaceFile kFaces[] = {
     {TFace::SerifBold, "DejaVuSerif-Bold.ttf", true},
 };
 
-std::map<TFace, QString> &Families()
-{
+std::map<TFace, QString> &Families() {
     static std::map<TFace, QString> families;
     return families;
 }
 
-QPainterPath Fitted(const QPainterPath &unit, const QRectF &r)
-{
+QPainterPath Fitted(const QPainterPath &unit, const QRectF &r) {
     QTransform t;
     t.translate(r.left(), r.top());
     t.scale(r.width(), r.height());
     return t.map(unit);
 }
 
-QPainterPath UnitHeart()
-{
+QPainterPath UnitHeart() {
     QPainterPath p;
     p.moveTo(0.5, 1.0);
     p.cubicTo(0.40, 0.84, 0.0, 0.62, 0.0, 0.30);
@@ -58,8 +55,7 @@ QPainterPath UnitHeart()
     return p;
 }
 
-QPainterPath UnitDiamond()
-{
+QPainterPath UnitDiamond() {
     QPainterPath p;
     p.moveTo(0.5, 0.0);
     p.quadTo(0.70, 0.27, 0.94, 0.5);
@@ -71,8 +67,7 @@ QPainterPath UnitDiamond()
 }
 
 // The flared stem shared by spades and clubs.
-QPainterPath UnitStem()
-{
+QPainterPath UnitStem() {
     QPainterPath p;
     p.moveTo(0.46, 0.62);
     p.lineTo(0.54, 0.62);
@@ -83,8 +78,7 @@ QPainterPath UnitStem()
     return p;
 }
 
-QPainterPath UnitSpade()
-{
+QPainterPath UnitSpade() {
     QPainterPath p;
     p.moveTo(0.5, 0.0);
     p.cubicTo(0.62, 0.17, 1.0, 0.36, 1.0, 0.61);
@@ -97,8 +91,7 @@ QPainterPath UnitSpade()
     return p.united(UnitStem());
 }
 
-QPainterPath UnitClub()
-{
+QPainterPath UnitClub() {
     QPainterPath p;
     const qreal r = 0.235;
     p.addEllipse(QPointF(0.5, 0.25), r, r);
@@ -114,8 +107,7 @@ QPainterPath UnitClub()
 
 } // namespace
 
-void LoadFonts()
-{
+void LoadFonts() {
     for (const TFaceFile &f : kFaces) {
         const QString path = QString::fromLatin1(kFontDir) + QString::fromLatin1(f.File);
         const int id = QFontDatabase::addApplicationFont(path);
@@ -127,8 +119,7 @@ void LoadFonts()
     }
 }
 
-QFont Font(TFace face, qreal pixelSize)
-{
+QFont Font(TFace face, qreal pixelSize) {
     QFont font(Families().at(face));
     font.setPixelSize(qRound(pixelSize));
     for (const TFaceFile &f : kFaces)
@@ -139,66 +130,61 @@ QFont Font(TFace face, qreal pixelSize)
     return font;
 }
 
-QImage Canvas(int w, int h)
-{
+QImage Canvas(int w, int h) {
     QImage img(w, h, QImage::Format_ARGB32_Premultiplied);
     img.fill(Qt::transparent);
     return img;
 }
 
-QImage Canvas(int w, int h, const QColor &fill)
-{
+QImage Canvas(int w, int h, const QColor &fill) {
     QImage img(w, h, QImage::Format_RGB32);
     img.fill(fill);
     return img;
 }
 
-void Prepare(QPainter &p)
-{
+void Prepare(QPainter &p) {
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
     p.setRenderHint(QPainter::SmoothPixmapTransform);
 }
 
-QPainterPath SuitPath(int suit, const QRectF &r)
-{
+QPainterPath SuitPath(int suit, const QRectF &r) {
     static const QPainterPath shapes[4] = {UnitClub(), UnitDiamond(), UnitHeart(), UnitSpade()};
     return Fitted(shapes[(suit - 1) & 3], r);
 }
 
-bool SuitIsRed(int suit) { return suit == 2 || suit == 3; }
+bool SuitIsRed(int suit) {
+    return suit == 2 || suit == 3;
+}
 
-QColor SuitColour(int suit) { return SuitIsRed(suit) ? pal::CardRed : pal::CardBlack; }
+QColor SuitColour(int suit) {
+    return SuitIsRed(suit) ? pal::CardRed : pal::CardBlack;
+}
 
-QColor Mix(const QColor &a, const QColor &b, qreal t)
-{
+QColor Mix(const QColor &a, const QColor &b, qreal t) {
     auto lerp = [t](int x, int y) { return qBound(0, qRound(x + (y - x) * t), 255); };
     return QColor(lerp(a.red(), b.red()), lerp(a.green(), b.green()), lerp(a.blue(), b.blue()),
                   lerp(a.alpha(), b.alpha()));
 }
 
-QColor Lighter(const QColor &c, qreal t)
-{
+QColor Lighter(const QColor &c, qreal t) {
     QColor w(255, 255, 255, c.alpha());
     return Mix(c, w, t);
 }
 
-QColor Darker(const QColor &c, qreal t)
-{
+QColor Darker(const QColor &c, qreal t) {
     QColor k(0, 0, 0, c.alpha());
     return Mix(c, k, t);
 }
 
-qreal Hash01(int x, int y, int seed)
-{
+qreal Hash01(int x, int y, int seed) {
     quint32 h = quint32(x) * 374761393u + quint32(y) * 668265263u + quint32(seed) * 2246822519u;
     h = (h ^ (h >> 13)) * 1274126177u;
     h ^= h >> 16;
     return (h & 0xffffff) / qreal(0x1000000);
 }
 
-qreal ValueNoise(qreal x, qreal y, int seed)
-{
+qreal ValueNoise(qreal x, qreal y, int seed) {
     const int xi = int(std::floor(x)), yi = int(std::floor(y));
     const qreal fx = x - xi, fy = y - yi;
     const qreal sx = fx * fx * (3 - 2 * fx), sy = fy * fy * (3 - 2 * fy);
@@ -207,8 +193,7 @@ qreal ValueNoise(qreal x, qreal y, int seed)
     return (a + (b - a) * sx) + ((c + (d - c) * sx) - (a + (b - a) * sx)) * sy;
 }
 
-void DrawPlate(QPainter &p, const QRectF &r, qreal radius, const QColor &base, int state)
-{
+void DrawPlate(QPainter &p, const QRectF &r, qreal radius, const QColor &base, int state) {
     QColor c = base;
     if (state == 0) {
         const int g = qGray(base.rgb());
@@ -256,8 +241,7 @@ void DrawPlate(QPainter &p, const QRectF &r, qreal radius, const QColor &base, i
 }
 
 void DrawLabel(QPainter &p, const QRectF &r, const QString &text, const QFont &font, const QColor &colour,
-               const QColor &outline, qreal outlineWidth, int flags)
-{
+               const QColor &outline, qreal outlineWidth, int flags) {
     const QFontMetricsF fm(font);
     const qreal advance = fm.horizontalAdvance(text);
     qreal x = r.center().x() - advance / 2;
@@ -281,8 +265,7 @@ void DrawLabel(QPainter &p, const QRectF &r, const QString &text, const QFont &f
     p.restore();
 }
 
-QPainterPath TickPath(const QRectF &r)
-{
+QPainterPath TickPath(const QRectF &r) {
     QPainterPath p;
     p.moveTo(r.left(), r.top() + r.height() * 0.55);
     p.lineTo(r.left() + r.width() * 0.38, r.bottom());
@@ -290,8 +273,7 @@ QPainterPath TickPath(const QRectF &r)
     return p;
 }
 
-QPainterPath TakeArrowPath(const QRectF &r)
-{
+QPainterPath TakeArrowPath(const QRectF &r) {
     // Arrow body and head, filled; the tray is stroked by the caller from the same rect.
     const qreal w = r.width(), h = r.height();
     QPainterPath p;
@@ -318,8 +300,7 @@ QPainterPath TakeArrowPath(const QRectF &r)
     return p.united(tray);
 }
 
-QPainterPath PlayTrianglePath(const QRectF &r)
-{
+QPainterPath PlayTrianglePath(const QRectF &r) {
     QPainterPath p;
     p.moveTo(r.left(), r.top());
     p.lineTo(r.right(), r.center().y());

@@ -27,8 +27,7 @@ struct TAsset {
     std::function<QImage()> Draw;
 };
 
-QList<TAsset> Catalogue()
-{
+QList<TAsset> Catalogue() {
     QList<TAsset> list;
     auto add = [&list](const QString &name, TFormat f, int w, int h, std::function<QImage()> draw) {
         list.append(TAsset{name, f, w, h, std::move(draw)});
@@ -104,15 +103,13 @@ QList<TAsset> Catalogue()
     return list;
 }
 
-void WriteText(const QString &path, const QByteArray &text)
-{
+void WriteText(const QString &path, const QByteArray &text) {
     QSaveFile f(path);
     if (!f.open(QIODevice::WriteOnly) || f.write(text) != text.size() || !f.commit())
         throw std::runtime_error("cannot write " + path.toStdString());
 }
 
-int Run(const QString &outDir)
-{
+int Run(const QString &outDir) {
     LoadFonts();
     if (!QDir().mkpath(outDir))
         throw std::runtime_error("cannot create " + outDir.toStdString());
@@ -124,8 +121,9 @@ int Run(const QString &outDir)
             throw std::runtime_error("drawn at the wrong size: " + a.Name.toStdString());
         const bool png = a.Format == TFormat::Png;
         const QString file = a.Name + (png ? ".png" : ".jpg");
-        const bool saved = png ? img.convertToFormat(QImage::Format_ARGB32).save(outDir + "/" + file, "PNG")
-                               : img.convertToFormat(QImage::Format_RGB32).save(outDir + "/" + file, "JPEG", 92);
+        const bool saved =
+            png ? img.convertToFormat(QImage::Format_ARGB32).save(outDir + "/" + file, "PNG")
+                : img.convertToFormat(QImage::Format_RGB32).save(outDir + "/" + file, "JPEG", 92);
         if (!saved)
             throw std::runtime_error("cannot write " + file.toStdString());
         manifest += (a.Name + "\t" + file + "\t" + (png ? "PNG" : "JPEG") + "\n").toUtf8();
@@ -139,8 +137,7 @@ int Run(const QString &outDir)
 
 } // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     QGuiApplication app(argc, argv);
     if (argc != 2) {
         std::fprintf(stderr, "usage: trelvo_assetgen OUTDIR\n");

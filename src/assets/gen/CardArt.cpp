@@ -18,21 +18,18 @@ constexpr int kCardH = 96;
 constexpr qreal kCornerRadius = 5.0;
 
 // Russian indices: В(алет), Д(ама), К(ороль), Т(уз).
-QString RankText(int dignity)
-{
+QString RankText(int dignity) {
     static const char *const ranks[] = {"2", "3", "4", "5", "6", "7", "8", "9", "10", "В", "Д", "К", "Т"};
     return QString::fromUtf8(ranks[dignity - 1]);
 }
 
-QPainterPath CardShape()
-{
+QPainterPath CardShape() {
     QPainterPath p;
     p.addRoundedRect(QRectF(0.5, 0.5, kCardW - 1, kCardH - 1), kCornerRadius, kCornerRadius);
     return p;
 }
 
-void DrawBlank(QPainter &p)
-{
+void DrawBlank(QPainter &p) {
     const QPainterPath shape = CardShape();
     QLinearGradient paper(0, 0, 0, kCardH);
     paper.setColorAt(0.0, QColor(0xff, 0xff, 0xfd));
@@ -44,8 +41,7 @@ void DrawBlank(QPainter &p)
 }
 
 // A pip centred on c; pips below the middle stand upside down, as on printed cards.
-void DrawPip(QPainter &p, int suit, QPointF c, QSizeF size, bool flipped)
-{
+void DrawPip(QPainter &p, int suit, QPointF c, QSizeF size, bool flipped) {
     p.save();
     p.translate(c);
     if (flipped)
@@ -55,8 +51,7 @@ void DrawPip(QPainter &p, int suit, QPointF c, QSizeF size, bool flipped)
     p.restore();
 }
 
-void DrawIndex(QPainter &p, int suit, int dignity)
-{
+void DrawIndex(QPainter &p, int suit, int dignity) {
     const QString rank = RankText(dignity);
     QFont font = Font(TFace::CondensedBold, 14);
     if (rank.size() > 1)
@@ -78,41 +73,52 @@ void DrawIndex(QPainter &p, int suit, int dignity)
     }
 }
 
-void DrawPips(QPainter &p, int suit, int dignity)
-{
+void DrawPips(QPainter &p, int suit, int dignity) {
     const qreal xl = 24.0, xc = 35.5, xr = 47.0;
     const qreal top = 16.5, bottom = 79.5, mid = 48.0;
     const qreal q1 = top + (bottom - top) / 3, q2 = top + 2 * (bottom - top) / 3;
     std::vector<QPointF> pts;
     const int pips = dignity + 1;
     switch (pips) {
-    case 2: pts = {{xc, top}, {xc, bottom}}; break;
-    case 3: pts = {{xc, top}, {xc, mid}, {xc, bottom}}; break;
-    case 4: pts = {{xl, top}, {xr, top}, {xl, bottom}, {xr, bottom}}; break;
-    case 5: pts = {{xl, top}, {xr, top}, {xc, mid}, {xl, bottom}, {xr, bottom}}; break;
-    case 6: pts = {{xl, top}, {xr, top}, {xl, mid}, {xr, mid}, {xl, bottom}, {xr, bottom}}; break;
+    case 2:
+        pts = {{xc, top}, {xc, bottom}};
+        break;
+    case 3:
+        pts = {{xc, top}, {xc, mid}, {xc, bottom}};
+        break;
+    case 4:
+        pts = {{xl, top}, {xr, top}, {xl, bottom}, {xr, bottom}};
+        break;
+    case 5:
+        pts = {{xl, top}, {xr, top}, {xc, mid}, {xl, bottom}, {xr, bottom}};
+        break;
+    case 6:
+        pts = {{xl, top}, {xr, top}, {xl, mid}, {xr, mid}, {xl, bottom}, {xr, bottom}};
+        break;
     case 7:
         pts = {{xl, top}, {xr, top}, {xc, (top + mid) / 2}, {xl, mid}, {xr, mid}, {xl, bottom}, {xr, bottom}};
         break;
     case 8:
-        pts = {{xl, top},    {xr, top},    {xc, (top + mid) / 2}, {xl, mid},
-               {xr, mid},    {xc, (mid + bottom) / 2}, {xl, bottom}, {xr, bottom}};
+        pts = {{xl, top},    {xr, top},   {xc, (top + mid) / 2},
+               {xl, mid},    {xr, mid},   {xc, (mid + bottom) / 2},
+               {xl, bottom}, {xr, bottom}};
         break;
     case 9:
-        pts = {{xl, top}, {xr, top}, {xl, q1}, {xr, q1}, {xc, mid}, {xl, q2}, {xr, q2}, {xl, bottom}, {xr, bottom}};
+        pts = {{xl, top}, {xr, top}, {xl, q1},     {xr, q1},    {xc, mid},
+               {xl, q2},  {xr, q2},  {xl, bottom}, {xr, bottom}};
         break;
     case 10:
-        pts = {{xl, top}, {xr, top}, {xc, (top + q1) / 2}, {xl, q1}, {xr, q1},
+        pts = {{xl, top}, {xr, top}, {xc, (top + q1) / 2},    {xl, q1},     {xr, q1},
                {xl, q2},  {xr, q2},  {xc, (q2 + bottom) / 2}, {xl, bottom}, {xr, bottom}};
         break;
-    default: break;
+    default:
+        break;
     }
     for (const QPointF &pt : pts)
         DrawPip(p, suit, pt, QSizeF(11.5, 12.5), pt.y() > mid + 0.5);
 }
 
-void DrawAce(QPainter &p, int suit)
-{
+void DrawAce(QPainter &p, int suit) {
     const QPointF c(kCardW / 2.0, kCardH / 2.0);
     if (suit == 4) {
         // The ace of spades carries the deck's flourish: a larger pip with an inlaid outline and a ring.
@@ -139,9 +145,9 @@ struct TCourtStyle {
 };
 
 // Kings in red, queens in blue, jacks in green; the black suits swap robe and sleeve colours.
-TCourtStyle CourtStyle(int suit, int dignity)
-{
-    const QColor red(0xb0, 0x22, 0x2c), blue(0x26, 0x45, 0x96), green(0x2b, 0x74, 0x3c), gold(0xd9, 0xa8, 0x2e);
+TCourtStyle CourtStyle(int suit, int dignity) {
+    const QColor red(0xb0, 0x22, 0x2c), blue(0x26, 0x45, 0x96), green(0x2b, 0x74, 0x3c),
+        gold(0xd9, 0xa8, 0x2e);
     QColor robe = dignity == 12 ? red : dignity == 11 ? blue : green;
     QColor sleeve = dignity == 12 ? blue : dignity == 11 ? red : red;
     if (!SuitIsRed(suit))
@@ -150,8 +156,7 @@ TCourtStyle CourtStyle(int suit, int dignity)
 }
 
 // One half of a double-headed court figure, drawn in a w x h box whose bottom edge is the card's middle.
-void DrawCourtHalf(QPainter &p, int suit, int dignity, qreal w, qreal h)
-{
+void DrawCourtHalf(QPainter &p, int suit, int dignity, qreal w, qreal h) {
     const bool king = dignity == 12, queen = dignity == 11, jack = dignity == 10;
     const TCourtStyle st = CourtStyle(suit, dignity);
     const qreal cx = w / 2;
@@ -242,7 +247,8 @@ void DrawCourtHalf(QPainter &p, int suit, int dignity, qreal w, qreal h)
     if (king) {
         p.setPen(Qt::NoPen);
         p.setBrush(line);
-        const QPointF spots[] = {{cx - 3.5, 23.8}, {cx, 24.2}, {cx + 3.5, 23.8}, {cx - 1.7, 26.8}, {cx + 1.7, 26.8}};
+        const QPointF spots[] = {
+            {cx - 3.5, 23.8}, {cx, 24.2}, {cx + 3.5, 23.8}, {cx - 1.7, 26.8}, {cx + 1.7, 26.8}};
         for (const QPointF &s : spots)
             p.drawEllipse(s, 0.45, 0.6);
     }
@@ -381,8 +387,7 @@ void DrawCourtHalf(QPainter &p, int suit, int dignity, qreal w, qreal h)
     }
 }
 
-void DrawCourt(QPainter &p, int suit, int dignity)
-{
+void DrawCourt(QPainter &p, int suit, int dignity) {
     const QRectF frame(15.5, 7.5, 40, 81);
     const QColor suitColour = SuitColour(suit);
     p.fillRect(frame, QColor(0xfb, 0xf3, 0xdc));
@@ -412,8 +417,7 @@ void DrawCourt(QPainter &p, int suit, int dignity)
 
 } // namespace
 
-QImage CardFace(int suit, int dignity)
-{
+QImage CardFace(int suit, int dignity) {
     QImage img = Canvas(kCardW, kCardH);
     QPainter p(&img);
     Prepare(p);
@@ -428,8 +432,7 @@ QImage CardFace(int suit, int dignity)
     return img;
 }
 
-QImage CardBack()
-{
+QImage CardBack() {
     QImage img = Canvas(kCardW, kCardH);
     QPainter p(&img);
     Prepare(p);
@@ -478,7 +481,8 @@ QImage CardBack()
     p.setBrush(Qt::NoBrush);
     p.drawEllipse(c, 14.5, 20.5);
     const QColor suitInk(0xf4, 0xe2, 0xb0);
-    const QPointF spots[4] = {{c.x(), c.y() - 12}, {c.x() + 8.5, c.y()}, {c.x(), c.y() + 12}, {c.x() - 8.5, c.y()}};
+    const QPointF spots[4] = {
+        {c.x(), c.y() - 12}, {c.x() + 8.5, c.y()}, {c.x(), c.y() + 12}, {c.x() - 8.5, c.y()}};
     const int suits[4] = {4, 3, 1, 2};
     for (int i = 0; i < 4; ++i)
         p.fillPath(SuitPath(suits[i], QRectF(spots[i].x() - 3.5, spots[i].y() - 3.8, 7, 7.6)), suitInk);
@@ -496,8 +500,7 @@ QImage CardBack()
     return img;
 }
 
-QImage SuitMark(int suit, int w, int h)
-{
+QImage SuitMark(int suit, int w, int h) {
     QImage img = Canvas(w, h);
     QPainter p(&img);
     Prepare(p);

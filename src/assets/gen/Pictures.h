@@ -21,8 +21,8 @@ QImage PlayerBar();
 QImage PlayerBarClock();
 QImage PlayerBarButton(bool take, int state); // state 1 disabled, 2 waiting, 3 active, 4 click
 QImage NickBar(bool active);
-QImage PlaceLights(int state);                 // 1 clear, 2 white veil, 3 yellow veil
-QImage TableButton(bool take, int state);      // 1 waiting, 2 active, 3 click
+QImage PlaceLights(int state);            // 1 clear, 2 white veil, 3 yellow veil
+QImage TableButton(bool take, int state); // 1 waiting, 2 active, 3 click
 QImage PanelDeck();
 QImage RoundEnd();
 QImage YourTurn();

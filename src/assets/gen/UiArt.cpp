@@ -17,15 +17,13 @@ const QColor kGreenButton(0x2c, 0x8c, 0x3b);
 const QColor kIconOff(0x8c, 0x8c, 0x8c);
 const QColor kIconOn(0x14, 0x14, 0x14);
 
-qreal SmoothStep(qreal a, qreal b, qreal x)
-{
+qreal SmoothStep(qreal a, qreal b, qreal x) {
     const qreal t = qBound<qreal>(0, (x - a) / (b - a), 1);
     return t * t * (3 - 2 * t);
 }
 
 // The dark wood plate shared by the player bar, the deck panel and the round-end plate.
-void DrawWoodPlate(QPainter &p, const QRectF &r, qreal radius, int alpha = 255)
-{
+void DrawWoodPlate(QPainter &p, const QRectF &r, qreal radius, int alpha = 255) {
     QPainterPath body;
     body.addRoundedRect(r, radius, radius);
     QLinearGradient wood(r.topLeft(), r.bottomLeft());
@@ -49,8 +47,7 @@ void DrawWoodPlate(QPainter &p, const QRectF &r, qreal radius, int alpha = 255)
     p.drawPath(trim);
 }
 
-void DrawInset(QPainter &p, const QRectF &r, qreal radius)
-{
+void DrawInset(QPainter &p, const QRectF &r, qreal radius) {
     QPainterPath path;
     path.addRoundedRect(r, radius, radius);
     p.fillPath(path, QColor(0, 0, 0, 80));
@@ -61,8 +58,7 @@ void DrawInset(QPainter &p, const QRectF &r, qreal radius)
     p.drawLine(QPointF(r.left() + radius, r.top() + 0.5), QPointF(r.right() - radius, r.top() + 0.5));
 }
 
-void DrawMiniBack(QPainter &p, const QPointF &centre, qreal w, qreal h, qreal angle)
-{
+void DrawMiniBack(QPainter &p, const QPointF &centre, qreal w, qreal h, qreal angle) {
     p.save();
     p.translate(centre);
     p.rotate(angle);
@@ -79,8 +75,7 @@ void DrawMiniBack(QPainter &p, const QPointF &centre, qreal w, qreal h, qreal an
     p.restore();
 }
 
-void DrawTrophy(QPainter &p, const QPointF &c, qreal s)
-{
+void DrawTrophy(QPainter &p, const QPointF &c, qreal s) {
     const QColor ink(0x5a, 0x36, 0x08);
     p.save();
     p.translate(c);
@@ -106,8 +101,7 @@ void DrawTrophy(QPainter &p, const QPointF &c, qreal s)
     p.restore();
 }
 
-void DrawSadFace(QPainter &p, const QPointF &c, qreal r)
-{
+void DrawSadFace(QPainter &p, const QPointF &c, qreal r) {
     p.save();
     p.setPen(QPen(QColor(0x2a, 0x2e, 0x36), r * 0.12));
     p.setBrush(QColor(0xc9, 0xcf, 0xd8));
@@ -122,8 +116,7 @@ void DrawSadFace(QPainter &p, const QPointF &c, qreal r)
     p.restore();
 }
 
-void DrawWhiteFlag(QPainter &p, const QPointF &foot, qreal s, bool mirrored)
-{
+void DrawWhiteFlag(QPainter &p, const QPointF &foot, qreal s, bool mirrored) {
     p.save();
     p.translate(foot);
     if (mirrored)
@@ -143,8 +136,7 @@ void DrawWhiteFlag(QPainter &p, const QPointF &foot, qreal s, bool mirrored)
     p.restore();
 }
 
-void DrawPowerMark(QPainter &p, const QPointF &c, qreal r, const QColor &colour)
-{
+void DrawPowerMark(QPainter &p, const QPointF &c, qreal r, const QColor &colour) {
     p.save();
     p.setPen(QPen(colour, r * 0.28, Qt::SolidLine, Qt::RoundCap));
     p.setBrush(Qt::NoBrush);
@@ -155,8 +147,7 @@ void DrawPowerMark(QPainter &p, const QPointF &c, qreal r, const QColor &colour)
 
 } // namespace
 
-QImage TableCloth(int w, int h)
-{
+QImage TableCloth(int w, int h) {
     QImage img(w, h, QImage::Format_RGB32);
     const qreal cx = w / 2.0, cy = h / 2.0;
     for (int y = 0; y < h; ++y) {
@@ -168,7 +159,8 @@ QImage TableCloth(int w, int h)
             const qreal shade = SmoothStep(0.15, 1.35, d);
             QColor base = Mix(pal::BaizeLight, pal::BaizeDark, shade);
             // Felt: fibre clumps at three scales, per-pixel grain and a faint diagonal twill.
-            const qreal clumps = 0.5 * ValueNoise(x / 2.5, y / 2.5, 11) + 0.3 * ValueNoise(x / 9.0, y / 9.0, 12) +
+            const qreal clumps = 0.5 * ValueNoise(x / 2.5, y / 2.5, 11) +
+                                 0.3 * ValueNoise(x / 9.0, y / 9.0, 12) +
                                  0.2 * ValueNoise(x / 53.0, y / 53.0, 13);
             const qreal grain = Hash01(x, y, 14);
             const qreal twill = ((x + 2 * y) % 6 < 3) ? 1.0 : -1.0;
@@ -180,23 +172,20 @@ QImage TableCloth(int w, int h)
     return img;
 }
 
-QImage CardLights(int w, int h)
-{
+QImage CardLights(int w, int h) {
     // Straight (not premultiplied) alpha, so the file holds exactly 0xFB, 0xF6, 0x2C at 87.
     QImage img(w, h, QImage::Format_ARGB32);
     img.fill(QColor(0xfb, 0xf6, 0x2c, 87));
     return img;
 }
 
-QImage Transparent(int w, int h)
-{
+QImage Transparent(int w, int h) {
     QImage img(w, h, QImage::Format_ARGB32);
     img.fill(Qt::transparent);
     return img;
 }
 
-QImage TakeMark(int state)
-{
+QImage TakeMark(int state) {
     QImage img = Canvas(88, 36);
     QPainter p(&img);
     Prepare(p);
@@ -216,8 +205,7 @@ QImage TakeMark(int state)
     return img;
 }
 
-QImage PointerBeat()
-{
+QImage PointerBeat() {
     QImage img = Canvas(193, 152);
     QPainter p(&img);
     Prepare(p);
@@ -243,8 +231,7 @@ QImage PointerBeat()
     return img;
 }
 
-QImage PlayerBar()
-{
+QImage PlayerBar() {
     QImage img = Canvas(393, 95);
     QPainter p(&img);
     Prepare(p);
@@ -266,8 +253,7 @@ QImage PlayerBar()
     return img;
 }
 
-QImage PlayerBarClock()
-{
+QImage PlayerBarClock() {
     QImage img = Canvas(19, 21);
     QPainter p(&img);
     Prepare(p);
@@ -297,8 +283,7 @@ QImage PlayerBarClock()
     return img;
 }
 
-QImage PlayerBarButton(bool take, int state)
-{
+QImage PlayerBarButton(bool take, int state) {
     QImage img = Canvas(34, 34);
     QPainter p(&img);
     Prepare(p);
@@ -323,8 +308,7 @@ QImage PlayerBarButton(bool take, int state)
     return img;
 }
 
-QImage NickBar(bool active)
-{
+QImage NickBar(bool active) {
     // Drawn in the 150 x 20 units the plate is shown at, stretched to 560 x 164 pixels, so the
     // scene's stretch gives back even borders and round corners.
     QImage img = Canvas(560, 164, QColor(0x12, 0x55, 0x2c));
@@ -354,8 +338,7 @@ QImage NickBar(bool active)
     return img;
 }
 
-QImage PlaceLights(int state)
-{
+QImage PlaceLights(int state) {
     QImage img = Canvas(71, 96);
     QPainter p(&img);
     Prepare(p);
@@ -371,8 +354,7 @@ QImage PlaceLights(int state)
     return img;
 }
 
-QImage TableButton(bool take, int state)
-{
+QImage TableButton(bool take, int state) {
     QImage img = Canvas(53, 76);
     QPainter p(&img);
     Prepare(p);
@@ -399,8 +381,7 @@ QImage TableButton(bool take, int state)
     return img;
 }
 
-QImage PanelDeck()
-{
+QImage PanelDeck() {
     QImage img = Canvas(78, 32);
     QPainter p(&img);
     Prepare(p);
@@ -419,8 +400,7 @@ QImage PanelDeck()
     return img;
 }
 
-QImage RoundEnd()
-{
+QImage RoundEnd() {
     QImage img = Canvas(103, 29);
     QPainter p(&img);
     Prepare(p);
@@ -428,8 +408,7 @@ QImage RoundEnd()
     return img;
 }
 
-QImage YourTurn()
-{
+QImage YourTurn() {
     QImage img = Canvas(179, 72);
     QPainter p(&img);
     Prepare(p);
@@ -451,8 +430,7 @@ QImage YourTurn()
     return img;
 }
 
-QImage AppIcon()
-{
+QImage AppIcon() {
     QImage img = Canvas(128, 128);
     QPainter p(&img);
     Prepare(p);
@@ -477,10 +455,11 @@ QImage AppIcon()
     return img;
 }
 
-QImage WindowBackground(int w, int h) { return Canvas(w, h, pal::Body); }
+QImage WindowBackground(int w, int h) {
+    return Canvas(w, h, pal::Body);
+}
 
-QImage WindowFrame(int w, int h)
-{
+QImage WindowFrame(int w, int h) {
     QImage img = Canvas(w, h, pal::WoodLight);
     QPainter p(&img);
     QLinearGradient wood(0, 0, 0, h);
@@ -491,8 +470,7 @@ QImage WindowFrame(int w, int h)
     return img;
 }
 
-QImage WindowTop(int w, int h)
-{
+QImage WindowTop(int w, int h) {
     QImage img = Canvas(w, h, pal::TopLight);
     QPainter p(&img);
     QLinearGradient bar(0, 0, 0, h);
@@ -505,8 +483,7 @@ QImage WindowTop(int w, int h)
     return img;
 }
 
-QImage CloseIcon(int state)
-{
+QImage CloseIcon(int state) {
     QImage img = Canvas(102, 98);
     QPainter p(&img);
     Prepare(p);
@@ -532,8 +509,7 @@ QImage CloseIcon(int state)
     return img;
 }
 
-QImage GreenButton(int w, int h, const QString &label, int glyph, int state)
-{
+QImage GreenButton(int w, int h, const QString &label, int glyph, int state) {
     const QColor base = kGreenButton;
     const QColor rim = Darker(state == 2 ? Lighter(base, 0.18) : state == 3 ? Darker(base, 0.18) : base, 0.5);
     QImage img = Canvas(w, h, rim);
@@ -566,8 +542,7 @@ QImage GreenButton(int w, int h, const QString &label, int glyph, int state)
     return img;
 }
 
-QImage ServerListRow(int state)
-{
+QImage ServerListRow(int state) {
     QImage img = Canvas(510, 30, QColor(0xe0, 0xeb, 0xa0));
     QPainter p(&img);
     Prepare(p);
@@ -595,15 +570,13 @@ QImage ServerListRow(int state)
     return img;
 }
 
-QImage TableListBackground()
-{
+QImage TableListBackground() {
     QImage img(300, 300, QImage::Format_ARGB32);
     img.fill(QColor(0xd8, 0xd8, 0xd6));
     return img;
 }
 
-QImage PlayerIcon(bool taken)
-{
+QImage PlayerIcon(bool taken) {
     QImage img = Canvas(40, 40);
     QPainter p(&img);
     Prepare(p);
@@ -622,8 +595,7 @@ QImage PlayerIcon(bool taken)
     return img;
 }
 
-QImage TransferIcon(bool on)
-{
+QImage TransferIcon(bool on) {
     QImage img = Canvas(20, 20);
     QPainter p(&img);
     Prepare(p);
@@ -647,8 +619,7 @@ QImage TransferIcon(bool on)
     return img;
 }
 
-QImage FirstNotTransferredIcon(bool on)
-{
+QImage FirstNotTransferredIcon(bool on) {
     QImage img = Canvas(40, 40);
     QPainter p(&img);
     Prepare(p);
@@ -678,8 +649,7 @@ QImage FirstNotTransferredIcon(bool on)
     return img;
 }
 
-QImage MaxFiveIcon(bool on)
-{
+QImage MaxFiveIcon(bool on) {
     QImage img = Canvas(40, 40);
     QPainter p(&img);
     Prepare(p);
@@ -703,13 +673,13 @@ QImage MaxFiveIcon(bool on)
     p.setPen(QPen(ink, 2.4));
     p.setBrush(Qt::NoBrush);
     p.drawRoundedRect(QRectF(-11, -15, 22, 30), 3.5, 3.5);
-    DrawLabel(p, QRectF(-11, -15, 22, 30), QStringLiteral("5"), Font(TFace::SansBold, 21), ink, Qt::transparent, 0);
+    DrawLabel(p, QRectF(-11, -15, 22, 30), QStringLiteral("5"), Font(TFace::SansBold, 21), ink,
+              Qt::transparent, 0);
     p.restore();
     return img;
 }
 
-QImage ResultBanner(int kind)
-{
+QImage ResultBanner(int kind) {
     struct TBannerStyle {
         const char *Text;
         QColor Band, TextColour, Outline;
@@ -759,10 +729,18 @@ QImage ResultBanner(int kind)
     for (int side = -1; side <= 1; side += 2) {
         const qreal x = cx + side * (textW / 2 + 28);
         switch (kind) {
-        case 0: DrawTrophy(p, QPointF(x, cy + 1), 22); break;
-        case 1: DrawSadFace(p, QPointF(x, cy), 10); break;
-        case 2: DrawWhiteFlag(p, QPointF(x + 2, cy + 12), 24, side > 0); break;
-        default: DrawPowerMark(p, QPointF(x, cy + 1), 8, Qt::white); break;
+        case 0:
+            DrawTrophy(p, QPointF(x, cy + 1), 22);
+            break;
+        case 1:
+            DrawSadFace(p, QPointF(x, cy), 10);
+            break;
+        case 2:
+            DrawWhiteFlag(p, QPointF(x + 2, cy + 12), 24, side > 0);
+            break;
+        default:
+            DrawPowerMark(p, QPointF(x, cy + 1), 8, Qt::white);
+            break;
         }
     }
     return img;
