@@ -48,6 +48,7 @@ void TAnimation::Start()
 {
     Unregister();
     FTime = 0;
+    FElapsedMs = 0;
     FBackward = false;
     FRunning = true;
     if (FDuration < kImmediateSeconds) {
@@ -89,17 +90,21 @@ void TAnimation::StopAtCurrent()
 
 void TAnimation::Frame(int64_t nowMs)
 {
-    FTime += static_cast<double>(nowMs - FLastMs) / 1000.0;
+    // Whole milliseconds add up exactly; a sum of fractions of a second would fall short of the end.
+    FElapsedMs += nowMs - FLastMs;
     FLastMs = nowMs;
+    FTime = static_cast<double>(FElapsedMs) / 1000.0;
     const double duration = FDuration;
     auto alive = AliveToken();
     if (duration < kImmediateSeconds || FTime >= duration) {
         if (FAutoReverse && !FBackward && duration >= kImmediateSeconds) {
             FBackward = true;
-            FTime = std::min(FTime - duration, duration);
+            FElapsedMs = std::min<int64_t>(FElapsedMs - std::llround(duration * 1000), std::llround(duration * 1000));
+            FTime = static_cast<double>(FElapsedMs) / 1000.0;
         } else if (FLoop && duration >= kImmediateSeconds) {
             FBackward = false;
-            FTime = std::fmod(FTime - duration, duration);
+            FElapsedMs = (FElapsedMs - std::llround(duration * 1000)) % std::max<int64_t>(1, std::llround(duration * 1000));
+            FTime = static_cast<double>(FElapsedMs) / 1000.0;
         } else {
             Unregister();
             Apply(FBackward ? 0 : 1);
@@ -167,6 +172,9 @@ void TBitmapAnimation::ProcessAnimation(double t)
     QPainter painter(&frame);
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     const QRectF rect(QPointF(0, 0), QSizeF(size));
+    // Weighted sum rather than one over the other: two opaque pictures stay opaque all through the
+    // fade instead of letting the table show through half-way.
+    painter.setCompositionMode(QPainter::CompositionMode_Plus);
     if (!FStop.isNull()) {
         painter.setOpacity(t);
         painter.drawImage(rect, FStop);

@@ -66,6 +66,7 @@ private:
     bool FRunning = false;
     bool FBackward = false;
     double FTime = 0;
+    int64_t FElapsedMs = 0;
     double FNormalized = 0;
     int64_t FLastMs = 0;
     TClock *FClock = nullptr;
@@ -91,8 +92,8 @@ private:
 };
 
 // Drives the "Bitmap" of its parent image: a cross-fade that shows the start bitmap at opacity
-// 1 - t over the stop bitmap at opacity t, and the stop bitmap itself at the end. An empty stop
-// bitmap fades the picture out.
+// 1 - t together with the stop bitmap at opacity t (summed, so opaque pictures stay opaque), and
+// the stop bitmap itself at the end. An empty stop bitmap fades the picture out.
 class TBitmapAnimation : public TAnimation {
 public:
     explicit TBitmapAnimation(TSceneObject *owner = nullptr);

@@ -255,7 +255,10 @@ void TForm::Render(QPainter &painter)
 {
     painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform |
                            QPainter::TextAntialiasing);
+    // The fill replaces what was there, so a transparent fill gives a transparent picture.
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.fillRect(LocalRect(), QColor::fromRgba(FFill));
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     PaintChildren(painter);
 }
 

@@ -1,0 +1,214 @@
+#include "kit/Animation.h"
+#include "kit/Effects.h"
+#include "kit/Form.h"
+#include "kit/Image.h"
+#include "kit/Shapes.h"
+#include "kit/StdControls.h"
+#include "kit/Text.h"
+#include "kit/View.h"
+
+#include "common/Clock.h"
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QPainter>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace trelvo {
+namespace {
+
+// Counts its own destruction.
+struct TProbe : TLayout {
+    int *deaths;
+    TProbe(TSceneObject *owner, int *counter) : TLayout(owner), deaths(counter) {}
+    ~TProbe() override { ++*deaths; }
+};
+
+TEST(OwnershipTest, OwnerAndParentEachDestroyWhatTheyHoldAndTheOtherForgetsIt)
+{
+    int deaths = 0;
+    {
+        TLayout owner, parent;
+        auto *a = new TProbe(&owner, &deaths);
+        a->SetParent(&parent); // owned by one, child of the other
+        auto *b = new TProbe(&owner, &deaths);
+        b->SetParent(&parent);
+        delete a;
+        EXPECT_EQ(parent.Children().size(), 1u) << "a destroyed object leaves its parent";
+        auto *c = new TProbe(&parent, &deaths);
+        c->SetParent(b);
+        // Destroying the parent takes b and, through b, c; the owner then holds nothing.
+    }
+    EXPECT_EQ(deaths, 3);
+}
+
+TEST(OwnershipTest, DeferredFreeRunsAfterTheCallbackReturned)
+{
+    TManualClock clock;
+    TClockScope scope(clock);
+    int deaths = 0;
+    TLayout parent;
+    auto *window = new TProbe(&parent, &deaths);
+    window->SetParent(&parent);
+    auto *fade = new TFloatAnimation(window);
+    fade->SetParent(window);
+    fade->SetPropertyName(QStringLiteral("Opacity"));
+    fade->SetStartValue(1);
+    fade->SetStopValue(0);
+    fade->OnFinish = [&](TAnimation *) {
+        window->DeferredFree();
+        window->DeferredFree();
+        EXPECT_EQ(deaths, 0) << "still alive inside its own animation's finish";
+    };
+    fade->Start();
+    clock.Advance(250);
+    EXPECT_EQ(deaths, 1) << "freed from the clock once the frame returned";
+    EXPECT_TRUE(parent.Children().empty());
+}
+
+TEST(OwnershipTest, DestroyingAnObjectCancelsItsDeferredFree)
+{
+    TManualClock clock;
+    TClockScope scope(clock);
+    auto *layout = new TLayout;
+    layout->DeferredFree();
+    delete layout;
+    clock.Flush(); // must not free it again
+    EXPECT_EQ(clock.PendingCount(), 0u);
+}
+
+TEST(DirtyTest, OnlyTheChangedAreaIsMarked)
+{
+    TForm form;
+    form.SetSize(800, 600);
+    auto *card = new TImage(&form);
+    card->SetParent(&form);
+    card->SetBounds(100, 100, 71, 96);
+    form.ClearDirty();
+    card->SetPosition(300, 100);
+    EXPECT_EQ(form.DirtyRect(), QRectF(100, 100, 271, 96)) << "the old and the new place";
+    form.ClearDirty();
+    card->SetOpacity(0.5f);
+    EXPECT_EQ(form.DirtyRect(), QRectF(300, 100, 71, 96));
+    form.ClearDirty();
+    card->SetOpacity(0.5f);
+    EXPECT_TRUE(form.DirtyRect().isEmpty()) << "the same value changes nothing";
+
+    auto *shadow = new TShadowEffect(card);
+    shadow->SetParent(card);
+    form.ClearDirty();
+    card->SetX(301);
+    EXPECT_TRUE(form.DirtyRect().contains(QRectF(300, 100, 72, 96)));
+    EXPECT_GT(form.DirtyRect().width(), 72) << "the shadow's area too";
+}
+
+TEST(RenderTest, ImageWrapModesPlaceThePicture)
+{
+    QImage picture(20, 10, QImage::Format_ARGB32_Premultiplied);
+    picture.fill(Qt::red);
+    struct Case { TImageWrapMode mode; QPoint red, clear; };
+    const Case cases[] = {
+        {TImageWrapMode::Original, {19, 9}, {25, 5}},  // 1:1 at the top-left
+        {TImageWrapMode::Fit, {5, 12}, {5, 3}},        // 40 x 20 band in the middle of 40 x 40
+        {TImageWrapMode::Stretch, {39, 39}, {41, 41}}, // the whole box
+    };
+    for (const Case &c : cases) {
+        TForm form;
+        form.SetSize(50, 50);
+        form.SetFill(0x00000000);
+        auto *image = new TImage(&form);
+        image->SetParent(&form);
+        image->SetBounds(0, 0, 40, 40);
+        image->SetWrapMode(c.mode);
+        image->SetBitmap(picture);
+        const QImage shot = form.RenderToImage();
+        EXPECT_EQ(qRed(shot.pixel(c.red)), 255) << int(c.mode);
+        EXPECT_EQ(qAlpha(shot.pixel(c.clear)), 0) << int(c.mode);
+    }
+}
+
+TEST(RenderTest, OpacityMultipliesIntoChildren)
+{
+    TForm form;
+    form.SetSize(20, 20);
+    form.SetFill(0x00000000);
+    auto *outer = new TLayout(&form);
+    outer->SetParent(&form);
+    outer->SetOpacity(0.5f);
+    auto *box = new TRectangle(outer);
+    box->SetParent(outer);
+    box->SetBounds(0, 0, 20, 20);
+    box->SetStrokeThickness(0);
+    box->SetFill(0xFF0000FF);
+    box->SetOpacity(0.5f);
+    EXPECT_FLOAT_EQ(box->AbsoluteOpacity(), 0.25f);
+    EXPECT_NEAR(qAlpha(form.RenderToImage().pixel(10, 10)), 64, 2);
+}
+
+TEST(ScrollBoxTest, WheelScrollsRowsThatDoNotFit)
+{
+    TForm form;
+    auto *box = new TScrollBox(&form);
+    box->SetParent(&form);
+    box->SetBounds(0, 25, 510, 300);
+    std::vector<TLayout *> rows;
+    for (int i = 0; i < 12; ++i) {
+        auto *row = new TLayout(box);
+        row->SetParent(box);
+        row->SetHitTest(true);
+        row->SetBounds(10, 32.0f * i, 500, 30);
+        rows.push_back(row);
+    }
+    EXPECT_FLOAT_EQ(box->ContentHeight(), 382);
+    EXPECT_EQ(form.ObjectAtScenePoint({20, 25 + 32 * 9 + 5}), rows[9]);
+    EXPECT_EQ(form.ObjectAtScenePoint({20, 25 + 32 * 10 + 5}), nullptr) << "clipped";
+    form.PointerWheel(-120 * 10, {20, 100});
+    EXPECT_FLOAT_EQ(box->ViewportY(), 82) << "no further than the end";
+    EXPECT_EQ(form.ObjectAtScenePoint({20, 25 + 300 - 5}), rows[11]);
+}
+
+TEST(CheckBoxTest, ClickTogglesAndEveryChangeIsReported)
+{
+    TForm form;
+    auto *box = new TCheckBox(&form);
+    box->SetParent(&form);
+    std::vector<bool> changes;
+    box->OnChange = [&](TControl *sender) { changes.push_back(static_cast<TCheckBox *>(sender)->IsChecked()); };
+    form.PointerDown(TMouseButton::Left, {5, 5});
+    form.PointerUp(TMouseButton::Left, {5, 5});
+    box->SetIsChecked(false); // by the program
+    box->SetIsChecked(false);
+    box->SetEnabled(false);
+    form.PointerDown(TMouseButton::Left, {5, 5});
+    form.PointerUp(TMouseButton::Left, {5, 5});
+    EXPECT_EQ(changes, (std::vector<bool>{true, false}));
+}
+
+// The real view under a real event loop: an idle scene paints nothing and wakes for nothing; a
+// change repaints once.
+TEST(ViewTest, IdleSceneCausesNoPaintsAndAChangeOneRepaint)
+{
+    TForm form;
+    form.SetSize(300, 200);
+    auto *card = new TRectangle(&form);
+    card->SetParent(&form);
+    card->SetBounds(10, 10, 71, 96);
+    form.Show();
+    auto spin = [](int ms) {
+        QEventLoop loop;
+        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+        loop.exec();
+    };
+    spin(100);
+    const uint64_t settled = form.PaintCount();
+    EXPECT_GE(settled, 1u);
+    spin(300);
+    EXPECT_EQ(form.PaintCount(), settled) << "idle";
+    card->SetX(20);
+    spin(100);
+    EXPECT_EQ(form.PaintCount(), settled + 1);
+}
+
+} // namespace
+} // namespace trelvo
