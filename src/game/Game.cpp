@@ -441,6 +441,7 @@ void TGame::StartGame(const QString &Value) {
         return;
     TListCardID cards;
     FState = 3;
+    FRoundClosing = false;
     int pos = 1;
     const uint8_t playerCount = ReadByte(Value, pos);
     const uint8_t timeGo = ReadByte(Value, pos);
@@ -598,6 +599,8 @@ void TGame::AllPlayerBito(const QString &Value) {
     if (t != kNoSeat)
         Graphics->PlayerTake(t);
     TempCardList->SetNextPlayer(static_cast<int8_t>(ClientPlayerid(nextID)));
+    // Set first: a scene may end the round inside the call.
+    FRoundClosing = true;
     Graphics->AllBito(t, static_cast<uint8_t>(TempCardList->NextPlayer()));
 }
 
@@ -612,8 +615,9 @@ void TGame::EndGame(const QString &Value) {
     const uint8_t showNow = ReadByte(Value, pos);
     TempCardList->SetWinState(result);
     TempCardList->SetEndGame(true);
-    // Otherwise the round's closing animation starts the result timer when it ends.
-    if (showNow == 1)
+    // Otherwise the round's closing animation starts the result timer when it ends; when that
+    // animation is over already (or there was none), no OnBitoEnd would ever come to show it.
+    if (showNow == 1 || !FRoundClosing)
         StartResultTimer();
 }
 
@@ -729,6 +733,7 @@ void TGame::GraphicsGetTempCard(uint8_t Suit, uint8_t Dignity) {
 }
 
 void TGame::GraphicsBitoEnd() {
+    FRoundClosing = false;
     if (TempCardList->EndGame()) {
         StartResultTimer();
         return;

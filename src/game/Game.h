@@ -162,6 +162,9 @@ private:
     QString FCCVersion;
     TOnTextError FOnTextError;
     TAboutFormFactory FAboutFactory;
+    // Between AllBito and the scene's OnBitoEnd: a result told to wait for the closing animation
+    // waits only while there is one to wait for.
+    bool FRoundClosing = false;
 };
 
 } // namespace trelvo

@@ -271,6 +271,40 @@ TEST_F(GamePlay, ResultAfterTheClosingAnimationWithTheSeatsReportedMeanwhile) {
               Lines({"EndTableGame()", "CreateNewTable(12,Ann,0)", "UpdateInviteList(12,[Ann+,Bob-,-,-])"}));
 }
 
+TEST_F(GamePlay, ResultToWaitForAnAnimationThatIsOverShowsAfterOneSecond) {
+    const Lines result = {"EndTableGame()", "CreateNewTable(12,Ann,1)", "UpdateInviteList(12,[-,-,-,-])"};
+    // The closing animation ended before the result arrived.
+    Drive(3);
+    Server(13, "1;255;1;0;0;0;");
+    Gfx->OnBitoEnd();
+    Take();
+    Server(15, "1;0;");
+    Clock.Advance(999);
+    EXPECT_TRUE(Log.Empty());
+    Clock.Advance(1);
+    EXPECT_EQ(Take(), result);
+    // No round ended at all (a player left and the game is over).
+    Drive(3);
+    Server(15, "1;0;");
+    Clock.Advance(1000);
+    EXPECT_EQ(Take(), result);
+}
+
+TEST_F(GamePlay, ASceneThatEndsTheRoundInsideAllBito) {
+    Drive(3);
+    Gfx->AfterCall = [this](const std::string &line) {
+        if (line.rfind("AllBito(", 0) == 0)
+            Gfx->OnBitoEnd();
+    };
+    Server(13, "1;255;0;20;1;1;5;2;1;1;5;2;2;6;");
+    EXPECT_EQ(Take(), Lines({"AllBito(255,1)", "GivePlayerCard(1,1,1,5)", "GivePlayerCard(1,2,2,6)",
+                             "SetDeck(20)", "SetPlayerCountCard(2,5)", "ShowCanGiveCard()"}));
+    Server(15, "2;0;");
+    Clock.Advance(1000);
+    EXPECT_EQ(Take(),
+              Lines({"EndTableGame()", "CreateNewTable(12,Ann,2)", "UpdateInviteList(12,[-,-,-,-])"}));
+}
+
 TEST_F(GamePlay, NoResultLeavesTheTableInStateTwo) {
     Drive(4);
     Server(15, "3;");

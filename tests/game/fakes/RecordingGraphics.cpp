@@ -52,6 +52,8 @@ std::string TRecordingGraphics::TableListText(const TArrTableInfo &List, const T
 void TRecordingGraphics::Log(const std::string &Line) {
     if (FLog)
         FLog->Add(Line);
+    if (AfterCall)
+        AfterCall(Line);
 }
 
 void TRecordingGraphics::ShowGUI() {

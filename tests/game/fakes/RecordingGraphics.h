@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <string>
 
 namespace trelvo::test {
@@ -20,6 +21,9 @@ public:
     explicit TRecordingGraphics(TCallLog *Log = nullptr) : FLog(Log) {}
 
     bool AutoRoundStart = false;
+    // Called with each recorded line right after it was recorded, so a test can play a scene that
+    // answers synchronously (for example one that ends the round inside AllBito).
+    std::function<void(const std::string &Line)> AfterCall;
 
     void ShowGUI() override;
     void HideGUI() override;
