@@ -484,6 +484,8 @@ QImage WindowTop(int w, int h) {
 }
 
 QImage CloseIcon(int state) {
+    // Shown stretched to a square: widen the shapes by the picture's aspect so they come out round.
+    const qreal kSquash = 102.0 / 98.0;
     QImage img = Canvas(102, 98);
     QPainter p(&img);
     Prepare(p);
@@ -495,14 +497,14 @@ QImage CloseIcon(int state) {
         red.setColorAt(1, base);
         p.setPen(QPen(QColor(255, 255, 255, 200), 4));
         p.setBrush(red);
-        p.drawEllipse(c, 46, 45);
+        p.drawEllipse(c, 46 * kSquash, 45);
     }
     const qreal arm = state == 3 ? 22 : 25;
     const QPointF o(0, state == 3 ? 2 : 0);
     auto cross = [&](const QPen &pen) {
         p.setPen(pen);
-        p.drawLine(c + o + QPointF(-arm, -arm), c + o + QPointF(arm, arm));
-        p.drawLine(c + o + QPointF(arm, -arm), c + o + QPointF(-arm, arm));
+        p.drawLine(c + o + QPointF(-arm * kSquash, -arm), c + o + QPointF(arm * kSquash, arm));
+        p.drawLine(c + o + QPointF(arm * kSquash, -arm), c + o + QPointF(-arm * kSquash, arm));
     };
     cross(QPen(QColor(0, 0, 0, 90), 22, Qt::SolidLine, Qt::RoundCap));
     cross(QPen(Qt::white, 14, Qt::SolidLine, Qt::RoundCap));
