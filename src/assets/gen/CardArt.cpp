@@ -468,6 +468,25 @@ QImage CardBack() {
     p.setBrush(Qt::NoBrush);
     p.setPen(QPen(pal::Gold, 1.0));
     p.drawRoundedRect(inner.adjusted(2.5, 2.5, -2.5, -2.5), 2, 2);
+    // Gold studs in the frame's corners and at the middle of each side.
+    const QRectF frame = inner.adjusted(2.5, 2.5, -2.5, -2.5);
+    const QPointF studs[] = {frame.topLeft(),
+                             frame.topRight(),
+                             frame.bottomLeft(),
+                             frame.bottomRight(),
+                             {frame.center().x(), frame.top()},
+                             {frame.center().x(), frame.bottom()},
+                             {frame.left(), frame.center().y()},
+                             {frame.right(), frame.center().y()}};
+    for (const QPointF &s : studs) {
+        QPainterPath stud;
+        stud.moveTo(s.x(), s.y() - 2.6);
+        stud.lineTo(s.x() + 2.0, s.y());
+        stud.lineTo(s.x(), s.y() + 2.6);
+        stud.lineTo(s.x() - 2.0, s.y());
+        stud.closeSubpath();
+        p.fillPath(stud, pal::Gold);
+    }
 
     // The medallion: a dark oval with the four suits around a gold lozenge.
     const QPointF c = inner.center();
