@@ -35,7 +35,8 @@ void CheckPipeName(const std::string &Name)
 
 TPipeClient::TPipeClient()
     : FBaseThread(CurrentThreadId()), FWriteQueue(std::make_shared<TWriteQueue>()),
-      FKillEv(std::make_shared<TEvent>(false)), FAlive(std::make_shared<bool>(true))
+      FKillEv(std::make_shared<TEvent>(false)),
+      FSentWanted(std::make_shared<std::atomic<bool>>(false)), FAlive(std::make_shared<bool>(true))
 {
     FPipeName = "PipeServer";
     FServerName.clear();
@@ -101,6 +102,7 @@ void TPipeClient::StartWorker()
     TPipeThread *worker = nullptr;
     try {
         worker = new TPipeThread(false, FHwnd, FBaseThread, FWriteQueue, nullptr, FPipe, FKillEv);
+        worker->SetSentWanted(FSentWanted);
         FWorker = worker;
         FWorkerHandle = worker->Handle();
         std::weak_ptr<bool> alive = FAlive;
@@ -160,11 +162,19 @@ void TPipeClient::WorkerFinished()
 
 bool TPipeClient::Write(const void *Buffer, std::uint32_t Count)
 {
+    if (Count > static_cast<std::uint32_t>(INT32_MAX))
+        return false;
+    return QueueWrite(NewPipeWrite(Buffer, Count));
+}
+
+bool TPipeClient::QueueWrite(std::unique_ptr<TPipeWrite> PipeWrite)
+{
     if (FThrottle != 0 && FWriteQueue->DataSize() > FThrottle && Connected())
         FlushPipeBuffers();
-    if (!Connected() || Count > static_cast<std::uint32_t>(INT32_MAX))
+    if (!Connected())
         return false;
-    FWriteQueue->Enqueue(NewPipeWrite(Buffer, Count));
+    FSentWanted->store(static_cast<bool>(OnPipeSent));
+    FWriteQueue->Enqueue(std::move(PipeWrite));
     return true;
 }
 
@@ -179,13 +189,10 @@ bool TPipeClient::SendStream(TStream *Stream)
             FWriteQueue->EnqueueEndPacket();
             FlushPipeBuffers();
         });
-        std::vector<std::uint8_t> buffer(MAX_BUFFER);
         Stream->SetPosition(0);
-        for (;;) {
-            const std::size_t n = Stream->Read(buffer.data(), buffer.size());
-            if (n == 0)
-                break;
-            if (!Write(buffer.data(), static_cast<std::uint32_t>(n))) {
+        // Each block is read straight into its own queue record: one copy on the way out.
+        while (std::unique_ptr<TPipeWrite> block = ReadBlock(*Stream)) {
+            if (!QueueWrite(std::move(block))) {
                 result = false;
                 break;
             }

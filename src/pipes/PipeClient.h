@@ -7,6 +7,7 @@
 #include "pipes/ThreadQueue.h"
 #include "pipes/WriteQueue.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -54,6 +55,7 @@ public:
 
     TOnPipeDisconnect OnPipeDisconnect;
     TOnPipeMessage OnPipeMessage;
+    // Sent events are raised for data queued while this is bound.
     TOnPipeSent OnPipeSent;
     TOnPipeError OnPipeError;
 
@@ -61,6 +63,7 @@ private:
     std::intptr_t HandleNotification(std::uint32_t Msg, std::uintptr_t WParam, std::intptr_t LParam);
     void WorkerFinished();
     void StartWorker();
+    bool QueueWrite(std::unique_ptr<TPipeWrite> PipeWrite);
 
     std::uint32_t FBaseThread;
     TWindowHandle FHwnd = 0;
@@ -76,6 +79,9 @@ private:
     TPipeThread *FWorker = nullptr;
     std::shared_ptr<TThreadHandle> FWorkerHandle;
     std::shared_ptr<TEvent> FKillEv;
+    // Whether OnPipeSent was bound when data was last queued; the worker skips the sent notification,
+    // and its wait for this thread, when it was not.
+    std::shared_ptr<std::atomic<bool>> FSentWanted;
     // Cleared when the client goes; the worker's termination handler checks it.
     std::shared_ptr<bool> FAlive;
 };

@@ -70,7 +70,7 @@ TPipeReceiver::TReadResult TPipeReceiver::ReadAvailable(int Fd, int &ErrorCode)
             return TReadResult::Failed;
         }
         try {
-            Receive(FRcvBuffer.get(), static_cast<std::size_t>(got));
+            DispatchPacket(FRcvBuffer.get(), static_cast<std::size_t>(got));
         } catch (const EStreamError &) {
             // The assembly file could not take the data (a full disk): a local I/O error.
             ErrorCode = errno ? errno : EIO;
@@ -85,12 +85,13 @@ void TPipeReceiver::Receive(const void *Data, std::size_t Count)
     DispatchReceived();
 }
 
-void TPipeReceiver::DispatchReceived()
+void TPipeReceiver::DispatchReceived() { DispatchPacket(FRcvStream.Memory(), FRcvStream.Size()); }
+
+void TPipeReceiver::DispatchPacket(const std::uint8_t *Data, std::size_t Count)
 {
     TFinally empty([this] { FRcvStream.Clear(); });
-    FRcvStream.SetPosition(0);
     std::uint32_t command = 0;
-    if (ReadControlPacket(FRcvStream.Memory(), FRcvStream.Size(), command)) {
+    if (ReadControlPacket(Data, Count, command)) {
         if (command == MB_START) {
             FMultiMsg.reset();
             FMultiMsg = std::make_unique<TPipeMultiMsg>();
@@ -104,8 +105,11 @@ void TPipeReceiver::DispatchReceived()
             FMultiMsg.reset();
         }
     } else if (FMultiMsg) {
-        FMultiMsg->Stream().Write(FRcvStream.Memory(), FRcvStream.Size());
+        FMultiMsg->Append(Data, Count);
     } else {
+        if (Data != FRcvStream.Memory())
+            FRcvStream.Write(Data, Count);
+        FRcvStream.SetPosition(0);
         FDeliver(FRcvStream);
     }
 }

@@ -39,6 +39,10 @@ public:
     bool AssemblingInFile() const { return FMultiMsg && FMultiMsg->InFile(); }
 
 private:
+    // Takes one packet by the framing rules. Data of a framed message goes straight from the read
+    // buffer to the assembly; only an unframed message passes through the receive stream.
+    void DispatchPacket(const std::uint8_t *Data, std::size_t Count);
+
     TDeliver FDeliver;
     std::unique_ptr<TPipeMultiMsg> FMultiMsg;
     TFastMemStream FRcvStream;

@@ -68,7 +68,7 @@ private:
 
 TPipeServer::TPipeServer()
     : FBaseThread(CurrentThreadId()), FCounter(std::make_shared<TThreadCounter>()),
-      FAlive(std::make_shared<bool>(true))
+      FSentWanted(std::make_shared<std::atomic<bool>>(false)), FAlive(std::make_shared<bool>(true))
 {
     FHwnd = AllocateWindow([this](std::uint32_t Msg, std::uintptr_t WParam, std::intptr_t LParam) {
         return HandleNotification(Msg, WParam, LParam);
@@ -146,6 +146,7 @@ void TPipeServer::AddConnection(TPipeHandle Socket)
     auto *worker =
         new TPipeThread(true, FHwnd, FBaseThread, connection.Queue, FCounter, Socket, connection.Kill, pipe);
     connection.Worker = worker->Handle();
+    worker->SetSentWanted(FSentWanted);
     std::weak_ptr<bool> alive = FAlive;
     worker->OnTerminate = [this, alive, pipe](TThreadEx *) {
         if (auto a = alive.lock(); a && *a)
@@ -198,13 +199,21 @@ std::vector<TPipeHandle> TPipeServer::Clients() const
 
 bool TPipeServer::Write(TPipeHandle Pipe, const void *Buffer, std::uint32_t Count)
 {
+    if (Count > static_cast<std::uint32_t>(INT32_MAX))
+        return false;
+    return QueueWrite(Pipe, NewPipeWrite(Buffer, Count));
+}
+
+bool TPipeServer::QueueWrite(TPipeHandle Pipe, std::unique_ptr<TPipeWrite> PipeWrite)
+{
     TConnection *connection = Find(Pipe);
     if (connection && FThrottle != 0 && connection->Queue->DataSize() > FThrottle && Connected(Pipe))
         FlushPipeBuffers(Pipe);
     connection = Find(Pipe); // the flush may have run the connection's end
-    if (!connection || !Connected(Pipe) || Count > static_cast<std::uint32_t>(INT32_MAX))
+    if (!connection || !Connected(Pipe))
         return false;
-    connection->Queue->Enqueue(NewPipeWrite(Buffer, Count));
+    FSentWanted->store(static_cast<bool>(OnPipeSent));
+    connection->Queue->Enqueue(std::move(PipeWrite));
     return true;
 }
 
@@ -221,13 +230,9 @@ bool TPipeServer::SendStream(TPipeHandle Pipe, TStream *Stream)
             queue->EnqueueEndPacket();
             FlushPipeBuffers(Pipe);
         });
-        std::vector<std::uint8_t> buffer(MAX_BUFFER);
         Stream->SetPosition(0);
-        for (;;) {
-            const std::size_t n = Stream->Read(buffer.data(), buffer.size());
-            if (n == 0)
-                break;
-            if (!Write(Pipe, buffer.data(), static_cast<std::uint32_t>(n))) {
+        while (std::unique_ptr<TPipeWrite> block = ReadBlock(*Stream)) {
+            if (!QueueWrite(Pipe, std::move(block))) {
                 result = false;
                 break;
             }

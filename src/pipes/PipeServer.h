@@ -7,6 +7,7 @@
 #include "pipes/ThreadQueue.h"
 #include "pipes/WriteQueue.h"
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -59,6 +60,7 @@ public:
     TOnPipeConnect OnPipeConnect;
     TOnPipeDisconnect OnPipeDisconnect;
     TOnPipeMessage OnPipeMessage;
+    // Sent events are raised for data queued while this is bound.
     TOnPipeSent OnPipeSent;
     TOnPipeError OnPipeError;
 
@@ -70,6 +72,7 @@ private:
     };
 
     std::intptr_t HandleNotification(std::uint32_t Msg, std::uintptr_t WParam, std::intptr_t LParam);
+    bool QueueWrite(TPipeHandle Pipe, std::unique_ptr<TPipeWrite> PipeWrite);
     void AddConnection(TPipeHandle Socket);
     void WorkerFinished(TPipeHandle Pipe);
     void ListenerError(int ErrorCode);
@@ -85,6 +88,8 @@ private:
     std::shared_ptr<TThreadCounter> FCounter;
     std::shared_ptr<TEvent> FListenerKill;
     std::shared_ptr<TThreadHandle> FListenerHandle;
+    // Whether OnPipeSent was bound when data was last queued (see TPipeClient).
+    std::shared_ptr<std::atomic<bool>> FSentWanted;
     std::shared_ptr<bool> FAlive;
 };
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <ctime>
 #include <poll.h>
 #include <sched.h>
 #include <sys/prctl.h>
@@ -18,10 +19,18 @@ namespace trelvo {
 namespace {
 // How long the worker still lets a pending write or read finish once told to stop.
 constexpr int kKillGraceMs = 100;
-// Back-off while waiting for the peer to read a write: a few plain rounds, then 10 us doubling to 1 ms.
-constexpr int kFlushSpinRounds = 3;
-constexpr long kFlushFirstDelayNs = 10'000;
+// Waiting for the peer to read a write has no event: the worker looks again without sleeping for the
+// first 50 us (a peer that is reading takes a few microseconds), then sleeps 20 us doubling to 1 ms.
+constexpr std::uint64_t kFlushSpinNs = 50'000;
+constexpr long kFlushFirstDelayNs = 20'000;
 constexpr long kFlushMaxDelayNs = 1'000'000;
+
+std::uint64_t NowNs()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<std::uint64_t>(ts.tv_sec) * 1'000'000'000u + static_cast<std::uint64_t>(ts.tv_nsec);
+}
 
 std::atomic<bool> gFlushAfterWrite{true};
 
@@ -178,6 +187,7 @@ bool TPipeThread::TrySend()
     }
     FWriteState = TWriteState::Flushing;
     FFlushRound = 0;
+    FFlushStart = NowNs();
     if (Flushed())
         CompleteWrite();
     return true;
@@ -195,7 +205,8 @@ bool TPipeThread::FinishWrite()
 void TPipeThread::CompleteWrite()
 {
     FWriteState = TWriteState::Idle;
-    Notify(PIPE_NOTIFY_SENT, static_cast<std::uintptr_t>(FPipeId), FWrite);
+    if (!FSentWanted || FSentWanted->load())
+        Notify(PIPE_NOTIFY_SENT, static_cast<std::uintptr_t>(FPipeId), FWrite);
     FPipeWrite.reset();
 }
 
@@ -212,11 +223,10 @@ bool TPipeThread::Flushed()
 
 long TPipeThread::FlushDelayNs()
 {
-    const int round = FFlushRound++;
-    if (round < kFlushSpinRounds)
+    if (NowNs() - FFlushStart < kFlushSpinNs)
         return 0;
-    const int shift = round - kFlushSpinRounds;
-    return shift >= 7 ? kFlushMaxDelayNs : std::min(kFlushFirstDelayNs << shift, kFlushMaxDelayNs);
+    const int shift = FFlushRound++;
+    return shift >= 6 ? kFlushMaxDelayNs : std::min(kFlushFirstDelayNs << shift, kFlushMaxDelayNs);
 }
 
 void TPipeThread::KillGrace()
@@ -246,6 +256,7 @@ void TPipeThread::ClosePipe()
     if (!IsValidHandle(FPipe))
         return;
     FFlushRound = 0;
+    FFlushStart = NowNs();
     while (!Flushed()) {
         pollfd p{FKillEv->Fd(), POLLIN, 0};
         const timespec wait = Nanoseconds(std::max(FlushDelayNs(), kFlushFirstDelayNs));

@@ -7,6 +7,7 @@
 #include "pipes/ThreadSync.h"
 #include "pipes/WriteQueue.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 
@@ -27,6 +28,9 @@ public:
     // Every completed write waits until the peer has read it before the next one starts. Only the
     // benchmark turns this off, to measure what the rule costs.
     static void SetFlushAfterWrite(bool Value);
+    // A flag the owner keeps saying whether anyone listens to sent events; without it every completed
+    // write is notified. Set before Run().
+    void SetSentWanted(std::shared_ptr<std::atomic<bool>> Flag) { FSentWanted = std::move(Flag); }
 
 protected:
     void Execute() override;
@@ -60,8 +64,10 @@ private:
     bool FPendingRead = false;
     TWriteState FWriteState = TWriteState::Idle;
     int FFlushRound = 0;
+    std::uint64_t FFlushStart = 0;  // ns
     std::uint64_t FKillTime = 0; // when the kill event was seen; 0 before
     std::shared_ptr<TEvent> FKillEv;
+    std::shared_ptr<std::atomic<bool>> FSentWanted;
     TPipeReceiver FReceiver;
 };
 

@@ -2,6 +2,7 @@
 
 #include "pipes/PipeProtocol.h"
 #include "pipes/Posix.h"
+#include "pipes/Streams.h"
 
 #include <algorithm>
 #include <cstring>
@@ -16,6 +17,19 @@ std::unique_ptr<TPipeWrite> NewPipeWrite(const void *Buffer, std::size_t Count)
         std::memcpy(write->Buffer.get(), Buffer, Count);
     write->Count = static_cast<std::int32_t>(Count);
     return write;
+}
+
+std::unique_ptr<TPipeWrite> ReadBlock(TStream &Stream)
+{
+    const std::uint64_t left = Stream.Size() > Stream.Position() ? Stream.Size() - Stream.Position() : 0;
+    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(left ? left : MAX_BUFFER, MAX_BUFFER));
+    auto block = std::make_unique<TPipeWrite>();
+    block->Buffer = std::make_unique_for_overwrite<std::uint8_t[]>(want);
+    const std::size_t n = Stream.Read(block->Buffer.get(), want);
+    if (n == 0)
+        return nullptr;
+    block->Count = static_cast<std::int32_t>(n);
+    return block;
 }
 
 TWriteQueue::~TWriteQueue() { Clear(); }

@@ -17,6 +17,10 @@ struct TPipeWrite {
 
 std::unique_ptr<TPipeWrite> NewPipeWrite(const void *Buffer, std::size_t Count);
 
+class TStream;
+// The next block of at most MAX_BUFFER bytes of Stream, or none at its end.
+std::unique_ptr<TPipeWrite> ReadBlock(TStream &Stream);
+
 // The outgoing queue shared by the owner's thread (enqueue, clear) and the worker (dequeue).
 // DataEvent is set exactly while the queue holds a node, EmptyEvent exactly while it holds none.
 class TWriteQueue {

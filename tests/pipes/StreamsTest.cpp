@@ -51,28 +51,34 @@ TEST(Streams, BytesKeepsThePositionAndReadStopsAtTheEnd)
     EXPECT_EQ(s.Read(rest, sizeof rest), 0u);
 }
 
-TEST(Streams, AssemblyGoesToAnUnnamedTemporaryFile)
+TEST(Streams, AssemblyMovesToAnUnnamedTemporaryFileWhenItGrows)
 {
     TPipeMultiMsg message;
+    const std::string small(1000, 's');
+    message.Append(small.data(), small.size());
+    EXPECT_FALSE(message.InFile()) << "a short message costs no file";
+    const std::string big(TPipeMultiMsg::kSpillBytes, 'b');
+    message.Append(big.data(), big.size());
     ASSERT_TRUE(message.InFile()) << "no O_TMPFILE in the temporary directory";
-    const std::string data(200000, 'z');
-    message.Stream().Write(data.data(), data.size());
-    message.Stream().Write("!", 1);
+    EXPECT_NE(dynamic_cast<THandleStream *>(&message.Stream()), nullptr);
+    message.Append("!", 1);
     message.Stream().SetPosition(0);
-    EXPECT_EQ(message.Stream().Size(), 200001u);
-    EXPECT_EQ(message.Stream().Bytes(), data + "!");
+    EXPECT_EQ(message.Stream().Size(), small.size() + big.size() + 1);
+    EXPECT_EQ(message.Stream().Bytes(), small + big + "!");
 }
 
-TEST(Streams, AssemblyFallsBackToMemoryWithoutATemporaryDirectory)
+TEST(Streams, AssemblyStaysInMemoryWithoutATemporaryDirectory)
 {
     const char *saved = std::getenv("TMPDIR");
     const std::string keep = saved ? saved : "";
     setenv("TMPDIR", "/nonexistent-trelvo-dir", 1);
     {
         TPipeMultiMsg message;
+        const std::string big(TPipeMultiMsg::kSpillBytes + 10, 'm');
+        message.Append(big.data(), big.size());
+        message.Append("abc", 3);
         EXPECT_FALSE(message.InFile());
-        message.Stream().Write("abc", 3);
-        EXPECT_EQ(message.Stream().Bytes(), "abc");
+        EXPECT_EQ(message.Stream().Bytes(), big + "abc");
     }
     if (saved)
         setenv("TMPDIR", keep.c_str(), 1);

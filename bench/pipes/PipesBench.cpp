@@ -1,0 +1,201 @@
+// The pipe transport against raw SOCK_SEQPACKET sockets: round-trip latency of a 64-byte message and
+// throughput of 1 MiB and 64 MiB messages, with and without the flush after every write.
+#include "pipes/PipeThread.h"
+#include "pipes/Pipes.h"
+
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+#include <cstdio>
+#include <map>
+#include <string>
+#include <sys/socket.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+namespace trelvo {
+namespace {
+
+constexpr std::size_t kMiB = 1u << 20;
+
+void MakePair(int Fds[2])
+{
+    if (socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, Fds) != 0)
+        std::abort();
+}
+
+void RawRoundTrip(benchmark::State &State)
+{
+    int fds[2];
+    MakePair(fds);
+    std::thread echo([fd = fds[1]] {
+        char buffer[256];
+        for (;;) {
+            const ssize_t n = recv(fd, buffer, sizeof buffer, 0);
+            if (n <= 0 || send(fd, buffer, static_cast<std::size_t>(n), MSG_NOSIGNAL) < 0)
+                return;
+        }
+    });
+    const std::string message(64, 'm');
+    char reply[256];
+    for (auto _ : State) {
+        send(fds[0], message.data(), message.size(), MSG_NOSIGNAL);
+        if (recv(fds[0], reply, sizeof reply, 0) != 64)
+            std::abort();
+    }
+    shutdown(fds[0], SHUT_RDWR);
+    echo.join();
+    close(fds[0]);
+    close(fds[1]);
+}
+
+void RawThroughput(benchmark::State &State)
+{
+    const std::size_t total = static_cast<std::size_t>(State.range(0)) * kMiB;
+    int fds[2];
+    MakePair(fds);
+    std::atomic<bool> stop{false};
+    std::vector<char> data(MAX_BUFFER, 'd');
+    for (auto _ : State) {
+        std::thread writer([&] {
+            for (std::size_t sent = 0; sent < total; sent += MAX_BUFFER)
+                send(fds[1], data.data(), std::min<std::size_t>(MAX_BUFFER, total - sent), MSG_NOSIGNAL);
+        });
+        std::vector<char> buffer(MAX_BUFFER);
+        for (std::size_t got = 0; got < total;)
+            got += static_cast<std::size_t>(recv(fds[0], buffer.data(), buffer.size(), 0));
+        writer.join();
+    }
+    State.SetBytesProcessed(static_cast<std::int64_t>(State.iterations() * total));
+    close(fds[0]);
+    close(fds[1]);
+}
+
+// A server and a client on this thread; the server echoes or counts what arrives.
+struct TPipePair {
+    TPipeServer server;
+    TPipeClient client;
+    bool echo = false;
+    std::uint64_t arrived = 0;
+    bool replied = false;
+
+    TPipePair(const char *Name)
+    {
+        const std::string name = std::string(Name) + "-" + std::to_string(getpid());
+        server.SetPipeName(name);
+        server.OnPipeMessage = [this](void *, TPipeHandle Pipe, TStream &S) {
+            arrived = S.Size();
+            if (echo)
+                server.SendStream(Pipe, S);
+        };
+        client.OnPipeMessage = [this](void *, TPipeHandle, TStream &) { replied = true; };
+        client.SetPipeName(name);
+        if (!server.Open() || !client.Connect(0, true))
+            std::abort();
+    }
+};
+
+void FramedRoundTrip(benchmark::State &State, bool Flush)
+{
+    TPipeThread::SetFlushAfterWrite(Flush);
+    TPipePair pair("bench-latency");
+    pair.echo = true;
+    TMemoryStream message(std::string(64, 'm'));
+    auto &queue = TThreadQueue::Current();
+    for (auto _ : State) {
+        pair.replied = false;
+        pair.client.SendStream(message);
+        queue.WaitUntil([&] { return pair.replied; }, -1);
+    }
+    TPipeThread::SetFlushAfterWrite(true);
+}
+
+void FramedThroughput(benchmark::State &State, bool Flush)
+{
+    TPipeThread::SetFlushAfterWrite(Flush);
+    const std::size_t total = static_cast<std::size_t>(State.range(0)) * kMiB;
+    TPipePair pair("bench-throughput");
+    TMemoryStream message(std::string(total, 'd'));
+    auto &queue = TThreadQueue::Current();
+    for (auto _ : State) {
+        pair.arrived = 0;
+        pair.client.SendStream(message);
+        queue.WaitUntil([&] { return pair.arrived == total; }, -1);
+    }
+    State.SetBytesProcessed(static_cast<std::int64_t>(State.iterations() * total));
+    TPipeThread::SetFlushAfterWrite(true);
+}
+
+constexpr int kRepetitions = 3;
+BENCHMARK(RawRoundTrip)->Name("latency/raw")->UseRealTime()->Repetitions(kRepetitions);
+BENCHMARK_CAPTURE(FramedRoundTrip, flush, true)->Name("latency/framed")->UseRealTime()->Repetitions(kRepetitions);
+BENCHMARK_CAPTURE(FramedRoundTrip, noflush, false)
+    ->Name("latency/framed_noflush")->UseRealTime()->Repetitions(kRepetitions);
+BENCHMARK(RawThroughput)
+    ->Name("throughput/raw")->Arg(1)->Arg(64)->UseRealTime()->Unit(benchmark::kMillisecond)->Repetitions(kRepetitions);
+BENCHMARK_CAPTURE(FramedThroughput, flush, true)
+    ->Name("throughput/framed")->Arg(1)->Arg(64)->UseRealTime()->Unit(benchmark::kMillisecond)
+    ->Repetitions(kRepetitions);
+BENCHMARK_CAPTURE(FramedThroughput, noflush, false)
+    ->Name("throughput/framed_noflush")->Arg(1)->Arg(64)->UseRealTime()->Unit(benchmark::kMillisecond)
+    ->Repetitions(kRepetitions);
+
+// Keeps every run's figures for the ratios printed at the end.
+class TRatioReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run> &Runs) override
+    {
+        ConsoleReporter::ReportRuns(Runs);
+        for (const Run &run : Runs) {
+            if (run.run_type != Run::RT_Iteration || run.iterations == 0)
+                continue;
+            std::string name = run.run_name.function_name;
+            if (!run.run_name.args.empty())
+                name += "/" + run.run_name.args;
+            // The best of the repetitions: the machine is shared, and load only ever adds time.
+            const double time = run.real_accumulated_time / static_cast<double>(run.iterations);
+            if (!seconds.count(name) || time < seconds[name])
+                seconds[name] = time;
+            auto bytes = run.counters.find("bytes_per_second");
+            if (bytes != run.counters.end() && bytes->second.value > rate[name])
+                rate[name] = bytes->second.value;
+        }
+    }
+    std::map<std::string, double> seconds, rate;
+};
+
+} // namespace
+} // namespace trelvo
+
+int main(int argc, char **argv)
+{
+    benchmark::Initialize(&argc, argv);
+    trelvo::TRatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    auto &t = reporter.seconds;
+    auto &r = reporter.rate;
+    std::printf("\nBest of %d repetitions each.\nRound trip of 64 bytes", trelvo::kRepetitions);
+    std::printf(" (client -> server -> client):\n");
+    if (t.count("latency/raw") && t.count("latency/framed")) {
+        std::printf("  raw %.1f us, framed %.1f us: %.2f x raw (goal <= 3)\n", t["latency/raw"] * 1e6,
+                    t["latency/framed"] * 1e6, t["latency/framed"] / t["latency/raw"]);
+        if (t.count("latency/framed_noflush"))
+            std::printf("  without the flush after write %.1f us: the flush costs %.1f us a round trip\n",
+                        t["latency/framed_noflush"] * 1e6, (t["latency/framed"] - t["latency/framed_noflush"]) * 1e6);
+    }
+    for (const char *size : {"1", "64"}) {
+        const std::string raw = std::string("throughput/raw/") + size;
+        const std::string framed = std::string("throughput/framed/") + size;
+        const std::string noflush = std::string("throughput/framed_noflush/") + size;
+        if (!r.count(raw) || !r.count(framed))
+            continue;
+        std::printf("Throughput of %s MiB messages: raw %.0f MiB/s, framed %.0f MiB/s: %.2f x raw (goal >= 0.5)\n",
+                    size, r[raw] / 1048576, r[framed] / 1048576, r[framed] / r[raw]);
+        if (r.count(noflush))
+            std::printf("  without the flush after write %.0f MiB/s (%.2f x raw)\n", r[noflush] / 1048576,
+                        r[noflush] / r[raw]);
+    }
+    benchmark::Shutdown();
+    return 0;
+}
