@@ -1,6 +1,8 @@
 #include "Startup.h"
 
-#include "MainForm.h"
+#include "BareGraphics.h"
+#include "GUIMessage.h"
+#include "OfflineStatistics.h"
 #include "common/QtClock.h"
 
 #include <QApplication>
@@ -18,8 +20,9 @@ void RunClient(QApplication &app)
 {
     TQtClock clock;
     TClockScope clockScope(clock);
-    // Until the dispatcher is wired, the client shows nothing and waits for the host.
-    TMain_Form form;
+    auto game = std::make_unique<TGame>(std::make_unique<TBareGraphics>(), std::make_unique<TOfflineStatistics>());
+    // While the window is embedded in a foreign window Qt ignores quit(); exit() ends the loop.
+    TGUIMessage dispatcher(std::move(game), std::make_unique<TMessageBoxReporter>(), [] { QCoreApplication::exit(0); });
     app.exec();
 }
 

@@ -1,0 +1,198 @@
+#include "GUIMessage.h"
+
+#include "app/Protocol.h"
+
+#include <QByteArray>
+
+namespace trelvo {
+
+TGUIMessage::TGUIMessage(std::unique_ptr<TGame> AGame, std::unique_ptr<IErrorReporter> Reporter,
+                         std::function<void()> TerminateApplication)
+    : FReporter(std::move(Reporter)), FTerminateApplication(std::move(TerminateApplication)),
+      FGame(std::move(AGame))
+{
+    BindGameEvents();
+
+    FClient = std::make_unique<TPipeClient>();
+    FClient->SetPipeName(kHostPipeName);
+    FClient->OnPipeMessage = [this](void *, TPipeHandle, TStream &Stream) {
+        const std::string bytes = Stream.Bytes();
+        HandleMessage(DecodeAnsi(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()))));
+    };
+    FClient->OnPipeDisconnect = [this](void *, TPipeHandle) {
+        if (FTerminateApplication)
+            FTerminateApplication();
+    };
+    FClient->OnPipeError = [](void *, TPipeHandle, TPipeContext, std::int32_t) {};
+    FClient->Connect(0, true);
+}
+
+TGUIMessage::~TGUIMessage()
+{
+    // The controller (and with it the screen) goes before the pipe, and the field is cleared first,
+    // so that nothing it raises while going can reach a half-destroyed dispatcher.
+    std::unique_ptr<TGame> game = std::move(FGame);
+    game.reset();
+    FClient->Disconnect();
+    FClient.reset();
+}
+
+void TGUIMessage::BindGameEvents()
+{
+    TGame &game = *FGame;
+    game.OnTableList = [this] { SendToServer(ServerOut::kTableList, QStringLiteral("1;")); };
+    game.OnCreateNewTable = [this](const QString &CreateParam) {
+        SendToServer(ServerOut::kCreateNewTable, CreateParam);
+    };
+    game.OnExitInvite = [this](int ID) { SendToServer(ServerOut::kExitInvite, QString::number(ID)); };
+    game.OnEnterTable = [this](int ID) { SendToServer(ServerOut::kEnterTable, QString::number(ID)); };
+    game.OnPlayerReady = [this](int ID, char State) {
+        SendToServer(ServerOut::kPlayerReady, QStringLiteral("%1;%2;").arg(ID).arg(QLatin1Char(State)));
+    };
+    game.OnPlayerGo = [this](int TableID, uint8_t CardID) {
+        SendToServer(ServerOut::kPlayerGo, QStringLiteral("%1;%2;").arg(TableID).arg(CardID));
+    };
+    game.OnPlayerTake = [this](int ID) { SendToServer(ServerOut::kPlayerTake, QStringLiteral("%1;").arg(ID)); };
+    game.OnPlayerBito = [this](int ID) { SendToServer(ServerOut::kPlayerBito, QStringLiteral("%1;").arg(ID)); };
+    game.OnPlayerCover = [this](int TableID, uint8_t CardID, uint8_t SelectID) {
+        SendToServer(ServerOut::kPlayerCover, QStringLiteral("%1;%2;%3;").arg(TableID).arg(CardID).arg(SelectID));
+    };
+    game.OnRoundStart = [this](int TableID) {
+        SendToServer(ServerOut::kRoundStart, QStringLiteral("%1;").arg(TableID));
+    };
+    game.OnStopPlugin = [this] { SendToHost(HostOut::kStopPlugin, QStringLiteral("1;")); };
+    game.OnError = [this](int ErrorID) { SendToHost(HostOut::kError, QString::number(ErrorID)); };
+    game.OnPlayerTransfer = [this](int TableID, uint8_t CardID) {
+        SendToServer(ServerOut::kPlayerTransfer, QStringLiteral("%1;%2;").arg(TableID).arg(CardID));
+    };
+
+    game.SetOnTextError([this](const QString &Error) { SendToHost(HostOut::kTextError, Error); });
+    game.SetOnStateConnected([this](bool &Connected, const QString &Kind) {
+        SendToServer(ServerOut::kStateConnected, BoolText(Connected) + QLatin1Char(';') + Kind + QLatin1Char(';'));
+    });
+    game.SetOnSendSrvInfo([this](bool State) { SendToServer(ServerOut::kSendSrvInfo, BoolText(State) + ';'); });
+    game.SetOnRedirectPlayerInfo([this](const QString &Data) { SendToServer(ServerOut::kRedirectPlayerInfo, Data); });
+    game.SetOnEndRedirectPlayerInfo(
+        [this](bool State) { SendToServer(ServerOut::kEndRedirectPlayerInfo, BoolText(State) + ';'); });
+}
+
+void TGUIMessage::SendToHost(int Code, const QString &Payload)
+{
+    if (!FClient || !FClient->Connected())
+        return;
+    const QByteArray bytes = EncodeAnsi(BuildHostMessage(Code, Payload));
+    TMemoryStream stream(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    FClient->SendStream(stream);
+}
+
+void TGUIMessage::SendToServer(int Subcode, const QString &Payload)
+{
+    SendToHost(HostOut::kServerMessage, QString::number(Subcode) + QLatin1Char(';') + Payload);
+}
+
+void TGUIMessage::HandleMessage(const QString &Text)
+{
+    try {
+        Dispatch(Text);
+    } catch (const Exception &Error) {
+        // What was done before the error stays done; nothing goes to the host.
+        if (FReporter)
+            FReporter->ShowError(ErrorBoxText(Error));
+    }
+}
+
+void TGUIMessage::Dispatch(const QString &Text)
+{
+    if (Text.isEmpty() || !FGame)
+        return;
+    TGame &game = *FGame;
+    int pos = 1;
+    QString field;
+    GetField(field, Text, pos);
+    switch (StrToInt(field)) {
+    case HostIn::kChatResize: {
+        GetField(field, Text, pos);
+        const int height = StrToInt(field);
+        GetField(field, Text, pos);
+        const int width = StrToInt(field);
+        game.OnChatResize(height, width);
+        break;
+    }
+    case HostIn::kShowGUI:
+    case HostIn::kShowGUI2:
+        game.ShowGUI();
+        break;
+    case HostIn::kHideGUI:
+        game.HideGUI();
+        break;
+    case HostIn::kSetPlayerInfo: {
+        QString name, ip;
+        GetField(name, Text, pos);
+        GetField(ip, Text, pos);
+        GetField(field, Text, pos);
+        game.SetPlayerInfo(name, ip, StrToInt(field));
+        GetField(field, Text, pos);
+        game.SetServerIP(field);
+        GetField(field, Text, pos);
+        game.SetCCVersion(field);
+        GetField(field, Text, pos);
+        game.SetMD5_CC(field);
+        GetField(field, Text, pos);
+        game.SetMD5_Plugin(field);
+        break;
+    }
+    case HostIn::kParentWindow:
+        GetField(field, Text, pos);
+        // The window is shown before the handle is checked: a bad handle leaves it shown, not embedded.
+        game.ShowGUI();
+        game.SetParentWindow(static_cast<quintptr>(static_cast<unsigned int>(StrToInt(field))));
+        break;
+    case HostIn::kServerMessage: {
+        GetField(field, Text, pos);
+        const int subcode = StrToInt(field);
+        DispatchServerMessage(subcode, pos <= Text.size() ? Text.mid(pos - 1) : QString());
+        break;
+    }
+    case HostIn::kExitServerBot:
+        game.ExitServerBot();
+        break;
+    case HostIn::kServerBotNotConnected:
+        game.ServerBotNotConnected();
+        break;
+    case HostIn::kShowAboutForm:
+        game.ShowAboutForm();
+        break;
+    default:
+        break;
+    }
+}
+
+void TGUIMessage::DispatchServerMessage(int Subcode, const QString &Payload)
+{
+    TGame &game = *FGame;
+    switch (Subcode) {
+    case ServerIn::kCheckVersion:
+        SendToHost(HostOut::kCheckVersionResult, QString::number(game.OnCheckVersion(Payload)));
+        break;
+    case ServerIn::kResponseTableList: game.OnResponseTableList(Payload); break;
+    case ServerIn::kCreateNewTable: game.CreateNewTable(Payload); break;
+    case ServerIn::kPlayerExitInvite: game.PlayerExitInvite(); break;
+    case ServerIn::kErrorEnterTable: game.ErrorEnterTable(Payload); break;
+    case ServerIn::kChangeTable: game.ChangeTable(Payload); break;
+    case ServerIn::kUpdTimerNewTable: game.UpdTimerNewTable(Payload); break;
+    case ServerIn::kStartGame: game.StartGame(Payload); break;
+    case ServerIn::kPlayerGo: game.PlayerGo(Payload); break;
+    case ServerIn::kPlayerTake: game.PlayerTake(Payload); break;
+    case ServerIn::kPlayerBito: game.PlayerBito(Payload); break;
+    case ServerIn::kAllPlayerBito: game.AllPlayerBito(Payload); break;
+    case ServerIn::kPlayerCover: game.PlayerCover(Payload); break;
+    case ServerIn::kEndGame: game.EndGame(Payload); break;
+    case ServerIn::kPlayerExitGame: game.PlayerExitGame(Payload); break;
+    case ServerIn::kCheckInternet: game.CheckInternet(Payload); break;
+    case ServerIn::kSendServerInfo: game.SendServerInfo(Payload); break;
+    case ServerIn::kRedirectPlayerInfo: game.RedirectPlayerInfo(Payload); break;
+    default: break;
+    }
+}
+
+} // namespace trelvo
