@@ -472,8 +472,7 @@ QImage TControl::RenderContent(int margin) const
     QImage image(std::max(1, w), std::max(1, h), QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
-    painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform |
-                           QPainter::TextAntialiasing);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
     painter.translate(margin, margin);
     auto *self = const_cast<TControl *>(this);
     self->Paint(painter);

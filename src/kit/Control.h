@@ -168,6 +168,8 @@ public:
     void PaintTree(QPainter &painter);
     // What Paint may cover, in own coordinates (a shadow or pointer may reach outside the box).
     virtual QRectF PaintBounds() const { return LocalRect(); }
+    // Paint covers the whole box with opaque pixels.
+    virtual bool Opaque() const { return false; }
     // The control and its children drawn into an image of its own size plus margin on each side,
     // without its position, rotation, opacity or effects (effects draw from it).
     QImage RenderContent(int margin) const;

@@ -40,6 +40,7 @@ const QImage &TEffect::Content(const TControl &control, int margin)
 
 // --- blur -----------------------------------------------------------------------------------
 
+// Blurs `count` pixels read `stride` apart into the contiguous `out`.
 static void BoxBlurLine(const uint32_t *in, uint32_t *out, int count, int stride, int radius)
 {
     // Running sums per channel over a window of 2r + 1 premultiplied pixels.
@@ -56,7 +57,7 @@ static void BoxBlurLine(const uint32_t *in, uint32_t *out, int count, int stride
         uint32_t px = 0;
         for (int c = 0; c < 4; ++c)
             px |= (sum[c] / window) << (8 * c);
-        out[i * stride] = px;
+        out[i] = px;
         add(at(i + radius + 1), 1);
         add(at(i - radius), -1);
     }
@@ -148,7 +149,7 @@ void TShadowEffect::PaintBefore(QPainter &painter, const TControl &control)
     const int margin = radius + 1;
     const QImage &content = Content(control, margin);
     if (FShadowKey != control.ContentVersion() || FShadowRadius != radius || FShadowColor != FColor ||
-        FShadow.size() != content.size()) {
+        FShadowOpacity != FOpacity || FShadow.size() != content.size()) {
         FShadow = content.copy();
         // The shape's alpha in the shadow colour, then softened.
         QPainter tint(&FShadow);
@@ -156,14 +157,18 @@ void TShadowEffect::PaintBefore(QPainter &painter, const TControl &control)
         tint.fillRect(FShadow.rect(), QColor::fromRgba(FColor));
         tint.end();
         BlurImage(FShadow, radius);
+        // The opacity goes into the pixels: a plain blit each frame instead of a faded one.
+        if (FOpacity < 1) {
+            QPainter fade(&FShadow);
+            fade.setCompositionMode(QPainter::CompositionMode_DestinationIn);
+            fade.fillRect(FShadow.rect(), QColor(0, 0, 0, static_cast<int>(std::lround(FOpacity * 255))));
+        }
         FShadowKey = control.ContentVersion();
         FShadowRadius = radius;
         FShadowColor = FColor;
+        FShadowOpacity = FOpacity;
     }
-    painter.save();
-    painter.setOpacity(painter.opacity() * FOpacity);
     painter.drawImage(Offset() - QPointF(margin, margin), FShadow);
-    painter.restore();
 }
 
 // --- reflection -----------------------------------------------------------------------------

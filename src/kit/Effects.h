@@ -71,6 +71,7 @@ private:
     uint64_t FShadowKey = ~uint64_t(0);
     int FShadowRadius = -1;
     uint32_t FShadowColor = 0;
+    float FShadowOpacity = -1;
 };
 
 // A mirror image under the control: Offset units below its bottom edge, Length the part of the

@@ -253,12 +253,26 @@ void TForm::AddDirty(const QRectF &rect)
 
 void TForm::Render(QPainter &painter)
 {
-    painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform |
-                           QPainter::TextAntialiasing);
-    // The fill replaces what was there, so a transparent fill gives a transparent picture.
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
-    painter.fillRect(LocalRect(), QColor::fromRgba(FFill));
-    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    // No smooth pixmap filtering here: with it Qt sends even 1:1 blits down its slow, threaded
+    // path. Images switch it on only for the draws that really transform (TImage::Blit).
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::TextAntialiasing);
+    // Under an opaque backdrop (the table cloth) the fill would be painted over at once.
+    bool covered = false;
+    for (TSceneObject *object : Children()) {
+        auto *control = dynamic_cast<TControl *>(object);
+        if (!control || !control->Visible())
+            continue;
+        covered = control->Opaque() && control->RotationAngle() == 0 && control->ClipChildren() == false &&
+                  control->AbsoluteRect().contains(LocalRect());
+        break;
+    }
+    if (!covered) {
+        // The fill replaces what was there, so a transparent fill gives a transparent picture.
+        painter.setCompositionMode(QPainter::CompositionMode_Source);
+        painter.fillRect(LocalRect(), QColor::fromRgba(FFill));
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    }
     PaintChildren(painter);
 }
 

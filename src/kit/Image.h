@@ -26,17 +26,25 @@ public:
     TImageWrapMode WrapMode() const { return FWrapMode; }
     void SetWrapMode(TImageWrapMode mode);
 
+    // An opaque picture that covers the whole control (the form skips its fill under one).
+    bool Opaque() const override;
+
 protected:
     void Paint(QPainter &painter) override;
 
 private:
     QRectF TargetRect() const;
+    // Draws `picture` at `target` (own coordinates); a quarter turn is drawn from a turned copy.
+    void Blit(QPainter &painter, const QRectF &target, const QImage &picture);
 
     QImage FBitmap;
     TImageWrapMode FWrapMode = TImageWrapMode::Fit;
     QImage FScaled;
     qint64 FScaledKey = 0;
     QSize FScaledSize;
+    QImage FTurned;
+    qint64 FTurnedKey = 0;
+    QTransform FTurnedBy;
 };
 
 } // namespace trelvo

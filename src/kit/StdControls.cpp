@@ -220,6 +220,12 @@ void TCheckBox::MouseLeave()
     TControl::MouseLeave();
 }
 
+QRectF TCheckBox::PaintBounds() const
+{
+    const float textWidth = static_cast<float>(QFontMetricsF(DefaultFont()).horizontalAdvance(FText));
+    return LocalRect() | QRectF(0, 0, 21 + textWidth + 2, Height());
+}
+
 void TCheckBox::Paint(QPainter &painter)
 {
     const bool enabled = AbsoluteEnabled();
@@ -241,8 +247,8 @@ void TCheckBox::Paint(QPainter &painter)
     }
     painter.setFont(DefaultFont());
     painter.setPen(enabled ? QColor(0x10, 0x10, 0x10) : QColor(0x90, 0x90, 0x90));
-    painter.drawText(QRectF(box + 7, 0, std::max(0.0f, Width() - box - 7), Height()),
-                     Qt::AlignVCenter | Qt::AlignLeft, FText);
+    // The text may run past the box, as long labels next to narrow boxes do.
+    painter.drawText(QRectF(box + 7, 0, 10000, Height()), Qt::AlignVCenter | Qt::AlignLeft | Qt::TextDontClip, FText);
     painter.restore();
 }
 

@@ -76,6 +76,7 @@ public:
     void Click() override;
     void MouseEnter() override;
     void MouseLeave() override;
+    QRectF PaintBounds() const override;
 
 protected:
     void Paint(QPainter &painter) override;

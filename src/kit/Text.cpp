@@ -16,6 +16,7 @@ struct TText::TLaidOut {
     std::vector<float> lineWidths;
     float lineHeight = 0;
     float ascent = 0;
+    QFont font;
 };
 
 TText::TText(TSceneObject *owner) : TControl(owner) { ApplyBounds(0, 0, 100, 17); }
@@ -39,6 +40,7 @@ const TText::TLaidOut &TText::LaidOut() const
     auto laid = std::make_unique<TLaidOut>();
     laid->width = width;
     const QFont font = Font();
+    laid->font = font;
     const QFontMetricsF metrics(font);
     laid->lineHeight = static_cast<float>(metrics.height());
     laid->ascent = static_cast<float>(metrics.ascent());
@@ -223,8 +225,7 @@ void TText::Paint(QPainter &painter)
     if (FText.isEmpty())
         return;
     const TLaidOut &laid = LaidOut();
-    const QFont font = Font();
-    const QFontMetricsF metrics(font);
+    const QFont &font = laid.font;
     const float w = Width(), h = Height();
     size_t count = laid.lines.size();
     bool trimmed = false;
@@ -245,6 +246,7 @@ void TText::Paint(QPainter &painter)
         QString line = laid.lines[i];
         float lineWidth = laid.lineWidths[i];
         if (FTrimming != TTextTrimming::None) {
+            const QFontMetricsF metrics(font);
             const bool last = (i + 1 == count);
             const QString trimmedLine = TrimLine(line, metrics, w, FTrimming, last && trimmed);
             if (trimmedLine != line) {

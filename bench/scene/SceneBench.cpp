@@ -1,0 +1,176 @@
+// The scene's cost: one frame of the busy table rendered into an image, against the floor of
+// copying an image of the same size; and the wake-ups of an idle scene shown in a real window over
+// a real second.
+
+#include "DemoScenes.h"
+
+#include "common/Clock.h"
+#include "common/QtClock.h"
+#include "kit/Form.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QImage>
+#include <QPainter>
+#include <QTimer>
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <typeinfo>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using namespace trelvo;
+
+constexpr int kWidth = 1280, kHeight = 1024;
+// Goals of the scene: a busy frame within 4 ms and within ten copies of the frame; no wake-ups idle.
+constexpr double kFrameGoalMs = 4.0;
+constexpr double kFloorFactorGoal = 10.0;
+
+struct TBusyTable {
+    TManualClock clock;
+    TClockScope scope{clock};
+    demo::TDemoScene scene = demo::BuildBusyTable();
+    QImage target{kWidth, kHeight, QImage::Format_ARGB32_Premultiplied};
+
+    // One frame: 16 ms of flight, then the whole picture.
+    void Frame()
+    {
+        clock.Advance(16);
+        if (!clock.Animating())
+            demo::RestartFlights(scene);
+        QPainter painter(&target);
+        scene.form->Render(painter);
+    }
+};
+
+struct TCopy {
+    QImage source{kWidth, kHeight, QImage::Format_ARGB32_Premultiplied};
+    QImage target{kWidth, kHeight, QImage::Format_ARGB32_Premultiplied};
+    TCopy() { source.fill(0xFF336699); }
+    void Frame()
+    {
+        std::memcpy(target.bits(), source.constBits(), static_cast<size_t>(source.sizeInBytes()));
+        benchmark::DoNotOptimize(target.bits());
+    }
+};
+
+void BM_BusyFrame(benchmark::State &state)
+{
+    TBusyTable table;
+    table.Frame(); // scaled pictures and shadows are made once
+    for (auto _ : state)
+        table.Frame();
+}
+BENCHMARK(BM_BusyFrame)->Unit(benchmark::kMillisecond);
+
+void BM_CopyFloor(benchmark::State &state)
+{
+    TCopy copy;
+    for (auto _ : state)
+        copy.Frame();
+}
+BENCHMARK(BM_CopyFloor)->Unit(benchmark::kMillisecond);
+
+template <class T>
+double MedianMs(T &subject, int runs)
+{
+    subject.Frame();
+    std::vector<double> times;
+    for (int i = 0; i < runs; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        subject.Frame();
+        times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+    }
+    std::sort(times.begin(), times.end());
+    return times[times.size() / 2];
+}
+
+// Where a frame goes: the frame with each top-level control hidden in turn, the costliest first.
+void PrintBreakdown()
+{
+    TBusyTable table;
+    const double whole = MedianMs(table, 50);
+    std::vector<std::pair<double, QString>> costs;
+    for (TSceneObject *object : table.scene.form->Children()) {
+        auto *control = dynamic_cast<TControl *>(object);
+        if (!control || !control->Visible())
+            continue;
+        control->SetVisible(false);
+        const double without = MedianMs(table, 30);
+        control->SetVisible(true);
+        costs.emplace_back(whole - without, QString::fromLatin1(typeid(*control).name()) + QStringLiteral(" at ") +
+                                                QString::number(control->X()) + "," + QString::number(control->Y()));
+    }
+    std::sort(costs.rbegin(), costs.rend());
+    std::printf("frame %.3f ms; costliest top-level controls:\n", whole);
+    for (size_t i = 0; i < costs.size() && i < 12; ++i)
+        std::printf("  %.3f ms  %s\n", costs[i].first, qPrintable(costs[i].second));
+}
+
+struct TIdleFigures {
+    uint64_t wakeUps = 0, paints = 0;
+};
+
+// The busy table with its flights finished, shown in a real (offscreen) window on the program's
+// clock, left alone for one real second.
+TIdleFigures MeasureIdle()
+{
+    TQtClock clock;
+    TClockScope scope(clock);
+    demo::TDemoScene scene = demo::BuildBusyTable();
+    scene.form->Show();
+    auto spin = [](int ms) {
+        QEventLoop loop;
+        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+        loop.exec();
+    };
+    spin(800); // the flights land and the first paints are done
+    const uint64_t wakeUps = clock.WakeUps(), paints = scene.form->PaintCount();
+    spin(1000);
+    return {clock.WakeUps() - wakeUps, scene.form->PaintCount() - paints};
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (!std::getenv("QT_QPA_PLATFORM"))
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    if (std::getenv("TRELVO_BENCH_BREAKDOWN")) {
+        PrintBreakdown();
+        return 0;
+    }
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+
+    double frameMs, floorMs;
+    {
+        TBusyTable table;
+        frameMs = MedianMs(table, 200);
+    }
+    {
+        TCopy copy;
+        floorMs = MedianMs(copy, 200);
+    }
+    const TIdleFigures idle = MeasureIdle();
+    std::printf("\nbusy frame (1280x1024, 40 cards, 12 across, 12 in flight, texts, 2 windows with shadows):\n");
+    std::printf("  frame        %.3f ms   (goal <= %.1f ms)  %s\n", frameMs, kFrameGoalMs,
+                frameMs <= kFrameGoalMs ? "met" : "MISSED");
+    std::printf("  copy floor   %.3f ms\n", floorMs);
+    std::printf("  frame/floor  %.1f x     (goal <= %.0f x)   %s\n", frameMs / floorMs, kFloorFactorGoal,
+                frameMs / floorMs <= kFloorFactorGoal ? "met" : "MISSED");
+    std::printf("idle scene over one real second:\n");
+    std::printf("  wake-ups     %llu /s    (goal 0)  %s\n", static_cast<unsigned long long>(idle.wakeUps),
+                idle.wakeUps == 0 ? "met" : "MISSED");
+    std::printf("  paints       %llu /s\n", static_cast<unsigned long long>(idle.paints));
+    return 0;
+}
