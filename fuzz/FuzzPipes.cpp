@@ -27,7 +27,7 @@ void Check(bool Ok, const char *What)
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *Data, std::size_t Size)
 {
     using trelvo::TPipeReceiver;
-    const std::vector<std::string> packets = trelvo::test::PacketsFromBytes(Data, Size, 1u << 20);
+    const std::vector<std::string> packets = trelvo::test::PacketsFromBytes(Data, Size, 1u << 19);
     const std::vector<std::string> expected = trelvo::test::ExpectedMessages(packets);
 
     // DispatchReceived alone.

@@ -6,12 +6,12 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-runs=${TRELVO_FUZZ_RUNS:-20000}
+runs=${TRELVO_FUZZ_RUNS:-5000}
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz --target fuzz_pipes
 
 corpus=$(mktemp -d)
 trap 'rm -rf "$corpus"' EXIT
 mkdir -p build/fuzz/artifacts
-build/fuzz/fuzz/fuzz_pipes -seed=1 -runs="$runs" -max_len=2048 -max_total_time=120 -rss_limit_mb=2048 \
+build/fuzz/fuzz/fuzz_pipes -seed=1 -runs="$runs" -max_len=2048 -len_control=0 -max_total_time=60 -rss_limit_mb=2048 \
     -artifact_prefix=build/fuzz/artifacts/ "$corpus"
