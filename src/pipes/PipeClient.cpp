@@ -88,7 +88,8 @@ bool TPipeClient::Connect(std::uint32_t WaitTime, bool Start)
                 StartWorker();
         } else {
             FPipe = ConnectPipe(PipePath(FServerName, FPipeName), WaitTime);
-            if (IsValidHandle(FPipe) && Start)
+            FPipeOwned = IsValidHandle(FPipe);
+            if (FPipeOwned && Start)
                 StartWorker();
         }
     } catch (...) {
@@ -111,12 +112,14 @@ void TPipeClient::StartWorker()
                 WorkerFinished();
         };
         worker->Run();
+        FPipeOwned = false;
     } catch (...) {
         delete worker;
         FWorker = nullptr;
         FWorkerHandle.reset();
         close(FPipe);
         FPipe = kInvalidPipe;
+        FPipeOwned = false;
         throw;
     }
 }
@@ -139,10 +142,12 @@ void TPipeClient::Disconnect()
             FKillEv->Set();
             TThreadEx::WaitFor(handle);
         }
-    } else if (!FWorker && IsValidHandle(FPipe)) {
-        // Only a pipe opened without a worker is ours to close; a running worker owns its socket.
+    } else if (FPipeOwned && IsValidHandle(FPipe)) {
+        // Only a pipe opened without a worker is ours to close: a worker's socket is closed by the
+        // worker, and its number may already belong to something else.
         close(FPipe);
         FPipe = kInvalidPipe;
+        FPipeOwned = false;
     }
 }
 
@@ -183,6 +188,7 @@ bool TPipeClient::SendStream(TStream *Stream)
     if (!Stream || !Connected())
         return false;
     bool result = true;
+    FSentWanted->store(static_cast<bool>(OnPipeSent));
     FWriteQueue->EnqueueStartPacket();
     {
         TFinally end([this] {

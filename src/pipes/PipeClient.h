@@ -68,6 +68,9 @@ private:
     std::uint32_t FBaseThread;
     TWindowHandle FHwnd = 0;
     TPipeHandle FPipe = kInvalidPipe;
+    // The client itself holds FPipe (opened without a worker); once a worker runs, the socket is the
+    // worker's to close, and FPipe is only its name.
+    bool FPipeOwned = false;
     std::string FPipeName;
     std::string FServerName;
     bool FDisconnecting = false;

@@ -224,6 +224,7 @@ bool TPipeServer::SendStream(TPipeHandle Pipe, TStream *Stream)
         return false;
     std::shared_ptr<TWriteQueue> queue = connection->Queue;
     bool result = true;
+    FSentWanted->store(static_cast<bool>(OnPipeSent));
     queue->EnqueueStartPacket();
     {
         TFinally end([&] {

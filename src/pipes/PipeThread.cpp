@@ -210,12 +210,12 @@ void TPipeThread::CompleteWrite()
     FPipeWrite.reset();
 }
 
-// The peer has read everything written, or it has gone, or the worker was told to stop long enough
-// ago: a peer that never reads must not hold the worker forever.
-bool TPipeThread::Flushed()
+// The peer has read everything written, or it has gone.
+bool TPipeThread::Flushed() { return UnreadOutput(FPipe) == 0 || PeerGone(FPipe); }
+
+// The worker was told to stop long enough ago: a peer that never reads must not hold it for ever.
+bool TPipeThread::KillExpired()
 {
-    if (UnreadOutput(FPipe) == 0 || PeerGone(FPipe))
-        return true;
     if (FKillTime == 0 && FKillEv->IsSet())
         FKillTime = TickMs();
     return FKillTime != 0 && TickMs() - FKillTime >= static_cast<std::uint64_t>(kKillGraceMs);
@@ -257,7 +257,7 @@ void TPipeThread::ClosePipe()
         return;
     FFlushRound = 0;
     FFlushStart = NowNs();
-    while (!Flushed()) {
+    while (!Flushed() && !KillExpired()) {
         pollfd p{FKillEv->Fd(), POLLIN, 0};
         const timespec wait = Nanoseconds(std::max(FlushDelayNs(), kFlushFirstDelayNs));
         ppoll(&p, 1, &wait, nullptr);

@@ -46,6 +46,7 @@ private:
     bool TrySend();
     void CompleteWrite();
     bool Flushed();
+    bool KillExpired();
     long FlushDelayNs();
     bool WaitEvents();
     void KillGrace();

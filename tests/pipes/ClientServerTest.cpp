@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <string>
 #include <sys/socket.h>
 #include <thread>
@@ -378,6 +379,72 @@ TEST_F(ClientWire, OtherIoErrorIsReportedBeforeTheDisconnect)
     ASSERT_TRUE(PumpUntil([&] { return !client.Connected(); }));
     EXPECT_EQ(log.events, (std::vector<std::string>{"error 1 " + std::to_string(EMSGSIZE), "disconnect"}));
     EXPECT_TRUE(client.Write("x", 1) == false);
+}
+
+TEST_F(ClientServer, BothEndsWritingAtOnceDoNotWaitForEachOther)
+{
+    // Each worker waits for its peer to read every write; were that wait to stop the reading too, two
+    // ends writing at once would wait for each other for ever.
+    ConnectClient();
+    std::vector<std::string> clientGot;
+    client.OnPipeMessage = [&](void *, TPipeHandle, TStream &S) { clientGot.push_back(S.Bytes()); };
+    const std::string block = Pattern(MAX_BUFFER, 5);
+    for (int i = 0; i < 40; ++i) {
+        ASSERT_TRUE(client.Write(block.data(), static_cast<std::uint32_t>(block.size())));
+        ASSERT_TRUE(server.Write(connected[0], block.data(), static_cast<std::uint32_t>(block.size())));
+    }
+    ASSERT_TRUE(PumpUntil([&] { return received.size() == 40 && clientGot.size() == 40; }));
+    EXPECT_EQ(received.back(), block);
+    EXPECT_EQ(clientGot.back(), block);
+}
+
+TEST_F(ClientServer, DisconnectInsideTheDisconnectEventClosesNothingElse)
+{
+    ConnectClient();
+    int probe = -1;
+    bool probeAlive = false;
+    client.OnPipeDisconnect = [&](void *, TPipeHandle Pipe) {
+        // The worker has closed the socket: its number is free and the next descriptor takes it.
+        probe = dup(STDERR_FILENO);
+        EXPECT_EQ(probe, Pipe) << "the probe did not reuse the number; the check below proves less";
+        client.Disconnect();
+        probeAlive = fcntl(probe, F_GETFD) != -1;
+    };
+    server.Disconnect(connected[0]);
+    ASSERT_TRUE(PumpUntil([&] { return probe != -1; }));
+    EXPECT_TRUE(probeAlive);
+    close(probe);
+}
+
+TEST(PipeClient, KillGraceLetsAPendingWriteFinishButNotHangOnAPeerThatNeverReads)
+{
+    for (const bool peerReads : {true, false}) {
+        const std::string name = test::UniquePipeName();
+        TRawPeer peer(name);
+        TClientLog log;
+        TPipeClient client;
+        log.Bind(client);
+        client.SetPipeName(name);
+        ASSERT_TRUE(client.Connect(0, true));
+        ASSERT_TRUE(peer.Accept(5000, false));
+        ASSERT_TRUE(client.Write("pending", 7));
+        PumpUntil([] { return false; }, 20); // written, and waiting for the peer to read it
+        EXPECT_TRUE(log.sent.empty());
+        std::thread late([&] {
+            std::this_thread::sleep_for(std::chrono::milliseconds(30));
+            if (peerReads)
+                peer.StartReading();
+        });
+        const std::uint64_t start = TickMs();
+        client.Disconnect();
+        late.join();
+        EXPECT_LT(TickMs() - start, 1000u);
+        if (peerReads)
+            EXPECT_EQ(log.sent, (std::vector<std::uint32_t>{7}));
+        else
+            EXPECT_TRUE(log.sent.empty());
+        EXPECT_EQ(log.events, (std::vector<std::string>{"disconnect"}));
+    }
 }
 
 TEST(PipeClient, ConnectWithoutAListenerFailsAtOnceWithoutEvents)

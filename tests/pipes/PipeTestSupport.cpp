@@ -45,7 +45,7 @@ TRawPeer::~TRawPeer()
         close(FListen);
 }
 
-bool TRawPeer::Accept(int TimeoutMs)
+bool TRawPeer::Accept(int TimeoutMs, bool Read)
 {
     pollfd p{FListen, POLLIN, 0};
     if (poll(&p, 1, TimeoutMs) <= 0)
@@ -53,7 +53,8 @@ bool TRawPeer::Accept(int TimeoutMs)
     FSocket = accept4(FListen, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
     if (!IsValidHandle(FSocket))
         return false;
-    StartReading();
+    if (Read)
+        StartReading();
     return true;
 }
 

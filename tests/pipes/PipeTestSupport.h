@@ -30,8 +30,10 @@ public:
     explicit TRawPeer(const std::string &PipeName);
     ~TRawPeer();
 
-    // Waits for the client to connect, then starts reading. False after TimeoutMs.
-    bool Accept(int TimeoutMs = 5000);
+    // Waits for the client to connect, then starts reading unless told not to. False after TimeoutMs.
+    bool Accept(int TimeoutMs = 5000, bool Read = true);
+    // Starts collecting packets (after an Accept without reading).
+    void StartReading();
     // Connects to a listening pipe instead, then starts reading.
     bool Connect(const std::string &PipeName);
     bool Send(const std::string &Packet) { return SendPacket(FSocket, Packet); }
@@ -43,8 +45,6 @@ public:
     int Socket() const { return FSocket; }
 
 private:
-    void StartReading();
-
     TPipeHandle FListen = kInvalidPipe;
     TPipeHandle FSocket = kInvalidPipe;
     std::thread FReader;
