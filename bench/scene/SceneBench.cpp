@@ -40,8 +40,7 @@ struct TBusyTable {
     QImage target{kWidth, kHeight, QImage::Format_ARGB32_Premultiplied};
 
     // One frame: 16 ms of flight, then the whole picture.
-    void Frame()
-    {
+    void Frame() {
         clock.Advance(16);
         if (!clock.Animating())
             demo::RestartFlights(scene);
@@ -54,15 +53,13 @@ struct TCopy {
     QImage source{kWidth, kHeight, QImage::Format_ARGB32_Premultiplied};
     QImage target{kWidth, kHeight, QImage::Format_ARGB32_Premultiplied};
     TCopy() { source.fill(0xFF336699); }
-    void Frame()
-    {
+    void Frame() {
         std::memcpy(target.bits(), source.constBits(), static_cast<size_t>(source.sizeInBytes()));
         benchmark::DoNotOptimize(target.bits());
     }
 };
 
-void BM_BusyFrame(benchmark::State &state)
-{
+void BM_BusyFrame(benchmark::State &state) {
     TBusyTable table;
     table.Frame(); // scaled pictures and shadows are made once
     for (auto _ : state)
@@ -70,31 +67,28 @@ void BM_BusyFrame(benchmark::State &state)
 }
 BENCHMARK(BM_BusyFrame)->Unit(benchmark::kMillisecond);
 
-void BM_CopyFloor(benchmark::State &state)
-{
+void BM_CopyFloor(benchmark::State &state) {
     TCopy copy;
     for (auto _ : state)
         copy.Frame();
 }
 BENCHMARK(BM_CopyFloor)->Unit(benchmark::kMillisecond);
 
-template <class T>
-double MedianMs(T &subject, int runs)
-{
+template <class T> double MedianMs(T &subject, int runs) {
     subject.Frame();
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {
         const auto start = std::chrono::steady_clock::now();
         subject.Frame();
-        times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        times.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
     }
     std::sort(times.begin(), times.end());
     return times[times.size() / 2];
 }
 
 // Where a frame goes: the frame with each top-level control hidden in turn, the costliest first.
-void PrintBreakdown()
-{
+void PrintBreakdown() {
     TBusyTable table;
     const double whole = MedianMs(table, 50);
     std::vector<std::pair<double, QString>> costs;
@@ -105,8 +99,9 @@ void PrintBreakdown()
         control->SetVisible(false);
         const double without = MedianMs(table, 30);
         control->SetVisible(true);
-        costs.emplace_back(whole - without, QString::fromLatin1(typeid(*control).name()) + QStringLiteral(" at ") +
-                                                QString::number(control->X()) + "," + QString::number(control->Y()));
+        costs.emplace_back(whole - without, QString::fromLatin1(typeid(*control).name()) +
+                                                QStringLiteral(" at ") + QString::number(control->X()) + "," +
+                                                QString::number(control->Y()));
     }
     std::sort(costs.rbegin(), costs.rend());
     std::printf("frame %.3f ms; costliest top-level controls:\n", whole);
@@ -120,8 +115,7 @@ struct TIdleFigures {
 
 // The busy table with its flights finished, shown in a real (offscreen) window on the program's
 // clock, left alone for one real second.
-TIdleFigures MeasureIdle()
-{
+TIdleFigures MeasureIdle() {
     TQtClock clock;
     TClockScope scope(clock);
     demo::TDemoScene scene = demo::BuildBusyTable();
@@ -139,8 +133,7 @@ TIdleFigures MeasureIdle()
 
 } // namespace
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
@@ -162,7 +155,8 @@ int main(int argc, char **argv)
         floorMs = MedianMs(copy, 200);
     }
     const TIdleFigures idle = MeasureIdle();
-    std::printf("\nbusy frame (1280x1024, 40 cards, 12 across, 12 in flight, texts, 2 windows with shadows):\n");
+    std::printf(
+        "\nbusy frame (1280x1024, 40 cards, 12 across, 12 in flight, texts, 2 windows with shadows):\n");
     std::printf("  frame        %.3f ms   (goal <= %.1f ms)  %s\n", frameMs, kFrameGoalMs,
                 frameMs <= kFrameGoalMs ? "met" : "MISSED");
     std::printf("  copy floor   %.3f ms\n", floorMs);

@@ -17,26 +17,27 @@ constexpr double kImmediateSeconds = 0.001;
 
 TAnimation::TAnimation(TSceneObject *owner) : TSceneObject(owner) {}
 
-TAnimation::~TAnimation() { Unregister(); }
+TAnimation::~TAnimation() {
+    Unregister();
+}
 
-TControl *TAnimation::Target() const { return dynamic_cast<TControl *>(Parent()); }
+TControl *TAnimation::Target() const {
+    return dynamic_cast<TControl *>(Parent());
+}
 
-void TAnimation::Unregister()
-{
+void TAnimation::Unregister() {
     if (FFrameId != 0) {
         FClock->RemoveFrameClient(FFrameId);
         FFrameId = 0;
     }
 }
 
-void TAnimation::Apply(double t)
-{
+void TAnimation::Apply(double t) {
     FNormalized = t;
     ProcessAnimation(t);
 }
 
-void TAnimation::Finish()
-{
+void TAnimation::Finish() {
     // The handler may destroy this animation (or its parent): nothing touches `this` after it.
     if (OnFinish) {
         TNotify handler = OnFinish;
@@ -44,8 +45,7 @@ void TAnimation::Finish()
     }
 }
 
-void TAnimation::Start()
-{
+void TAnimation::Start() {
     Unregister();
     FTime = 0;
     FElapsedMs = 0;
@@ -66,8 +66,7 @@ void TAnimation::Start()
     FFrameId = FClock->AddFrameClient([this](int64_t now) { Frame(now); });
 }
 
-void TAnimation::Stop()
-{
+void TAnimation::Stop() {
     if (!FRunning)
         return;
     Unregister();
@@ -79,8 +78,7 @@ void TAnimation::Stop()
     Finish();
 }
 
-void TAnimation::StopAtCurrent()
-{
+void TAnimation::StopAtCurrent() {
     if (!FRunning)
         return;
     Unregister();
@@ -88,8 +86,7 @@ void TAnimation::StopAtCurrent()
     Finish();
 }
 
-void TAnimation::Frame(int64_t nowMs)
-{
+void TAnimation::Frame(int64_t nowMs) {
     // Whole milliseconds add up exactly; a sum of fractions of a second would fall short of the end.
     FElapsedMs += nowMs - FLastMs;
     FLastMs = nowMs;
@@ -99,11 +96,13 @@ void TAnimation::Frame(int64_t nowMs)
     if (duration < kImmediateSeconds || FTime >= duration) {
         if (FAutoReverse && !FBackward && duration >= kImmediateSeconds) {
             FBackward = true;
-            FElapsedMs = std::min<int64_t>(FElapsedMs - std::llround(duration * 1000), std::llround(duration * 1000));
+            FElapsedMs =
+                std::min<int64_t>(FElapsedMs - std::llround(duration * 1000), std::llround(duration * 1000));
             FTime = static_cast<double>(FElapsedMs) / 1000.0;
         } else if (FLoop && duration >= kImmediateSeconds) {
             FBackward = false;
-            FElapsedMs = (FElapsedMs - std::llround(duration * 1000)) % std::max<int64_t>(1, std::llround(duration * 1000));
+            FElapsedMs = (FElapsedMs - std::llround(duration * 1000)) %
+                         std::max<int64_t>(1, std::llround(duration * 1000));
             FTime = static_cast<double>(FElapsedMs) / 1000.0;
         } else {
             Unregister();
@@ -123,8 +122,7 @@ void TAnimation::Frame(int64_t nowMs)
     }
 }
 
-void TFloatAnimation::ProcessAnimation(double t)
-{
+void TFloatAnimation::ProcessAnimation(double t) {
     TControl *target = Target();
     if (!target)
         return;
@@ -144,13 +142,11 @@ void TFloatAnimation::ProcessAnimation(double t)
         target->SetRotationAngle(value);
 }
 
-TBitmapAnimation::TBitmapAnimation(TSceneObject *owner) : TAnimation(owner)
-{
+TBitmapAnimation::TBitmapAnimation(TSceneObject *owner) : TAnimation(owner) {
     SetPropertyName(QStringLiteral("Bitmap"));
 }
 
-void TBitmapAnimation::ProcessAnimation(double t)
-{
+void TBitmapAnimation::ProcessAnimation(double t) {
     auto *image = dynamic_cast<TImage *>(Target());
     if (!image)
         return;

@@ -10,8 +10,7 @@ namespace trelvo {
 
 namespace {
 
-QImage DefaultLoader(const QString &name)
-{
+QImage DefaultLoader(const QString &name) {
 #ifdef TRELVO_HAVE_ASSETS
     return LoadAsset(name);
 #else
@@ -19,20 +18,22 @@ QImage DefaultLoader(const QString &name)
 #endif
 }
 
-TAssetLoader &Current()
-{
+TAssetLoader &Current() {
     static TAssetLoader loader = DefaultLoader;
     return loader;
 }
 
 } // namespace
 
-QImage LoadBitmap(const QString &name) { return Current()(name); }
+QImage LoadBitmap(const QString &name) {
+    return Current()(name);
+}
 
-void SetAssetLoader(TAssetLoader loader) { Current() = loader ? std::move(loader) : TAssetLoader(DefaultLoader); }
+void SetAssetLoader(TAssetLoader loader) {
+    Current() = loader ? std::move(loader) : TAssetLoader(DefaultLoader);
+}
 
-bool HaveBuiltInAssets()
-{
+bool HaveBuiltInAssets() {
 #ifdef TRELVO_HAVE_ASSETS
     return true;
 #else
@@ -40,11 +41,12 @@ bool HaveBuiltInAssets()
 #endif
 }
 
-TAssetLoaderScope::TAssetLoaderScope(TAssetLoader loader) : FPrevious(Current())
-{
+TAssetLoaderScope::TAssetLoaderScope(TAssetLoader loader) : FPrevious(Current()) {
     SetAssetLoader(std::move(loader));
 }
 
-TAssetLoaderScope::~TAssetLoaderScope() { Current() = FPrevious; }
+TAssetLoaderScope::~TAssetLoaderScope() {
+    Current() = FPrevious;
+}
 
 } // namespace trelvo

@@ -13,25 +13,24 @@ namespace trelvo {
 
 TControl::TControl(TSceneObject *owner) : TSceneObject(owner) {}
 
-TControl::~TControl()
-{
+TControl::~TControl() {
     MarkDestroying();
     InvalidateDeep();
     DestroyChildren();
 }
 
-TControl *TControl::ParentControl() const { return dynamic_cast<TControl *>(Parent()); }
+TControl *TControl::ParentControl() const {
+    return dynamic_cast<TControl *>(Parent());
+}
 
-TForm *TControl::Form() const
-{
+TForm *TControl::Form() const {
     for (TSceneObject *object = const_cast<TControl *>(this); object; object = object->Parent())
         if (auto *form = dynamic_cast<TForm *>(object))
             return form;
     return nullptr;
 }
 
-bool TControl::InDyingTree() const
-{
+bool TControl::InDyingTree() const {
     for (TSceneObject *object = Parent(); object; object = object->Parent()) {
         // Destroying() is protected in TSceneObject; every ancestor of a control is a control or the form.
         auto *control = dynamic_cast<TControl *>(object);
@@ -43,26 +42,29 @@ bool TControl::InDyingTree() const
 
 // --- geometry -------------------------------------------------------------------------------
 
-void TControl::SetPosition(float x, float y) { ApplyBounds(x, y, FWidth, FHeight); }
+void TControl::SetPosition(float x, float y) {
+    ApplyBounds(x, y, FWidth, FHeight);
+}
 
-void TControl::SetWidth(float width) { ApplyBounds(FX, FY, width, FHeight); }
+void TControl::SetWidth(float width) {
+    ApplyBounds(FX, FY, width, FHeight);
+}
 
-void TControl::SetHeight(float height) { ApplyBounds(FX, FY, FWidth, height); }
+void TControl::SetHeight(float height) {
+    ApplyBounds(FX, FY, FWidth, height);
+}
 
-void TControl::SetSize(float width, float height)
-{
+void TControl::SetSize(float width, float height) {
     SetWidth(width);
     SetHeight(height);
 }
 
-void TControl::SetBounds(float x, float y, float width, float height)
-{
+void TControl::SetBounds(float x, float y, float width, float height) {
     SetPosition(x, y);
     SetSize(width, height);
 }
 
-void TControl::ApplyBounds(float x, float y, float width, float height)
-{
+void TControl::ApplyBounds(float x, float y, float width, float height) {
     width = std::max(0.0f, width);
     height = std::max(0.0f, height);
     const bool sized = width != FWidth || height != FHeight;
@@ -86,8 +88,7 @@ void TControl::ApplyBounds(float x, float y, float width, float height)
         ParentRealign();
 }
 
-void TControl::ParentRealign()
-{
+void TControl::ParentRealign() {
     if (FAlign == TAlignLayout::None)
         return;
     TControl *parent = ParentControl();
@@ -95,8 +96,7 @@ void TControl::ParentRealign()
         parent->Realign();
 }
 
-void TControl::SetOpacity(float opacity)
-{
+void TControl::SetOpacity(float opacity) {
     opacity = std::clamp(opacity, 0.0f, 1.0f);
     if (opacity == FOpacity)
         return;
@@ -105,16 +105,14 @@ void TControl::SetOpacity(float opacity)
     InvalidateDeep();
 }
 
-float TControl::AbsoluteOpacity() const
-{
+float TControl::AbsoluteOpacity() const {
     float result = FOpacity;
     for (TControl *parent = ParentControl(); parent; parent = parent->ParentControl())
         result *= parent->FOpacity;
     return result;
 }
 
-void TControl::SetVisible(bool visible)
-{
+void TControl::SetVisible(bool visible) {
     if (visible == FVisible)
         return;
     if (!visible)
@@ -127,24 +125,21 @@ void TControl::SetVisible(bool visible)
     ParentRealign();
 }
 
-void TControl::SetEnabled(bool enabled)
-{
+void TControl::SetEnabled(bool enabled) {
     if (enabled == FEnabled)
         return;
     FEnabled = enabled;
     InvalidateDeep();
 }
 
-bool TControl::AbsoluteEnabled() const
-{
+bool TControl::AbsoluteEnabled() const {
     for (const TControl *control = this; control; control = control->ParentControl())
         if (!control->FEnabled)
             return false;
     return true;
 }
 
-void TControl::SetRotationAngle(float degrees)
-{
+void TControl::SetRotationAngle(float degrees) {
     if (degrees == FRotationAngle)
         return;
     InvalidateDeep();
@@ -153,8 +148,7 @@ void TControl::SetRotationAngle(float degrees)
     InvalidateDeep();
 }
 
-void TControl::SetRotationCenter(float x, float y)
-{
+void TControl::SetRotationCenter(float x, float y) {
     if (QPointF(x, y) == FRotationCenter)
         return;
     InvalidateDeep();
@@ -163,8 +157,7 @@ void TControl::SetRotationCenter(float x, float y)
     InvalidateDeep();
 }
 
-void TControl::SetClipChildren(bool value)
-{
+void TControl::SetClipChildren(bool value) {
     if (value == FClipChildren)
         return;
     InvalidateDeep();
@@ -172,8 +165,7 @@ void TControl::SetClipChildren(bool value)
     Invalidate();
 }
 
-void TControl::SetAlign(TAlignLayout align)
-{
+void TControl::SetAlign(TAlignLayout align) {
     if (align == FAlign)
         return;
     const bool wasAligned = FAlign != TAlignLayout::None;
@@ -184,8 +176,7 @@ void TControl::SetAlign(TAlignLayout align)
     }
 }
 
-void TControl::Realign()
-{
+void TControl::Realign() {
     if (FRealigning || Destroying())
         return;
     FRealigning = true;
@@ -232,8 +223,7 @@ void TControl::Realign()
         FRealigning = false;
 }
 
-void TControl::ChildAdded(TSceneObject *child)
-{
+void TControl::ChildAdded(TSceneObject *child) {
     if (auto *control = dynamic_cast<TControl *>(child)) {
         control->BumpVersions(false);
         control->InvalidateDeep();
@@ -245,21 +235,21 @@ void TControl::ChildAdded(TSceneObject *child)
     }
 }
 
-void TControl::ChildRemoved(TSceneObject *child)
-{
+void TControl::ChildRemoved(TSceneObject *child) {
     (void)child;
     BumpVersions(true);
     Realign();
 }
 
-void TControl::ParentChanging() { InvalidateDeep(); }
+void TControl::ParentChanging() {
+    InvalidateDeep();
+}
 
 void TControl::ParentChanged() {}
 
 // --- coordinates ----------------------------------------------------------------------------
 
-QTransform TControl::LocalMatrix() const
-{
+QTransform TControl::LocalMatrix() const {
     QTransform m;
     m.translate(FX, FY);
     if (FRotationAngle != 0) {
@@ -271,8 +261,7 @@ QTransform TControl::LocalMatrix() const
     return m;
 }
 
-QTransform TControl::AbsoluteMatrix() const
-{
+QTransform TControl::AbsoluteMatrix() const {
     QTransform m = LocalMatrix();
     for (TControl *parent = ParentControl(); parent; parent = parent->ParentControl()) {
         const QPointF offset = parent->ContentOffset();
@@ -283,21 +272,25 @@ QTransform TControl::AbsoluteMatrix() const
     return m;
 }
 
-QPointF TControl::LocalToAbsolute(const QPointF &point) const { return AbsoluteMatrix().map(point); }
+QPointF TControl::LocalToAbsolute(const QPointF &point) const {
+    return AbsoluteMatrix().map(point);
+}
 
-QPointF TControl::AbsoluteToLocal(const QPointF &point) const { return AbsoluteMatrix().inverted().map(point); }
+QPointF TControl::AbsoluteToLocal(const QPointF &point) const {
+    return AbsoluteMatrix().inverted().map(point);
+}
 
-QRectF TControl::AbsoluteRect() const { return AbsoluteMatrix().mapRect(LocalRect()); }
+QRectF TControl::AbsoluteRect() const {
+    return AbsoluteMatrix().mapRect(LocalRect());
+}
 
 // --- hit testing ----------------------------------------------------------------------------
 
-bool TControl::PointInObject(const QPointF &local) const
-{
+bool TControl::PointInObject(const QPointF &local) const {
     return local.x() >= 0 && local.y() >= 0 && local.x() <= FWidth && local.y() <= FHeight;
 }
 
-TControl *TControl::ObjectAtPoint(const QPointF &pointInParent)
-{
+TControl *TControl::ObjectAtPoint(const QPointF &pointInParent) {
     if (!FVisible || !FEnabled)
         return nullptr;
     const QPointF local = LocalMatrix().inverted().map(pointInParent);
@@ -313,32 +306,28 @@ TControl *TControl::ObjectAtPoint(const QPointF &pointInParent)
     return (FHitTest && inside) ? this : nullptr;
 }
 
-bool TControl::IsMouseOver() const
-{
+bool TControl::IsMouseOver() const {
     TForm *form = Form();
     return form && form->Hovered() == this;
 }
 
 // --- invalidation ---------------------------------------------------------------------------
 
-void TControl::BumpVersions(bool self)
-{
+void TControl::BumpVersions(bool self) {
     if (self)
         ++FContentVersion;
     for (TControl *parent = ParentControl(); parent; parent = parent->ParentControl())
         ++parent->FContentVersion;
 }
 
-static QRectF WithEffects(const TControl &control, QRectF rect)
-{
+static QRectF WithEffects(const TControl &control, QRectF rect) {
     for (TSceneObject *child : control.Children())
         if (auto *effect = dynamic_cast<TEffect *>(child); effect && effect->Enabled())
             rect = effect->Extend(rect, control);
     return rect;
 }
 
-QRectF TControl::DeepBounds(const QTransform &toScene) const
-{
+QRectF TControl::DeepBounds(const QTransform &toScene) const {
     if (!FVisible)
         return {};
     QRectF own = toScene.mapRect(WithEffects(*this, PaintBounds()));
@@ -355,8 +344,7 @@ QRectF TControl::DeepBounds(const QTransform &toScene) const
     return own | kids;
 }
 
-void TControl::InvalidateDeep()
-{
+void TControl::InvalidateDeep() {
     if (InDyingTree())
         return;
     TForm *form = Form();
@@ -365,8 +353,7 @@ void TControl::InvalidateDeep()
     form->AddDirty(DeepBounds(AbsoluteMatrix()));
 }
 
-void TControl::Invalidate()
-{
+void TControl::Invalidate() {
     BumpVersions(true);
     if (InDyingTree() || !FVisible)
         return;
@@ -379,48 +366,43 @@ void TControl::Invalidate()
         form->AddDirty(AbsoluteMatrix().mapRect(WithEffects(*this, PaintBounds())));
 }
 
-void TControl::ContentChanged() { Invalidate(); }
+void TControl::ContentChanged() {
+    Invalidate();
+}
 
 // --- pointer handlers -----------------------------------------------------------------------
 
-void TControl::MouseEnter()
-{
+void TControl::MouseEnter() {
     if (OnMouseEnter)
         OnMouseEnter(this);
 }
 
-void TControl::MouseLeave()
-{
+void TControl::MouseLeave() {
     if (OnMouseLeave)
         OnMouseLeave(this);
 }
 
-void TControl::MouseMove(TShiftState shift, float x, float y)
-{
+void TControl::MouseMove(TShiftState shift, float x, float y) {
     if (OnMouseMove)
         OnMouseMove(this, shift, x, y);
 }
 
-void TControl::MouseDown(TMouseButton button, TShiftState shift, float x, float y)
-{
+void TControl::MouseDown(TMouseButton button, TShiftState shift, float x, float y) {
     if (OnMouseDown)
         OnMouseDown(this, button, shift, x, y);
 }
 
-void TControl::MouseUp(TMouseButton button, TShiftState shift, float x, float y)
-{
+void TControl::MouseUp(TMouseButton button, TShiftState shift, float x, float y) {
     if (OnMouseUp)
         OnMouseUp(this, button, shift, x, y);
 }
 
-void TControl::Click()
-{
+void TControl::Click() {
     if (OnClick)
         OnClick(this);
 }
 
-bool TControl::MouseWheel(TShiftState shift, int delta)
-{
+bool TControl::MouseWheel(TShiftState shift, int delta) {
     bool handled = false;
     if (OnMouseWheel)
         OnMouseWheel(this, shift, delta, handled);
@@ -429,8 +411,7 @@ bool TControl::MouseWheel(TShiftState shift, int delta)
 
 // --- painting -------------------------------------------------------------------------------
 
-void TControl::PaintTree(QPainter &painter)
-{
+void TControl::PaintTree(QPainter &painter) {
     if (!FVisible || FOpacity <= 0)
         return;
     painter.save();
@@ -448,8 +429,7 @@ void TControl::PaintTree(QPainter &painter)
     painter.restore();
 }
 
-void TControl::PaintChildren(QPainter &painter)
-{
+void TControl::PaintChildren(QPainter &painter) {
     const QPointF offset = ContentOffset();
     const bool wrap = FClipChildren || !offset.isNull();
     if (wrap) {
@@ -465,8 +445,7 @@ void TControl::PaintChildren(QPainter &painter)
         painter.restore();
 }
 
-QImage TControl::RenderContent(int margin) const
-{
+QImage TControl::RenderContent(int margin) const {
     const int w = static_cast<int>(std::ceil(FWidth)) + 2 * margin;
     const int h = static_cast<int>(std::ceil(FHeight)) + 2 * margin;
     QImage image(std::max(1, w), std::max(1, h), QImage::Format_ARGB32_Premultiplied);

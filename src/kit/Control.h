@@ -58,7 +58,8 @@ public:
     using TMouseMoveEvent = std::function<void(TControl *sender, TShiftState shift, float x, float y)>;
     using TMouseEvent =
         std::function<void(TControl *sender, TMouseButton button, TShiftState shift, float x, float y)>;
-    using TMouseWheelEvent = std::function<void(TControl *sender, TShiftState shift, int delta, bool &handled)>;
+    using TMouseWheelEvent =
+        std::function<void(TControl *sender, TShiftState shift, int delta, bool &handled)>;
 
     TNotifyEvent OnMouseEnter;
     TNotifyEvent OnMouseLeave;

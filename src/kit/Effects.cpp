@@ -11,8 +11,7 @@
 
 namespace trelvo {
 
-void TEffect::SetEnabled(bool value)
-{
+void TEffect::SetEnabled(bool value) {
     if (value == FEnabled)
         return;
     Changed();
@@ -20,14 +19,12 @@ void TEffect::SetEnabled(bool value)
     Changed();
 }
 
-void TEffect::Changed()
-{
+void TEffect::Changed() {
     if (auto *control = dynamic_cast<TControl *>(Parent()))
         control->Invalidate();
 }
 
-const QImage &TEffect::Content(const TControl &control, int margin)
-{
+const QImage &TEffect::Content(const TControl &control, int margin) {
     const QSizeF size(control.Width(), control.Height());
     if (FContentVersion != control.ContentVersion() || FContentMargin != margin || FContentSize != size) {
         FContent = control.RenderContent(margin);
@@ -41,8 +38,7 @@ const QImage &TEffect::Content(const TControl &control, int margin)
 // --- blur -----------------------------------------------------------------------------------
 
 // Blurs `count` pixels read `stride` apart into the contiguous `out`.
-static void BoxBlurLine(const uint32_t *in, uint32_t *out, int count, int stride, int radius)
-{
+static void BoxBlurLine(const uint32_t *in, uint32_t *out, int count, int stride, int radius) {
     // Running sums per channel over a window of 2r + 1 premultiplied pixels.
     const int window = 2 * radius + 1;
     uint32_t sum[4] = {0, 0, 0, 0};
@@ -63,8 +59,7 @@ static void BoxBlurLine(const uint32_t *in, uint32_t *out, int count, int stride
     }
 }
 
-void BlurImage(QImage &image, int radius)
-{
+void BlurImage(QImage &image, int radius) {
     if (radius <= 0 || image.isNull())
         return;
     if (image.format() != QImage::Format_ARGB32_Premultiplied)
@@ -89,8 +84,7 @@ void BlurImage(QImage &image, int radius)
 
 // --- shadow ---------------------------------------------------------------------------------
 
-void TShadowEffect::SetDirection(float degrees)
-{
+void TShadowEffect::SetDirection(float degrees) {
     if (degrees == FDirection)
         return;
     Changed();
@@ -98,8 +92,7 @@ void TShadowEffect::SetDirection(float degrees)
     Changed();
 }
 
-void TShadowEffect::SetDistance(float distance)
-{
+void TShadowEffect::SetDistance(float distance) {
     if (distance == FDistance)
         return;
     Changed();
@@ -107,14 +100,12 @@ void TShadowEffect::SetDistance(float distance)
     Changed();
 }
 
-void TShadowEffect::SetOpacity(float opacity)
-{
+void TShadowEffect::SetOpacity(float opacity) {
     FOpacity = std::clamp(opacity, 0.0f, 1.0f);
     Changed();
 }
 
-void TShadowEffect::SetSoftness(float softness)
-{
+void TShadowEffect::SetSoftness(float softness) {
     if (softness == FSoftness)
         return;
     Changed();
@@ -122,29 +113,27 @@ void TShadowEffect::SetSoftness(float softness)
     Changed();
 }
 
-void TShadowEffect::SetShadowColor(uint32_t argb)
-{
+void TShadowEffect::SetShadowColor(uint32_t argb) {
     FColor = argb;
     Changed();
 }
 
-int TShadowEffect::BlurRadius() const { return static_cast<int>(std::lround(FSoftness * 16)); }
+int TShadowEffect::BlurRadius() const {
+    return static_cast<int>(std::lround(FSoftness * 16));
+}
 
-QPointF TShadowEffect::Offset() const
-{
+QPointF TShadowEffect::Offset() const {
     const double rad = FDirection * M_PI / 180.0;
     return {std::cos(rad) * FDistance, std::sin(rad) * FDistance};
 }
 
-QRectF TShadowEffect::Extend(const QRectF &rect, const TControl &control) const
-{
+QRectF TShadowEffect::Extend(const QRectF &rect, const TControl &control) const {
     const int r = BlurRadius() + 1;
     const QRectF shadow = control.LocalRect().translated(Offset()).adjusted(-r, -r, r, r);
     return rect | shadow;
 }
 
-void TShadowEffect::PaintBefore(QPainter &painter, const TControl &control)
-{
+void TShadowEffect::PaintBefore(QPainter &painter, const TControl &control) {
     const int radius = BlurRadius();
     const int margin = radius + 1;
     const QImage &content = Content(control, margin);
@@ -173,34 +162,29 @@ void TShadowEffect::PaintBefore(QPainter &painter, const TControl &control)
 
 // --- reflection -----------------------------------------------------------------------------
 
-void TReflectionEffect::SetOpacity(float opacity)
-{
+void TReflectionEffect::SetOpacity(float opacity) {
     FOpacity = std::clamp(opacity, 0.0f, 1.0f);
     Changed();
 }
 
-void TReflectionEffect::SetOffset(float offset)
-{
+void TReflectionEffect::SetOffset(float offset) {
     Changed();
     FOffset = offset;
     Changed();
 }
 
-void TReflectionEffect::SetLength(float length)
-{
+void TReflectionEffect::SetLength(float length) {
     Changed();
     FLength = std::clamp(length, 0.0f, 1.0f);
     Changed();
 }
 
-QRectF TReflectionEffect::Extend(const QRectF &rect, const TControl &control) const
-{
+QRectF TReflectionEffect::Extend(const QRectF &rect, const TControl &control) const {
     const float h = control.Height();
     return rect | QRectF(0, h + FOffset, control.Width(), h * FLength);
 }
 
-void TReflectionEffect::PaintAfter(QPainter &painter, const TControl &control)
-{
+void TReflectionEffect::PaintAfter(QPainter &painter, const TControl &control) {
     const QImage &content = Content(control, 0);
     const int h = content.height();
     const int shown = static_cast<int>(std::ceil(h * FLength));

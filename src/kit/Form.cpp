@@ -13,18 +13,20 @@ namespace {
 QPointF gMousePos;
 }
 
-QPointF TScreen::MousePos() { return gMousePos; }
+QPointF TScreen::MousePos() {
+    return gMousePos;
+}
 
-void TScreen::SetMousePos(const QPointF &screenPos) { gMousePos = screenPos; }
+void TScreen::SetMousePos(const QPointF &screenPos) {
+    gMousePos = screenPos;
+}
 
-TForm::TForm(TSceneObject *owner) : TControl(owner)
-{
+TForm::TForm(TSceneObject *owner) : TControl(owner) {
     SetHitTest(false);
     ApplyBounds(0, 0, 640, 480);
 }
 
-TForm::~TForm()
-{
+TForm::~TForm() {
     MarkDestroying();
     DestroyChildren();
     if (FView) {
@@ -37,8 +39,7 @@ TForm::~TForm()
 
 // --- window ---------------------------------------------------------------------------------
 
-TView *TForm::View()
-{
+TView *TForm::View() {
     if (!FView) {
         FView = new TView(this);
         FView->resize(static_cast<int>(std::ceil(Width())), static_cast<int>(std::ceil(Height())));
@@ -48,8 +49,7 @@ TView *TForm::View()
     return FView;
 }
 
-TView *TForm::Embed(QWidget *host)
-{
+TView *TForm::Embed(QWidget *host) {
     if (FView) {
         TView *old = FView;
         FView = nullptr;
@@ -63,16 +63,14 @@ TView *TForm::Embed(QWidget *host)
     return FView;
 }
 
-void TForm::Show()
-{
+void TForm::Show() {
     View()->show();
     FShowing = true;
     if (OnShow)
         OnShow(this);
 }
 
-void TForm::Hide()
-{
+void TForm::Hide() {
     if (FView)
         FView->hide();
     FShowing = false;
@@ -80,12 +78,15 @@ void TForm::Hide()
         OnHide(this);
 }
 
-void TForm::SetClientWidth(float width) { SetWidth(width); }
+void TForm::SetClientWidth(float width) {
+    SetWidth(width);
+}
 
-void TForm::SetClientHeight(float height) { SetHeight(height); }
+void TForm::SetClientHeight(float height) {
+    SetHeight(height);
+}
 
-void TForm::Resized()
-{
+void TForm::Resized() {
     if (!FView || FSyncingView)
         return;
     const QSize size(static_cast<int>(std::ceil(Width())), static_cast<int>(std::ceil(Height())));
@@ -96,15 +97,13 @@ void TForm::Resized()
         FView->resize(size);
 }
 
-void TForm::ViewResized(int width, int height)
-{
+void TForm::ViewResized(int width, int height) {
     FSyncingView = true;
     ApplyBounds(0, 0, static_cast<float>(width), static_cast<float>(height));
     FSyncingView = false;
 }
 
-void TForm::SetFullScreen(bool value)
-{
+void TForm::SetFullScreen(bool value) {
     if (value == FFullScreen)
         return;
     FFullScreen = value;
@@ -115,28 +114,24 @@ void TForm::SetFullScreen(bool value)
         window->showNormal();
 }
 
-void TForm::SetCaption(const QString &caption)
-{
+void TForm::SetCaption(const QString &caption) {
     FCaption = caption;
     if (FView && !FView->parentWidget())
         FView->setWindowTitle(caption);
 }
 
-void TForm::SetFill(uint32_t argb)
-{
+void TForm::SetFill(uint32_t argb) {
     FFill = argb;
     AddDirty(LocalRect());
 }
 
-QPointF TForm::ScreenToClient(const QPointF &screen) const
-{
+QPointF TForm::ScreenToClient(const QPointF &screen) const {
     if (FView)
         return FView->mapFromGlobal(screen);
     return screen - FScreenOrigin;
 }
 
-QPointF TForm::ClientToScreen(const QPointF &client) const
-{
+QPointF TForm::ClientToScreen(const QPointF &client) const {
     if (FView)
         return FView->mapToGlobal(client);
     return client + FScreenOrigin;
@@ -144,8 +139,7 @@ QPointF TForm::ClientToScreen(const QPointF &client) const
 
 // --- pointer routing ------------------------------------------------------------------------
 
-TControl *TForm::ObjectAtScenePoint(const QPointF &point)
-{
+TControl *TForm::ObjectAtScenePoint(const QPointF &point) {
     const auto &children = Children();
     for (auto it = children.rbegin(); it != children.rend(); ++it)
         if (auto *child = dynamic_cast<TControl *>(*it))
@@ -154,8 +148,7 @@ TControl *TForm::ObjectAtScenePoint(const QPointF &point)
     return nullptr;
 }
 
-void TForm::SetHovered(TControl *control)
-{
+void TForm::SetHovered(TControl *control) {
     TControl *old = FHovered.Get();
     if (old == control)
         return;
@@ -168,8 +161,7 @@ void TForm::SetHovered(TControl *control)
         now->MouseEnter();
 }
 
-void TForm::PointerMove(const QPointF &point, TShiftState shift)
-{
+void TForm::PointerMove(const QPointF &point, TShiftState shift) {
     TScreen::SetMousePos(ClientToScreen(point));
     if (TControl *captured = FCaptured.Get()) {
         const QPointF local = captured->AbsoluteToLocal(point);
@@ -185,8 +177,7 @@ void TForm::PointerMove(const QPointF &point, TShiftState shift)
     }
 }
 
-void TForm::PointerDown(TMouseButton button, const QPointF &point, TShiftState shift)
-{
+void TForm::PointerDown(TMouseButton button, const QPointF &point, TShiftState shift) {
     TScreen::SetMousePos(ClientToScreen(point));
     TControl *target = FCaptured.Get();
     if (!target)
@@ -201,8 +192,7 @@ void TForm::PointerDown(TMouseButton button, const QPointF &point, TShiftState s
     target->MouseDown(button, shift, local.x(), local.y());
 }
 
-void TForm::PointerUp(TMouseButton button, const QPointF &point, TShiftState shift)
-{
+void TForm::PointerUp(TMouseButton button, const QPointF &point, TShiftState shift) {
     TScreen::SetMousePos(ClientToScreen(point));
     TControl *target = FCaptured.Get();
     if (target)
@@ -223,8 +213,7 @@ void TForm::PointerUp(TMouseButton button, const QPointF &point, TShiftState shi
         target->Click();
 }
 
-void TForm::PointerWheel(int delta, const QPointF &point, TShiftState shift)
-{
+void TForm::PointerWheel(int delta, const QPointF &point, TShiftState shift) {
     for (TControl *control = ObjectAtScenePoint(point); control && control != this;
          control = control->ParentControl()) {
         if (control->AbsoluteEnabled() && control->MouseWheel(shift, delta))
@@ -232,18 +221,18 @@ void TForm::PointerWheel(int delta, const QPointF &point, TShiftState shift)
     }
 }
 
-void TForm::PointerLeave() { SetHovered(nullptr); }
+void TForm::PointerLeave() {
+    SetHovered(nullptr);
+}
 
-void TForm::KeyDown(uint16_t &key, QChar &keyChar, TShiftState shift)
-{
+void TForm::KeyDown(uint16_t &key, QChar &keyChar, TShiftState shift) {
     if (OnKeyDown)
         OnKeyDown(this, key, keyChar, shift);
 }
 
 // --- painting -------------------------------------------------------------------------------
 
-void TForm::AddDirty(const QRectF &rect)
-{
+void TForm::AddDirty(const QRectF &rect) {
     if (rect.isEmpty())
         return;
     FDirty |= rect;
@@ -251,8 +240,7 @@ void TForm::AddDirty(const QRectF &rect)
         FView->update(rect.toAlignedRect().adjusted(-1, -1, 1, 1));
 }
 
-void TForm::Render(QPainter &painter)
-{
+void TForm::Render(QPainter &painter) {
     // No smooth pixmap filtering here: with it Qt sends even 1:1 blits down its slow, threaded
     // path. Images switch it on only for the draws that really transform (TImage::Blit).
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
@@ -276,8 +264,7 @@ void TForm::Render(QPainter &painter)
     PaintChildren(painter);
 }
 
-QImage TForm::RenderToImage()
-{
+QImage TForm::RenderToImage() {
     QImage image(std::max(1, static_cast<int>(std::ceil(Width()))),
                  std::max(1, static_cast<int>(std::ceil(Height()))), QImage::Format_ARGB32_Premultiplied);
     QPainter painter(&image);

@@ -6,23 +6,23 @@
 
 namespace trelvo {
 
-TImage::TImage(TSceneObject *owner) : TControl(owner) { ApplyBounds(0, 0, 100, 100); }
+TImage::TImage(TSceneObject *owner) : TControl(owner) {
+    ApplyBounds(0, 0, 100, 100);
+}
 
-void TImage::SetBitmap(const QImage &bitmap)
-{
+void TImage::SetBitmap(const QImage &bitmap) {
     // Premultiplied pixels blit fastest; pictures without alpha stay opaque.
     if (bitmap.isNull() || bitmap.format() == QImage::Format_ARGB32_Premultiplied ||
         bitmap.format() == QImage::Format_RGB32)
         FBitmap = bitmap;
     else
         FBitmap = bitmap.convertToFormat(bitmap.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
-                                                                    : QImage::Format_RGB32);
+                                                                  : QImage::Format_RGB32);
     FScaled = QImage();
     Invalidate();
 }
 
-void TImage::SetWrapMode(TImageWrapMode mode)
-{
+void TImage::SetWrapMode(TImageWrapMode mode) {
     if (mode == FWrapMode)
         return;
     FWrapMode = mode;
@@ -30,13 +30,14 @@ void TImage::SetWrapMode(TImageWrapMode mode)
     Invalidate();
 }
 
-QRectF TImage::TargetRect() const
-{
+QRectF TImage::TargetRect() const {
     const float w = Width(), h = Height();
     const float bw = static_cast<float>(FBitmap.width()), bh = static_cast<float>(FBitmap.height());
     switch (FWrapMode) {
-    case TImageWrapMode::Original: return {0, 0, bw, bh};
-    case TImageWrapMode::Stretch: return {0, 0, w, h};
+    case TImageWrapMode::Original:
+        return {0, 0, bw, bh};
+    case TImageWrapMode::Stretch:
+        return {0, 0, w, h};
     case TImageWrapMode::Fit: {
         if (bw <= 0 || bh <= 0)
             return {};
@@ -48,14 +49,12 @@ QRectF TImage::TargetRect() const
     return {};
 }
 
-bool TImage::Opaque() const
-{
+bool TImage::Opaque() const {
     return FWrapMode == TImageWrapMode::Stretch && !FBitmap.isNull() && !FBitmap.hasAlphaChannel() &&
            Opacity() >= 1;
 }
 
-void TImage::Blit(QPainter &painter, const QRectF &target, const QImage &picture)
-{
+void TImage::Blit(QPainter &painter, const QRectF &target, const QImage &picture) {
     const QTransform world = painter.worldTransform();
     auto filtered = [&] {
         // Only a real transformation needs (and pays for) filtering.
@@ -93,8 +92,7 @@ void TImage::Blit(QPainter &painter, const QRectF &target, const QImage &picture
     painter.restore();
 }
 
-void TImage::Paint(QPainter &painter)
-{
+void TImage::Paint(QPainter &painter) {
     if (FBitmap.isNull() || Width() <= 0 || Height() <= 0)
         return;
     const QRectF target = TargetRect();
@@ -116,7 +114,8 @@ void TImage::Paint(QPainter &painter)
     }
     // Scale once per size with a smooth filter and keep it; drawing a scaled copy every frame
     // would filter the whole source each time.
-    const QSize size(static_cast<int>(std::lround(target.width())), static_cast<int>(std::lround(target.height())));
+    const QSize size(static_cast<int>(std::lround(target.width())),
+                     static_cast<int>(std::lround(target.height())));
     if (size.isEmpty())
         return;
     if (FScaled.isNull() || FScaledKey != FBitmap.cacheKey() || FScaledSize != size) {

@@ -7,8 +7,7 @@ namespace trelvo {
 // Rounds to the nearest integer, a half going to the even neighbour (274.5 -> 274, 303.5 -> 304,
 // -3.5 -> -4). Every rounded layout value goes through it, so that layouts come out the same as the
 // positions the screens were designed with.
-inline int Round(double value)
-{
+inline int Round(double value) {
     const double down = std::floor(value);
     const double rest = value - down;
     if (rest > 0.5)

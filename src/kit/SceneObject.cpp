@@ -4,14 +4,12 @@
 
 namespace trelvo {
 
-TSceneObject::TSceneObject(TSceneObject *owner) : FOwner(owner)
-{
+TSceneObject::TSceneObject(TSceneObject *owner) : FOwner(owner) {
     if (FOwner)
         FOwner->FOwned.push_back(this);
 }
 
-TSceneObject::~TSceneObject()
-{
+TSceneObject::~TSceneObject() {
     FDestroying = true;
     *FAlive = false;
     if (FFreeId != 0)
@@ -32,14 +30,12 @@ TSceneObject::~TSceneObject()
     }
 }
 
-void TSceneObject::DestroyChildren()
-{
+void TSceneObject::DestroyChildren() {
     while (!FChildren.empty())
         delete FChildren.back();
 }
 
-void TSceneObject::DetachFromParent(bool notify)
-{
+void TSceneObject::DetachFromParent(bool notify) {
     if (!FParent)
         return;
     TSceneObject *parent = FParent;
@@ -50,8 +46,7 @@ void TSceneObject::DetachFromParent(bool notify)
         parent->ChildRemoved(this);
 }
 
-void TSceneObject::SetParent(TSceneObject *parent)
-{
+void TSceneObject::SetParent(TSceneObject *parent) {
     if (parent)
         parent = parent->ContainerFor(this);
     if (parent == FParent)
@@ -66,14 +61,12 @@ void TSceneObject::SetParent(TSceneObject *parent)
     ParentChanged();
 }
 
-int TSceneObject::ChildIndex(const TSceneObject *child) const
-{
+int TSceneObject::ChildIndex(const TSceneObject *child) const {
     auto it = std::find(FChildren.begin(), FChildren.end(), child);
     return it == FChildren.end() ? -1 : static_cast<int>(it - FChildren.begin());
 }
 
-void TSceneObject::BringToFront()
-{
+void TSceneObject::BringToFront() {
     if (!FParent)
         return;
     TSceneObject *parent = FParent;
@@ -83,8 +76,7 @@ void TSceneObject::BringToFront()
     parent->ChildAdded(this);
 }
 
-void TSceneObject::SendToBack()
-{
+void TSceneObject::SendToBack() {
     if (!FParent)
         return;
     TSceneObject *parent = FParent;
@@ -94,16 +86,14 @@ void TSceneObject::SendToBack()
     parent->ChildAdded(this);
 }
 
-TSceneObject *TSceneObject::FindChild(const QString &name) const
-{
+TSceneObject *TSceneObject::FindChild(const QString &name) const {
     for (TSceneObject *child : FChildren)
         if (child->FName == name)
             return child;
     return nullptr;
 }
 
-void TSceneObject::DeferredFree()
-{
+void TSceneObject::DeferredFree() {
     if (FFreeId != 0 || FDestroying)
         return;
     FFreeClock = &TClock::Current();

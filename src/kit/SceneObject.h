@@ -48,7 +48,10 @@ public:
 
 protected:
     // The parent is the object's container; a scroll box hands its children to its content.
-    virtual TSceneObject *ContainerFor(TSceneObject *child) { (void)child; return this; }
+    virtual TSceneObject *ContainerFor(TSceneObject *child) {
+        (void)child;
+        return this;
+    }
     virtual void ChildAdded(TSceneObject *child) { (void)child; }
     virtual void ChildRemoved(TSceneObject *child) { (void)child; }
     virtual void ParentChanging() {}
@@ -73,13 +76,11 @@ private:
 };
 
 // A pointer that reads nullptr once its object is destroyed.
-template <class T>
-class TWeakRef {
+template <class T> class TWeakRef {
 public:
     TWeakRef() = default;
     TWeakRef(T *object) { Reset(object); }
-    void Reset(T *object = nullptr)
-    {
+    void Reset(T *object = nullptr) {
         FObject = object;
         FAlive = object ? object->AliveToken() : nullptr;
     }

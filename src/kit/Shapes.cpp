@@ -8,46 +8,39 @@ namespace trelvo {
 
 TRectangle::TRectangle(TSceneObject *owner) : TControl(owner) {}
 
-void TRectangle::SetFill(uint32_t argb)
-{
+void TRectangle::SetFill(uint32_t argb) {
     FFill = argb;
     Invalidate();
 }
 
-void TRectangle::SetStroke(uint32_t argb)
-{
+void TRectangle::SetStroke(uint32_t argb) {
     FStroke = argb;
     Invalidate();
 }
 
-void TRectangle::SetStrokeThickness(float thickness)
-{
+void TRectangle::SetStrokeThickness(float thickness) {
     FThickness = std::max(0.0f, thickness);
     Invalidate();
 }
 
-void TRectangle::SetXRadius(float radius)
-{
+void TRectangle::SetXRadius(float radius) {
     FXRadius = std::max(0.0f, radius);
     Invalidate();
 }
 
-void TRectangle::SetYRadius(float radius)
-{
+void TRectangle::SetYRadius(float radius) {
     FYRadius = std::max(0.0f, radius);
     Invalidate();
 }
 
-QPainterPath TRectangle::Outline() const
-{
+QPainterPath TRectangle::Outline() const {
     QPainterPath path;
     const float half = FThickness / 2;
     path.addRoundedRect(LocalRect().adjusted(half, half, -half, -half), FXRadius, FYRadius);
     return path;
 }
 
-void TRectangle::Paint(QPainter &painter)
-{
+void TRectangle::Paint(QPainter &painter) {
     if (Width() <= 0 || Height() <= 0)
         return;
     painter.save();
@@ -60,32 +53,27 @@ void TRectangle::Paint(QPainter &painter)
     painter.restore();
 }
 
-void TCalloutRectangle::SetCalloutPosition(TCalloutPosition position)
-{
+void TCalloutRectangle::SetCalloutPosition(TCalloutPosition position) {
     FPosition = position;
     Invalidate();
 }
 
-void TCalloutRectangle::SetCalloutWidth(float width)
-{
+void TCalloutRectangle::SetCalloutWidth(float width) {
     FCalloutWidth = std::max(0.0f, width);
     Invalidate();
 }
 
-void TCalloutRectangle::SetCalloutLength(float length)
-{
+void TCalloutRectangle::SetCalloutLength(float length) {
     FCalloutLength = std::max(0.0f, length);
     Invalidate();
 }
 
-void TCalloutRectangle::SetCalloutOffset(float offset)
-{
+void TCalloutRectangle::SetCalloutOffset(float offset) {
     FCalloutOffset = offset;
     Invalidate();
 }
 
-QPainterPath TCalloutRectangle::Outline() const
-{
+QPainterPath TCalloutRectangle::Outline() const {
     const float half = StrokeThickness() / 2;
     QRectF box = LocalRect().adjusted(half, half, -half, -half);
     const float len = FCalloutLength;
@@ -103,7 +91,8 @@ QPainterPath TCalloutRectangle::Outline() const
     switch (FPosition) {
     case TCalloutPosition::Top:
         box.setTop(box.top() + len);
-        pointer << QPointF(box.left() + start, box.top() + 1) << QPointF(box.left() + start + FCalloutWidth / 2, box.top() - len)
+        pointer << QPointF(box.left() + start, box.top() + 1)
+                << QPointF(box.left() + start + FCalloutWidth / 2, box.top() - len)
                 << QPointF(box.left() + start + FCalloutWidth, box.top() + 1);
         break;
     case TCalloutPosition::Bottom:
@@ -114,7 +103,8 @@ QPainterPath TCalloutRectangle::Outline() const
         break;
     case TCalloutPosition::Left:
         box.setLeft(box.left() + len);
-        pointer << QPointF(box.left() + 1, box.top() + start) << QPointF(box.left() - len, box.top() + start + FCalloutWidth / 2)
+        pointer << QPointF(box.left() + 1, box.top() + start)
+                << QPointF(box.left() - len, box.top() + start + FCalloutWidth / 2)
                 << QPointF(box.left() + 1, box.top() + start + FCalloutWidth);
         break;
     case TCalloutPosition::Right:
@@ -133,20 +123,17 @@ QPainterPath TCalloutRectangle::Outline() const
 
 TLine::TLine(TSceneObject *owner) : TControl(owner) {}
 
-void TLine::SetStroke(uint32_t argb)
-{
+void TLine::SetStroke(uint32_t argb) {
     FStroke = argb;
     Invalidate();
 }
 
-void TLine::SetStrokeThickness(float thickness)
-{
+void TLine::SetStrokeThickness(float thickness) {
     FThickness = std::max(0.0f, thickness);
     Invalidate();
 }
 
-void TLine::Paint(QPainter &painter)
-{
+void TLine::Paint(QPainter &painter) {
     if (FThickness <= 0)
         return;
     painter.save();

@@ -12,8 +12,7 @@ namespace trelvo {
 
 namespace {
 
-QFont DefaultFont(int pixels = 12, bool bold = false)
-{
+QFont DefaultFont(int pixels = 12, bool bold = false) {
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(pixels);
     font.setBold(bold);
@@ -27,23 +26,20 @@ constexpr float kWheelStep = 48; // units per wheel notch (120 eighths of a degr
 
 // --- scroll box -----------------------------------------------------------------------------
 
-TScrollBox::TScrollBox(TSceneObject *owner) : TControl(owner)
-{
+TScrollBox::TScrollBox(TSceneObject *owner) : TControl(owner) {
     SetClipChildren(true);
     FContent = new TLayout(this);
     FContent->SetParent(this);
 }
 
-TSceneObject *TScrollBox::ContainerFor(TSceneObject *child)
-{
+TSceneObject *TScrollBox::ContainerFor(TSceneObject *child) {
     // The content itself (and effects or animations of the box) stay on the box.
     if (child == FContent || !dynamic_cast<TControl *>(child))
         return this;
     return FContent;
 }
 
-float TScrollBox::ContentHeight() const
-{
+float TScrollBox::ContentHeight() const {
     float bottom = 0;
     for (TSceneObject *object : FContent->Children())
         if (auto *child = dynamic_cast<TControl *>(object); child && child->Visible())
@@ -51,16 +47,16 @@ float TScrollBox::ContentHeight() const
     return bottom;
 }
 
-QPointF TScrollBox::ContentOffset() const
-{
+QPointF TScrollBox::ContentOffset() const {
     // Rows may have gone since the last scroll: never show past the end.
     return {0, -std::min(FViewportY, MaxViewportY())};
 }
 
-float TScrollBox::MaxViewportY() const { return std::max(0.0f, ContentHeight() - Height()); }
+float TScrollBox::MaxViewportY() const {
+    return std::max(0.0f, ContentHeight() - Height());
+}
 
-void TScrollBox::SetViewportY(float y)
-{
+void TScrollBox::SetViewportY(float y) {
     y = std::clamp(y, 0.0f, MaxViewportY());
     if (y == FViewportY)
         return;
@@ -69,14 +65,12 @@ void TScrollBox::SetViewportY(float y)
     InvalidateDeep();
 }
 
-void TScrollBox::Resized()
-{
+void TScrollBox::Resized() {
     FContent->SetSize(Width(), std::max(Height(), ContentHeight()));
     SetViewportY(FViewportY);
 }
 
-bool TScrollBox::MouseWheel(TShiftState shift, int delta)
-{
+bool TScrollBox::MouseWheel(TShiftState shift, int delta) {
     (void)shift;
     if (MaxViewportY() <= 0)
         return false;
@@ -84,8 +78,7 @@ bool TScrollBox::MouseWheel(TShiftState shift, int delta)
     return true;
 }
 
-QRectF TScrollBox::ThumbRect() const
-{
+QRectF TScrollBox::ThumbRect() const {
     const float content = ContentHeight();
     if (content <= Height() || Height() <= 0)
         return {};
@@ -94,8 +87,7 @@ QRectF TScrollBox::ThumbRect() const
     return {Width() - kBarWidth - 2, y, kBarWidth, h};
 }
 
-void TScrollBox::MouseDown(TMouseButton button, TShiftState shift, float x, float y)
-{
+void TScrollBox::MouseDown(TMouseButton button, TShiftState shift, float x, float y) {
     const QRectF thumb = ThumbRect();
     if (button == TMouseButton::Left && !thumb.isEmpty() && x >= thumb.left() - 2) {
         FDragging = true;
@@ -107,8 +99,7 @@ void TScrollBox::MouseDown(TMouseButton button, TShiftState shift, float x, floa
     TControl::MouseDown(button, shift, x, y);
 }
 
-void TScrollBox::MouseMove(TShiftState shift, float x, float y)
-{
+void TScrollBox::MouseMove(TShiftState shift, float x, float y) {
     if (FDragging) {
         const QRectF thumb = ThumbRect();
         const float track = Height() - static_cast<float>(thumb.height());
@@ -118,15 +109,13 @@ void TScrollBox::MouseMove(TShiftState shift, float x, float y)
     TControl::MouseMove(shift, x, y);
 }
 
-void TScrollBox::MouseUp(TMouseButton button, TShiftState shift, float x, float y)
-{
+void TScrollBox::MouseUp(TMouseButton button, TShiftState shift, float x, float y) {
     if (button == TMouseButton::Left)
         FDragging = false;
     TControl::MouseUp(button, shift, x, y);
 }
 
-void TScrollBox::PaintOver(QPainter &painter)
-{
+void TScrollBox::PaintOver(QPainter &painter) {
     const QRectF thumb = ThumbRect();
     if (thumb.isEmpty())
         return;
@@ -141,20 +130,17 @@ void TScrollBox::PaintOver(QPainter &painter)
 
 // --- group box ------------------------------------------------------------------------------
 
-TGroupBox::TGroupBox(TSceneObject *owner) : TControl(owner)
-{
+TGroupBox::TGroupBox(TSceneObject *owner) : TControl(owner) {
     ApplyBounds(0, 0, 120, 100);
     SetHitTest(false);
 }
 
-void TGroupBox::SetText(const QString &text)
-{
+void TGroupBox::SetText(const QString &text) {
     FText = text;
     Invalidate();
 }
 
-void TGroupBox::Paint(QPainter &painter)
-{
+void TGroupBox::Paint(QPainter &painter) {
     const QFont font = DefaultFont();
     const QFontMetricsF metrics(font);
     const float top = static_cast<float>(metrics.height() / 2);
@@ -182,10 +168,11 @@ void TGroupBox::Paint(QPainter &painter)
 
 // --- check box ------------------------------------------------------------------------------
 
-TCheckBox::TCheckBox(TSceneObject *owner) : TControl(owner) { ApplyBounds(0, 0, 120, 19); }
+TCheckBox::TCheckBox(TSceneObject *owner) : TControl(owner) {
+    ApplyBounds(0, 0, 120, 19);
+}
 
-void TCheckBox::SetIsChecked(bool value)
-{
+void TCheckBox::SetIsChecked(bool value) {
     if (value == FChecked)
         return;
     FChecked = value;
@@ -194,40 +181,34 @@ void TCheckBox::SetIsChecked(bool value)
         OnChange(this);
 }
 
-void TCheckBox::SetText(const QString &text)
-{
+void TCheckBox::SetText(const QString &text) {
     FText = text;
     Invalidate();
 }
 
-void TCheckBox::Click()
-{
+void TCheckBox::Click() {
     auto alive = AliveToken();
     SetIsChecked(!FChecked);
     if (*alive)
         TControl::Click();
 }
 
-void TCheckBox::MouseEnter()
-{
+void TCheckBox::MouseEnter() {
     Invalidate();
     TControl::MouseEnter();
 }
 
-void TCheckBox::MouseLeave()
-{
+void TCheckBox::MouseLeave() {
     Invalidate();
     TControl::MouseLeave();
 }
 
-QRectF TCheckBox::PaintBounds() const
-{
+QRectF TCheckBox::PaintBounds() const {
     const float textWidth = static_cast<float>(QFontMetricsF(DefaultFont()).horizontalAdvance(FText));
     return LocalRect() | QRectF(0, 0, 21 + textWidth + 2, Height());
 }
 
-void TCheckBox::Paint(QPainter &painter)
-{
+void TCheckBox::Paint(QPainter &painter) {
     const bool enabled = AbsoluteEnabled();
     const float box = 14;
     const float top = (Height() - box) / 2;
@@ -248,26 +229,24 @@ void TCheckBox::Paint(QPainter &painter)
     painter.setFont(DefaultFont());
     painter.setPen(enabled ? QColor(0x10, 0x10, 0x10) : QColor(0x90, 0x90, 0x90));
     // The text may run past the box, as long labels next to narrow boxes do.
-    painter.drawText(QRectF(box + 7, 0, 10000, Height()), Qt::AlignVCenter | Qt::AlignLeft | Qt::TextDontClip, FText);
+    painter.drawText(QRectF(box + 7, 0, 10000, Height()), Qt::AlignVCenter | Qt::AlignLeft | Qt::TextDontClip,
+                     FText);
     painter.restore();
 }
 
 // --- busy indicator -------------------------------------------------------------------------
 
-TBusyIndicator::TBusyIndicator(TSceneObject *owner) : TControl(owner)
-{
+TBusyIndicator::TBusyIndicator(TSceneObject *owner) : TControl(owner) {
     TControl::SetEnabled(false);
     SetHitTest(false);
 }
 
-TBusyIndicator::~TBusyIndicator()
-{
+TBusyIndicator::~TBusyIndicator() {
     if (FFrameId != 0)
         FClock->RemoveFrameClient(FFrameId);
 }
 
-void TBusyIndicator::SetEnabled(bool value)
-{
+void TBusyIndicator::SetEnabled(bool value) {
     TControl::SetEnabled(value);
     if (value && FFrameId == 0) {
         FClock = &TClock::Current();
@@ -280,8 +259,7 @@ void TBusyIndicator::SetEnabled(bool value)
     Invalidate();
 }
 
-void TBusyIndicator::Frame(int64_t nowMs)
-{
+void TBusyIndicator::Frame(int64_t nowMs) {
     // Twelve steps a second; only a new step needs a repaint.
     const int step = static_cast<int>(((nowMs - FStartMs) / 83) % 12);
     if (step != FStep) {
@@ -290,8 +268,7 @@ void TBusyIndicator::Frame(int64_t nowMs)
     }
 }
 
-void TBusyIndicator::Paint(QPainter &painter)
-{
+void TBusyIndicator::Paint(QPainter &painter) {
     if (!Enabled())
         return;
     const QPointF centre(Width() / 2, Height() / 2);
@@ -311,10 +288,11 @@ void TBusyIndicator::Paint(QPainter &painter)
 
 // --- panel and button -----------------------------------------------------------------------
 
-TPanel::TPanel(TSceneObject *owner) : TControl(owner) { ApplyBounds(0, 0, 120, 100); }
+TPanel::TPanel(TSceneObject *owner) : TControl(owner) {
+    ApplyBounds(0, 0, 120, 100);
+}
 
-void TPanel::Paint(QPainter &painter)
-{
+void TPanel::Paint(QPainter &painter) {
     painter.save();
     painter.setPen(QPen(QColor(0xB4, 0xB4, 0xB4), 1));
     painter.setBrush(QColor(0xF0, 0xF0, 0xF0));
@@ -322,29 +300,27 @@ void TPanel::Paint(QPainter &painter)
     painter.restore();
 }
 
-TButton::TButton(TSceneObject *owner) : TControl(owner) { ApplyBounds(0, 0, 80, 22); }
+TButton::TButton(TSceneObject *owner) : TControl(owner) {
+    ApplyBounds(0, 0, 80, 22);
+}
 
-void TButton::SetText(const QString &text)
-{
+void TButton::SetText(const QString &text) {
     FText = text;
     Invalidate();
 }
 
-void TButton::MouseEnter()
-{
+void TButton::MouseEnter() {
     Invalidate();
     TControl::MouseEnter();
 }
 
-void TButton::MouseLeave()
-{
+void TButton::MouseLeave() {
     FDown = false;
     Invalidate();
     TControl::MouseLeave();
 }
 
-void TButton::MouseDown(TMouseButton button, TShiftState shift, float x, float y)
-{
+void TButton::MouseDown(TMouseButton button, TShiftState shift, float x, float y) {
     if (button == TMouseButton::Left) {
         FDown = true;
         Invalidate();
@@ -352,8 +328,7 @@ void TButton::MouseDown(TMouseButton button, TShiftState shift, float x, float y
     TControl::MouseDown(button, shift, x, y);
 }
 
-void TButton::MouseUp(TMouseButton button, TShiftState shift, float x, float y)
-{
+void TButton::MouseUp(TMouseButton button, TShiftState shift, float x, float y) {
     if (button == TMouseButton::Left) {
         FDown = false;
         Invalidate();
@@ -361,8 +336,7 @@ void TButton::MouseUp(TMouseButton button, TShiftState shift, float x, float y)
     TControl::MouseUp(button, shift, x, y);
 }
 
-void TButton::Paint(QPainter &painter)
-{
+void TButton::Paint(QPainter &painter) {
     const bool enabled = AbsoluteEnabled();
     QColor face(0xE8, 0xE8, 0xE8);
     if (FDown)

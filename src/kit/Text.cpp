@@ -19,12 +19,13 @@ struct TText::TLaidOut {
     QFont font;
 };
 
-TText::TText(TSceneObject *owner) : TControl(owner) { ApplyBounds(0, 0, 100, 17); }
+TText::TText(TSceneObject *owner) : TControl(owner) {
+    ApplyBounds(0, 0, 100, 17);
+}
 
 TText::~TText() = default;
 
-QFont TText::Font() const
-{
+QFont TText::Font() const {
     QFont font(FFamily);
     font.setPixelSize(std::max(1, static_cast<int>(std::lround(FFontSize))));
     font.setBold(FBold);
@@ -32,8 +33,7 @@ QFont TText::Font() const
     return font;
 }
 
-const TText::TLaidOut &TText::LaidOut() const
-{
+const TText::TLaidOut &TText::LaidOut() const {
     const float width = FWordWrap ? std::max(1.0f, Width()) : -1.0f;
     if (FLaid && FLaid->width == width)
         return *FLaid;
@@ -80,10 +80,11 @@ const TText::TLaidOut &TText::LaidOut() const
     return *FLaid;
 }
 
-QSizeF TText::TextSize() const { return LaidOut().size; }
+QSizeF TText::TextSize() const {
+    return LaidOut().size;
+}
 
-void TText::AdjustSize()
-{
+void TText::AdjustSize() {
     if (!FAutoSize || FText.isEmpty() || FAdjusting)
         return;
     FAdjusting = true;
@@ -100,8 +101,7 @@ void TText::AdjustSize()
         FAdjusting = false;
 }
 
-void TText::Changed(bool remeasure)
-{
+void TText::Changed(bool remeasure) {
     if (remeasure) {
         FLaid.reset();
         AdjustSize();
@@ -109,8 +109,7 @@ void TText::Changed(bool remeasure)
     Invalidate();
 }
 
-void TText::Resized()
-{
+void TText::Resized() {
     // With word wrap the lines depend on the width; the height follows when auto-sizing.
     if (FWordWrap && Width() != FLaidWidth) {
         FLaidWidth = Width();
@@ -118,93 +117,81 @@ void TText::Resized()
     }
 }
 
-void TText::SetText(const QString &text)
-{
+void TText::SetText(const QString &text) {
     if (text == FText)
         return;
     FText = text;
     Changed(true);
 }
 
-void TText::SetFontSize(float size)
-{
+void TText::SetFontSize(float size) {
     if (size == FFontSize)
         return;
     FFontSize = size;
     Changed(true);
 }
 
-void TText::SetBold(bool value)
-{
+void TText::SetBold(bool value) {
     if (value == FBold)
         return;
     FBold = value;
     Changed(true);
 }
 
-void TText::SetItalic(bool value)
-{
+void TText::SetItalic(bool value) {
     if (value == FItalic)
         return;
     FItalic = value;
     Changed(true);
 }
 
-void TText::SetFontFamily(const QString &family)
-{
+void TText::SetFontFamily(const QString &family) {
     if (family == FFamily)
         return;
     FFamily = family;
     Changed(true);
 }
 
-void TText::SetColor(uint32_t argb)
-{
+void TText::SetColor(uint32_t argb) {
     if (argb == FColor)
         return;
     FColor = argb;
     Changed(false);
 }
 
-void TText::SetWordWrap(bool value)
-{
+void TText::SetWordWrap(bool value) {
     if (value == FWordWrap)
         return;
     FWordWrap = value;
     Changed(true);
 }
 
-void TText::SetTrimming(TTextTrimming value)
-{
+void TText::SetTrimming(TTextTrimming value) {
     if (value == FTrimming)
         return;
     FTrimming = value;
     Changed(false);
 }
 
-void TText::SetAutoSize(bool value)
-{
+void TText::SetAutoSize(bool value) {
     if (value == FAutoSize)
         return;
     FAutoSize = value;
     AdjustSize();
 }
 
-void TText::SetHorzTextAlign(TTextAlign value)
-{
+void TText::SetHorzTextAlign(TTextAlign value) {
     FHorzAlign = value;
     Changed(false);
 }
 
-void TText::SetVertTextAlign(TTextAlign value)
-{
+void TText::SetVertTextAlign(TTextAlign value) {
     FVertAlign = value;
     Changed(false);
 }
 
 static QString TrimLine(const QString &line, const QFontMetricsF &metrics, float width, TTextTrimming mode,
-                        bool force)
-{
+                        bool force) {
     const QString ellipsis = QStringLiteral("…");
     if (!force && metrics.horizontalAdvance(line) <= width)
         return line;
@@ -220,8 +207,7 @@ static QString TrimLine(const QString &line, const QFontMetricsF &metrics, float
     return words.join(QLatin1Char(' ')) + ellipsis;
 }
 
-void TText::Paint(QPainter &painter)
-{
+void TText::Paint(QPainter &painter) {
     if (FText.isEmpty())
         return;
     const TLaidOut &laid = LaidOut();

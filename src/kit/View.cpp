@@ -13,8 +13,7 @@ namespace trelvo {
 
 namespace {
 
-TShiftState ShiftOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons)
-{
+TShiftState ShiftOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons) {
     TShiftState shift = 0;
     if (modifiers & Qt::ShiftModifier)
         shift |= ssShift;
@@ -31,43 +30,58 @@ TShiftState ShiftOf(Qt::KeyboardModifiers modifiers, Qt::MouseButtons buttons)
     return shift;
 }
 
-bool ButtonOf(Qt::MouseButton qt, TMouseButton &button)
-{
+bool ButtonOf(Qt::MouseButton qt, TMouseButton &button) {
     switch (qt) {
-    case Qt::LeftButton: button = TMouseButton::Left; return true;
-    case Qt::RightButton: button = TMouseButton::Right; return true;
-    case Qt::MiddleButton: button = TMouseButton::Middle; return true;
-    default: return false;
+    case Qt::LeftButton:
+        button = TMouseButton::Left;
+        return true;
+    case Qt::RightButton:
+        button = TMouseButton::Right;
+        return true;
+    case Qt::MiddleButton:
+        button = TMouseButton::Middle;
+        return true;
+    default:
+        return false;
     }
 }
 
 // Windows virtual-key codes, the codes the screens' key handling is written in.
-uint16_t VirtualKey(int key)
-{
+uint16_t VirtualKey(int key) {
     if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
         return static_cast<uint16_t>(112 + (key - Qt::Key_F1));
     if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9))
         return static_cast<uint16_t>(key);
     switch (key) {
-    case Qt::Key_Escape: return 27;
+    case Qt::Key_Escape:
+        return 27;
     case Qt::Key_Return:
-    case Qt::Key_Enter: return 13;
-    case Qt::Key_Space: return 32;
-    case Qt::Key_Tab: return 9;
-    case Qt::Key_Backspace: return 8;
-    case Qt::Key_Left: return 37;
-    case Qt::Key_Up: return 38;
-    case Qt::Key_Right: return 39;
-    case Qt::Key_Down: return 40;
-    case Qt::Key_Delete: return 46;
-    default: return 0;
+    case Qt::Key_Enter:
+        return 13;
+    case Qt::Key_Space:
+        return 32;
+    case Qt::Key_Tab:
+        return 9;
+    case Qt::Key_Backspace:
+        return 8;
+    case Qt::Key_Left:
+        return 37;
+    case Qt::Key_Up:
+        return 38;
+    case Qt::Key_Right:
+        return 39;
+    case Qt::Key_Down:
+        return 40;
+    case Qt::Key_Delete:
+        return 46;
+    default:
+        return 0;
     }
 }
 
 } // namespace
 
-TView::TView(TForm *form, QWidget *parent) : QWidget(parent), FForm(form)
-{
+TView::TView(TForm *form, QWidget *parent) : QWidget(parent), FForm(form) {
     setMouseTracking(true);
     setFocusPolicy(Qt::StrongFocus);
     // The scene paints every pixel itself.
@@ -75,14 +89,12 @@ TView::TView(TForm *form, QWidget *parent) : QWidget(parent), FForm(form)
     setAttribute(Qt::WA_NoSystemBackground);
 }
 
-TView::~TView()
-{
+TView::~TView() {
     if (FForm && FForm->FView == this)
         FForm->FView = nullptr;
 }
 
-void TView::paintEvent(QPaintEvent *event)
-{
+void TView::paintEvent(QPaintEvent *event) {
     if (!FForm)
         return;
     ++FForm->FPaintCount;
@@ -91,22 +103,19 @@ void TView::paintEvent(QPaintEvent *event)
     FForm->Render(painter);
 }
 
-void TView::resizeEvent(QResizeEvent *event)
-{
+void TView::resizeEvent(QResizeEvent *event) {
     if (FForm)
         FForm->ViewResized(event->size().width(), event->size().height());
 }
 
-void TView::mouseMoveEvent(QMouseEvent *event)
-{
+void TView::mouseMoveEvent(QMouseEvent *event) {
     if (!FForm)
         return;
     TScreen::SetMousePos(event->globalPosition());
     FForm->PointerMove(event->position(), ShiftOf(event->modifiers(), event->buttons()));
 }
 
-void TView::mousePressEvent(QMouseEvent *event)
-{
+void TView::mousePressEvent(QMouseEvent *event) {
     TMouseButton button;
     if (!FForm || !ButtonOf(event->button(), button))
         return;
@@ -114,8 +123,7 @@ void TView::mousePressEvent(QMouseEvent *event)
     FForm->PointerDown(button, event->position(), ShiftOf(event->modifiers(), event->buttons()));
 }
 
-void TView::mouseReleaseEvent(QMouseEvent *event)
-{
+void TView::mouseReleaseEvent(QMouseEvent *event) {
     TMouseButton button;
     if (!FForm || !ButtonOf(event->button(), button))
         return;
@@ -123,32 +131,32 @@ void TView::mouseReleaseEvent(QMouseEvent *event)
     FForm->PointerUp(button, event->position(), ShiftOf(event->modifiers(), event->buttons()));
 }
 
-void TView::wheelEvent(QWheelEvent *event)
-{
+void TView::wheelEvent(QWheelEvent *event) {
     if (FForm)
         FForm->PointerWheel(event->angleDelta().y(), event->position(),
                             ShiftOf(event->modifiers(), event->buttons()));
 }
 
-void TView::leaveEvent(QEvent *)
-{
+void TView::leaveEvent(QEvent *) {
     if (FForm)
         FForm->PointerLeave();
 }
 
-void TView::keyPressEvent(QKeyEvent *event)
-{
+void TView::keyPressEvent(QKeyEvent *event) {
     if (!FForm) {
         QWidget::keyPressEvent(event);
         return;
     }
     uint16_t key = VirtualKey(event->key());
     QChar keyChar = event->text().isEmpty() ? QChar() : event->text().at(0);
+    const bool handled = static_cast<bool>(FForm->OnKeyDown);
     FForm->KeyDown(key, keyChar, ShiftOf(event->modifiers(), Qt::NoButton));
+    // Embedded in a host window that handles its own keys (F11, Esc), an unbound form passes them on.
+    if (!handled)
+        event->ignore();
 }
 
-bool TView::eventFilter(QObject *watched, QEvent *event)
-{
+bool TView::eventFilter(QObject *watched, QEvent *event) {
     if (watched == parentWidget() && event->type() == QEvent::Resize)
         setGeometry(parentWidget()->rect());
     return QWidget::eventFilter(watched, event);

@@ -17,20 +17,24 @@ constexpr int kMaxGrowSteps = 10000;
 
 TCalloutHint::TCalloutHint(TControl &host) : FHost(host) {}
 
-TCalloutHint::~TCalloutHint()
-{
+TCalloutHint::~TCalloutHint() {
     FTimer.reset();
     RemoveCallout();
 }
 
-TCalloutRectangle *TCalloutHint::CalloutRectangle() const { return FLayoutCallout ? FCalloutRectangle : nullptr; }
+TCalloutRectangle *TCalloutHint::CalloutRectangle() const {
+    return FLayoutCallout ? FCalloutRectangle : nullptr;
+}
 
-TFloatAnimation *TCalloutHint::Animation() const { return FLayoutCallout ? FAnimation : nullptr; }
+TFloatAnimation *TCalloutHint::Animation() const {
+    return FLayoutCallout ? FAnimation : nullptr;
+}
 
-TText *TCalloutHint::Text() const { return FLayoutCallout ? FText : nullptr; }
+TText *TCalloutHint::Text() const {
+    return FLayoutCallout ? FText : nullptr;
+}
 
-void TCalloutHint::PointerEnter()
-{
+void TCalloutHint::PointerEnter() {
     if (!FHost.ShowHint() || FHost.Hint().isEmpty() || FState != -1)
         return;
     FState = 0;
@@ -40,16 +44,14 @@ void TCalloutHint::PointerEnter()
     FTimer->SetEnabled(true);
 }
 
-void TCalloutHint::PointerMove()
-{
+void TCalloutHint::PointerMove() {
     if (FState == 1) {
         RemoveCallout();
         FState = -1;
     }
 }
 
-void TCalloutHint::PointerLeave()
-{
+void TCalloutHint::PointerLeave() {
     if (FState == 1) {
         RemoveCallout();
         FState = -1;
@@ -59,15 +61,13 @@ void TCalloutHint::PointerLeave()
     }
 }
 
-void TCalloutHint::TimerFired()
-{
+void TCalloutHint::TimerFired() {
     FTimer->SetEnabled(false);
     FTimer.reset();
     ShowCallout();
 }
 
-void TCalloutHint::RemoveCallout()
-{
+void TCalloutHint::RemoveCallout() {
     if (TLayout *layout = FLayoutCallout.Get())
         delete layout;
     FLayoutCallout.Reset();
@@ -76,8 +76,7 @@ void TCalloutHint::RemoveCallout()
     FText = nullptr;
 }
 
-void TCalloutHint::ShowCallout()
-{
+void TCalloutHint::ShowCallout() {
     FState = 1;
     TControl *parent = FHost.ParentControl();
     TForm *form = parent ? parent->Form() : nullptr;

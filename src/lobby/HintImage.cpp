@@ -4,39 +4,36 @@ namespace trelvo {
 
 // --- TImageHint -----------------------------------------------------------------------------
 
-TImageHint::TImageHint(TSceneObject *AOwner) : TImageEx(AOwner), FHint(*this) { SetHitTest(true); }
+TImageHint::TImageHint(TSceneObject *AOwner) : TImageEx(AOwner), FHint(*this) {
+    SetHitTest(true);
+}
 
 TImageHint::~TImageHint() = default;
 
-void TImageHint::MouseEnter()
-{
+void TImageHint::MouseEnter() {
     FHint.PointerEnter();
     TImageEx::MouseEnter();
 }
 
-void TImageHint::MouseLeave()
-{
+void TImageHint::MouseLeave() {
     FHint.PointerLeave();
     TImageEx::MouseLeave();
 }
 
-void TImageHint::MouseMove(TShiftState shift, float x, float y)
-{
+void TImageHint::MouseMove(TShiftState shift, float x, float y) {
     FHint.PointerMove();
     TImageEx::MouseMove(shift, x, y);
 }
 
 // --- TTextHint ------------------------------------------------------------------------------
 
-TTextHint::TTextHint(TSceneObject *AOwner) : TLayoutBase(AOwner)
-{
+TTextHint::TTextHint(TSceneObject *AOwner) : TLayoutBase(AOwner) {
     FText = new TText(this);
     FText->SetParent(this);
     FText->SetHitTest(false);
 }
 
-void TTextHint::SetCaption(const QString &value)
-{
+void TTextHint::SetCaption(const QString &value) {
     FText->SetText(value);
     SetHeight(FText->Height());
     SetWidth(FText->Width());
@@ -44,15 +41,13 @@ void TTextHint::SetCaption(const QString &value)
 
 // --- TIcon ----------------------------------------------------------------------------------
 
-TIcon::TIcon(TSceneObject *AOwner) : TImageHint(AOwner)
-{
+TIcon::TIcon(TSceneObject *AOwner) : TImageHint(AOwner) {
     FAnimation = new TBitmapAnimationEx(this);
     FAnimation->SetParent(this);
     FAnimation->SetDuration(kDefaultDurationSeconds);
 }
 
-void TIcon::SetActive(bool value)
-{
+void TIcon::SetActive(bool value) {
     if (value == FActive)
         return;
     FAnimation->LoadStartValueFromRes(FActive ? FActiveImg : FNoActiveImg);
@@ -60,14 +55,15 @@ void TIcon::SetActive(bool value)
     FAnimation->LoadStopValueFromRes(FActive ? FActiveImg : FNoActiveImg);
 }
 
-void TIcon::StartAnim()
-{
+void TIcon::StartAnim() {
     if (FActiveImg.isEmpty() || FNoActiveImg.isEmpty())
         return;
     FAnimation->Stop();
     FAnimation->Start();
 }
 
-void TIcon::StopAnim() { FAnimation->Stop(); }
+void TIcon::StopAnim() {
+    FAnimation->Stop();
+}
 
 } // namespace trelvo

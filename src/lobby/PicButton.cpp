@@ -8,28 +8,27 @@ namespace trelvo {
 
 namespace {
 // An empty name is "no picture" (a button without a disabled picture).
-QImage LoadOrEmpty(const QString &name) { return name.isEmpty() ? QImage() : LoadBitmap(name); }
+QImage LoadOrEmpty(const QString &name) {
+    return name.isEmpty() ? QImage() : LoadBitmap(name);
+}
 } // namespace
 
 // --- TImageEx -------------------------------------------------------------------------------
 
-void TImageEx::LoadFromResources(const QString &ResName)
-{
+void TImageEx::LoadFromResources(const QString &ResName) {
     SetBitmap(LoadBitmap(ResName));
     if (FAutoSize)
         ApplyAutoSize();
 }
 
-void TImageEx::SetAutoSize(bool value)
-{
+void TImageEx::SetAutoSize(bool value) {
     if (value == FAutoSize)
         return;
     FAutoSize = value;
     ApplyAutoSize();
 }
 
-void TImageEx::ApplyAutoSize()
-{
+void TImageEx::ApplyAutoSize() {
     SetWrapMode(TImageWrapMode::Original);
     SetHeight(static_cast<float>(BitmapHeight()));
     SetWidth(static_cast<float>(BitmapWidth()));
@@ -37,38 +36,40 @@ void TImageEx::ApplyAutoSize()
 
 // --- TBitmapAnimationEx ---------------------------------------------------------------------
 
-void TBitmapAnimationEx::LoadStartValueFromRes(const QString &ResName) { SetStartValue(LoadBitmap(ResName)); }
+void TBitmapAnimationEx::LoadStartValueFromRes(const QString &ResName) {
+    SetStartValue(LoadBitmap(ResName));
+}
 
-void TBitmapAnimationEx::LoadStopValueFromRes(const QString &ResName) { SetStopValue(LoadBitmap(ResName)); }
+void TBitmapAnimationEx::LoadStopValueFromRes(const QString &ResName) {
+    SetStopValue(LoadBitmap(ResName));
+}
 
 // --- TLayoutBase ----------------------------------------------------------------------------
 
-TLayoutBase::TLayoutBase(TSceneObject *owner) : TLayout(owner), FHint(*this) { SetHitTest(true); }
+TLayoutBase::TLayoutBase(TSceneObject *owner) : TLayout(owner), FHint(*this) {
+    SetHitTest(true);
+}
 
 TLayoutBase::~TLayoutBase() = default;
 
-void TLayoutBase::MouseEnter()
-{
+void TLayoutBase::MouseEnter() {
     FHint.PointerEnter();
     TLayout::MouseEnter();
 }
 
-void TLayoutBase::MouseLeave()
-{
+void TLayoutBase::MouseLeave() {
     FHint.PointerLeave();
     TLayout::MouseLeave();
 }
 
-void TLayoutBase::MouseMove(TShiftState shift, float x, float y)
-{
+void TLayoutBase::MouseMove(TShiftState shift, float x, float y) {
     FHint.PointerMove();
     TLayout::MouseMove(shift, x, y);
 }
 
 // --- TPicButton -----------------------------------------------------------------------------
 
-TPicButton::TPicButton(TSceneObject *AOwner, const TResBut &aImg) : TLayoutBase(AOwner), FImgName(aImg)
-{
+TPicButton::TPicButton(TSceneObject *AOwner, const TResBut &aImg) : TLayoutBase(AOwner), FImgName(aImg) {
     if (aImg.Waiting.isEmpty())
         throw EAssetNotFound("a picture button needs a Waiting picture");
     FImage = new TImageEx(this);
@@ -81,19 +82,22 @@ TPicButton::TPicButton(TSceneObject *AOwner, const TResBut &aImg) : TLayoutBase(
     FAnimation->SetDuration(kFadeSeconds);
 }
 
-QString TPicButton::PictureOf(uint8_t state) const
-{
+QString TPicButton::PictureOf(uint8_t state) const {
     switch (state) {
-    case kWaiting: return FImgName.Waiting;
-    case kActive: return FImgName.Active;
-    case kClick: return FImgName.Click;
-    case kUnEnable: return FImgName.UnEnable;
-    default: return QString();
+    case kWaiting:
+        return FImgName.Waiting;
+    case kActive:
+        return FImgName.Active;
+    case kClick:
+        return FImgName.Click;
+    case kUnEnable:
+        return FImgName.UnEnable;
+    default:
+        return QString();
     }
 }
 
-void TPicButton::Transition(uint8_t s)
-{
+void TPicButton::Transition(uint8_t s) {
     FAnimation->Stop();
     FAnimation->SetStartValue(LoadOrEmpty(PictureOf(FStateButton)));
     FStateButton = s;
@@ -101,8 +105,7 @@ void TPicButton::Transition(uint8_t s)
     FAnimation->Start();
 }
 
-void TPicButton::SetImgName(const TResBut &value)
-{
+void TPicButton::SetImgName(const TResBut &value) {
     FAnimation->Stop();
     FImgName = value;
     const QString name = PictureOf(FStateButton);
@@ -112,8 +115,7 @@ void TPicButton::SetImgName(const TResBut &value)
         FImage->LoadFromResources(name);
 }
 
-void TPicButton::SetEnabled(bool value)
-{
+void TPicButton::SetEnabled(bool value) {
     if (value == FEnabled)
         return;
     FEnabled = value;
@@ -121,26 +123,22 @@ void TPicButton::SetEnabled(bool value)
         Transition(value ? kWaiting : kUnEnable);
 }
 
-void TPicButton::SetStretch(bool value)
-{
+void TPicButton::SetStretch(bool value) {
     FImage->SetWrapMode(value ? TImageWrapMode::Stretch : TImageWrapMode::Original);
 }
 
-void TPicButton::SetAutoSize(bool value)
-{
+void TPicButton::SetAutoSize(bool value) {
     FImage->SetAutoSize(value);
     SetHeight(static_cast<float>(FImage->BitmapHeight()));
     SetWidth(static_cast<float>(FImage->BitmapWidth()));
 }
 
-void TPicButton::DoPicClick()
-{
+void TPicButton::DoPicClick() {
     if (OnPicClick)
         OnPicClick();
 }
 
-bool TPicButton::PointerInside() const
-{
+bool TPicButton::PointerInside() const {
     TForm *form = Form();
     if (!form)
         return false;
@@ -150,8 +148,7 @@ bool TPicButton::PointerInside() const
            pointer.y() < corner.y() + Height();
 }
 
-void TPicButton::MouseEnter()
-{
+void TPicButton::MouseEnter() {
     auto alive = AliveToken();
     TLayoutBase::MouseEnter();
     if (!*alive || !FEnabled || FMouseState)
@@ -160,8 +157,7 @@ void TPicButton::MouseEnter()
     Transition(kActive);
 }
 
-void TPicButton::MouseLeave()
-{
+void TPicButton::MouseLeave() {
     auto alive = AliveToken();
     TLayoutBase::MouseLeave();
     // Entering a hit-testable child (an icon on a table row) leaves the button but not its box.
@@ -171,15 +167,13 @@ void TPicButton::MouseLeave()
     Transition(kWaiting);
 }
 
-void TPicButton::MouseDown(TMouseButton button, TShiftState shift, float x, float y)
-{
+void TPicButton::MouseDown(TMouseButton button, TShiftState shift, float x, float y) {
     if (FEnabled && button == TMouseButton::Left)
         Transition(kClick);
     TLayoutBase::MouseDown(button, shift, x, y);
 }
 
-void TPicButton::MouseUp(TMouseButton button, TShiftState shift, float x, float y)
-{
+void TPicButton::MouseUp(TMouseButton button, TShiftState shift, float x, float y) {
     auto alive = AliveToken();
     TLayoutBase::MouseUp(button, shift, x, y);
     if (!*alive || !FEnabled || button != TMouseButton::Left)

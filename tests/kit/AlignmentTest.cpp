@@ -10,19 +10,22 @@
 namespace trelvo {
 namespace {
 
-TEST(RoundTest, HalvesGoToTheEvenNeighbour)
-{
-    struct Case { double value; int expected; };
+TEST(RoundTest, HalvesGoToTheEvenNeighbour) {
+    struct Case {
+        double value;
+        int expected;
+    };
     const Case cases[] = {{274.5, 274}, {303.5, 304}, {-3.5, -4}, {275.5, 276}, {0.5, 0}, {1.5, 2},
                           {-0.5, 0},    {-2.5, -2},   {2.4, 2},   {-9.6, -10},  {2.6, 3}, {-2.4, -2}};
     for (const Case &c : cases)
         EXPECT_EQ(Round(c.value), c.expected) << c.value;
 }
 
-struct Box { float x, y, w, h; };
+struct Box {
+    float x, y, w, h;
+};
 
-void ExpectBox(const TControl *c, Box b, const char *what)
-{
+void ExpectBox(const TControl *c, Box b, const char *what) {
     EXPECT_FLOAT_EQ(c->X(), b.x) << what;
     EXPECT_FLOAT_EQ(c->Y(), b.y) << what;
     EXPECT_FLOAT_EQ(c->Width(), b.w) << what;
@@ -30,9 +33,12 @@ void ExpectBox(const TControl *c, Box b, const char *what)
 }
 
 // One aligned child in a 1000 x 700 parent, alone, starting at (30, 40) with size 101 x 51.
-TEST(AlignmentTest, EachModeAloneInTheParent)
-{
-    struct Case { TAlignLayout mode; Box expected; const char *name; };
+TEST(AlignmentTest, EachModeAloneInTheParent) {
+    struct Case {
+        TAlignLayout mode;
+        Box expected;
+        const char *name;
+    };
     const Case cases[] = {
         {TAlignLayout::None, {30, 40, 101, 51}, "None"},
         {TAlignLayout::Top, {0, 0, 1000, 51}, "Top"},
@@ -64,16 +70,14 @@ struct TableLayout : ::testing::Test {
     TLayout table;
     TLayout *top, *bottom, *left, *right, *place;
 
-    TLayout *Add(TAlignLayout mode, float w, float h)
-    {
+    TLayout *Add(TAlignLayout mode, float w, float h) {
         auto *c = new TLayout(&table);
         c->SetParent(&table);
         c->SetSize(w, h);
         c->SetAlign(mode);
         return c;
     }
-    void SetUp() override
-    {
+    void SetUp() override {
         table.SetSize(1000, 700);
         bottom = Add(TAlignLayout::Bottom, 50, 230);
         left = Add(TAlignLayout::Left, 101, 50);
@@ -83,8 +87,7 @@ struct TableLayout : ::testing::Test {
     }
 };
 
-TEST_F(TableLayout, EdgesThenClientFillWhatIsLeft)
-{
+TEST_F(TableLayout, EdgesThenClientFillWhatIsLeft) {
     ExpectBox(top, {0, 0, 1000, 96}, "top");
     ExpectBox(bottom, {0, 470, 1000, 230}, "bottom");
     ExpectBox(left, {0, 96, 101, 374}, "left");
@@ -92,8 +95,7 @@ TEST_F(TableLayout, EdgesThenClientFillWhatIsLeft)
     ExpectBox(place, {101, 96, 798, 374}, "place");
 }
 
-TEST_F(TableLayout, ParentAndChildSizeChangesRealignAtOnce)
-{
+TEST_F(TableLayout, ParentAndChildSizeChangesRealignAtOnce) {
     table.SetSize(1280, 1024);
     ExpectBox(place, {101, 96, 1078, 698}, "after the parent grew");
     // A seat whose hand grows: the side seats and the playing place follow before the call returns.
@@ -105,16 +107,14 @@ TEST_F(TableLayout, ParentAndChildSizeChangesRealignAtOnce)
     EXPECT_FLOAT_EQ(place->Width(), 1078);
 }
 
-TEST_F(TableLayout, HiddenEdgeChildGivesItsRoomBack)
-{
+TEST_F(TableLayout, HiddenEdgeChildGivesItsRoomBack) {
     top->SetVisible(false);
     ExpectBox(place, {101, 0, 798, 470}, "place without top");
     top->SetVisible(true);
     ExpectBox(place, {101, 96, 798, 374}, "place with top");
 }
 
-TEST(AlignmentTest, SeveralClientSiblingsOverlap)
-{
+TEST(AlignmentTest, SeveralClientSiblingsOverlap) {
     TLayout parent;
     parent.SetSize(300, 200);
     auto *a = new TLayout(&parent);
@@ -127,8 +127,7 @@ TEST(AlignmentTest, SeveralClientSiblingsOverlap)
     ExpectBox(b, {0, 0, 300, 200}, "b");
 }
 
-TEST(AlignmentTest, CentredPositionHoldsUntilTheParentLaysOutAgain)
-{
+TEST(AlignmentTest, CentredPositionHoldsUntilTheParentLaysOutAgain) {
     TLayout parent;
     parent.SetSize(400, 300);
     auto *window = new TLayout(&parent);
@@ -145,8 +144,7 @@ TEST(AlignmentTest, CentredPositionHoldsUntilTheParentLaysOutAgain)
     ExpectBox(window, {200, 125, 200, 50}, "resized");
 }
 
-TEST(AlignmentTest, AutoSizedTextCentredInACalloutRecentresWhenItsHeightChanges)
-{
+TEST(AlignmentTest, AutoSizedTextCentredInACalloutRecentresWhenItsHeightChanges) {
     TLayout box;
     box.SetSize(200, 100);
     auto *text = new TText(&box);
@@ -167,8 +165,7 @@ TEST(AlignmentTest, AutoSizedTextCentredInACalloutRecentresWhenItsHeightChanges)
     EXPECT_FLOAT_EQ(text->Y(), std::trunc((100 - text->Height()) / 2)) << "re-centred synchronously";
 }
 
-TEST(TextTest, AutoSizeWithoutWordWrapTakesTheLine)
-{
+TEST(TextTest, AutoSizeWithoutWordWrapTakesTheLine) {
     TText text;
     text.SetWordWrap(false);
     text.SetText(QStringLiteral("Конец раунда: 3"));

@@ -18,8 +18,7 @@ struct Animations : ::testing::Test {
     TClockScope scope{clock};
     TLayout target;
 
-    TFloatAnimation *Float(const char *property, float from, float to, double seconds)
-    {
+    TFloatAnimation *Float(const char *property, float from, float to, double seconds) {
         auto *a = new TFloatAnimation(&target);
         a->SetParent(&target);
         a->SetPropertyName(QString::fromLatin1(property));
@@ -30,10 +29,13 @@ struct Animations : ::testing::Test {
     }
 };
 
-TEST_F(Animations, StartTakesTheStartValueAtOnceAndFinishesOnceAtTheStopValue)
-{
-    struct Case { const char *property; float (TControl::*read)() const; };
-    const Case cases[] = {{"Opacity", &TControl::Opacity}, {"Position.X", &TControl::X}, {"Position.Y", &TControl::Y}};
+TEST_F(Animations, StartTakesTheStartValueAtOnceAndFinishesOnceAtTheStopValue) {
+    struct Case {
+        const char *property;
+        float (TControl::*read)() const;
+    };
+    const Case cases[] = {
+        {"Opacity", &TControl::Opacity}, {"Position.X", &TControl::X}, {"Position.Y", &TControl::Y}};
     for (const Case &c : cases) {
         TFloatAnimation *a = Float(c.property, 0.2f, 0.8f, 0.5);
         int finished = 0;
@@ -56,12 +58,12 @@ TEST_F(Animations, StartTakesTheStartValueAtOnceAndFinishesOnceAtTheStopValue)
     }
 }
 
-TEST_F(Animations, StopJumpsToTheStopValueMarksStoppedThenFinishes)
-{
+TEST_F(Animations, StopJumpsToTheStopValueMarksStoppedThenFinishes) {
     TFloatAnimation *a = Float("Position.X", 0, 100, 1.0);
     std::vector<std::string> seen;
     a->OnFinish = [&](TAnimation *sender) {
-        seen.push_back("finish x=" + std::to_string(int(target.X())) + (sender->Running() ? " running" : " stopped"));
+        seen.push_back("finish x=" + std::to_string(int(target.X())) +
+                       (sender->Running() ? " running" : " stopped"));
     };
     a->Start();
     clock.Advance(300);
@@ -72,8 +74,7 @@ TEST_F(Animations, StopJumpsToTheStopValueMarksStoppedThenFinishes)
     EXPECT_FALSE(clock.Animating());
 }
 
-TEST_F(Animations, TwoAnimationsOfOneFlightEachFinishAndTheSecondSeesBothStopped)
-{
+TEST_F(Animations, TwoAnimationsOfOneFlightEachFinishAndTheSecondSeesBothStopped) {
     // The card flight: both axes report their end to one check, which fires when neither runs.
     TFloatAnimation *x = Float("Position.X", 0, 300, 0.5);
     TFloatAnimation *y = Float("Position.Y", 0, 200, 0.5);
@@ -106,8 +107,7 @@ TEST_F(Animations, TwoAnimationsOfOneFlightEachFinishAndTheSecondSeesBothStopped
     EXPECT_EQ(target.Position(), QPointF(300, 0)) << "the new flight starts from its start values";
 }
 
-TEST_F(Animations, DurationIsReadOnEveryFrameAndZeroIsImmediate)
-{
+TEST_F(Animations, DurationIsReadOnEveryFrameAndZeroIsImmediate) {
     TFloatAnimation *a = Float("Opacity", 0, 1, 1.0);
     int finished = 0;
     a->OnFinish = [&](TAnimation *) { ++finished; };
@@ -124,8 +124,7 @@ TEST_F(Animations, DurationIsReadOnEveryFrameAndZeroIsImmediate)
     EXPECT_FALSE(clock.Animating());
 }
 
-TEST_F(Animations, AFinishHandlerMayRestartOrDestroyItsAnimation)
-{
+TEST_F(Animations, AFinishHandlerMayRestartOrDestroyItsAnimation) {
     TFloatAnimation *a = Float("Position.X", 0, 10, 0.1);
     int runs = 0;
     a->OnFinish = [&](TAnimation *sender) {
@@ -141,8 +140,7 @@ TEST_F(Animations, AFinishHandlerMayRestartOrDestroyItsAnimation)
     EXPECT_FALSE(clock.Animating());
 }
 
-QImage Solid(QRgb colour, int w = 4, int h = 4)
-{
+QImage Solid(QRgb colour, int w = 4, int h = 4) {
     QImage image(w, h, QImage::Format_ARGB32_Premultiplied);
     image.fill(QColor::fromRgba(colour));
     return image;
@@ -153,16 +151,14 @@ struct BitmapAnimations : ::testing::Test {
     TClockScope scope{clock};
     TImage image;
     TBitmapAnimation *fade = nullptr;
-    void SetUp() override
-    {
+    void SetUp() override {
         fade = new TBitmapAnimation(&image);
         fade->SetParent(&image);
         fade->SetDuration(0.2);
     }
 };
 
-TEST_F(BitmapAnimations, CrossFadesFromStartToStopAndEndsOnTheStopBitmap)
-{
+TEST_F(BitmapAnimations, CrossFadesFromStartToStopAndEndsOnTheStopBitmap) {
     const QImage red = Solid(0xFFFF0000), blue = Solid(0xFF0000FF, 6, 5);
     fade->SetStartValue(red);
     fade->SetStopValue(blue);
@@ -177,8 +173,7 @@ TEST_F(BitmapAnimations, CrossFadesFromStartToStopAndEndsOnTheStopBitmap)
     EXPECT_EQ(image.BitmapWidth(), 6);
 }
 
-TEST_F(BitmapAnimations, AnEmptyStopBitmapFadesThePictureOut)
-{
+TEST_F(BitmapAnimations, AnEmptyStopBitmapFadesThePictureOut) {
     fade->SetStartValue(Solid(0xFF00FF00));
     fade->SetStopValue(QImage());
     fade->Start();
@@ -188,8 +183,7 @@ TEST_F(BitmapAnimations, AnEmptyStopBitmapFadesThePictureOut)
     EXPECT_TRUE(image.Bitmap().isNull());
 }
 
-TEST_F(BitmapAnimations, LoopWithAutoReverseBlinksUntilStopped)
-{
+TEST_F(BitmapAnimations, LoopWithAutoReverseBlinksUntilStopped) {
     const QImage one = Solid(0xFFFF0000), two = Solid(0xFF0000FF);
     fade->SetStartValue(one);
     fade->SetStopValue(two);

@@ -14,8 +14,7 @@ struct PointerRouting : ::testing::Test {
     TForm form;
     std::vector<std::string> log;
 
-    TControl *Add(TSceneObject *parent, const std::string &name, float x, float y, float w, float h)
-    {
+    TControl *Add(TSceneObject *parent, const std::string &name, float x, float y, float w, float h) {
         auto *c = new TControl(&form);
         c->SetParent(parent);
         c->SetBounds(x, y, w, h);
@@ -34,8 +33,7 @@ struct PointerRouting : ::testing::Test {
         c->OnClick = [this, name](TControl *) { log.push_back("click " + name); };
         return c;
     }
-    std::vector<std::string> Take()
-    {
+    std::vector<std::string> Take() {
         auto out = log;
         log.clear();
         return out;
@@ -45,8 +43,7 @@ struct PointerRouting : ::testing::Test {
 
 using Log = std::vector<std::string>;
 
-TEST_F(PointerRouting, EnterLeaveAndMoveInOwnCoordinates)
-{
+TEST_F(PointerRouting, EnterLeaveAndMoveInOwnCoordinates) {
     TControl *parent = Add(&form, "parent", 100, 100, 200, 200);
     TControl *child = Add(parent, "child", 50, 50, 20, 20);
     (void)child;
@@ -61,10 +58,12 @@ TEST_F(PointerRouting, EnterLeaveAndMoveInOwnCoordinates)
     EXPECT_EQ(Take(), (Log{"leave parent"}));
 }
 
-TEST_F(PointerRouting, HitTestOffDisabledAndHiddenLetThePointerThrough)
-{
+TEST_F(PointerRouting, HitTestOffDisabledAndHiddenLetThePointerThrough) {
     Add(&form, "below", 0, 0, 400, 400);
-    struct Case { const char *name; void (*change)(TControl *); };
+    struct Case {
+        const char *name;
+        void (*change)(TControl *);
+    };
     const Case cases[] = {
         {"hit test off", [](TControl *c) { c->SetHitTest(false); }},
         {"disabled", [](TControl *c) { c->SetEnabled(false); }},
@@ -84,8 +83,7 @@ TEST_F(PointerRouting, HitTestOffDisabledAndHiddenLetThePointerThrough)
     }
 }
 
-TEST_F(PointerRouting, ChildrenOfADisabledControlGetNothing)
-{
+TEST_F(PointerRouting, ChildrenOfADisabledControlGetNothing) {
     Add(&form, "below", 0, 0, 400, 400);
     TControl *panel = Add(&form, "panel", 0, 0, 200, 200);
     Add(panel, "button", 10, 10, 50, 50);
@@ -96,19 +94,22 @@ TEST_F(PointerRouting, ChildrenOfADisabledControlGetNothing)
     EXPECT_EQ(Take(), (Log{"enter below", "move below 20,20", "down below", "up below", "click below"}));
 }
 
-TEST_F(PointerRouting, LaterChildrenLieAbove)
-{
+TEST_F(PointerRouting, LaterChildrenLieAbove) {
     Add(&form, "first", 0, 0, 100, 100);
     Add(&form, "second", 50, 50, 100, 100);
     form.PointerDown(TMouseButton::Left, {75, 75});
     EXPECT_EQ(Take(), (Log{"down second"}));
 }
 
-TEST_F(PointerRouting, ClickNeedsLeftPressAndReleaseInsideTheSameControl)
-{
+TEST_F(PointerRouting, ClickNeedsLeftPressAndReleaseInsideTheSameControl) {
     Add(&form, "a", 0, 0, 100, 100);
     Add(&form, "b", 200, 0, 100, 100);
-    struct Case { const char *name; TMouseButton button; QPointF down, up; Log expected; };
+    struct Case {
+        const char *name;
+        TMouseButton button;
+        QPointF down, up;
+        Log expected;
+    };
     const Case cases[] = {
         {"inside", TMouseButton::Left, {10, 10}, {90, 90}, {"down a", "up a", "click a"}},
         {"right button", TMouseButton::Right, {10, 10}, {20, 20}, {"down a", "up a"}},
@@ -123,8 +124,7 @@ TEST_F(PointerRouting, ClickNeedsLeftPressAndReleaseInsideTheSameControl)
     }
 }
 
-TEST_F(PointerRouting, CaptureKeepsEveryEventUntilRelease)
-{
+TEST_F(PointerRouting, CaptureKeepsEveryEventUntilRelease) {
     TControl *bar = Add(&form, "bar", 0, 0, 100, 20);
     Add(&form, "other", 0, 100, 100, 100);
     bar->SetAutoCapture(true);
@@ -140,15 +140,17 @@ TEST_F(PointerRouting, CaptureKeepsEveryEventUntilRelease)
     EXPECT_EQ(Take(), (Log{"leave bar", "enter other", "move other 30,51"}));
 }
 
-TEST_F(PointerRouting, RotatedControlIsHitByItsRotatedShape)
-{
+TEST_F(PointerRouting, RotatedControlIsHitByItsRotatedShape) {
     // A card lying across: 71 x 96 turned 90 degrees clockwise about its top-left corner, placed at
     // x 96, covers x 0..96 and y 0..71 of its parent.
     TControl *card = Add(&form, "card", 96, 0, 71, 96);
     card->SetRotationCenter(0, 0);
     card->SetRotationAngle(90);
-    struct Case { QPointF at; bool hit; };
-    const Case cases[] = {{{5, 5}, true},    {{90, 65}, true},  {{50, 75}, false},
+    struct Case {
+        QPointF at;
+        bool hit;
+    };
+    const Case cases[] = {{{5, 5}, true},     {{90, 65}, true},  {{50, 75}, false},
                           {{100, 10}, false}, {{-2, 30}, false}, {{48, 35}, true}};
     for (const Case &c : cases)
         EXPECT_EQ(form.ObjectAtScenePoint(c.at) == card, c.hit) << c.at.x() << "," << c.at.y();
@@ -167,8 +169,7 @@ TEST_F(PointerRouting, RotatedControlIsHitByItsRotatedShape)
     EXPECT_EQ(diamond->Position(), QPointF(300, 300)) << "rotation changes neither position nor size";
 }
 
-TEST_F(PointerRouting, AHandlerMayDestroyTheControlItIsCalledFor)
-{
+TEST_F(PointerRouting, AHandlerMayDestroyTheControlItIsCalledFor) {
     TControl *a = Add(&form, "a", 0, 0, 100, 100);
     a->OnMouseUp = [](TControl *sender, TMouseButton, TShiftState, float, float) { delete sender; };
     form.PointerMove({10, 10});

@@ -25,8 +25,7 @@ struct TProbe : TLayout {
     ~TProbe() override { ++*deaths; }
 };
 
-TEST(OwnershipTest, OwnerAndParentEachDestroyWhatTheyHoldAndTheOtherForgetsIt)
-{
+TEST(OwnershipTest, OwnerAndParentEachDestroyWhatTheyHoldAndTheOtherForgetsIt) {
     int deaths = 0;
     {
         TLayout owner, parent;
@@ -43,8 +42,7 @@ TEST(OwnershipTest, OwnerAndParentEachDestroyWhatTheyHoldAndTheOtherForgetsIt)
     EXPECT_EQ(deaths, 3);
 }
 
-TEST(OwnershipTest, DeferredFreeRunsAfterTheCallbackReturned)
-{
+TEST(OwnershipTest, DeferredFreeRunsAfterTheCallbackReturned) {
     TManualClock clock;
     TClockScope scope(clock);
     int deaths = 0;
@@ -67,8 +65,7 @@ TEST(OwnershipTest, DeferredFreeRunsAfterTheCallbackReturned)
     EXPECT_TRUE(parent.Children().empty());
 }
 
-TEST(OwnershipTest, DestroyingAnObjectCancelsItsDeferredFree)
-{
+TEST(OwnershipTest, DestroyingAnObjectCancelsItsDeferredFree) {
     TManualClock clock;
     TClockScope scope(clock);
     auto *layout = new TLayout;
@@ -78,8 +75,7 @@ TEST(OwnershipTest, DestroyingAnObjectCancelsItsDeferredFree)
     EXPECT_EQ(clock.PendingCount(), 0u);
 }
 
-TEST(DirtyTest, OnlyTheChangedAreaIsMarked)
-{
+TEST(DirtyTest, OnlyTheChangedAreaIsMarked) {
     TForm form;
     form.SetSize(800, 600);
     auto *card = new TImage(&form);
@@ -103,11 +99,13 @@ TEST(DirtyTest, OnlyTheChangedAreaIsMarked)
     EXPECT_GT(form.DirtyRect().width(), 72) << "the shadow's area too";
 }
 
-TEST(RenderTest, ImageWrapModesPlaceThePicture)
-{
+TEST(RenderTest, ImageWrapModesPlaceThePicture) {
     QImage picture(20, 10, QImage::Format_ARGB32_Premultiplied);
     picture.fill(Qt::red);
-    struct Case { TImageWrapMode mode; QPoint red, clear; };
+    struct Case {
+        TImageWrapMode mode;
+        QPoint red, clear;
+    };
     const Case cases[] = {
         {TImageWrapMode::Original, {19, 9}, {25, 5}},  // 1:1 at the top-left
         {TImageWrapMode::Fit, {5, 12}, {5, 3}},        // 40 x 20 band in the middle of 40 x 40
@@ -128,8 +126,7 @@ TEST(RenderTest, ImageWrapModesPlaceThePicture)
     }
 }
 
-TEST(RenderTest, OpacityMultipliesIntoChildren)
-{
+TEST(RenderTest, OpacityMultipliesIntoChildren) {
     TForm form;
     form.SetSize(20, 20);
     form.SetFill(0x00000000);
@@ -146,8 +143,7 @@ TEST(RenderTest, OpacityMultipliesIntoChildren)
     EXPECT_NEAR(qAlpha(form.RenderToImage().pixel(10, 10)), 64, 2);
 }
 
-TEST(ScrollBoxTest, WheelScrollsRowsThatDoNotFit)
-{
+TEST(ScrollBoxTest, WheelScrollsRowsThatDoNotFit) {
     TForm form;
     auto *box = new TScrollBox(&form);
     box->SetParent(&form);
@@ -168,13 +164,14 @@ TEST(ScrollBoxTest, WheelScrollsRowsThatDoNotFit)
     EXPECT_EQ(form.ObjectAtScenePoint({20, 25 + 300 - 5}), rows[11]);
 }
 
-TEST(CheckBoxTest, ClickTogglesAndEveryChangeIsReported)
-{
+TEST(CheckBoxTest, ClickTogglesAndEveryChangeIsReported) {
     TForm form;
     auto *box = new TCheckBox(&form);
     box->SetParent(&form);
     std::vector<bool> changes;
-    box->OnChange = [&](TControl *sender) { changes.push_back(static_cast<TCheckBox *>(sender)->IsChecked()); };
+    box->OnChange = [&](TControl *sender) {
+        changes.push_back(static_cast<TCheckBox *>(sender)->IsChecked());
+    };
     form.PointerDown(TMouseButton::Left, {5, 5});
     form.PointerUp(TMouseButton::Left, {5, 5});
     box->SetIsChecked(false); // by the program
@@ -187,8 +184,7 @@ TEST(CheckBoxTest, ClickTogglesAndEveryChangeIsReported)
 
 // The real view under a real event loop: an idle scene paints nothing and wakes for nothing; a
 // change repaints once.
-TEST(ViewTest, IdleSceneCausesNoPaintsAndAChangeOneRepaint)
-{
+TEST(ViewTest, IdleSceneCausesNoPaintsAndAChangeOneRepaint) {
     TForm form;
     form.SetSize(300, 200);
     auto *card = new TRectangle(&form);

@@ -18,9 +18,9 @@
 namespace trelvo {
 namespace {
 
-const QString kHint = QStringLiteral(
-    "Время на ход (если дважды подряд Вы не успеете сделать ход в течение этого времени, игра "
-    "закончится и Вас оштрафуют).");
+const QString kHint =
+    QStringLiteral("Время на ход (если дважды подряд Вы не успеете сделать ход в течение этого времени, игра "
+                   "закончится и Вас оштрафуют).");
 
 // The hint is one implementation on two bases; every test runs on both.
 struct HintHost {
@@ -46,8 +46,7 @@ struct HintFixture {
     const HintHost &kind;
     int enters = 0, leaves = 0, moves = 0;
 
-    explicit HintFixture(const HintHost &k, bool show = true, const QString &hint = kHint) : kind(k)
-    {
+    explicit HintFixture(const HintHost &k, bool show = true, const QString &hint = kHint) : kind(k) {
         form.SetSize(800, 600);
         host = k.make(&form);
         host->SetParent(&form);
@@ -65,10 +64,12 @@ struct HintFixture {
     int State() const { return Hint().State(); }
 };
 
-TEST(HintTest, NoHintWithoutTheSwitchOrText)
-{
+TEST(HintTest, NoHintWithoutTheSwitchOrText) {
     for (const HintHost &kind : kHosts) {
-        struct Case { bool show; QString text; };
+        struct Case {
+            bool show;
+            QString text;
+        };
         const Case cases[] = {{false, kHint}, {true, QString()}};
         for (const Case &c : cases) {
             HintFixture f(kind, c.show, c.text);
@@ -81,8 +82,7 @@ TEST(HintTest, NoHintWithoutTheSwitchOrText)
     }
 }
 
-TEST(HintTest, DelayShowFadeAndRemoval)
-{
+TEST(HintTest, DelayShowFadeAndRemoval) {
     for (const HintHost &kind : kHosts) {
         HintFixture f(kind);
         f.form.PointerMove({400, 300});
@@ -124,8 +124,7 @@ TEST(HintTest, DelayShowFadeAndRemoval)
     }
 }
 
-TEST(HintTest, LeavingOrDestroyingEndsThePendingOrShownHint)
-{
+TEST(HintTest, LeavingOrDestroyingEndsThePendingOrShownHint) {
     for (const HintHost &kind : kHosts) {
         {
             HintFixture f(kind);
@@ -165,8 +164,7 @@ TEST(HintTest, LeavingOrDestroyingEndsThePendingOrShownHint)
     }
 }
 
-TEST(HintTest, PlacementAtEveryEdgeOfTheForm)
-{
+TEST(HintTest, PlacementAtEveryEdgeOfTheForm) {
     const float kPointer = 11, kPointerWidth = 23;
     struct Case {
         const char *name;
@@ -174,8 +172,12 @@ TEST(HintTest, PlacementAtEveryEdgeOfTheForm)
         bool below; // the callout hangs below the pointer with its tip on top
     };
     const Case cases[] = {
-        {"middle", {400, 300}, true},     {"top edge", {400, 2}, true},    {"bottom edge", {400, 595}, false},
-        {"left edge", {4, 300}, true},    {"right edge", {797, 300}, true}, {"bottom-right corner", {790, 590}, false},
+        {"middle", {400, 300}, true},
+        {"top edge", {400, 2}, true},
+        {"bottom edge", {400, 595}, false},
+        {"left edge", {4, 300}, true},
+        {"right edge", {797, 300}, true},
+        {"bottom-right corner", {790, 590}, false},
         {"bottom-left corner", {3, 598}, false},
     };
     for (const HintHost &kind : kHosts) {
@@ -234,8 +236,7 @@ TEST(HintTest, PlacementAtEveryEdgeOfTheForm)
     }
 }
 
-TEST(TextHintTest, CaptionSizesTheLayoutToTheText)
-{
+TEST(TextHintTest, CaptionSizesTheLayoutToTheText) {
     TManualClock clock;
     TClockScope scope(clock);
     TTextHint autoSized;

@@ -19,8 +19,7 @@ struct IconWorld {
     test::TTestPictures pictures;
     TIcon icon;
 
-    IconWorld()
-    {
+    IconWorld() {
         icon.LoadFromResources("Off");
         icon.SetActiveImg("On");
         icon.SetNoActiveImg("Off");
@@ -32,8 +31,7 @@ struct IconWorld {
 
 struct IconFixture : ::testing::Test, IconWorld {};
 
-TEST_F(IconFixture, ActivePreparesTheFadeAndStartAnimPlaysIt)
-{
+TEST_F(IconFixture, ActivePreparesTheFadeAndStartAnimPlaysIt) {
     EXPECT_FALSE(icon.Active());
     EXPECT_DOUBLE_EQ(icon.Animation()->Duration(), 0.2);
     icon.SetActive(true);
@@ -47,8 +45,7 @@ TEST_F(IconFixture, ActivePreparesTheFadeAndStartAnimPlaysIt)
     EXPECT_EQ(Shown(), "On");
 }
 
-TEST(IconTest, ActiveAndStartAnimCases)
-{
+TEST(IconTest, ActiveAndStartAnimCases) {
     struct Case {
         const char *name;
         const char *steps; // t/f: Active := true/false; s: StartAnim; p: StopAnim
@@ -56,21 +53,41 @@ TEST(IconTest, ActiveAndStartAnimCases)
         const char *from, *to, *shown;
     };
     const Case cases[] = {
-        {"same value replays the last fade", "tsft" "s", true, "Off", "On", "On"},
-        {"twice before StartAnim", "tfts" "fs", false, "On", "Off", "Off"},
-        {"true, false, true: fade from the inactive picture", "tft" "s", true, "Off", "On", "On"},
+        {"same value replays the last fade",
+         "tsft"
+         "s",
+         true, "Off", "On", "On"},
+        {"twice before StartAnim",
+         "tfts"
+         "fs",
+         false, "On", "Off", "Off"},
+        {"true, false, true: fade from the inactive picture",
+         "tft"
+         "s",
+         true, "Off", "On", "On"},
         {"false to false does nothing", "f", false, "", "", "Off"},
         {"StopAnim jumps to the end", "tsp", true, "Off", "On", "On"},
-        {"StartAnim during a fade finishes it first", "ts" "fs", false, "On", "Off", "Off"},
+        {"StartAnim during a fade finishes it first",
+         "ts"
+         "fs",
+         false, "On", "Off", "Off"},
     };
     for (const Case &c : cases) {
         IconWorld f;
         for (const char *step = c.steps; *step; ++step) {
             switch (*step) {
-            case 't': f.icon.SetActive(true); break;
-            case 'f': f.icon.SetActive(false); break;
-            case 's': f.icon.StartAnim(); break;
-            case 'p': f.icon.StopAnim(); break;
+            case 't':
+                f.icon.SetActive(true);
+                break;
+            case 'f':
+                f.icon.SetActive(false);
+                break;
+            case 's':
+                f.icon.StartAnim();
+                break;
+            case 'p':
+                f.icon.StopAnim();
+                break;
             }
             f.clock.Advance(50);
         }
@@ -82,8 +99,7 @@ TEST(IconTest, ActiveAndStartAnimCases)
     }
 }
 
-TEST_F(IconFixture, StartAnimNeedsBothPictures)
-{
+TEST_F(IconFixture, StartAnimNeedsBothPictures) {
     TIcon bare;
     bare.LoadFromResources("Off");
     bare.SetActiveImg("On");
@@ -92,8 +108,7 @@ TEST_F(IconFixture, StartAnimNeedsBothPictures)
     EXPECT_FALSE(clock.Animating());
 }
 
-TEST_F(IconFixture, DurationSetsTheFade)
-{
+TEST_F(IconFixture, DurationSetsTheFade) {
     icon.SetDuration(0.1);
     icon.SetActive(true);
     icon.StartAnim();
@@ -101,8 +116,7 @@ TEST_F(IconFixture, DurationSetsTheFade)
     EXPECT_EQ(Shown(), "On");
 }
 
-TEST_F(IconFixture, AnUnknownPictureFailsActiveAtTheStepThatLoadsIt)
-{
+TEST_F(IconFixture, AnUnknownPictureFailsActiveAtTheStepThatLoadsIt) {
     icon.SetActiveImg("Missing");
     // The stop picture fails: Active is already changed.
     EXPECT_THROW(icon.SetActive(true), EAssetNotFound);

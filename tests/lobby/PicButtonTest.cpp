@@ -25,8 +25,7 @@ struct PicButtonFixture {
     TPicButton *button;
     int clicks = 0;
 
-    explicit PicButtonFixture(const TResBut &names)
-    {
+    explicit PicButtonFixture(const TResBut &names) {
         form.SetSize(800, 600);
         button = new TPicButton(&form, names);
         button->SetParent(&form);
@@ -36,27 +35,45 @@ struct PicButtonFixture {
     }
     // Runs one step: e enter/move inside, l leave, d press inside, D press outside, u release inside,
     // U release outside, r and R right press and release inside, o disable, n enable.
-    void Step(char action)
-    {
+    void Step(char action) {
         const QPointF inside(150, 117), outside(500, 500);
         switch (action) {
-        case 'e': form.PointerMove(inside); break;
-        case 'l': form.PointerMove(outside); break;
-        case 'd': form.PointerDown(TMouseButton::Left, inside); break;
-        case 'D': form.PointerDown(TMouseButton::Left, outside); break;
-        case 'u': form.PointerUp(TMouseButton::Left, inside); break;
-        case 'U': form.PointerUp(TMouseButton::Left, outside); break;
-        case 'r': form.PointerDown(TMouseButton::Right, inside); break;
-        case 'R': form.PointerUp(TMouseButton::Right, inside); break;
-        case 'o': button->SetEnabled(false); break;
-        case 'n': button->SetEnabled(true); break;
+        case 'e':
+            form.PointerMove(inside);
+            break;
+        case 'l':
+            form.PointerMove(outside);
+            break;
+        case 'd':
+            form.PointerDown(TMouseButton::Left, inside);
+            break;
+        case 'D':
+            form.PointerDown(TMouseButton::Left, outside);
+            break;
+        case 'u':
+            form.PointerUp(TMouseButton::Left, inside);
+            break;
+        case 'U':
+            form.PointerUp(TMouseButton::Left, outside);
+            break;
+        case 'r':
+            form.PointerDown(TMouseButton::Right, inside);
+            break;
+        case 'R':
+            form.PointerUp(TMouseButton::Right, inside);
+            break;
+        case 'o':
+            button->SetEnabled(false);
+            break;
+        case 'n':
+            button->SetEnabled(true);
+            break;
         }
     }
     QString Shown() const { return pictures.NameOf(button->Image()->Bitmap()); }
 };
 
-TEST(PicButtonTest, StateMachine)
-{
+TEST(PicButtonTest, StateMachine) {
     struct Case {
         const char *name;
         TResBut pictures;
@@ -95,8 +112,7 @@ TEST(PicButtonTest, StateMachine)
     }
 }
 
-TEST(PicButtonTest, EveryTransitionCrossFadesFromTheOldStatesPicture)
-{
+TEST(PicButtonTest, EveryTransitionCrossFadesFromTheOldStatesPicture) {
     PicButtonFixture f(kWithDisabled);
     f.Step('e');
     f.Step('d');
@@ -111,8 +127,7 @@ TEST(PicButtonTest, EveryTransitionCrossFadesFromTheOldStatesPicture)
     EXPECT_EQ(f.Shown(), "B_1");
 }
 
-TEST(PicButtonTest, EnabledSetToItsCurrentValueDoesNothing)
-{
+TEST(PicButtonTest, EnabledSetToItsCurrentValueDoesNothing) {
     PicButtonFixture f(kWithDisabled);
     const int loads = f.pictures.Loads();
     f.button->SetEnabled(true);
@@ -120,8 +135,7 @@ TEST(PicButtonTest, EnabledSetToItsCurrentValueDoesNothing)
     EXPECT_FALSE(f.button->Animation()->Running());
 }
 
-TEST(PicButtonTest, ImgNameDuringAFadeShowsTheNewPictureAtOnce)
-{
+TEST(PicButtonTest, ImgNameDuringAFadeShowsTheNewPictureAtOnce) {
     PicButtonFixture f(kWithDisabled);
     f.Step('e');
     f.clock.Advance(50);
@@ -134,8 +148,7 @@ TEST(PicButtonTest, ImgNameDuringAFadeShowsTheNewPictureAtOnce)
     EXPECT_EQ(f.Shown(), "C_2");
 }
 
-TEST(PicButtonTest, LeavingOntoAChildInsideTheBoxKeepsTheActivePicture)
-{
+TEST(PicButtonTest, LeavingOntoAChildInsideTheBoxKeepsTheActivePicture) {
     PicButtonFixture f(kWithDisabled);
     auto *icon = new TImage(f.button);
     icon->SetParent(f.button); // hit-testable, like the seat icons of a table row
@@ -149,8 +162,7 @@ TEST(PicButtonTest, LeavingOntoAChildInsideTheBoxKeepsTheActivePicture)
     EXPECT_EQ(f.button->StateButton(), 2);
 }
 
-TEST(PicButtonTest, AutoSizeTakesThePicturesSize)
-{
+TEST(PicButtonTest, AutoSizeTakesThePicturesSize) {
     PicButtonFixture f(kWithDisabled);
     f.button->SetImgName({"", "Plate", "Plate", "Plate"});
     f.button->SetAutoSize(true);
@@ -159,16 +171,14 @@ TEST(PicButtonTest, AutoSizeTakesThePicturesSize)
     EXPECT_EQ(f.button->Image()->WrapMode(), TImageWrapMode::Original);
 }
 
-TEST(PicButtonTest, AnEmptyWaitingPictureIsRefused)
-{
+TEST(PicButtonTest, AnEmptyWaitingPictureIsRefused) {
     test::TTestPictures pictures;
     TForm form;
     EXPECT_THROW(TPicButton(&form, TResBut{"B_0", "", "B_2", "B_3"}), EAssetNotFound);
     EXPECT_TRUE(form.Children().empty());
 }
 
-TEST(ImageExTest, LoadingAndAutoSize)
-{
+TEST(ImageExTest, LoadingAndAutoSize) {
     test::TTestPictures pictures;
     TImageEx image;
     image.SetSize(10, 10);

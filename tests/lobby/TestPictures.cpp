@@ -23,10 +23,11 @@ TTestPictures::TTestPictures()
 {
 }
 
-QRgb TTestPictures::ColourOf(const QString &name) const { return FPictures.at(name).colour; }
+QRgb TTestPictures::ColourOf(const QString &name) const {
+    return FPictures.at(name).colour;
+}
 
-QString TTestPictures::NameOf(const QImage &image) const
-{
+QString TTestPictures::NameOf(const QImage &image) const {
     if (image.isNull())
         return QString();
     const QRgb pixel = image.pixel(0, 0);

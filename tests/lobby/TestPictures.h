@@ -22,7 +22,10 @@ public:
     int Loads() const { return FLoads; }
 
 private:
-    struct TPicture { int w, h; QRgb colour; };
+    struct TPicture {
+        int w, h;
+        QRgb colour;
+    };
     std::map<QString, TPicture> FPictures;
     int FLoads = 0;
     TAssetLoaderScope FScope;

@@ -21,15 +21,17 @@ namespace {
 
 // Pictures drawn in code for a build without the asset library: the catalogue's sizes, a plain
 // look, the name written on them.
-QImage StandIn(const QString &name)
-{
+QImage StandIn(const QString &name) {
     static const std::map<QString, QSize> sizes = {
-        {"background_table", {1280, 1024}}, {"window_background", {1134, 1134}}, {"window_frame", {894, 72}},
-        {"window_top", {1280, 98}},         {"player_bar", {393, 95}},           {"nick_bar_active", {560, 164}},
-        {"nick_bar_noactive", {560, 164}},  {"panel_deck", {78, 32}},            {"round_end", {103, 29}},
-        {"card_lights", {180, 239}},        {"button_ok_1", {70, 20}},           {"button_ok_2", {70, 20}},
-        {"button_ok_3", {70, 20}},          {"icon_close_1", {102, 98}},         {"icon_close_2", {102, 98}},
-        {"icon_close_3", {102, 98}},        {"icon_your_turn", {179, 72}},
+        {"background_table", {1280, 1024}}, {"window_background", {1134, 1134}},
+        {"window_frame", {894, 72}},        {"window_top", {1280, 98}},
+        {"player_bar", {393, 95}},          {"nick_bar_active", {560, 164}},
+        {"nick_bar_noactive", {560, 164}},  {"panel_deck", {78, 32}},
+        {"round_end", {103, 29}},           {"card_lights", {180, 239}},
+        {"button_ok_1", {70, 20}},          {"button_ok_2", {70, 20}},
+        {"button_ok_3", {70, 20}},          {"icon_close_1", {102, 98}},
+        {"icon_close_2", {102, 98}},        {"icon_close_3", {102, 98}},
+        {"icon_your_turn", {179, 72}},
     };
     const QString key = name.toLower();
     auto it = sizes.find(key);
@@ -47,7 +49,8 @@ QImage StandIn(const QString &name)
     } else if (key == "card_lights") {
         image.fill(QColor(0xFB, 0xF6, 0x2C, 87));
     } else {
-        p.fillRect(image.rect(), key.startsWith("window") ? QColor(0xC8, 0xA0, 0x70) : QColor(0xF4, 0xF0, 0xE6));
+        p.fillRect(image.rect(),
+                   key.startsWith("window") ? QColor(0xC8, 0xA0, 0x70) : QColor(0xF4, 0xF0, 0xE6));
         p.setPen(Qt::black);
         p.drawRect(image.rect().adjusted(0, 0, -1, -1));
         p.drawText(image.rect(), Qt::AlignCenter | Qt::TextWordWrap, name);
@@ -55,23 +58,19 @@ QImage StandIn(const QString &name)
     return image;
 }
 
-void UseStandInsIfNeeded()
-{
+void UseStandInsIfNeeded() {
     if (!HaveBuiltInAssets())
         SetAssetLoader(StandIn);
 }
 
-template <class T>
-T *Add(TSceneObject *parent)
-{
+template <class T> T *Add(TSceneObject *parent) {
     auto *object = new T(parent);
     object->SetParent(parent);
     return object;
 }
 
 TImageEx *Picture(TControl *parent, const QString &name, float x, float y, float w = -1, float h = -1,
-                  TImageWrapMode mode = TImageWrapMode::Stretch)
-{
+                  TImageWrapMode mode = TImageWrapMode::Stretch) {
     auto *image = Add<TImageEx>(parent);
     image->LoadFromResources(name);
     image->SetWrapMode(mode);
@@ -80,8 +79,8 @@ TImageEx *Picture(TControl *parent, const QString &name, float x, float y, float
     return image;
 }
 
-TText *Label(TControl *parent, const QString &text, float x, float y, float size, uint32_t colour, bool bold)
-{
+TText *Label(TControl *parent, const QString &text, float x, float y, float size, uint32_t colour,
+             bool bold) {
     auto *label = Add<TText>(parent);
     label->SetWordWrap(false);
     label->SetFontSize(size);
@@ -94,13 +93,11 @@ TText *Label(TControl *parent, const QString &text, float x, float y, float size
     return label;
 }
 
-QString CardName(int suit, int dignity)
-{
+QString CardName(int suit, int dignity) {
     return QStringLiteral("Card_1_%1_%2").arg(suit).arg(dignity);
 }
 
-TImageEx *Card(TControl *parent, int suit, int dignity, float x, float y, bool across = false)
-{
+TImageEx *Card(TControl *parent, int suit, int dignity, float x, float y, bool across = false) {
     TImageEx *card = Picture(parent, CardName(suit, dignity), x, y, 71, 96, TImageWrapMode::Original);
     card->SetHitTest(true);
     if (across) {
@@ -110,8 +107,7 @@ TImageEx *Card(TControl *parent, int suit, int dignity, float x, float y, bool a
     return card;
 }
 
-TShadowEffect *Shadow(TControl *control, float direction, float distance, float opacity, float softness)
-{
+TShadowEffect *Shadow(TControl *control, float direction, float distance, float opacity, float softness) {
     auto *shadow = Add<TShadowEffect>(control);
     shadow->SetDirection(direction);
     shadow->SetDistance(distance);
@@ -122,8 +118,7 @@ TShadowEffect *Shadow(TControl *control, float direction, float distance, float 
 
 // A framed window as the lobby's windows are built: frame and title bar pictures with shadows, a
 // close button, the pale body and a white title; centred in its parent.
-TLayout *FramedWindow(TControl *parent, float w, float h, const QString &title)
-{
+TLayout *FramedWindow(TControl *parent, float w, float h, const QString &title) {
     auto *window = Add<TLayout>(parent);
     window->SetSize(w, h);
     window->SetAlign(TAlignLayout::Center);
@@ -142,8 +137,7 @@ TLayout *FramedWindow(TControl *parent, float w, float h, const QString &title)
     return window;
 }
 
-TFlight Flight(TControl *parent, int suit, int dignity, QPointF from, QPointF to)
-{
+TFlight Flight(TControl *parent, int suit, int dignity, QPointF from, QPointF to) {
     TFlight flight;
     flight.card = Card(parent, suit, dignity, static_cast<float>(from.x()), static_cast<float>(from.y()));
     auto axis = [&](const char *property, double a, double b) {
@@ -161,18 +155,18 @@ TFlight Flight(TControl *parent, int suit, int dignity, QPointF from, QPointF to
 
 } // namespace
 
-QStringList SceneNames() { return {QStringLiteral("table"), QStringLiteral("widgets")}; }
+QStringList SceneNames() {
+    return {QStringLiteral("table"), QStringLiteral("widgets")};
+}
 
-void RestartFlights(TDemoScene &scene)
-{
+void RestartFlights(TDemoScene &scene) {
     for (TFlight &flight : scene.flights) {
         flight.x->Start();
         flight.y->Start();
     }
 }
 
-TDemoScene BuildBusyTable()
-{
+TDemoScene BuildBusyTable() {
     UseStandInsIfNeeded();
     TDemoScene scene;
     scene.form = std::make_unique<TForm>();
@@ -224,7 +218,8 @@ TDemoScene BuildBusyTable()
     for (int i = 0; i < 3; ++i) {
         auto *plate = Add<TLayout>(form);
         plate->SetBounds(static_cast<float>(plates[i].x()), static_cast<float>(plates[i].y()), 150, 20);
-        Picture(plate, i == 1 ? "Nick_Bar_Active" : "Nick_Bar_NoActive", 0, 0, 150, 20)->SetAlign(TAlignLayout::Client);
+        Picture(plate, i == 1 ? "Nick_Bar_Active" : "Nick_Bar_NoActive", 0, 0, 150, 20)
+            ->SetAlign(TAlignLayout::Client);
         TText *nick = Label(plate, QString::fromUtf8(names[i]), 0, 0, 10, 0xFFFFFFFF, true);
         nick->SetAlign(TAlignLayout::Center);
     }
@@ -239,7 +234,8 @@ TDemoScene BuildBusyTable()
     auto *roundEnd = Add<TLayout>(form);
     roundEnd->SetBounds(300, 880, 103, 29);
     Picture(roundEnd, "Round_End", 0, 0)->SetAlign(TAlignLayout::Client);
-    Label(roundEnd, QStringLiteral("Конец раунда: 3"), 0, 0, 10, 0xFFFFFFFF, true)->SetAlign(TAlignLayout::Center);
+    Label(roundEnd, QStringLiteral("Конец раунда: 3"), 0, 0, 10, 0xFFFFFFFF, true)
+        ->SetAlign(TAlignLayout::Center);
     Picture(form, "Button_PickUp_1", 1000, 700);
 
     // Two framed windows: a waiting room and a message box over it.
@@ -255,7 +251,8 @@ TDemoScene BuildBusyTable()
     }
     Label(room, QStringLiteral("Готов!"), 330, 101, 12, 0xFF1F6F2F, true);
     Label(room, QStringLiteral("Ожидание Вашей готовности"), 100, 210, 14, 0xFF202020, false);
-    auto *ready = new TPicButton(room, TResBut{"Button_Ready_1", "Button_Ready_1", "Button_Ready_2", "Button_Ready_3"});
+    auto *ready =
+        new TPicButton(room, TResBut{"Button_Ready_1", "Button_Ready_1", "Button_Ready_2", "Button_Ready_3"});
     ready->SetParent(room);
     ready->SetStretch(true);
     ready->SetBounds(350, 205, 100, 35);
@@ -276,8 +273,7 @@ TDemoScene BuildBusyTable()
 
 namespace {
 
-TDemoScene BuildWidgets()
-{
+TDemoScene BuildWidgets() {
     UseStandInsIfNeeded();
     TDemoScene scene;
     scene.form = std::make_unique<TForm>();
@@ -298,7 +294,8 @@ TDemoScene BuildWidgets()
     auto *scroll = Add<TScrollBox>(list);
     scroll->SetBounds(0, 25, 545, 300);
     for (int i = 0; i < 11; ++i) {
-        auto *row = new TPicButton(scroll, TResBut{"", "Button_ServerList_1", "Button_ServerList_2", "Button_ServerList_3"});
+        auto *row = new TPicButton(
+            scroll, TResBut{"", "Button_ServerList_1", "Button_ServerList_2", "Button_ServerList_3"});
         row->SetParent(scroll);
         row->SetStretch(true);
         row->SetBounds(10, 32.0f * i, 510, 30);
@@ -324,8 +321,8 @@ TDemoScene BuildWidgets()
     lineBottom->SetBounds(0, 324, 545, 1);
     Label(list, QStringLiteral("Столов:"), 120, 337, 12, 0xFF000000, true);
     Label(list, QStringLiteral("11"), 180, 337, 12, 0xFF000000, false);
-    auto *open = new TPicButton(form, TResBut{"Button_Open_Table_1", "Button_Open_Table_1", "Button_Open_Table_2",
-                                              "Button_Open_Table_3"});
+    auto *open = new TPicButton(form, TResBut{"Button_Open_Table_1", "Button_Open_Table_1",
+                                              "Button_Open_Table_2", "Button_Open_Table_3"});
     open->SetParent(form);
     open->SetAutoSize(true);
     open->SetPosition(202, 405);
@@ -356,8 +353,13 @@ TDemoScene BuildWidgets()
     okButton->SetBounds(195, 135, 70, 20);
 
     // Callouts with the pointer on each side, text trimming, a busy indicator.
-    struct Tip { TCalloutPosition side; float x, y; const char *text; };
-    const Tip tips[2] = {{TCalloutPosition::Top, 640, 230, "Время на ход (если дважды подряд Вы не успеете сделать ход, игра закончится)."},
+    struct Tip {
+        TCalloutPosition side;
+        float x, y;
+        const char *text;
+    };
+    const Tip tips[2] = {{TCalloutPosition::Top, 640, 230,
+                          "Время на ход (если дважды подряд Вы не успеете сделать ход, игра закончится)."},
                          {TCalloutPosition::Bottom, 640, 330, "Имя моего соперника"}};
     for (const Tip &tip : tips) {
         auto *rect = Add<TCalloutRectangle>(form);
@@ -406,8 +408,9 @@ TDemoScene BuildWidgets()
     clockMark->SetAutoSize(true);
     clockMark->SetPosition(200, 50);
     clockMark->SetShowHint(true);
-    clockMark->SetHint(QStringLiteral("Время на ход (если дважды подряд Вы не успеете сделать ход в течение этого "
-                                      "времени, игра закончится и Вас оштрафуют)."));
+    clockMark->SetHint(
+        QStringLiteral("Время на ход (если дважды подряд Вы не успеете сделать ход в течение этого "
+                       "времени, игра закончится и Вас оштрафуют)."));
     Label(bar, QStringLiteral("27"), 225, 52, 14, 0xFFFFFFFF, true);
     form->PointerMove(clockMark->LocalToAbsolute(QPointF(10, 10)));
     scene.shotAtMs = 900;
@@ -416,8 +419,7 @@ TDemoScene BuildWidgets()
 
 } // namespace
 
-TDemoScene Build(const QString &name)
-{
+TDemoScene Build(const QString &name) {
     if (name == QLatin1String("table"))
         return BuildBusyTable();
     if (name == QLatin1String("widgets"))

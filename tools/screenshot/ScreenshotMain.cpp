@@ -19,8 +19,7 @@
 #include <cstdlib>
 #include <cstring>
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
@@ -45,7 +44,9 @@ int main(int argc, char **argv)
 #endif
     }
     if (args.size() < 2) {
-        std::fprintf(stderr, "usage: trelvo_screenshot <scene> <out.png> [--at <ms>] | --gallery <out.png> | --list\n");
+        std::fprintf(
+            stderr,
+            "usage: trelvo_screenshot <scene> <out.png> [--at <ms>] | --gallery <out.png> | --list\n");
         return 2;
     }
     // Scene time runs on a manual clock so that a picture shows the same moment every time.
