@@ -143,6 +143,44 @@ TEST(RenderTest, OpacityMultipliesIntoChildren) {
     EXPECT_NEAR(qAlpha(form.RenderToImage().pixel(10, 10)), 64, 2);
 }
 
+TEST(RenderTest, ShadowFallsTowardsItsDirection)
+{
+    TForm form;
+    form.SetSize(100, 100);
+    form.SetFill(0xFFFFFFFF);
+    auto *box = new TRectangle(&form);
+    box->SetParent(&form);
+    box->SetBounds(20, 20, 40, 40);
+    box->SetStrokeThickness(0);
+    box->SetFill(0xFF3050A0);
+    auto *shadow = new TShadowEffect(box);
+    shadow->SetParent(box);
+    shadow->SetDirection(90); // down
+    shadow->SetDistance(10);
+    shadow->SetOpacity(1);
+    shadow->SetSoftness(0);
+    const QImage shot = form.RenderToImage();
+    EXPECT_LT(qGray(shot.pixel(40, 65)), 60) << "below the box: shadow";
+    EXPECT_EQ(qGray(shot.pixel(40, 15)), 255) << "above the box: nothing";
+    EXPECT_EQ(qGray(shot.pixel(65, 40)), 255) << "beside the box: nothing";
+    shadow->SetEnabled(false);
+    EXPECT_EQ(qGray(form.RenderToImage().pixel(40, 65)), 255);
+}
+
+TEST(BusyIndicatorTest, AsksForFramesOnlyWhileSpinning)
+{
+    TManualClock clock;
+    TClockScope scope(clock);
+    TBusyIndicator busy;
+    EXPECT_FALSE(busy.Enabled()) << "created still";
+    EXPECT_FALSE(clock.Animating());
+    busy.SetEnabled(true);
+    EXPECT_TRUE(clock.Animating());
+    busy.SetEnabled(false);
+    EXPECT_FALSE(clock.Animating());
+    busy.SetEnabled(true);
+}
+
 TEST(ScrollBoxTest, WheelScrollsRowsThatDoNotFit) {
     TForm form;
     auto *box = new TScrollBox(&form);
@@ -196,7 +234,7 @@ TEST(ViewTest, IdleSceneCausesNoPaintsAndAChangeOneRepaint) {
         QTimer::singleShot(ms, &loop, &QEventLoop::quit);
         loop.exec();
     };
-    spin(100);
+    spin(200);
     const uint64_t settled = form.PaintCount();
     EXPECT_GE(settled, 1u);
     spin(300);
