@@ -8,10 +8,12 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstddef>
 #include <cstring>
 #include <fcntl.h>
 #include <string>
 #include <sys/socket.h>
+#include <sys/un.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -463,6 +465,48 @@ TEST(PipeClient, ConnectWithoutAListenerFailsAtOnceWithoutEvents)
     TMemoryStream s(std::string("x"));
     EXPECT_FALSE(client.SendStream(s));
     EXPECT_FALSE(client.Write("x", 1));
+}
+
+TEST(PipeClient, AFullBacklogIsWaitedForUpToTheWaitTime)
+{
+    // A listener that takes one pending connection and accepts nobody: the second client finds it busy.
+    const std::string name = test::UniquePipeName();
+    const std::string path = PipePath("", name);
+    const int listener = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    std::memcpy(addr.sun_path + 1, path.data(), path.size());
+    const auto len = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + path.size());
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr *>(&addr), len), 0);
+    ASSERT_EQ(listen(listener, 0), 0);
+    const TPipeHandle first = ConnectPipe(path, 0);
+    ASSERT_TRUE(IsValidHandle(first));
+
+    struct Case {
+        std::uint32_t wait;
+        std::uint64_t atLeast;
+    };
+    for (const Case c : {Case{0, 50}, Case{120, 120}}) {
+        TPipeClient client;
+        client.SetPipeName(name);
+        const std::uint64_t start = TickMs();
+        EXPECT_FALSE(client.Connect(c.wait, true));
+        const std::uint64_t spent = TickMs() - start;
+        EXPECT_GE(spent, c.atLeast);
+        EXPECT_LT(spent, c.atLeast + 500);
+    }
+
+    // Room made within the wait time lets the client in.
+    std::thread accepter([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(30));
+        close(accept(listener, nullptr, nullptr));
+    });
+    TPipeClient client;
+    client.SetPipeName(name);
+    EXPECT_TRUE(client.Connect(2000, false));
+    accepter.join();
+    close(first);
+    close(listener);
 }
 
 TEST(PipeClient, ServerNameSelectsThePath)
