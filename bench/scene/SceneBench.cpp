@@ -175,6 +175,7 @@ int main(int argc, char **argv) {
                 idle.wakeUps == 0 ? "met" : "MISSED");
     std::printf("  paints       %llu /s\n", static_cast<unsigned long long>(idle.paints));
     std::printf("during a 0.5 s flight of 12 cards: %llu wake-ups, %llu paints\n",
-                static_cast<unsigned long long>(idle.flightWakeUps), static_cast<unsigned long long>(idle.flightPaints));
+                static_cast<unsigned long long>(idle.flightWakeUps),
+                static_cast<unsigned long long>(idle.flightPaints));
     return 0;
 }

@@ -17,6 +17,15 @@ TControl::~TControl() {
     MarkDestroying();
     InvalidateDeep();
     DestroyChildren();
+    // Only an aligned child's departure changes the parent's layout; a dragged, centred window must
+    // not jump back when a card or a hint next to it goes away.
+    TControl *parent = InDyingTree() ? nullptr : ParentControl();
+    DetachSilently();
+    if (parent) {
+        parent->BumpVersions(true);
+        if (FAlign != TAlignLayout::None && FVisible)
+            parent->Realign();
+    }
 }
 
 TControl *TControl::ParentControl() const {
@@ -236,9 +245,9 @@ void TControl::ChildAdded(TSceneObject *child) {
 }
 
 void TControl::ChildRemoved(TSceneObject *child) {
-    (void)child;
     BumpVersions(true);
-    Realign();
+    if (auto *control = dynamic_cast<TControl *>(child); control && control->FAlign != TAlignLayout::None)
+        Realign();
 }
 
 void TControl::ParentChanging() {

@@ -58,6 +58,8 @@ protected:
     virtual void ParentChanged() {}
     // Destroys every child now; a destructor calls it while its own class is still whole.
     void DestroyChildren();
+    // Leaves the parent without telling it (a destructor that tells the parent itself).
+    void DetachSilently() { DetachFromParent(false); }
     bool Destroying() const { return FDestroying; }
     void MarkDestroying() { FDestroying = true; }
 

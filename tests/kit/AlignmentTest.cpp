@@ -137,6 +137,18 @@ TEST(AlignmentTest, CentredPositionHoldsUntilTheParentLaysOutAgain) {
     ExpectBox(window, {150, 100, 100, 100}, "centred");
     window->SetPosition(10, 20); // dragged
     ExpectBox(window, {10, 20, 100, 100}, "dragged");
+    // Controls that come and go beside it without alignment leave it where it was dragged.
+    auto *card = new TLayout(&parent);
+    ExpectBox(window, {10, 20, 100, 100}, "after create");
+    card->SetParent(&parent);
+    ExpectBox(window, {10, 20, 100, 100}, "after parent");
+    delete card;
+    ExpectBox(window, {10, 20, 100, 100}, "after delete");
+    auto *hint = new TLayout(&parent);
+    hint->SetParent(&parent);
+    hint->SetParent(nullptr);
+    delete hint;
+    ExpectBox(window, {10, 20, 100, 100}, "still dragged");
     parent.SetSize(600, 300);
     ExpectBox(window, {250, 100, 100, 100}, "re-centred");
     // Its own size change re-centres it too.
