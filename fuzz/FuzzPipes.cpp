@@ -14,8 +14,7 @@
 
 namespace {
 
-void Check(bool Ok, const char *What)
-{
+void Check(bool Ok, const char *What) {
     if (!Ok) {
         std::fprintf(stderr, "fuzz_pipes: %s\n", What);
         std::abort();
@@ -24,8 +23,7 @@ void Check(bool Ok, const char *What)
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *Data, std::size_t Size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *Data, std::size_t Size) {
     using trelvo::TPipeReceiver;
     const std::vector<std::string> packets = trelvo::test::PacketsFromBytes(Data, Size, 1u << 19);
     const std::vector<std::string> expected = trelvo::test::ExpectedMessages(packets);
@@ -52,12 +50,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *Data, std::size_t Size
         for (const std::string &p : packets) {
             while (send(fds[1], p.data(), p.size(), MSG_NOSIGNAL | MSG_DONTWAIT) < 0) {
                 Check(errno == EAGAIN || errno == EWOULDBLOCK, "send");
-                Check(receiver.ReadAvailable(fds[0], error) == TPipeReceiver::TReadResult::Pending, "read failed");
+                Check(receiver.ReadAvailable(fds[0], error) == TPipeReceiver::TReadResult::Pending,
+                      "read failed");
             }
         }
         Check(receiver.ReadAvailable(fds[0], error) == TPipeReceiver::TReadResult::Pending, "read failed");
         close(fds[1]);
-        Check(receiver.ReadAvailable(fds[0], error) == TPipeReceiver::TReadResult::Closed, "hang-up not seen");
+        Check(receiver.ReadAvailable(fds[0], error) == TPipeReceiver::TReadResult::Closed,
+              "hang-up not seen");
     }
     close(fds[0]);
     Check(read == expected, "read path differs from the reference reading");

@@ -19,14 +19,12 @@ namespace {
 
 constexpr std::size_t kMiB = 1u << 20;
 
-void MakePair(int Fds[2])
-{
+void MakePair(int Fds[2]) {
     if (socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, Fds) != 0)
         std::abort();
 }
 
-void RawRoundTrip(benchmark::State &State)
-{
+void RawRoundTrip(benchmark::State &State) {
     int fds[2];
     MakePair(fds);
     std::thread echo([fd = fds[1]] {
@@ -50,8 +48,7 @@ void RawRoundTrip(benchmark::State &State)
     close(fds[1]);
 }
 
-void RawThroughput(benchmark::State &State)
-{
+void RawThroughput(benchmark::State &State) {
     const std::size_t total = static_cast<std::size_t>(State.range(0)) * kMiB;
     int fds[2];
     MakePair(fds);
@@ -80,8 +77,7 @@ struct TPipePair {
     std::uint64_t arrived = 0;
     bool replied = false;
 
-    TPipePair(const char *Name)
-    {
+    TPipePair(const char *Name) {
         const std::string name = std::string(Name) + "-" + std::to_string(getpid());
         server.SetPipeName(name);
         server.OnPipeMessage = [this](void *, TPipeHandle Pipe, TStream &S) {
@@ -96,8 +92,7 @@ struct TPipePair {
     }
 };
 
-void FramedRoundTrip(benchmark::State &State, bool Flush)
-{
+void FramedRoundTrip(benchmark::State &State, bool Flush) {
     TPipeThread::SetFlushAfterWrite(Flush);
     TPipePair pair("bench-latency");
     pair.echo = true;
@@ -111,8 +106,7 @@ void FramedRoundTrip(benchmark::State &State, bool Flush)
     TPipeThread::SetFlushAfterWrite(true);
 }
 
-void FramedThroughput(benchmark::State &State, bool Flush)
-{
+void FramedThroughput(benchmark::State &State, bool Flush) {
     TPipeThread::SetFlushAfterWrite(Flush);
     const std::size_t total = static_cast<std::size_t>(State.range(0)) * kMiB;
     TPipePair pair("bench-throughput");
@@ -129,23 +123,40 @@ void FramedThroughput(benchmark::State &State, bool Flush)
 
 constexpr int kRepetitions = 3;
 BENCHMARK(RawRoundTrip)->Name("latency/raw")->UseRealTime()->Repetitions(kRepetitions);
-BENCHMARK_CAPTURE(FramedRoundTrip, flush, true)->Name("latency/framed")->UseRealTime()->Repetitions(kRepetitions);
+BENCHMARK_CAPTURE(FramedRoundTrip, flush, true)
+    ->Name("latency/framed")
+    ->UseRealTime()
+    ->Repetitions(kRepetitions);
 BENCHMARK_CAPTURE(FramedRoundTrip, noflush, false)
-    ->Name("latency/framed_noflush")->UseRealTime()->Repetitions(kRepetitions);
+    ->Name("latency/framed_noflush")
+    ->UseRealTime()
+    ->Repetitions(kRepetitions);
 BENCHMARK(RawThroughput)
-    ->Name("throughput/raw")->Arg(1)->Arg(64)->UseRealTime()->Unit(benchmark::kMillisecond)->Repetitions(kRepetitions);
+    ->Name("throughput/raw")
+    ->Arg(1)
+    ->Arg(64)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(kRepetitions);
 BENCHMARK_CAPTURE(FramedThroughput, flush, true)
-    ->Name("throughput/framed")->Arg(1)->Arg(64)->UseRealTime()->Unit(benchmark::kMillisecond)
+    ->Name("throughput/framed")
+    ->Arg(1)
+    ->Arg(64)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond)
     ->Repetitions(kRepetitions);
 BENCHMARK_CAPTURE(FramedThroughput, noflush, false)
-    ->Name("throughput/framed_noflush")->Arg(1)->Arg(64)->UseRealTime()->Unit(benchmark::kMillisecond)
+    ->Name("throughput/framed_noflush")
+    ->Arg(1)
+    ->Arg(64)
+    ->UseRealTime()
+    ->Unit(benchmark::kMillisecond)
     ->Repetitions(kRepetitions);
 
 // Keeps every run's figures for the ratios printed at the end.
 class TRatioReporter : public benchmark::ConsoleReporter {
 public:
-    void ReportRuns(const std::vector<Run> &Runs) override
-    {
+    void ReportRuns(const std::vector<Run> &Runs) override {
         ConsoleReporter::ReportRuns(Runs);
         for (const Run &run : Runs) {
             if (run.run_type != Run::RT_Iteration || run.iterations == 0)
@@ -168,8 +179,7 @@ public:
 } // namespace
 } // namespace trelvo
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     benchmark::Initialize(&argc, argv);
     trelvo::TRatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
@@ -182,7 +192,8 @@ int main(int argc, char **argv)
                     t["latency/framed"] * 1e6, t["latency/framed"] / t["latency/raw"]);
         if (t.count("latency/framed_noflush"))
             std::printf("  without the flush after write %.1f us: the flush costs %.1f us a round trip\n",
-                        t["latency/framed_noflush"] * 1e6, (t["latency/framed"] - t["latency/framed_noflush"]) * 1e6);
+                        t["latency/framed_noflush"] * 1e6,
+                        (t["latency/framed"] - t["latency/framed_noflush"]) * 1e6);
     }
     for (const char *size : {"1", "64"}) {
         const std::string raw = std::string("throughput/raw/") + size;
@@ -190,8 +201,9 @@ int main(int argc, char **argv)
         const std::string noflush = std::string("throughput/framed_noflush/") + size;
         if (!r.count(raw) || !r.count(framed))
             continue;
-        std::printf("Throughput of %s MiB messages: raw %.0f MiB/s, framed %.0f MiB/s: %.2f x raw (goal >= 0.5)\n",
-                    size, r[raw] / 1048576, r[framed] / 1048576, r[framed] / r[raw]);
+        std::printf(
+            "Throughput of %s MiB messages: raw %.0f MiB/s, framed %.0f MiB/s: %.2f x raw (goal >= 0.5)\n",
+            size, r[raw] / 1048576, r[framed] / 1048576, r[framed] / r[raw]);
         if (r.count(noflush))
             std::printf("  without the flush after write %.0f MiB/s (%.2f x raw)\n", r[noflush] / 1048576,
                         r[noflush] / r[raw]);

@@ -5,14 +5,13 @@
 #include <cerrno>
 #include <cstdint>
 #include <poll.h>
-#include <system_error>
 #include <sys/eventfd.h>
+#include <system_error>
 #include <unistd.h>
 
 namespace trelvo {
 
-TEvent::TEvent(bool Signalled)
-{
+TEvent::TEvent(bool Signalled) {
     FFd = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (FFd < 0)
         throw std::system_error(errno, std::generic_category(), "eventfd");
@@ -20,10 +19,11 @@ TEvent::TEvent(bool Signalled)
         Set();
 }
 
-TEvent::~TEvent() { close(FFd); }
+TEvent::~TEvent() {
+    close(FFd);
+}
 
-void TEvent::Set()
-{
+void TEvent::Set() {
     std::lock_guard lock(FLock);
     if (FSet)
         return;
@@ -32,8 +32,7 @@ void TEvent::Set()
     FSet = true;
 }
 
-void TEvent::Reset()
-{
+void TEvent::Reset() {
     std::lock_guard lock(FLock);
     if (!FSet)
         return;
@@ -42,14 +41,12 @@ void TEvent::Reset()
     FSet = false;
 }
 
-bool TEvent::IsSet() const
-{
+bool TEvent::IsSet() const {
     std::lock_guard lock(FLock);
     return FSet;
 }
 
-bool TEvent::Wait(int TimeoutMs) const
-{
+bool TEvent::Wait(int TimeoutMs) const {
     const std::uint64_t start = TickMs();
     for (;;) {
         if (IsSet())

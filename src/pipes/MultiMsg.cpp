@@ -8,29 +8,25 @@
 namespace trelvo {
 
 namespace {
-std::string TempPath()
-{
+std::string TempPath() {
     const char *dir = std::getenv("TMPDIR");
     return dir && *dir ? dir : "/tmp";
 }
 } // namespace
 
-TPipeMultiMsg::~TPipeMultiMsg()
-{
+TPipeMultiMsg::~TPipeMultiMsg() {
     FFile.reset();
     if (FHandle >= 0)
         close(FHandle);
 }
 
-void TPipeMultiMsg::Append(const void *Data, std::size_t Count)
-{
+void TPipeMultiMsg::Append(const void *Data, std::size_t Count) {
     if (!FFile && !FSpillFailed && FMemory.Size() + Count > kSpillBytes)
         Spill();
     Stream().Write(Data, Count);
 }
 
-void TPipeMultiMsg::Spill()
-{
+void TPipeMultiMsg::Spill() {
     FHandle = open(TempPath().c_str(), O_TMPFILE | O_RDWR | O_EXCL | O_CLOEXEC, 0600);
     if (FHandle < 0) {
         FSpillFailed = true;

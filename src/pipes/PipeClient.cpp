@@ -16,10 +16,10 @@ namespace {
 constexpr std::size_t kMaxPipeNameChars = 256;
 const char *const kConnectedError = "Cannot change property when client is connected!";
 const char *const kNameError = "Invalid pipe name specified!";
-const char *const kThreadError = "The notify window and the component window do not exist in the same thread!";
+const char *const kThreadError =
+    "The notify window and the component window do not exist in the same thread!";
 
-std::size_t Utf8Length(const std::string &Text)
-{
+std::size_t Utf8Length(const std::string &Text) {
     std::size_t n = 0;
     for (unsigned char c : Text)
         n += (c & 0xC0) != 0x80;
@@ -27,17 +27,15 @@ std::size_t Utf8Length(const std::string &Text)
 }
 } // namespace
 
-void CheckPipeName(const std::string &Name)
-{
+void CheckPipeName(const std::string &Name) {
     if (Name.empty() || Name.find('\\') != std::string::npos || Utf8Length(Name) > kMaxPipeNameChars)
         throw EPipeException(kNameError);
 }
 
 TPipeClient::TPipeClient()
     : FBaseThread(CurrentThreadId()), FWriteQueue(std::make_shared<TWriteQueue>()),
-      FKillEv(std::make_shared<TEvent>(false)),
-      FSentWanted(std::make_shared<std::atomic<bool>>(false)), FAlive(std::make_shared<bool>(true))
-{
+      FKillEv(std::make_shared<TEvent>(false)), FSentWanted(std::make_shared<std::atomic<bool>>(false)),
+      FAlive(std::make_shared<bool>(true)) {
     FPipeName = "PipeServer";
     FServerName.clear();
     FHwnd = AllocateWindow([this](std::uint32_t Msg, std::uintptr_t WParam, std::intptr_t LParam) {
@@ -45,8 +43,7 @@ TPipeClient::TPipeClient()
     });
 }
 
-TPipeClient::~TPipeClient()
-{
+TPipeClient::~TPipeClient() {
     FDestroying = true;
     try {
         Disconnect();
@@ -61,25 +58,24 @@ TPipeClient::~TPipeClient()
     DeallocateWindow(FHwnd);
 }
 
-bool TPipeClient::Connected() const { return FWorker != nullptr && FWorkerHandle && !FWorkerHandle->Finished.IsSet(); }
+bool TPipeClient::Connected() const {
+    return FWorker != nullptr && FWorkerHandle && !FWorkerHandle->Finished.IsSet();
+}
 
-void TPipeClient::SetPipeName(const std::string &Value)
-{
+void TPipeClient::SetPipeName(const std::string &Value) {
     if (Connected() || IsValidHandle(FPipe))
         throw EPipeException(kConnectedError);
     CheckPipeName(Value);
     FPipeName = Value;
 }
 
-void TPipeClient::SetServerName(const std::string &Value)
-{
+void TPipeClient::SetServerName(const std::string &Value) {
     if (Connected() || IsValidHandle(FPipe))
         throw EPipeException(kConnectedError);
     FServerName = Value;
 }
 
-bool TPipeClient::Connect(std::uint32_t WaitTime, bool Start)
-{
+bool TPipeClient::Connect(std::uint32_t WaitTime, bool Start) {
     if (Connected())
         return true;
     try {
@@ -98,8 +94,7 @@ bool TPipeClient::Connect(std::uint32_t WaitTime, bool Start)
     return Connected() || IsValidHandle(FPipe);
 }
 
-void TPipeClient::StartWorker()
-{
+void TPipeClient::StartWorker() {
     TPipeThread *worker = nullptr;
     try {
         worker = new TPipeThread(false, FHwnd, FBaseThread, FWriteQueue, nullptr, FPipe, FKillEv);
@@ -124,8 +119,7 @@ void TPipeClient::StartWorker()
     }
 }
 
-void TPipeClient::Disconnect()
-{
+void TPipeClient::Disconnect() {
     if (Connected() && !FDisconnecting) {
         // The worker is blocked in the very send being handled: waiting for it here would deadlock.
         if (TThreadQueue::InSendMessage()) {
@@ -151,8 +145,7 @@ void TPipeClient::Disconnect()
     }
 }
 
-void TPipeClient::WorkerFinished()
-{
+void TPipeClient::WorkerFinished() {
     FWorker = nullptr;
     TFinally done([this] {
         // Unsent data must not leak into a later connection, even when the handler raised.
@@ -165,15 +158,13 @@ void TPipeClient::WorkerFinished()
     }
 }
 
-bool TPipeClient::Write(const void *Buffer, std::uint32_t Count)
-{
+bool TPipeClient::Write(const void *Buffer, std::uint32_t Count) {
     if (Count > static_cast<std::uint32_t>(INT32_MAX))
         return false;
     return QueueWrite(NewPipeWrite(Buffer, Count));
 }
 
-bool TPipeClient::QueueWrite(std::unique_ptr<TPipeWrite> PipeWrite)
-{
+bool TPipeClient::QueueWrite(std::unique_ptr<TPipeWrite> PipeWrite) {
     if (FThrottle != 0 && FWriteQueue->DataSize() > FThrottle && Connected())
         FlushPipeBuffers();
     if (!Connected())
@@ -183,8 +174,7 @@ bool TPipeClient::QueueWrite(std::unique_ptr<TPipeWrite> PipeWrite)
     return true;
 }
 
-bool TPipeClient::SendStream(TStream *Stream)
-{
+bool TPipeClient::SendStream(TStream *Stream) {
     if (!Stream || !Connected())
         return false;
     bool result = true;
@@ -207,8 +197,7 @@ bool TPipeClient::SendStream(TStream *Stream)
     return result;
 }
 
-void TPipeClient::FlushPipeBuffers()
-{
+void TPipeClient::FlushPipeBuffers() {
     if (TThreadQueue::InSendMessage())
         return;
     auto &queue = TThreadQueue::Current();
@@ -225,8 +214,7 @@ void TPipeClient::FlushPipeBuffers()
     }
 }
 
-bool TPipeClient::WaitForReply(std::uint32_t TimeOut)
-{
+bool TPipeClient::WaitForReply(std::uint32_t TimeOut) {
     FReply = false;
     if (TThreadQueue::InSendMessage())
         return FReply;
@@ -239,15 +227,16 @@ bool TPipeClient::WaitForReply(std::uint32_t TimeOut)
         if (queue.PeekAndDispatch(PIPE_NOTIFY_FIRST, PIPE_NOTIFY_LAST))
             continue;
         // Nothing to run: sleep on the queue instead of spinning; the worker's sends wake it.
-        const int left = TimeOut == kInfinite ? 10 : static_cast<int>(std::min<std::uint64_t>(TimeOut - spent, 10));
+        const int left =
+            TimeOut == kInfinite ? 10 : static_cast<int>(std::min<std::uint64_t>(TimeOut - spent, 10));
         pollfd p{queue.EventFd(), POLLIN, 0};
         poll(&p, 1, left);
     }
     return FReply;
 }
 
-std::intptr_t TPipeClient::HandleNotification(std::uint32_t Msg, std::uintptr_t WParam, std::intptr_t LParam)
-{
+std::intptr_t TPipeClient::HandleNotification(std::uint32_t Msg, std::uintptr_t WParam,
+                                              std::intptr_t LParam) {
     const auto pipe = static_cast<TPipeHandle>(WParam);
     switch (Msg) {
     case PIPE_NOTIFY_ERROR:

@@ -16,6 +16,7 @@ using TOnPipeDisconnect = std::function<void(void *Sender, TPipeHandle Pipe)>;
 // Stream holds exactly one whole message, at position 0; it is valid only during the call.
 using TOnPipeMessage = std::function<void(void *Sender, TPipeHandle Pipe, TStream &Stream)>;
 using TOnPipeSent = std::function<void(void *Sender, TPipeHandle Pipe, std::uint32_t Size)>;
-using TOnPipeError = std::function<void(void *Sender, TPipeHandle Pipe, TPipeContext PipeContext, std::int32_t ErrorCode)>;
+using TOnPipeError =
+    std::function<void(void *Sender, TPipeHandle Pipe, TPipeContext PipeContext, std::int32_t ErrorCode)>;
 
 } // namespace trelvo

@@ -3,20 +3,18 @@
 namespace trelvo {
 
 namespace {
-void PutLE32(std::uint8_t *p, std::uint32_t v)
-{
+void PutLE32(std::uint8_t *p, std::uint32_t v) {
     for (int i = 0; i < 4; ++i)
         p[i] = static_cast<std::uint8_t>(v >> (8 * i));
 }
 
-std::uint32_t GetLE32(const std::uint8_t *p)
-{
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 | std::uint32_t(p[3]) << 24;
+std::uint32_t GetLE32(const std::uint8_t *p) {
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
+           std::uint32_t(p[3]) << 24;
 }
 } // namespace
 
-TPipeControlPacket MakeControlPacket(std::uint32_t Command)
-{
+TPipeControlPacket MakeControlPacket(std::uint32_t Command) {
     TPipeControlPacket packet{};
     PutLE32(packet.data(), kControlPacketSize);
     PutLE32(packet.data() + 4, MB_MAGIC);
@@ -25,8 +23,7 @@ TPipeControlPacket MakeControlPacket(std::uint32_t Command)
     return packet;
 }
 
-bool ReadControlPacket(const void *Data, std::size_t Count, std::uint32_t &Command)
-{
+bool ReadControlPacket(const void *Data, std::size_t Count, std::uint32_t &Command) {
     if (Count != kControlPacketSize)
         return false;
     const auto *p = static_cast<const std::uint8_t *>(Data);

@@ -13,16 +13,14 @@
 namespace trelvo {
 
 namespace {
-int QueuedBytes(int Fd)
-{
+int QueuedBytes(int Fd) {
     int n = 0;
     return ioctl(Fd, SIOCINQ, &n) == 0 ? n : 0;
 }
 
 // A zero-length packet and the end of the stream both read as 0 bytes; only a hung-up peer with
 // nothing left queued is the end.
-bool AtEnd(int Fd)
-{
+bool AtEnd(int Fd) {
     pollfd p{Fd, POLLIN | POLLRDHUP, 0};
     if (poll(&p, 1, 0) <= 0)
         return false;
@@ -31,14 +29,12 @@ bool AtEnd(int Fd)
 } // namespace
 
 TPipeReceiver::TPipeReceiver(TDeliver Deliver)
-    : FDeliver(std::move(Deliver)), FRcvBuffer(std::make_unique<std::uint8_t[]>(MAX_BUFFER)), FRcvAlloc(MAX_BUFFER)
-{
-}
+    : FDeliver(std::move(Deliver)), FRcvBuffer(std::make_unique<std::uint8_t[]>(MAX_BUFFER)),
+      FRcvAlloc(MAX_BUFFER) {}
 
 TPipeReceiver::~TPipeReceiver() = default;
 
-TPipeReceiver::TReadResult TPipeReceiver::ReadAvailable(int Fd, int &ErrorCode)
-{
+TPipeReceiver::TReadResult TPipeReceiver::ReadAvailable(int Fd, int &ErrorCode) {
     bool resetSeen = false;
     for (;;) {
         // The length of the next packet, so that it is read whole: a shorter read would cut it.
@@ -79,16 +75,16 @@ TPipeReceiver::TReadResult TPipeReceiver::ReadAvailable(int Fd, int &ErrorCode)
     }
 }
 
-void TPipeReceiver::Receive(const void *Data, std::size_t Count)
-{
+void TPipeReceiver::Receive(const void *Data, std::size_t Count) {
     FRcvStream.Write(Data, Count);
     DispatchReceived();
 }
 
-void TPipeReceiver::DispatchReceived() { DispatchPacket(FRcvStream.Memory(), FRcvStream.Size()); }
+void TPipeReceiver::DispatchReceived() {
+    DispatchPacket(FRcvStream.Memory(), FRcvStream.Size());
+}
 
-void TPipeReceiver::DispatchPacket(const std::uint8_t *Data, std::size_t Count)
-{
+void TPipeReceiver::DispatchPacket(const std::uint8_t *Data, std::size_t Count) {
     TFinally empty([this] { FRcvStream.Clear(); });
     std::uint32_t command = 0;
     if (ReadControlPacket(Data, Count, command)) {

@@ -20,15 +20,14 @@ class TPipeListener : public TThreadEx {
 public:
     TPipeListener(TPipeHandle Listen, std::shared_ptr<TEvent> Kill, std::function<void(TPipeHandle)> OnAccept,
                   std::function<void(int)> OnError)
-        : FListen(Listen), FKill(std::move(Kill)), FOnAccept(std::move(OnAccept)), FOnError(std::move(OnError))
-    {
+        : FListen(Listen), FKill(std::move(Kill)), FOnAccept(std::move(OnAccept)),
+          FOnError(std::move(OnError)) {
         SetFreeOnTerminate(true);
     }
     ~TPipeListener() override { close(FListen); }
 
 protected:
-    void Execute() override
-    {
+    void Execute() override {
         while (!Terminated()) {
             pollfd p[2] = {{FKill->Fd(), POLLIN, 0}, {FListen, POLLIN, 0}};
             if (poll(p, 2, -1) < 0) {
@@ -57,7 +56,9 @@ protected:
     }
 
 private:
-    void Report(int ErrorCode) { Sync().Synchronize([&] { FOnError(ErrorCode); }); }
+    void Report(int ErrorCode) {
+        Sync().Synchronize([&] { FOnError(ErrorCode); });
+    }
 
     TPipeHandle FListen;
     std::shared_ptr<TEvent> FKill;
@@ -68,15 +69,13 @@ private:
 
 TPipeServer::TPipeServer()
     : FBaseThread(CurrentThreadId()), FCounter(std::make_shared<TThreadCounter>()),
-      FSentWanted(std::make_shared<std::atomic<bool>>(false)), FAlive(std::make_shared<bool>(true))
-{
+      FSentWanted(std::make_shared<std::atomic<bool>>(false)), FAlive(std::make_shared<bool>(true)) {
     FHwnd = AllocateWindow([this](std::uint32_t Msg, std::uintptr_t WParam, std::intptr_t LParam) {
         return HandleNotification(Msg, WParam, LParam);
     });
 }
 
-TPipeServer::~TPipeServer()
-{
+TPipeServer::~TPipeServer() {
     FDestroying = true;
     try {
         Close();
@@ -86,16 +85,14 @@ TPipeServer::~TPipeServer()
     DeallocateWindow(FHwnd);
 }
 
-void TPipeServer::SetPipeName(const std::string &Value)
-{
+void TPipeServer::SetPipeName(const std::string &Value) {
     if (Active())
         throw EPipeException("Cannot change property when server is active!");
     CheckPipeName(Value);
     FPipeName = Value;
 }
 
-bool TPipeServer::Open()
-{
+bool TPipeServer::Open() {
     if (Active())
         return true;
     const TPipeHandle listen = ListenPipe(PipePath("", FPipeName));
@@ -120,8 +117,7 @@ bool TPipeServer::Open()
     return true;
 }
 
-void TPipeServer::Close()
-{
+void TPipeServer::Close() {
     if (FListenerHandle) {
         std::shared_ptr<TThreadHandle> listener = std::move(FListenerHandle);
         FListenerKill->Set();
@@ -135,8 +131,7 @@ void TPipeServer::Close()
         FCounter->WaitForEmpty();
 }
 
-void TPipeServer::AddConnection(TPipeHandle Socket)
-{
+void TPipeServer::AddConnection(TPipeHandle Socket) {
     if (!Active()) {
         close(Socket);
         return;
@@ -156,8 +151,7 @@ void TPipeServer::AddConnection(TPipeHandle Socket)
     worker->Run();
 }
 
-void TPipeServer::WorkerFinished(TPipeHandle Pipe)
-{
+void TPipeServer::WorkerFinished(TPipeHandle Pipe) {
     auto it = FConnections.find(Pipe);
     if (it == FConnections.end())
         return;
@@ -169,43 +163,37 @@ void TPipeServer::WorkerFinished(TPipeHandle Pipe)
     }
 }
 
-void TPipeServer::ListenerError(int ErrorCode)
-{
+void TPipeServer::ListenerError(int ErrorCode) {
     if (OnPipeError) {
         auto handler = OnPipeError;
         handler(this, kInvalidPipe, pcListener, ErrorCode);
     }
 }
 
-TPipeServer::TConnection *TPipeServer::Find(TPipeHandle Pipe)
-{
+TPipeServer::TConnection *TPipeServer::Find(TPipeHandle Pipe) {
     auto it = FConnections.find(Pipe);
     return it == FConnections.end() ? nullptr : &it->second;
 }
 
-bool TPipeServer::Connected(TPipeHandle Pipe) const
-{
+bool TPipeServer::Connected(TPipeHandle Pipe) const {
     auto it = FConnections.find(Pipe);
     return it != FConnections.end() && !it->second.Worker->Finished.IsSet();
 }
 
-std::vector<TPipeHandle> TPipeServer::Clients() const
-{
+std::vector<TPipeHandle> TPipeServer::Clients() const {
     std::vector<TPipeHandle> out;
     for (const auto &entry : FConnections)
         out.push_back(entry.first);
     return out;
 }
 
-bool TPipeServer::Write(TPipeHandle Pipe, const void *Buffer, std::uint32_t Count)
-{
+bool TPipeServer::Write(TPipeHandle Pipe, const void *Buffer, std::uint32_t Count) {
     if (Count > static_cast<std::uint32_t>(INT32_MAX))
         return false;
     return QueueWrite(Pipe, NewPipeWrite(Buffer, Count));
 }
 
-bool TPipeServer::QueueWrite(TPipeHandle Pipe, std::unique_ptr<TPipeWrite> PipeWrite)
-{
+bool TPipeServer::QueueWrite(TPipeHandle Pipe, std::unique_ptr<TPipeWrite> PipeWrite) {
     TConnection *connection = Find(Pipe);
     if (connection && FThrottle != 0 && connection->Queue->DataSize() > FThrottle && Connected(Pipe))
         FlushPipeBuffers(Pipe);
@@ -217,8 +205,7 @@ bool TPipeServer::QueueWrite(TPipeHandle Pipe, std::unique_ptr<TPipeWrite> PipeW
     return true;
 }
 
-bool TPipeServer::SendStream(TPipeHandle Pipe, TStream *Stream)
-{
+bool TPipeServer::SendStream(TPipeHandle Pipe, TStream *Stream) {
     TConnection *connection = Find(Pipe);
     if (!Stream || !connection || !Connected(Pipe))
         return false;
@@ -242,8 +229,7 @@ bool TPipeServer::SendStream(TPipeHandle Pipe, TStream *Stream)
     return result;
 }
 
-void TPipeServer::FlushPipeBuffers(TPipeHandle Pipe)
-{
+void TPipeServer::FlushPipeBuffers(TPipeHandle Pipe) {
     if (TThreadQueue::InSendMessage())
         return;
     auto &queue = TThreadQueue::Current();
@@ -261,8 +247,7 @@ void TPipeServer::FlushPipeBuffers(TPipeHandle Pipe)
     }
 }
 
-void TPipeServer::Disconnect(TPipeHandle Pipe)
-{
+void TPipeServer::Disconnect(TPipeHandle Pipe) {
     TConnection *connection = Find(Pipe);
     if (!connection)
         return;
@@ -272,8 +257,8 @@ void TPipeServer::Disconnect(TPipeHandle Pipe)
         TThreadEx::WaitFor(worker);
 }
 
-std::intptr_t TPipeServer::HandleNotification(std::uint32_t Msg, std::uintptr_t WParam, std::intptr_t LParam)
-{
+std::intptr_t TPipeServer::HandleNotification(std::uint32_t Msg, std::uintptr_t WParam,
+                                              std::intptr_t LParam) {
     const auto pipe = static_cast<TPipeHandle>(WParam);
     switch (Msg) {
     case PIPE_NOTIFY_CONNECT:

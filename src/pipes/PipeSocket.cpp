@@ -20,8 +20,7 @@ constexpr std::uint32_t kDefaultWaitMs = 50;
 constexpr long kBacklogRetryNs = 1'000'000;
 
 // The abstract address: a leading NUL, then the path text without a terminating NUL.
-bool MakeAddress(const std::string &Path, sockaddr_un &Addr, socklen_t &Len)
-{
+bool MakeAddress(const std::string &Path, sockaddr_un &Addr, socklen_t &Len) {
     std::memset(&Addr, 0, sizeof Addr);
     Addr.sun_family = AF_UNIX;
     if (Path.size() + 1 > sizeof Addr.sun_path)
@@ -32,8 +31,7 @@ bool MakeAddress(const std::string &Path, sockaddr_un &Addr, socklen_t &Len)
 }
 } // namespace
 
-std::string PipePath(const std::string &ServerName, const std::string &PipeName)
-{
+std::string PipePath(const std::string &ServerName, const std::string &PipeName) {
     bool local = ServerName.empty();
     if (!local) {
         char host[261] = {};
@@ -46,8 +44,7 @@ std::string PipePath(const std::string &ServerName, const std::string &PipeName)
     return "\\\\" + ServerName + "\\pipe\\" + PipeName;
 }
 
-TPipeHandle ConnectPipe(const std::string &Path, std::uint32_t WaitTime)
-{
+TPipeHandle ConnectPipe(const std::string &Path, std::uint32_t WaitTime) {
     sockaddr_un addr;
     socklen_t len;
     if (!MakeAddress(Path, addr, len)) {
@@ -77,8 +74,7 @@ TPipeHandle ConnectPipe(const std::string &Path, std::uint32_t WaitTime)
     }
 }
 
-TPipeHandle ListenPipe(const std::string &Path)
-{
+TPipeHandle ListenPipe(const std::string &Path) {
     sockaddr_un addr;
     socklen_t len;
     if (!MakeAddress(Path, addr, len)) {
@@ -97,18 +93,18 @@ TPipeHandle ListenPipe(const std::string &Path)
     return fd;
 }
 
-int UnreadOutput(TPipeHandle Pipe)
-{
+int UnreadOutput(TPipeHandle Pipe) {
     int n = 0;
     return ioctl(Pipe, SIOCOUTQ, &n) == 0 ? n : 0;
 }
 
-bool PeerGone(TPipeHandle Pipe)
-{
+bool PeerGone(TPipeHandle Pipe) {
     pollfd p{Pipe, 0, 0};
     return poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL));
 }
 
-bool IsBrokenPipe(int ErrorCode) { return ErrorCode == EPIPE || ErrorCode == ECONNRESET || ErrorCode == ENOTCONN; }
+bool IsBrokenPipe(int ErrorCode) {
+    return ErrorCode == EPIPE || ErrorCode == ECONNRESET || ErrorCode == ENOTCONN;
+}
 
 } // namespace trelvo

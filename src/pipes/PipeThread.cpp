@@ -25,8 +25,7 @@ constexpr std::uint64_t kFlushSpinNs = 50'000;
 constexpr long kFlushFirstDelayNs = 20'000;
 constexpr long kFlushMaxDelayNs = 1'000'000;
 
-std::uint64_t NowNs()
-{
+std::uint64_t NowNs() {
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);
     return static_cast<std::uint64_t>(ts.tv_sec) * 1'000'000'000u + static_cast<std::uint64_t>(ts.tv_nsec);
@@ -34,43 +33,43 @@ std::uint64_t NowNs()
 
 std::atomic<bool> gFlushAfterWrite{true};
 
-timespec Nanoseconds(long Ns) { return timespec{Ns / 1'000'000'000, Ns % 1'000'000'000}; }
+timespec Nanoseconds(long Ns) {
+    return timespec{Ns / 1'000'000'000, Ns % 1'000'000'000};
+}
 } // namespace
 
-void TPipeThread::SetFlushAfterWrite(bool Value) { gFlushAfterWrite.store(Value); }
+void TPipeThread::SetFlushAfterWrite(bool Value) {
+    gFlushAfterWrite.store(Value);
+}
 
 TPipeThread::TPipeThread(bool Server, TWindowHandle NotifyWindow, std::uint32_t NotifyThread,
                          std::shared_ptr<TWriteQueue> WriteQueue, std::shared_ptr<TThreadCounter> Counter,
                          TPipeHandle Pipe, std::shared_ptr<TEvent> KillEvent, std::intptr_t PipeId)
     : FServer(Server), FNotify(NotifyWindow), FNotifyThread(NotifyThread), FPipe(Pipe),
       FPipeId(PipeId == kInvalidPipe ? Pipe : PipeId), FCounter(std::move(Counter)),
-      FWriteQueue(std::move(WriteQueue)), FKillEv(std::move(KillEvent)),
-      FReceiver([this](TStream &Message) {
-          Notify(PIPE_NOTIFY_MESSAGE, static_cast<std::uintptr_t>(FPipeId), reinterpret_cast<std::intptr_t>(&Message));
-      })
-{
+      FWriteQueue(std::move(WriteQueue)), FKillEv(std::move(KillEvent)), FReceiver([this](TStream &Message) {
+          Notify(PIPE_NOTIFY_MESSAGE, static_cast<std::uintptr_t>(FPipeId),
+                 reinterpret_cast<std::intptr_t>(&Message));
+      }) {
     if (FCounter)
         FCounter->Increment();
     FKillEv->Reset();
     SetFreeOnTerminate(true);
 }
 
-TPipeThread::~TPipeThread()
-{
+TPipeThread::~TPipeThread() {
     FPipeWrite.reset();
     if (FCounter)
         FCounter->Decrement();
 }
 
-std::intptr_t TPipeThread::Notify(std::uint32_t Msg, std::uintptr_t WParam, std::intptr_t LParam)
-{
+std::intptr_t TPipeThread::Notify(std::uint32_t Msg, std::uintptr_t WParam, std::intptr_t LParam) {
     if (!IsWindow(FNotify))
         return 0;
     return SendMessage(FNotify, Msg, WParam, LParam);
 }
 
-void TPipeThread::Execute()
-{
+void TPipeThread::Execute() {
     // One step below normal, and a short timer slack so that the flush back-off stays short.
     errno = 0;
     const int nice = getpriority(PRIO_PROCESS, CurrentThreadId());
@@ -100,8 +99,7 @@ void TPipeThread::Execute()
     ClosePipe();
 }
 
-bool TPipeThread::WaitEvents()
-{
+bool TPipeThread::WaitEvents() {
     pollfd p[3] = {{FKillEv->Fd(), POLLIN, 0}, {FPipe, 0, 0}, {FWriteQueue->DataEvent().Fd(), POLLIN, 0}};
     if (FPendingRead)
         p[1].events |= POLLIN;
@@ -134,8 +132,7 @@ bool TPipeThread::WaitEvents()
     return ok;
 }
 
-bool TPipeThread::StartRead()
-{
+bool TPipeThread::StartRead() {
     if (FPendingRead)
         return true;
     switch (FReceiver.ReadAvailable(FPipe, FErrorCode)) {
@@ -151,14 +148,12 @@ bool TPipeThread::StartRead()
     return false;
 }
 
-bool TPipeThread::FinishRead()
-{
+bool TPipeThread::FinishRead() {
     FPendingRead = false;
     return StartRead();
 }
 
-bool TPipeThread::StartWrite()
-{
+bool TPipeThread::StartWrite() {
     if (FWriteState != TWriteState::Idle || !FWriteQueue->DataEvent().IsSet())
         return true;
     FPipeWrite = FWriteQueue->Dequeue();
@@ -167,10 +162,9 @@ bool TPipeThread::StartWrite()
     return TrySend();
 }
 
-bool TPipeThread::TrySend()
-{
-    const ssize_t n =
-        send(FPipe, FPipeWrite->Buffer.get(), static_cast<std::size_t>(FPipeWrite->Count), MSG_NOSIGNAL | MSG_DONTWAIT);
+bool TPipeThread::TrySend() {
+    const ssize_t n = send(FPipe, FPipeWrite->Buffer.get(), static_cast<std::size_t>(FPipeWrite->Count),
+                           MSG_NOSIGNAL | MSG_DONTWAIT);
     if (n < 0) {
         if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) {
             FWriteState = TWriteState::Sending;
@@ -193,8 +187,7 @@ bool TPipeThread::TrySend()
     return true;
 }
 
-bool TPipeThread::FinishWrite()
-{
+bool TPipeThread::FinishWrite() {
     if (FWriteState == TWriteState::Sending)
         return TrySend();
     if (FWriteState == TWriteState::Flushing && Flushed())
@@ -202,8 +195,7 @@ bool TPipeThread::FinishWrite()
     return true;
 }
 
-void TPipeThread::CompleteWrite()
-{
+void TPipeThread::CompleteWrite() {
     FWriteState = TWriteState::Idle;
     if (!FSentWanted || FSentWanted->load())
         Notify(PIPE_NOTIFY_SENT, static_cast<std::uintptr_t>(FPipeId), FWrite);
@@ -211,26 +203,25 @@ void TPipeThread::CompleteWrite()
 }
 
 // The peer has read everything written, or it has gone.
-bool TPipeThread::Flushed() { return UnreadOutput(FPipe) == 0 || PeerGone(FPipe); }
+bool TPipeThread::Flushed() {
+    return UnreadOutput(FPipe) == 0 || PeerGone(FPipe);
+}
 
 // The worker was told to stop long enough ago: a peer that never reads must not hold it for ever.
-bool TPipeThread::KillExpired()
-{
+bool TPipeThread::KillExpired() {
     if (FKillTime == 0 && FKillEv->IsSet())
         FKillTime = TickMs();
     return FKillTime != 0 && TickMs() - FKillTime >= static_cast<std::uint64_t>(kKillGraceMs);
 }
 
-long TPipeThread::FlushDelayNs()
-{
+long TPipeThread::FlushDelayNs() {
     if (NowNs() - FFlushStart < kFlushSpinNs)
         return 0;
     const int shift = FFlushRound++;
     return shift >= 6 ? kFlushMaxDelayNs : std::min(kFlushFirstDelayNs << shift, kFlushMaxDelayNs);
 }
 
-void TPipeThread::KillGrace()
-{
+void TPipeThread::KillGrace() {
     FKillTime = TickMs();
     const std::uint64_t deadline = FKillTime + kKillGraceMs;
     while (FWriteState != TWriteState::Idle) {
@@ -239,7 +230,8 @@ void TPipeThread::KillGrace()
             break;
         pollfd p{FPipe, static_cast<short>(FWriteState == TWriteState::Sending ? POLLOUT : 0), 0};
         const long left = static_cast<long>(deadline - now) * 1'000'000;
-        const timespec wait = Nanoseconds(FWriteState == TWriteState::Flushing ? std::min(FlushDelayNs(), left) : left);
+        const timespec wait =
+            Nanoseconds(FWriteState == TWriteState::Flushing ? std::min(FlushDelayNs(), left) : left);
         ppoll(&p, 1, &wait, nullptr);
         if (!FinishWrite())
             break;
@@ -251,8 +243,7 @@ void TPipeThread::KillGrace()
     }
 }
 
-void TPipeThread::ClosePipe()
-{
+void TPipeThread::ClosePipe() {
     if (!IsValidHandle(FPipe))
         return;
     FFlushRound = 0;

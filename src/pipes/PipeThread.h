@@ -21,8 +21,8 @@ class TPipeThread : public TThreadEx {
 public:
     // PipeId identifies the pipe in notifications; kInvalidPipe means the socket itself.
     TPipeThread(bool Server, TWindowHandle NotifyWindow, std::uint32_t NotifyThread,
-                std::shared_ptr<TWriteQueue> WriteQueue, std::shared_ptr<TThreadCounter> Counter, TPipeHandle Pipe,
-                std::shared_ptr<TEvent> KillEvent, std::intptr_t PipeId = kInvalidPipe);
+                std::shared_ptr<TWriteQueue> WriteQueue, std::shared_ptr<TThreadCounter> Counter,
+                TPipeHandle Pipe, std::shared_ptr<TEvent> KillEvent, std::intptr_t PipeId = kInvalidPipe);
     ~TPipeThread() override;
 
     // Every completed write waits until the peer has read it before the next one starts. Only the
@@ -65,8 +65,8 @@ private:
     bool FPendingRead = false;
     TWriteState FWriteState = TWriteState::Idle;
     int FFlushRound = 0;
-    std::uint64_t FFlushStart = 0;  // ns
-    std::uint64_t FKillTime = 0; // when the kill event was seen; 0 before
+    std::uint64_t FFlushStart = 0; // ns
+    std::uint64_t FKillTime = 0;   // when the kill event was seen; 0 before
     std::shared_ptr<TEvent> FKillEv;
     std::shared_ptr<std::atomic<bool>> FSentWanted;
     TPipeReceiver FReceiver;

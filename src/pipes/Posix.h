@@ -11,7 +11,9 @@ using TPipeHandle = int;
 constexpr TPipeHandle kInvalidPipe = -1;
 
 // Descriptor 0 is a real descriptor on POSIX (a process started with stdin closed may get it).
-inline bool IsValidHandle(TPipeHandle Handle) { return Handle >= 0; }
+inline bool IsValidHandle(TPipeHandle Handle) {
+    return Handle >= 0;
+}
 
 // The kernel's id of the calling thread.
 std::uint32_t CurrentThreadId();

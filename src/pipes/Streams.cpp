@@ -9,8 +9,7 @@
 
 namespace trelvo {
 
-std::string TStream::Bytes()
-{
+std::string TStream::Bytes() {
     const std::uint64_t saved = Position();
     std::string out(static_cast<std::size_t>(Size()), '\0');
     SetPosition(0);
@@ -26,8 +25,7 @@ std::string TStream::Bytes()
     return out;
 }
 
-void TStream::CopyFrom(TStream &Source)
-{
+void TStream::CopyFrom(TStream &Source) {
     char buffer[65536];
     for (;;) {
         const std::size_t n = Source.Read(buffer, sizeof buffer);
@@ -37,12 +35,16 @@ void TStream::CopyFrom(TStream &Source)
     }
 }
 
-TMemoryStream::TMemoryStream(const void *Data, std::size_t Count) { Write(Data, Count); FPosition = 0; }
+TMemoryStream::TMemoryStream(const void *Data, std::size_t Count) {
+    Write(Data, Count);
+    FPosition = 0;
+}
 
-TMemoryStream::~TMemoryStream() { std::free(FMemory); }
+TMemoryStream::~TMemoryStream() {
+    std::free(FMemory);
+}
 
-std::size_t TMemoryStream::Read(void *Buffer, std::size_t Count)
-{
+std::size_t TMemoryStream::Read(void *Buffer, std::size_t Count) {
     if (FPosition >= FSize)
         return 0;
     const std::size_t n = std::min(Count, FSize - FPosition);
@@ -51,8 +53,7 @@ std::size_t TMemoryStream::Read(void *Buffer, std::size_t Count)
     return n;
 }
 
-void TMemoryStream::Write(const void *Buffer, std::size_t Count)
-{
+void TMemoryStream::Write(const void *Buffer, std::size_t Count) {
     if (Count == 0)
         return;
     const std::size_t end = FPosition + Count;
@@ -66,8 +67,7 @@ void TMemoryStream::Write(const void *Buffer, std::size_t Count)
         FSize = end;
 }
 
-void TMemoryStream::SetSize(std::uint64_t NewSize)
-{
+void TMemoryStream::SetSize(std::uint64_t NewSize) {
     const std::size_t size = static_cast<std::size_t>(NewSize);
     SetCapacity(size);
     if (size > FSize)
@@ -77,22 +77,19 @@ void TMemoryStream::SetSize(std::uint64_t NewSize)
         FPosition = FSize;
 }
 
-void TMemoryStream::Clear()
-{
+void TMemoryStream::Clear() {
     SetCapacity(0);
     FSize = 0;
     FPosition = 0;
 }
 
-std::size_t TMemoryStream::Realloc(std::size_t NewCapacity)
-{
+std::size_t TMemoryStream::Realloc(std::size_t NewCapacity) {
     if (NewCapacity > 0 && NewCapacity != FSize)
         NewCapacity = (NewCapacity + 8191) & ~static_cast<std::size_t>(8191);
     return NewCapacity;
 }
 
-void TMemoryStream::SetCapacity(std::size_t NewCapacity)
-{
+void TMemoryStream::SetCapacity(std::size_t NewCapacity) {
     const std::size_t capacity = Realloc(NewCapacity);
     if (capacity == 0) {
         std::free(FMemory);
@@ -108,8 +105,7 @@ void TMemoryStream::SetCapacity(std::size_t NewCapacity)
         FSize = FCapacity;
 }
 
-std::size_t TFastMemStream::Realloc(std::size_t NewCapacity)
-{
+std::size_t TFastMemStream::Realloc(std::size_t NewCapacity) {
     if (NewCapacity == 0)
         return 0;
     return NewCapacity <= 65535 ? NewCapacity + 65535 : NewCapacity + NewCapacity / 4;
@@ -117,14 +113,12 @@ std::size_t TFastMemStream::Realloc(std::size_t NewCapacity)
 
 THandleStream::THandleStream(int Handle, bool OwnsHandle) : FHandle(Handle), FOwnsHandle(OwnsHandle) {}
 
-THandleStream::~THandleStream()
-{
+THandleStream::~THandleStream() {
     if (FOwnsHandle && FHandle >= 0)
         close(FHandle);
 }
 
-std::size_t THandleStream::Read(void *Buffer, std::size_t Count)
-{
+std::size_t THandleStream::Read(void *Buffer, std::size_t Count) {
     for (;;) {
         const ssize_t n = read(FHandle, Buffer, Count);
         if (n >= 0)
@@ -134,8 +128,7 @@ std::size_t THandleStream::Read(void *Buffer, std::size_t Count)
     }
 }
 
-void THandleStream::Write(const void *Buffer, std::size_t Count)
-{
+void THandleStream::Write(const void *Buffer, std::size_t Count) {
     const auto *p = static_cast<const char *>(Buffer);
     while (Count > 0) {
         const ssize_t n = write(FHandle, p, Count);
@@ -148,26 +141,25 @@ void THandleStream::Write(const void *Buffer, std::size_t Count)
     }
 }
 
-std::uint64_t THandleStream::Size() const
-{
+std::uint64_t THandleStream::Size() const {
     struct stat st {};
     return fstat(FHandle, &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
 }
 
-void THandleStream::SetSize(std::uint64_t NewSize)
-{
+void THandleStream::SetSize(std::uint64_t NewSize) {
     if (ftruncate(FHandle, static_cast<off_t>(NewSize)) != 0)
         throw EStreamError(std::string("Stream size error: ") + std::strerror(errno));
     if (Position() > NewSize)
         SetPosition(NewSize);
 }
 
-std::uint64_t THandleStream::Position() const
-{
+std::uint64_t THandleStream::Position() const {
     const off_t pos = lseek(FHandle, 0, SEEK_CUR);
     return pos < 0 ? 0 : static_cast<std::uint64_t>(pos);
 }
 
-void THandleStream::SetPosition(std::uint64_t NewPosition) { lseek(FHandle, static_cast<off_t>(NewPosition), SEEK_SET); }
+void THandleStream::SetPosition(std::uint64_t NewPosition) {
+    lseek(FHandle, static_cast<off_t>(NewPosition), SEEK_SET);
+}
 
 } // namespace trelvo

@@ -18,8 +18,7 @@ struct TSendState {
     bool Finished = false;
     std::intptr_t Result = 0;
 
-    void Finish(std::intptr_t Value)
-    {
+    void Finish(std::intptr_t Value) {
         std::lock_guard lock(Lock);
         Result = Value;
         Finished = true;
@@ -42,8 +41,7 @@ struct TRegistry {
     TWindowHandle Next = 1;
 };
 
-TRegistry &Registry()
-{
+TRegistry &Registry() {
     static TRegistry *registry = new TRegistry;
     return *registry;
 }
@@ -55,30 +53,28 @@ thread_local bool tInSend = false;
 // Owns the thread's queue; shuts it down when the thread ends.
 struct TQueueAccess {
     std::shared_ptr<TThreadQueue> Queue;
-    ~TQueueAccess()
-    {
+    ~TQueueAccess() {
         if (Queue)
             Queue->Shutdown();
     }
-    static std::shared_ptr<TThreadQueue> Make()
-    {
+    static std::shared_ptr<TThreadQueue> Make() {
         return std::shared_ptr<TThreadQueue>(new TThreadQueue(CurrentThreadId()));
     }
-    static bool Push(TThreadQueue &Queue, TThreadQueue::TQueued Message) { return Queue.Push(std::move(Message)); }
+    static bool Push(TThreadQueue &Queue, TThreadQueue::TQueued Message) {
+        return Queue.Push(std::move(Message));
+    }
 };
 
 namespace {
 thread_local TQueueAccess tQueue;
 
-std::shared_ptr<TThreadQueue> CurrentShared()
-{
+std::shared_ptr<TThreadQueue> CurrentShared() {
     if (!tQueue.Queue)
         tQueue.Queue = TQueueAccess::Make();
     return tQueue.Queue;
 }
 
-bool Lookup(TWindowHandle Wnd, TWindowRec &Rec)
-{
+bool Lookup(TWindowHandle Wnd, TWindowRec &Rec) {
     auto &reg = Registry();
     std::lock_guard lock(reg.Lock);
     auto it = reg.Windows.find(Wnd);
@@ -89,8 +85,8 @@ bool Lookup(TWindowHandle Wnd, TWindowRec &Rec)
 }
 
 // Runs a handler with the "inside a sent message" flag set as given, restoring it afterwards.
-std::intptr_t CallProc(const TWndProc &Proc, bool Sent, std::uint32_t Msg, std::uintptr_t W, std::intptr_t L)
-{
+std::intptr_t CallProc(const TWndProc &Proc, bool Sent, std::uint32_t Msg, std::uintptr_t W,
+                       std::intptr_t L) {
     const bool saved = tInSend;
     tInSend = Sent;
     TFinally restore([saved] { tInSend = saved; });
@@ -98,22 +94,24 @@ std::intptr_t CallProc(const TWndProc &Proc, bool Sent, std::uint32_t Msg, std::
 }
 } // namespace
 
-TThreadQueue &TThreadQueue::Current() { return *CurrentShared(); }
+TThreadQueue &TThreadQueue::Current() {
+    return *CurrentShared();
+}
 
-bool TThreadQueue::InSendMessage() { return tInSend; }
+bool TThreadQueue::InSendMessage() {
+    return tInSend;
+}
 
 TThreadQueue::TThreadQueue(std::uint32_t ThreadId) : FThreadId(ThreadId) {}
 
 TThreadQueue::~TThreadQueue() = default;
 
-bool TThreadQueue::HasMessages() const
-{
+bool TThreadQueue::HasMessages() const {
     std::lock_guard lock(FLock);
     return !FMessages.empty();
 }
 
-bool TThreadQueue::Push(TQueued Message)
-{
+bool TThreadQueue::Push(TQueued Message) {
     std::lock_guard lock(FLock);
     if (FClosed)
         return false;
@@ -122,8 +120,7 @@ bool TThreadQueue::Push(TQueued Message)
     return true;
 }
 
-bool TThreadQueue::Pop(TQueued &Message, bool SentOnly, std::uint32_t Min, std::uint32_t Max)
-{
+bool TThreadQueue::Pop(TQueued &Message, bool SentOnly, std::uint32_t Min, std::uint32_t Max) {
     std::lock_guard lock(FLock);
     for (auto it = FMessages.begin(); it != FMessages.end(); ++it) {
         if (SentOnly && !it->Send && (it->Msg < Min || it->Msg > Max))
@@ -137,8 +134,7 @@ bool TThreadQueue::Pop(TQueued &Message, bool SentOnly, std::uint32_t Min, std::
     return false;
 }
 
-void TThreadQueue::Dispatch(TQueued &Message)
-{
+void TThreadQueue::Dispatch(TQueued &Message) {
     TWindowRec rec;
     const bool alive = Lookup(Message.Wnd, rec);
     if (!Message.Send) {
@@ -161,8 +157,7 @@ void TThreadQueue::Dispatch(TQueued &Message)
     Message.Send->Finish(result);
 }
 
-void TThreadQueue::ProcessMessages()
-{
+void TThreadQueue::ProcessMessages() {
     TQueued message;
     while (Pop(message, false, 0, 0)) {
         Dispatch(message);
@@ -170,8 +165,7 @@ void TThreadQueue::ProcessMessages()
     }
 }
 
-bool TThreadQueue::PeekAndDispatch(std::uint32_t Min, std::uint32_t Max)
-{
+bool TThreadQueue::PeekAndDispatch(std::uint32_t Min, std::uint32_t Max) {
     bool ran = false;
     TQueued message;
     for (;;) {
@@ -197,8 +191,7 @@ bool TThreadQueue::PeekAndDispatch(std::uint32_t Min, std::uint32_t Max)
     return ran;
 }
 
-bool TThreadQueue::WaitFd(int Fd, int TimeoutMs)
-{
+bool TThreadQueue::WaitFd(int Fd, int TimeoutMs) {
     const std::uint64_t start = TickMs();
     for (;;) {
         int left = -1;
@@ -219,8 +212,7 @@ bool TThreadQueue::WaitFd(int Fd, int TimeoutMs)
     }
 }
 
-bool TThreadQueue::WaitUntil(const std::function<bool()> &Done, int TimeoutMs)
-{
+bool TThreadQueue::WaitUntil(const std::function<bool()> &Done, int TimeoutMs) {
     const std::uint64_t start = TickMs();
     for (;;) {
         ProcessMessages();
@@ -239,8 +231,7 @@ bool TThreadQueue::WaitUntil(const std::function<bool()> &Done, int TimeoutMs)
     }
 }
 
-void TThreadQueue::Shutdown()
-{
+void TThreadQueue::Shutdown() {
     {
         auto &reg = Registry();
         std::lock_guard lock(reg.Lock);
@@ -259,8 +250,7 @@ void TThreadQueue::Shutdown()
             m.Send->Finish(0);
 }
 
-TWindowHandle AllocateWindow(TWndProc Proc)
-{
+TWindowHandle AllocateWindow(TWndProc Proc) {
     auto queue = CurrentShared();
     auto &reg = Registry();
     std::lock_guard lock(reg.Lock);
@@ -269,8 +259,7 @@ TWindowHandle AllocateWindow(TWndProc Proc)
     return wnd;
 }
 
-void DeallocateWindow(TWindowHandle Wnd)
-{
+void DeallocateWindow(TWindowHandle Wnd) {
     std::shared_ptr<TWndProc> proc; // released outside the lock: the handler may own objects
     {
         auto &reg = Registry();
@@ -283,14 +272,12 @@ void DeallocateWindow(TWindowHandle Wnd)
     }
 }
 
-bool IsWindow(TWindowHandle Wnd)
-{
+bool IsWindow(TWindowHandle Wnd) {
     TWindowRec rec;
     return Lookup(Wnd, rec);
 }
 
-std::intptr_t SendMessage(TWindowHandle Wnd, std::uint32_t Msg, std::uintptr_t WParam, std::intptr_t LParam)
-{
+std::intptr_t SendMessage(TWindowHandle Wnd, std::uint32_t Msg, std::uintptr_t WParam, std::intptr_t LParam) {
     TWindowRec rec;
     if (!Lookup(Wnd, rec))
         return 0;
@@ -305,8 +292,7 @@ std::intptr_t SendMessage(TWindowHandle Wnd, std::uint32_t Msg, std::uintptr_t W
     return state->Result;
 }
 
-bool PostMessage(TWindowHandle Wnd, std::uint32_t Msg, std::uintptr_t WParam, std::intptr_t LParam)
-{
+bool PostMessage(TWindowHandle Wnd, std::uint32_t Msg, std::uintptr_t WParam, std::intptr_t LParam) {
     TWindowRec rec;
     if (!Lookup(Wnd, rec))
         return false;

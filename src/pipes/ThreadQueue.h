@@ -82,6 +82,8 @@ std::intptr_t SendMessage(TWindowHandle Wnd, std::uint32_t Msg, std::uintptr_t W
 bool PostMessage(TWindowHandle Wnd, std::uint32_t Msg, std::uintptr_t WParam, std::intptr_t LParam);
 
 // Shorthand for the calling thread's queue: what an event loop calls when EventFd() is readable.
-inline void ProcessMessages() { TThreadQueue::Current().ProcessMessages(); }
+inline void ProcessMessages() {
+    TThreadQueue::Current().ProcessMessages();
+}
 
 } // namespace trelvo

@@ -6,12 +6,15 @@
 
 namespace trelvo {
 
-TThreadSync::TThreadSync() : FSyncBaseTID(CurrentThreadId()) { TSyncManager::Instance().AddThread(this); }
+TThreadSync::TThreadSync() : FSyncBaseTID(CurrentThreadId()) {
+    TSyncManager::Instance().AddThread(this);
+}
 
-TThreadSync::~TThreadSync() { TSyncManager::Instance().RemoveThread(this); }
+TThreadSync::~TThreadSync() {
+    TSyncManager::Instance().RemoveThread(this);
+}
 
-void TThreadSync::Synchronize(std::function<void()> Method)
-{
+void TThreadSync::Synchronize(std::function<void()> Method) {
     FSyncRaise = nullptr;
     FMethod = std::move(Method);
     TSyncManager::Instance().Synchronize(this);
@@ -23,23 +26,20 @@ void TThreadSync::Synchronize(std::function<void()> Method)
     }
 }
 
-TSyncManager &TSyncManager::Instance()
-{
+TSyncManager &TSyncManager::Instance() {
     // Never destroyed: self-freeing threads may release their link while the process exits.
     static TSyncManager *instance = new TSyncManager;
     return *instance;
 }
 
-TSyncInfo *TSyncManager::Find(std::uint32_t BaseTID)
-{
+TSyncInfo *TSyncManager::Find(std::uint32_t BaseTID) {
     for (auto &info : FList)
         if (info->FSyncBaseTID == BaseTID)
             return info.get();
     return nullptr;
 }
 
-void TSyncManager::AddThread(TThreadSync *ThreadSync)
-{
+void TSyncManager::AddThread(TThreadSync *ThreadSync) {
     std::lock_guard lock(FThreadLock);
     TSyncInfo *info = Find(ThreadSync->FSyncBaseTID);
     if (!info) {
@@ -48,21 +48,20 @@ void TSyncManager::AddThread(TThreadSync *ThreadSync)
         info->FSyncBaseTID = ThreadSync->FSyncBaseTID;
     }
     if (info->FThreadCount == 0)
-        info->FThreadWindow = AllocateWindow(
-            [this](std::uint32_t Msg, std::uintptr_t, std::intptr_t LParam) { return ThreadWndProc(Msg, LParam); });
+        info->FThreadWindow = AllocateWindow([this](std::uint32_t Msg, std::uintptr_t, std::intptr_t LParam) {
+            return ThreadWndProc(Msg, LParam);
+        });
     ++info->FThreadCount;
 }
 
-void TSyncManager::RemoveThread(TThreadSync *ThreadSync)
-{
+void TSyncManager::RemoveThread(TThreadSync *ThreadSync) {
     std::lock_guard lock(FThreadLock);
     // Posted: a self-freeing thread drops its link on its own thread, and the count is owned by the base.
     if (TSyncInfo *info = Find(ThreadSync->FSyncBaseTID))
         PostMessage(info->FThreadWindow, SYNC_RELEASE, 0, reinterpret_cast<std::intptr_t>(info));
 }
 
-void TSyncManager::Synchronize(TThreadSync *ThreadSync)
-{
+void TSyncManager::Synchronize(TThreadSync *ThreadSync) {
     TWindowHandle wnd = 0;
     {
         std::lock_guard lock(FThreadLock);
@@ -73,15 +72,13 @@ void TSyncManager::Synchronize(TThreadSync *ThreadSync)
         SendMessage(wnd, SYNC_EXECUTE, 0, reinterpret_cast<std::intptr_t>(ThreadSync));
 }
 
-TWindowHandle TSyncManager::ThreadWindow(std::uint32_t BaseTID)
-{
+TWindowHandle TSyncManager::ThreadWindow(std::uint32_t BaseTID) {
     std::lock_guard lock(FThreadLock);
     TSyncInfo *info = Find(BaseTID);
     return info ? info->FThreadWindow : 0;
 }
 
-std::intptr_t TSyncManager::ThreadWndProc(std::uint32_t Msg, std::intptr_t LParam)
-{
+std::intptr_t TSyncManager::ThreadWndProc(std::uint32_t Msg, std::intptr_t LParam) {
     if (Msg == SYNC_RELEASE) {
         TWindowHandle dead = 0;
         {
@@ -112,35 +109,30 @@ std::intptr_t TSyncManager::ThreadWndProc(std::uint32_t Msg, std::intptr_t LPara
     return 0;
 }
 
-TThreadEx::TThreadEx() : FSync(std::make_unique<TThreadSync>()), FHandle(std::make_shared<TThreadHandle>())
-{
+TThreadEx::TThreadEx() : FSync(std::make_unique<TThreadSync>()), FHandle(std::make_shared<TThreadHandle>()) {
     FHandle->BaseTID = FSync->SyncBaseTID();
 }
 
-TThreadEx::~TThreadEx()
-{
+TThreadEx::~TThreadEx() {
     if (FStarted && !FFreeOnTerminate && !Finished()) {
         Terminate();
         Wait();
     }
 }
 
-void TThreadEx::Run()
-{
+void TThreadEx::Run() {
     if (FStarted)
         return;
     FStarted = true;
     std::thread(&TThreadEx::ThreadProc, this, FHandle).detach();
 }
 
-void TThreadEx::DoTerminate()
-{
+void TThreadEx::DoTerminate() {
     if (OnTerminate)
         FSync->Synchronize([this] { OnTerminate(this); });
 }
 
-void TThreadEx::ThreadProc(TThreadEx *Thread, std::shared_ptr<TThreadHandle> Handle)
-{
+void TThreadEx::ThreadProc(TThreadEx *Thread, std::shared_ptr<TThreadHandle> Handle) {
     try {
         Thread->Execute();
     } catch (...) {
@@ -155,14 +147,12 @@ void TThreadEx::ThreadProc(TThreadEx *Thread, std::shared_ptr<TThreadHandle> Han
     Handle->Finished.Set();
 }
 
-void TThreadEx::Wait()
-{
+void TThreadEx::Wait() {
     std::shared_ptr<TThreadHandle> handle = FHandle; // the thread may free this object meanwhile
     WaitFor(handle);
 }
 
-void TThreadEx::WaitFor(const std::shared_ptr<TThreadHandle> &Handle)
-{
+void TThreadEx::WaitFor(const std::shared_ptr<TThreadHandle> &Handle) {
     if (Handle->BaseTID != CurrentThreadId()) {
         Handle->Finished.Wait(-1);
         return;
@@ -181,15 +171,13 @@ void TThreadEx::WaitFor(const std::shared_ptr<TThreadHandle> &Handle)
         std::rethrow_exception(first);
 }
 
-void TThreadCounter::Increment()
-{
+void TThreadCounter::Increment() {
     std::lock_guard lock(FLock);
     ++FCount;
     FEmpty.Reset();
 }
 
-void TThreadCounter::Decrement()
-{
+void TThreadCounter::Decrement() {
     std::lock_guard lock(FLock);
     if (FCount > 0)
         --FCount;
@@ -197,14 +185,12 @@ void TThreadCounter::Decrement()
         FEmpty.Set();
 }
 
-std::int32_t TThreadCounter::Count() const
-{
+std::int32_t TThreadCounter::Count() const {
     std::lock_guard lock(FLock);
     return FCount;
 }
 
-void TThreadCounter::WaitForEmpty()
-{
+void TThreadCounter::WaitForEmpty() {
     auto &queue = TThreadQueue::Current();
     while (!FEmpty.IsSet())
         queue.WaitFd(FEmpty.Fd(), -1);

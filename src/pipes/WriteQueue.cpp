@@ -9,8 +9,7 @@
 
 namespace trelvo {
 
-std::unique_ptr<TPipeWrite> NewPipeWrite(const void *Buffer, std::size_t Count)
-{
+std::unique_ptr<TPipeWrite> NewPipeWrite(const void *Buffer, std::size_t Count) {
     auto write = std::make_unique<TPipeWrite>();
     write->Buffer = std::make_unique_for_overwrite<std::uint8_t[]>(Count ? Count : 1);
     if (Count)
@@ -19,10 +18,10 @@ std::unique_ptr<TPipeWrite> NewPipeWrite(const void *Buffer, std::size_t Count)
     return write;
 }
 
-std::unique_ptr<TPipeWrite> ReadBlock(TStream &Stream)
-{
+std::unique_ptr<TPipeWrite> ReadBlock(TStream &Stream) {
     const std::uint64_t left = Stream.Size() > Stream.Position() ? Stream.Size() - Stream.Position() : 0;
-    const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(left ? left : MAX_BUFFER, MAX_BUFFER));
+    const std::size_t want =
+        static_cast<std::size_t>(std::min<std::uint64_t>(left ? left : MAX_BUFFER, MAX_BUFFER));
     auto block = std::make_unique<TPipeWrite>();
     block->Buffer = std::make_unique_for_overwrite<std::uint8_t[]>(want);
     const std::size_t n = Stream.Read(block->Buffer.get(), want);
@@ -32,15 +31,15 @@ std::unique_ptr<TPipeWrite> ReadBlock(TStream &Stream)
     return block;
 }
 
-TWriteQueue::~TWriteQueue() { Clear(); }
+TWriteQueue::~TWriteQueue() {
+    Clear();
+}
 
-std::uint32_t TWriteQueue::NodeCost(const TWriteNode &Node)
-{
+std::uint32_t TWriteQueue::NodeCost(const TWriteNode &Node) {
     return Node.PipeWrite ? static_cast<std::uint32_t>(Node.PipeWrite->Count) + 28 : 12;
 }
 
-void TWriteQueue::Enqueue(std::unique_ptr<TPipeWrite> PipeWrite)
-{
+void TWriteQueue::Enqueue(std::unique_ptr<TPipeWrite> PipeWrite) {
     std::lock_guard lock(FMutex);
     if (!PipeWrite)
         return;
@@ -58,8 +57,7 @@ void TWriteQueue::Enqueue(std::unique_ptr<TPipeWrite> PipeWrite)
     UpdateEvents();
 }
 
-void TWriteQueue::EnqueueSplit(std::unique_ptr<TPipeWrite> PipeWrite)
-{
+void TWriteQueue::EnqueueSplit(std::unique_ptr<TPipeWrite> PipeWrite) {
     std::lock_guard lock(FMutex);
     EnqueueStartPacket();
     TFinally end([this] { EnqueueEndPacket(); });
@@ -73,19 +71,21 @@ void TWriteQueue::EnqueueSplit(std::unique_ptr<TPipeWrite> PipeWrite)
     }
 }
 
-void TWriteQueue::EnqueueControl(std::uint32_t Command)
-{
+void TWriteQueue::EnqueueControl(std::uint32_t Command) {
     std::lock_guard lock(FMutex);
     const TPipeControlPacket packet = MakeControlPacket(Command);
     Enqueue(NewPipeWrite(packet.data(), packet.size()));
 }
 
-void TWriteQueue::EnqueueStartPacket() { EnqueueControl(MB_START); }
+void TWriteQueue::EnqueueStartPacket() {
+    EnqueueControl(MB_START);
+}
 
-void TWriteQueue::EnqueueEndPacket() { EnqueueControl(MB_END); }
+void TWriteQueue::EnqueueEndPacket() {
+    EnqueueControl(MB_END);
+}
 
-std::unique_ptr<TPipeWrite> TWriteQueue::Dequeue()
-{
+std::unique_ptr<TPipeWrite> TWriteQueue::Dequeue() {
     std::lock_guard lock(FMutex);
     if (!FHead)
         return nullptr;
@@ -100,8 +100,7 @@ std::unique_ptr<TPipeWrite> TWriteQueue::Dequeue()
     return result;
 }
 
-void TWriteQueue::Clear()
-{
+void TWriteQueue::Clear() {
     std::lock_guard lock(FMutex);
     FDataEv.Reset();
     while (FHead) {
@@ -114,20 +113,17 @@ void TWriteQueue::Clear()
     FEmptyEv.Set();
 }
 
-std::uint32_t TWriteQueue::DataSize() const
-{
+std::uint32_t TWriteQueue::DataSize() const {
     std::lock_guard lock(FMutex);
     return FDataSize;
 }
 
-bool TWriteQueue::Empty() const
-{
+bool TWriteQueue::Empty() const {
     std::lock_guard lock(FMutex);
     return FHead == nullptr;
 }
 
-void TWriteQueue::UpdateEvents()
-{
+void TWriteQueue::UpdateEvents() {
     if (FHead) {
         FDataEv.Set();
         FEmptyEv.Reset();

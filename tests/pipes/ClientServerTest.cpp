@@ -2,8 +2,8 @@
 #include "PipeTestSupport.h"
 
 #include "common/Exceptions.h"
-#include "pipes/Pipes.h"
 #include "pipes/PipeSocket.h"
+#include "pipes/Pipes.h"
 
 #include <gtest/gtest.h>
 
@@ -25,8 +25,7 @@ using test::Control;
 using test::PumpUntil;
 using test::TRawPeer;
 
-std::string Pattern(std::size_t Size, unsigned Seed = 1)
-{
+std::string Pattern(std::size_t Size, unsigned Seed = 1) {
     std::string s(Size, '\0');
     for (std::size_t i = 0; i < Size; ++i)
         s[i] = char(Seed + i * 13 + i / 509);
@@ -39,8 +38,7 @@ struct TClientLog {
     std::vector<std::string> messages;
     std::vector<std::uint32_t> sent;
 
-    void Bind(TPipeClient &Client)
-    {
+    void Bind(TPipeClient &Client) {
         Client.OnPipeMessage = [this](void *, TPipeHandle, TStream &S) {
             messages.push_back(S.Bytes());
             events.push_back("message");
@@ -56,8 +54,7 @@ struct TClientLog {
 // A server on the test thread with one client connected to it.
 class ClientServer : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         name = test::UniquePipeName();
         server.SetPipeName(name);
         server.OnPipeConnect = [this](void *, TPipeHandle Pipe) { connected.push_back(Pipe); };
@@ -72,8 +69,7 @@ protected:
         log.Bind(client);
     }
 
-    void ConnectClient()
-    {
+    void ConnectClient() {
         ASSERT_TRUE(client.Connect(0, true));
         ASSERT_TRUE(PumpUntil([&] { return !connected.empty(); }));
     }
@@ -88,8 +84,7 @@ protected:
     TPipeClient client;
 };
 
-TEST_F(ClientServer, MessagesTravelBothWaysAndTheServerSeesTheConnection)
-{
+TEST_F(ClientServer, MessagesTravelBothWaysAndTheServerSeesTheConnection) {
     ConnectClient();
     EXPECT_TRUE(client.Connected());
     EXPECT_EQ(server.ClientCount(), 1u);
@@ -107,8 +102,7 @@ TEST_F(ClientServer, MessagesTravelBothWaysAndTheServerSeesTheConnection)
     EXPECT_TRUE(log.events.size() == 5u && log.events.back() == "message");
 }
 
-TEST_F(ClientServer, SentEventsReportEachWriteOfAFramedMessage)
-{
+TEST_F(ClientServer, SentEventsReportEachWriteOfAFramedMessage) {
     ConnectClient();
     TMemoryStream s(Pattern(65535));
     ASSERT_TRUE(client.SendStream(s));
@@ -116,8 +110,7 @@ TEST_F(ClientServer, SentEventsReportEachWriteOfAFramedMessage)
     EXPECT_EQ(log.sent, (std::vector<std::uint32_t>{16, 65534, 1, 16}));
 }
 
-TEST_F(ClientServer, WaitForReplyWaitsForTheNextMessage)
-{
+TEST_F(ClientServer, WaitForReplyWaitsForTheNextMessage) {
     ConnectClient();
     EXPECT_FALSE(client.WaitForReply(30)) << "nothing arrives";
     echo = true;
@@ -127,8 +120,7 @@ TEST_F(ClientServer, WaitForReplyWaitsForTheNextMessage)
     EXPECT_EQ(log.messages, (std::vector<std::string>{"ping"}));
 }
 
-TEST_F(ClientServer, ServerDroppingTheConnectionIsOnlyADisconnect)
-{
+TEST_F(ClientServer, ServerDroppingTheConnectionIsOnlyADisconnect) {
     ConnectClient();
     server.Disconnect(connected[0]);
     ASSERT_TRUE(PumpUntil([&] { return !client.Connected(); }));
@@ -141,8 +133,7 @@ TEST_F(ClientServer, ServerDroppingTheConnectionIsOnlyADisconnect)
     EXPECT_NE(connected[1], connected[0]) << "connection ids are not reused";
 }
 
-TEST_F(ClientServer, ClientDisconnectRaisesItsDisconnectOnceAndTheServerReportsIt)
-{
+TEST_F(ClientServer, ClientDisconnectRaisesItsDisconnectOnceAndTheServerReportsIt) {
     ConnectClient();
     client.Disconnect();
     EXPECT_FALSE(client.Connected());
@@ -152,8 +143,7 @@ TEST_F(ClientServer, ClientDisconnectRaisesItsDisconnectOnceAndTheServerReportsI
     EXPECT_EQ(log.events.size(), 1u);
 }
 
-TEST_F(ClientServer, DisconnectInsideAMessageHandlerWaitsForTheLoop)
-{
+TEST_F(ClientServer, DisconnectInsideAMessageHandlerWaitsForTheLoop) {
     ConnectClient();
     bool stillConnectedInHandler = false;
     bool handlerReturned = false;
@@ -170,8 +160,7 @@ TEST_F(ClientServer, DisconnectInsideAMessageHandlerWaitsForTheLoop)
     EXPECT_EQ(log.events, (std::vector<std::string>{"handler done", "disconnect"}));
 }
 
-TEST_F(ClientServer, DestroyingAConnectedClientRaisesNoDisconnect)
-{
+TEST_F(ClientServer, DestroyingAConnectedClientRaisesNoDisconnect) {
     auto other = std::make_unique<TPipeClient>();
     other->SetPipeName(name);
     TClientLog otherLog;
@@ -183,8 +172,7 @@ TEST_F(ClientServer, DestroyingAConnectedClientRaisesNoDisconnect)
     ASSERT_TRUE(PumpUntil([&] { return dropped.size() == 1; }));
 }
 
-TEST_F(ClientServer, DestroyingTheClientInsideItsOwnHandlerIsSafe)
-{
+TEST_F(ClientServer, DestroyingTheClientInsideItsOwnHandlerIsSafe) {
     auto other = std::make_unique<TPipeClient>();
     other->SetPipeName(name);
     other->OnPipeMessage = [&](void *, TPipeHandle, TStream &) { other.reset(); };
@@ -196,15 +184,13 @@ TEST_F(ClientServer, DestroyingTheClientInsideItsOwnHandlerIsSafe)
     ASSERT_TRUE(PumpUntil([&] { return dropped.size() == 1; }));
 }
 
-TEST_F(ClientServer, HundredMebibyteMessageIsAssembledInATemporaryFile)
-{
+TEST_F(ClientServer, HundredMebibyteMessageIsAssembledInATemporaryFile) {
     ConnectClient();
     constexpr std::size_t kSize = 100u << 20;
     // A stream that makes its bytes on the fly, so the test holds no 100 MiB copy.
     class TPatternStream : public TStream {
     public:
-        std::size_t Read(void *Buffer, std::size_t Count) override
-        {
+        std::size_t Read(void *Buffer, std::size_t Count) override {
             const std::size_t n = std::min<std::uint64_t>(Count, kSize - FPos);
             auto *p = static_cast<std::uint8_t *>(Buffer);
             for (std::size_t i = 0; i < n; ++i)
@@ -248,8 +234,7 @@ TEST_F(ClientServer, HundredMebibyteMessageIsAssembledInATemporaryFile)
     EXPECT_TRUE(matches);
 }
 
-TEST_F(ClientServer, MemoryThrottleHoldsTheQueueNearTheLimit)
-{
+TEST_F(ClientServer, MemoryThrottleHoldsTheQueueNearTheLimit) {
     ConnectClient();
     client.SetMemoryThrottle(4000);
     const std::string block = Pattern(1000);
@@ -259,8 +244,7 @@ TEST_F(ClientServer, MemoryThrottleHoldsTheQueueNearTheLimit)
     EXPECT_EQ(received.back(), block);
 }
 
-TEST_F(ClientServer, ServerCloseDropsEveryConnection)
-{
+TEST_F(ClientServer, ServerCloseDropsEveryConnection) {
     ConnectClient();
     TClientLog secondLog;
     TPipeClient second;
@@ -277,8 +261,7 @@ TEST_F(ClientServer, ServerCloseDropsEveryConnection)
     EXPECT_FALSE(client.Connect(0, true)) << "nothing listens any more";
 }
 
-TEST(PipeServer, ASecondServerCannotTakeTheName)
-{
+TEST(PipeServer, ASecondServerCannotTakeTheName) {
     const std::string name = test::UniquePipeName();
     TPipeServer first, second;
     first.SetPipeName(name);
@@ -291,8 +274,7 @@ TEST(PipeServer, ASecondServerCannotTakeTheName)
 // Client against a raw socket: the bytes on the wire.
 class ClientWire : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         name = test::UniquePipeName();
         peer = std::make_unique<TRawPeer>(name);
         client.SetPipeName(name);
@@ -307,13 +289,13 @@ protected:
     TPipeClient client;
 };
 
-TEST_F(ClientWire, SendStreamWritesExactlyTheFramedPackets)
-{
+TEST_F(ClientWire, SendStreamWritesExactlyTheFramedPackets) {
     struct Case {
         std::size_t size;
         std::vector<std::size_t> parts;
     };
-    const Case cases[] = {{0, {}}, {5, {5}}, {65534, {65534}}, {65535, {65534, 1}}, {131069, {65534, 65534, 1}}};
+    const Case cases[] = {
+        {0, {}}, {5, {5}}, {65534, {65534}}, {65535, {65534, 1}}, {131069, {65534, 65534, 1}}};
     std::size_t seen = 0;
     for (const Case &c : cases) {
         const std::string data = Pattern(c.size, 3);
@@ -334,8 +316,7 @@ TEST_F(ClientWire, SendStreamWritesExactlyTheFramedPackets)
     }
 }
 
-TEST_F(ClientWire, WriteSendsOnePacketAndSplitsAboveTheLimit)
-{
+TEST_F(ClientWire, WriteSendsOnePacketAndSplitsAboveTheLimit) {
     ASSERT_TRUE(client.Write("abc", 3));
     const std::string big = Pattern(65535);
     ASSERT_TRUE(client.Write(big.data(), static_cast<std::uint32_t>(big.size())));
@@ -350,8 +331,7 @@ TEST_F(ClientWire, WriteSendsOnePacketAndSplitsAboveTheLimit)
     EXPECT_EQ(all[4], Control("ETMB"));
 }
 
-TEST_F(ClientWire, PeerFramingReachesTheHandlerAsWholeMessages)
-{
+TEST_F(ClientWire, PeerFramingReachesTheHandlerAsWholeMessages) {
     const std::string big(3 * MAX_BUFFER, 'u');
     for (const std::string &p : {Control("ETMB"), Control("STMB"), std::string("one"), Control("STMB"),
                                  std::string("two"), Control("ETMB"), big, Control("STMB"), Control("ETMB")})
@@ -362,8 +342,7 @@ TEST_F(ClientWire, PeerFramingReachesTheHandlerAsWholeMessages)
     EXPECT_EQ(log.messages[2], "");
 }
 
-TEST_F(ClientWire, PeerHangUpIsOneDisconnectAndNoError)
-{
+TEST_F(ClientWire, PeerHangUpIsOneDisconnectAndNoError) {
     peer->Hangup();
     ASSERT_TRUE(PumpUntil([&] { return !client.Connected(); }));
     PumpUntil([] { return false; }, 20);
@@ -371,8 +350,7 @@ TEST_F(ClientWire, PeerHangUpIsOneDisconnectAndNoError)
     EXPECT_EQ(client.Pipe(), kInvalidPipe);
 }
 
-TEST_F(ClientWire, OtherIoErrorIsReportedBeforeTheDisconnect)
-{
+TEST_F(ClientWire, OtherIoErrorIsReportedBeforeTheDisconnect) {
     // A send buffer too small for a full data packet makes the kernel refuse it (EMSGSIZE).
     const int small = 4096;
     ASSERT_EQ(setsockopt(client.Pipe(), SOL_SOCKET, SO_SNDBUF, &small, sizeof small), 0);
@@ -383,8 +361,7 @@ TEST_F(ClientWire, OtherIoErrorIsReportedBeforeTheDisconnect)
     EXPECT_TRUE(client.Write("x", 1) == false);
 }
 
-TEST_F(ClientServer, BothEndsWritingAtOnceDoNotWaitForEachOther)
-{
+TEST_F(ClientServer, BothEndsWritingAtOnceDoNotWaitForEachOther) {
     // Each worker waits for its peer to read every write; were that wait to stop the reading too, two
     // ends writing at once would wait for each other for ever.
     ConnectClient();
@@ -400,8 +377,7 @@ TEST_F(ClientServer, BothEndsWritingAtOnceDoNotWaitForEachOther)
     EXPECT_EQ(clientGot.back(), block);
 }
 
-TEST_F(ClientServer, DisconnectInsideTheDisconnectEventClosesNothingElse)
-{
+TEST_F(ClientServer, DisconnectInsideTheDisconnectEventClosesNothingElse) {
     ConnectClient();
     int probe = -1;
     bool probeAlive = false;
@@ -418,8 +394,7 @@ TEST_F(ClientServer, DisconnectInsideTheDisconnectEventClosesNothingElse)
     close(probe);
 }
 
-TEST(PipeClient, KillGraceLetsAPendingWriteFinishButNotHangOnAPeerThatNeverReads)
-{
+TEST(PipeClient, KillGraceLetsAPendingWriteFinishButNotHangOnAPeerThatNeverReads) {
     for (const bool peerReads : {true, false}) {
         const std::string name = test::UniquePipeName();
         TRawPeer peer(name);
@@ -449,8 +424,7 @@ TEST(PipeClient, KillGraceLetsAPendingWriteFinishButNotHangOnAPeerThatNeverReads
     }
 }
 
-TEST(PipeClient, ConnectWithoutAListenerFailsAtOnceWithoutEvents)
-{
+TEST(PipeClient, ConnectWithoutAListenerFailsAtOnceWithoutEvents) {
     TClientLog log;
     TPipeClient client;
     log.Bind(client);
@@ -467,8 +441,7 @@ TEST(PipeClient, ConnectWithoutAListenerFailsAtOnceWithoutEvents)
     EXPECT_FALSE(client.Write("x", 1));
 }
 
-TEST(PipeClient, AFullBacklogIsWaitedForUpToTheWaitTime)
-{
+TEST(PipeClient, AFullBacklogIsWaitedForUpToTheWaitTime) {
     // A listener that takes one pending connection and accepts nobody: the second client finds it busy.
     const std::string name = test::UniquePipeName();
     const std::string path = PipePath("", name);
@@ -509,8 +482,7 @@ TEST(PipeClient, AFullBacklogIsWaitedForUpToTheWaitTime)
     close(listener);
 }
 
-TEST(PipeClient, ServerNameSelectsThePath)
-{
+TEST(PipeClient, ServerNameSelectsThePath) {
     char host[261] = {};
     ASSERT_EQ(gethostname(host, sizeof host - 1), 0);
     std::string upper = host;
@@ -531,8 +503,7 @@ TEST(PipeClient, ServerNameSelectsThePath)
     EXPECT_TRUE(peer.Accept());
 }
 
-TEST(PipeClient, ConnectWithoutStartOpensThePipeAndStartsLater)
-{
+TEST(PipeClient, ConnectWithoutStartOpensThePipeAndStartsLater) {
     const std::string name = test::UniquePipeName();
     TRawPeer peer(name);
     TPipeClient client;
@@ -555,15 +526,18 @@ TEST(PipeClient, ConnectWithoutStartOpensThePipeAndStartsLater)
     EXPECT_EQ(client.Pipe(), kInvalidPipe) << "an open pipe without a worker is closed";
 }
 
-TEST(PipeClient, PropertiesRefuseBadValuesWithTheirMessages)
-{
+TEST(PipeClient, PropertiesRefuseBadValuesWithTheirMessages) {
     struct Case {
         std::string name;
         bool accepted;
     };
     const Case cases[] = {
-        {std::string(256, 'n'), true}, {std::string(128, 'n') + std::string(64, '\xd0') + std::string(64, 'n'), true},
-        {std::string(257, 'n'), false}, {"a\\b", false}, {"", false}, {"{05093645-25FA-49B3-B318-E73C28980D2C}", true},
+        {std::string(256, 'n'), true},
+        {std::string(128, 'n') + std::string(64, '\xd0') + std::string(64, 'n'), true},
+        {std::string(257, 'n'), false},
+        {"a\\b", false},
+        {"", false},
+        {"{05093645-25FA-49B3-B318-E73C28980D2C}", true},
     };
     TPipeClient client;
     EXPECT_EQ(client.PipeName(), "PipeServer");
@@ -590,7 +564,8 @@ TEST(PipeClient, PropertiesRefuseBadValuesWithTheirMessages)
     TRawPeer peer(name);
     client.SetPipeName(name);
     ASSERT_TRUE(client.Connect(0, true));
-    for (auto set : {+[](TPipeClient &C) { C.SetPipeName("other"); }, +[](TPipeClient &C) { C.SetServerName("x"); }}) {
+    for (auto set :
+         {+[](TPipeClient &C) { C.SetPipeName("other"); }, +[](TPipeClient &C) { C.SetServerName("x"); }}) {
         try {
             set(client);
             ADD_FAILURE() << "changed while connected";
@@ -602,8 +577,7 @@ TEST(PipeClient, PropertiesRefuseBadValuesWithTheirMessages)
     EXPECT_EQ(client.ServerName(), "");
 }
 
-TEST(PipeClient, ConnectFromAnotherThreadReportsTheWrongThread)
-{
+TEST(PipeClient, ConnectFromAnotherThreadReportsTheWrongThread) {
     const std::string name = test::UniquePipeName();
     TRawPeer peer(name);
     TPipeClient client;

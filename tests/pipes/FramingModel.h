@@ -10,15 +10,14 @@
 
 namespace trelvo::test {
 
-inline std::uint32_t Le32(const std::string &Bytes, std::size_t At)
-{
+inline std::uint32_t Le32(const std::string &Bytes, std::size_t At) {
     return std::uint32_t(std::uint8_t(Bytes[At])) | std::uint32_t(std::uint8_t(Bytes[At + 1])) << 8 |
-           std::uint32_t(std::uint8_t(Bytes[At + 2])) << 16 | std::uint32_t(std::uint8_t(Bytes[At + 3])) << 24;
+           std::uint32_t(std::uint8_t(Bytes[At + 2])) << 16 |
+           std::uint32_t(std::uint8_t(Bytes[At + 3])) << 24;
 }
 
 inline std::string Control(const char *Command, std::uint32_t Size = 16, const char *Lead = "MAGC",
-                           const char *Tail = "MAGC")
-{
+                           const char *Tail = "MAGC") {
     std::string p;
     for (int i = 0; i < 4; ++i)
         p += char(Size >> (8 * i));
@@ -26,8 +25,7 @@ inline std::string Control(const char *Command, std::uint32_t Size = 16, const c
 }
 
 // The messages a reader must deliver for these packets.
-inline std::vector<std::string> ExpectedMessages(const std::vector<std::string> &Packets)
-{
+inline std::vector<std::string> ExpectedMessages(const std::vector<std::string> &Packets) {
     std::vector<std::string> out;
     std::optional<std::string> assembly;
     for (const std::string &p : Packets) {
@@ -57,8 +55,7 @@ inline std::vector<std::string> ExpectedMessages(const std::vector<std::string> 
 // (15 or 17 bytes, wrong size field or marker, unknown command), empty packets and data up to 200000
 // bytes. The same bytes always give the same packets.
 inline std::vector<std::string> PacketsFromBytes(const std::uint8_t *Data, std::size_t Size,
-                                                 std::size_t MaxTotal = 4u << 20)
-{
+                                                 std::size_t MaxTotal = 4u << 20) {
     std::vector<std::string> packets;
     std::size_t at = 0, total = 0;
     auto next = [&]() -> std::uint8_t { return at < Size ? Data[at++] : 0; };
@@ -79,11 +76,21 @@ inline std::vector<std::string> PacketsFromBytes(const std::uint8_t *Data, std::
         case 3: {
             std::string p = Control(op & 0x10 ? "STMB" : "ETMB");
             switch (next() % 5) {
-            case 0: p.pop_back(); break;                // 15 bytes
-            case 1: p += char(next()); break;          // 17 bytes
-            case 2: p[0] = char(next() | 1); break;    // size field not 16
-            case 3: p[5] = char(next() ^ 0x41); break; // lead marker damaged
-            default: p[14] = char(next() ^ 0x47); break;
+            case 0:
+                p.pop_back();
+                break; // 15 bytes
+            case 1:
+                p += char(next());
+                break; // 17 bytes
+            case 2:
+                p[0] = char(next() | 1);
+                break; // size field not 16
+            case 3:
+                p[5] = char(next() ^ 0x41);
+                break; // lead marker damaged
+            default:
+                p[14] = char(next() ^ 0x47);
+                break;
             }
             packets.push_back(p);
             break;

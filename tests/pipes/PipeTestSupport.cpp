@@ -10,19 +10,16 @@
 
 namespace trelvo::test {
 
-std::string UniquePipeName()
-{
+std::string UniquePipeName() {
     static std::atomic<int> counter{0};
     return "trelvo-test-" + std::to_string(getpid()) + "-" + std::to_string(counter++);
 }
 
-bool PumpUntil(const std::function<bool()> &Done, int TimeoutMs)
-{
+bool PumpUntil(const std::function<bool()> &Done, int TimeoutMs) {
     return TThreadQueue::Current().WaitUntil(Done, TimeoutMs);
 }
 
-bool SendPacket(int Fd, const std::string &Packet)
-{
+bool SendPacket(int Fd, const std::string &Packet) {
     for (;;) {
         if (send(Fd, Packet.data(), Packet.size(), MSG_NOSIGNAL) >= 0)
             return true;
@@ -38,15 +35,13 @@ bool SendPacket(int Fd, const std::string &Packet)
 
 TRawPeer::TRawPeer(const std::string &PipeName) : FListen(ListenPipe(PipePath("", PipeName))) {}
 
-TRawPeer::~TRawPeer()
-{
+TRawPeer::~TRawPeer() {
     Hangup();
     if (IsValidHandle(FListen))
         close(FListen);
 }
 
-bool TRawPeer::Accept(int TimeoutMs, bool Read)
-{
+bool TRawPeer::Accept(int TimeoutMs, bool Read) {
     pollfd p{FListen, POLLIN, 0};
     if (poll(&p, 1, TimeoutMs) <= 0)
         return false;
@@ -58,8 +53,7 @@ bool TRawPeer::Accept(int TimeoutMs, bool Read)
     return true;
 }
 
-bool TRawPeer::Connect(const std::string &PipeName)
-{
+bool TRawPeer::Connect(const std::string &PipeName) {
     FSocket = ConnectPipe(PipePath("", PipeName), 1000);
     if (!IsValidHandle(FSocket))
         return false;
@@ -67,8 +61,7 @@ bool TRawPeer::Connect(const std::string &PipeName)
     return true;
 }
 
-void TRawPeer::StartReading()
-{
+void TRawPeer::StartReading() {
     FReader = std::thread([this] {
         std::vector<char> buffer(1 << 20);
         while (!FStop.load()) {
@@ -89,15 +82,13 @@ void TRawPeer::StartReading()
     });
 }
 
-std::vector<std::string> TRawPeer::WaitPackets(std::size_t Count, int TimeoutMs)
-{
+std::vector<std::string> TRawPeer::WaitPackets(std::size_t Count, int TimeoutMs) {
     std::unique_lock lock(FLock);
     FArrived.wait_for(lock, std::chrono::milliseconds(TimeoutMs), [&] { return FPackets.size() >= Count; });
     return FPackets;
 }
 
-void TRawPeer::Hangup()
-{
+void TRawPeer::Hangup() {
     FStop.store(true);
     if (FReader.joinable())
         FReader.join();

@@ -22,23 +22,20 @@ using test::Control;
 // A receiver reading from one end of a real SOCK_SEQPACKET pair, fed from the other.
 class ReceiverFixture : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         int fds[2];
         ASSERT_EQ(socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, fds), 0);
         reader = fds[0];
         writer = fds[1];
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         close(reader);
         if (writer >= 0)
             close(writer);
     }
 
     // Reads everything waiting; returns what the read said.
-    TPipeReceiver::TReadResult Drain()
-    {
+    TPipeReceiver::TReadResult Drain() {
         int error = 0;
         const auto result = receiver.ReadAvailable(reader, error);
         EXPECT_NE(result, TPipeReceiver::TReadResult::Failed) << "error " << error;
@@ -46,8 +43,7 @@ protected:
     }
 
     // Sends the packets, reading whenever the socket is full, and reads what is left.
-    void Feed(const std::vector<std::string> &Packets)
-    {
+    void Feed(const std::vector<std::string> &Packets) {
         for (const std::string &p : Packets) {
             while (send(writer, p.data(), p.size(), MSG_NOSIGNAL | MSG_DONTWAIT) < 0) {
                 ASSERT_TRUE(errno == EAGAIN || errno == EWOULDBLOCK) << strerror(errno);
@@ -67,8 +63,7 @@ protected:
     }};
 };
 
-TEST_F(ReceiverFixture, TakesPacketsByTheFramingRules)
-{
+TEST_F(ReceiverFixture, TakesPacketsByTheFramingRules) {
     struct Case {
         const char *name;
         std::vector<std::string> packets;
@@ -80,15 +75,23 @@ TEST_F(ReceiverFixture, TakesPacketsByTheFramingRules)
         {"framed message", {Control("STMB"), "ab", "cd", Control("ETMB")}, {"abcd"}},
         {"control with a wrong marker is data", {ctrlWrongMarker}, {ctrlWrongMarker}},
         {"control with a wrong size field is data", {Control("STMB", 17)}, {Control("STMB", 17)}},
-        {"15 bytes of a control packet are data", {Control("STMB").substr(0, 15)}, {Control("STMB").substr(0, 15)}},
+        {"15 bytes of a control packet are data",
+         {Control("STMB").substr(0, 15)},
+         {Control("STMB").substr(0, 15)}},
         {"17 bytes are data", {Control("ETMB") + "x"}, {Control("ETMB") + "x"}},
         {"end without start is ignored", {Control("ETMB")}, {}},
-        {"second start discards the first", {Control("STMB"), "one", Control("STMB"), "two", Control("ETMB")}, {"two"}},
+        {"second start discards the first",
+         {Control("STMB"), "one", Control("STMB"), "two", Control("ETMB")},
+         {"two"}},
         {"empty framed message", {Control("STMB"), Control("ETMB")}, {""}},
         {"unknown command drops the assembly", {Control("STMB"), "lost", Control("XXMB"), "free"}, {"free"}},
         {"zero-length packet is an empty message", {"", "x"}, {"", "x"}},
-        {"zero-length packet inside a frame adds nothing", {Control("STMB"), "a", "", "b", Control("ETMB")}, {"ab"}},
-        {"control packet as framed payload is still control", {Control("STMB"), Control("STMB"), Control("ETMB")}, {""}},
+        {"zero-length packet inside a frame adds nothing",
+         {Control("STMB"), "a", "", "b", Control("ETMB")},
+         {"ab"}},
+        {"control packet as framed payload is still control",
+         {Control("STMB"), Control("STMB"), Control("ETMB")},
+         {""}},
     };
     for (const Case &c : cases) {
         delivered.clear();
@@ -101,8 +104,7 @@ TEST_F(ReceiverFixture, TakesPacketsByTheFramingRules)
     }
 }
 
-TEST_F(ReceiverFixture, UnframedPacketLargerThanTheBufferIsReadWholeAndTheBufferStays)
-{
+TEST_F(ReceiverFixture, UnframedPacketLargerThanTheBufferIsReadWholeAndTheBufferStays) {
     ASSERT_EQ(receiver.BufferSize(), MAX_BUFFER);
     std::string big(3 * MAX_BUFFER, '\0');
     for (std::size_t i = 0; i < big.size(); ++i)
@@ -115,8 +117,7 @@ TEST_F(ReceiverFixture, UnframedPacketLargerThanTheBufferIsReadWholeAndTheBuffer
     EXPECT_EQ(receiver.BufferSize(), 3 * MAX_BUFFER);
 }
 
-TEST_F(ReceiverFixture, HangUpIsTheEndButAZeroLengthPacketIsNot)
-{
+TEST_F(ReceiverFixture, HangUpIsTheEndButAZeroLengthPacketIsNot) {
     Feed({""});
     EXPECT_EQ(delivered.size(), 1u);
     ASSERT_EQ(send(writer, "last", 4, MSG_NOSIGNAL), 4);
@@ -127,8 +128,7 @@ TEST_F(ReceiverFixture, HangUpIsTheEndButAZeroLengthPacketIsNot)
     EXPECT_EQ(delivered[1], "last");
 }
 
-TEST_F(ReceiverFixture, EndlessStartWithoutEndAssemblesInAFileNotInMemory)
-{
+TEST_F(ReceiverFixture, EndlessStartWithoutEndAssemblesInAFileNotInMemory) {
     const std::string chunk(MAX_BUFFER, 'q');
     std::vector<std::string> packets{Control("STMB")};
     for (int i = 0; i < 160; ++i) // about 10 MB
@@ -140,8 +140,7 @@ TEST_F(ReceiverFixture, EndlessStartWithoutEndAssemblesInAFileNotInMemory)
     EXPECT_EQ(receiver.BufferSize(), MAX_BUFFER);
 }
 
-TEST_F(ReceiverFixture, RandomStreamsMatchTheReferenceReading)
-{
+TEST_F(ReceiverFixture, RandomStreamsMatchTheReferenceReading) {
     std::mt19937 random(20261210);
     for (int round = 0; round < 40; ++round) {
         std::vector<std::uint8_t> bytes(random() % 600 + 1);

@@ -1,5 +1,5 @@
-#include "pipes/MultiMsg.h"
 #include "pipes/Streams.h"
+#include "pipes/MultiMsg.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,7 @@
 namespace trelvo {
 namespace {
 
-TEST(FastMemStream, ReservesByTheGrowthRule)
-{
+TEST(FastMemStream, ReservesByTheGrowthRule) {
     struct Case {
         std::size_t need;
         std::size_t capacity;
@@ -23,8 +22,7 @@ TEST(FastMemStream, ReservesByTheGrowthRule)
     }
 }
 
-TEST(FastMemStream, GrowsOnlyWhenTheReserveRunsOutAndClearFreesIt)
-{
+TEST(FastMemStream, GrowsOnlyWhenTheReserveRunsOutAndClearFreesIt) {
     TFastMemStream s;
     const std::string chunk(30000, 'a');
     s.Write(chunk.data(), chunk.size()); // 30000 + 65535 reserved
@@ -39,8 +37,7 @@ TEST(FastMemStream, GrowsOnlyWhenTheReserveRunsOutAndClearFreesIt)
     EXPECT_EQ(s.Memory(), nullptr);
 }
 
-TEST(Streams, BytesKeepsThePositionAndReadStopsAtTheEnd)
-{
+TEST(Streams, BytesKeepsThePositionAndReadStopsAtTheEnd) {
     TMemoryStream s(std::string("hello world"));
     char head[5];
     ASSERT_EQ(s.Read(head, 5), 5u);
@@ -51,8 +48,7 @@ TEST(Streams, BytesKeepsThePositionAndReadStopsAtTheEnd)
     EXPECT_EQ(s.Read(rest, sizeof rest), 0u);
 }
 
-TEST(Streams, AssemblyMovesToAnUnnamedTemporaryFileWhenItGrows)
-{
+TEST(Streams, AssemblyMovesToAnUnnamedTemporaryFileWhenItGrows) {
     TPipeMultiMsg message;
     const std::string small(1000, 's');
     message.Append(small.data(), small.size());
@@ -67,8 +63,7 @@ TEST(Streams, AssemblyMovesToAnUnnamedTemporaryFileWhenItGrows)
     EXPECT_EQ(message.Stream().Bytes(), small + big + "!");
 }
 
-TEST(Streams, AssemblyStaysInMemoryWithoutATemporaryDirectory)
-{
+TEST(Streams, AssemblyStaysInMemoryWithoutATemporaryDirectory) {
     const char *saved = std::getenv("TMPDIR");
     const std::string keep = saved ? saved : "";
     setenv("TMPDIR", "/nonexistent-trelvo-dir", 1);

@@ -17,8 +17,7 @@ namespace {
 class TLambdaThread : public TThreadEx {
 public:
     explicit TLambdaThread(std::function<void(TLambdaThread &)> Body) : FBody(std::move(Body)) {}
-    ~TLambdaThread() override
-    {
+    ~TLambdaThread() override {
         // Joined here, before the body's captures go.
         if (Started())
             Wait();
@@ -35,8 +34,7 @@ struct TMarked : std::runtime_error {
     TMarked() : std::runtime_error("marked") {}
 };
 
-TEST(ThreadSync, SynchronizedMethodRunsOnTheBaseThreadAndItsErrorReachesTheWorker)
-{
+TEST(ThreadSync, SynchronizedMethodRunsOnTheBaseThreadAndItsErrorReachesTheWorker) {
     const std::uint32_t base = CurrentThreadId();
     std::uint32_t ranOn = 0;
     bool inSend = false;
@@ -67,8 +65,7 @@ TEST(ThreadSync, SynchronizedMethodRunsOnTheBaseThreadAndItsErrorReachesTheWorke
     EXPECT_EQ(caught, thrown) << "the same exception object is raised again";
 }
 
-TEST(ThreadSync, TwoThreadObjectsShareOneWindowUntilBothReleasesRan)
-{
+TEST(ThreadSync, TwoThreadObjectsShareOneWindowUntilBothReleasesRan) {
     // A fresh base thread, so that no other test's thread objects share its window.
     std::thread([] {
         const std::uint32_t tid = CurrentThreadId();
@@ -95,8 +92,7 @@ TEST(ThreadSync, TwoThreadObjectsShareOneWindowUntilBothReleasesRan)
     }).join();
 }
 
-TEST(ThreadSync, WaitReturnsWhenTheThreadsLastActIsASynchronousCall)
-{
+TEST(ThreadSync, WaitReturnsWhenTheThreadsLastActIsASynchronousCall) {
     std::atomic<int> terminated{0};
     std::uint32_t terminateRanOn = 0;
     const std::uint32_t base = CurrentThreadId();
@@ -113,8 +109,7 @@ TEST(ThreadSync, WaitReturnsWhenTheThreadsLastActIsASynchronousCall)
     EXPECT_TRUE(t.Finished());
 }
 
-TEST(ThreadSync, SelfFreeingThreadCanBeWaitedForThroughItsHandle)
-{
+TEST(ThreadSync, SelfFreeingThreadCanBeWaitedForThroughItsHandle) {
     class TSelfFreeing : public TThreadEx {
     public:
         explicit TSelfFreeing(std::atomic<bool> &Gone) : FGone(Gone) { SetFreeOnTerminate(true); }
@@ -134,8 +129,7 @@ TEST(ThreadSync, SelfFreeingThreadCanBeWaitedForThroughItsHandle)
     EXPECT_TRUE(gone.load());
 }
 
-TEST(ThreadSync, WaitFromAnotherThreadDoesNotNeedTheBaseQueue)
-{
+TEST(ThreadSync, WaitFromAnotherThreadDoesNotNeedTheBaseQueue) {
     std::atomic<bool> release{false};
     TLambdaThread t([&](TLambdaThread &) {
         while (!release.load())
@@ -148,8 +142,7 @@ TEST(ThreadSync, WaitFromAnotherThreadDoesNotNeedTheBaseQueue)
     EXPECT_TRUE(t.Finished());
 }
 
-TEST(ThreadCounter, DecrementStopsAtZeroAndWaitForEmptyReturns)
-{
+TEST(ThreadCounter, DecrementStopsAtZeroAndWaitForEmptyReturns) {
     TThreadCounter counter;
     counter.Decrement();
     EXPECT_EQ(counter.Count(), 0);
@@ -165,8 +158,7 @@ TEST(ThreadCounter, DecrementStopsAtZeroAndWaitForEmptyReturns)
     EXPECT_EQ(counter.Count(), 0);
 }
 
-TEST(ThreadQueue, SentMessageBlocksUntilTheOwnerRanIt)
-{
+TEST(ThreadQueue, SentMessageBlocksUntilTheOwnerRanIt) {
     std::atomic<bool> returned{false};
     std::intptr_t seen = 0;
     const TWindowHandle wnd = AllocateWindow([&](std::uint32_t Msg, std::uintptr_t, std::intptr_t L) {
@@ -189,13 +181,13 @@ TEST(ThreadQueue, SentMessageBlocksUntilTheOwnerRanIt)
     EXPECT_FALSE(PostMessage(wnd, 77, 0, 0));
 }
 
-TEST(ThreadQueue, HandlerErrorReleasesTheSenderAndReachesTheLoop)
-{
-    const TWindowHandle wnd = AllocateWindow([](std::uint32_t Msg, std::uintptr_t, std::intptr_t) -> std::intptr_t {
-        if (Msg == 1)
-            throw std::runtime_error("handler failed");
-        return 5;
-    });
+TEST(ThreadQueue, HandlerErrorReleasesTheSenderAndReachesTheLoop) {
+    const TWindowHandle wnd =
+        AllocateWindow([](std::uint32_t Msg, std::uintptr_t, std::intptr_t) -> std::intptr_t {
+            if (Msg == 1)
+                throw std::runtime_error("handler failed");
+            return 5;
+        });
     std::intptr_t first = -1, second = -1;
     std::atomic<bool> done{false};
     std::thread sender([&] {
@@ -219,8 +211,7 @@ TEST(ThreadQueue, HandlerErrorReleasesTheSenderAndReachesTheLoop)
     DeallocateWindow(wnd);
 }
 
-TEST(ThreadQueue, SenderIsReleasedWhenTheOwningThreadEnds)
-{
+TEST(ThreadQueue, SenderIsReleasedWhenTheOwningThreadEnds) {
     TWindowHandle wnd = 0;
     std::atomic<bool> created{false}, stop{false};
     std::thread owner([&] {

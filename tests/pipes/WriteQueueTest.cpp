@@ -11,24 +11,21 @@
 namespace trelvo {
 namespace {
 
-std::vector<std::string> Drain(TWriteQueue &Queue)
-{
+std::vector<std::string> Drain(TWriteQueue &Queue) {
     std::vector<std::string> out;
     while (auto w = Queue.Dequeue())
         out.emplace_back(reinterpret_cast<const char *>(w->Buffer.get()), static_cast<std::size_t>(w->Count));
     return out;
 }
 
-std::string Pattern(std::size_t Size)
-{
+std::string Pattern(std::size_t Size) {
     std::string s(Size, '\0');
     for (std::size_t i = 0; i < Size; ++i)
         s[i] = char(i * 7 + i / 251);
     return s;
 }
 
-TEST(Framing, ControlPacketsAreExactBytes)
-{
+TEST(Framing, ControlPacketsAreExactBytes) {
     const TPipeControlPacket start = MakeControlPacket(MB_START);
     const TPipeControlPacket end = MakeControlPacket(MB_END);
     EXPECT_EQ(std::string(start.begin(), start.end()), std::string("\x10\0\0\0MAGCSTMBMAGC", 16));
@@ -39,8 +36,7 @@ TEST(Framing, ControlPacketsAreExactBytes)
     EXPECT_FALSE(ReadControlPacket(start.data(), 15, command));
 }
 
-TEST(WriteQueue, EventsAndAccountedSizeFollowTheContent)
-{
+TEST(WriteQueue, EventsAndAccountedSizeFollowTheContent) {
     TWriteQueue q;
     EXPECT_TRUE(q.Empty());
     EXPECT_EQ(q.DataSize(), 0u);
@@ -68,8 +64,7 @@ TEST(WriteQueue, EventsAndAccountedSizeFollowTheContent)
     EXPECT_EQ(q.Dequeue(), nullptr);
 }
 
-TEST(WriteQueue, RecordsAboveTheLimitAreFramedAndCutInOrder)
-{
+TEST(WriteQueue, RecordsAboveTheLimitAreFramedAndCutInOrder) {
     struct Case {
         std::size_t size;
         std::vector<std::size_t> parts; // empty: one plain node
