@@ -424,6 +424,40 @@ TEST(PipeClient, KillGraceLetsAPendingWriteFinishButNotHangOnAPeerThatNeverReads
     }
 }
 
+TEST(PipeServer, SendsFramedPacketsToOneConnectionAndDropsIt)
+{
+    const std::string name = test::UniquePipeName();
+    TPipeServer server;
+    server.SetPipeName(name);
+    std::vector<TPipeHandle> connected, dropped;
+    server.OnPipeConnect = [&](void *, TPipeHandle Pipe) { connected.push_back(Pipe); };
+    server.OnPipeDisconnect = [&](void *, TPipeHandle Pipe) { dropped.push_back(Pipe); };
+    ASSERT_TRUE(server.Open());
+    TRawPeer peer(test::UniquePipeName());
+    ASSERT_TRUE(peer.Connect(name));
+    ASSERT_TRUE(PumpUntil([&] { return connected.size() == 1; }));
+    EXPECT_TRUE(server.Connected(connected[0]));
+    EXPECT_EQ(server.Clients(), connected);
+
+    const std::string data = Pattern(65535, 9);
+    TMemoryStream s(data);
+    ASSERT_TRUE(server.SendStream(connected[0], s));
+    EXPECT_FALSE(server.SendStream(connected[0] + 1, s)) << "no such connection";
+    const auto all = peer.WaitPackets(4);
+    ASSERT_EQ(all.size(), 4u);
+    EXPECT_EQ(all[0], Control("STMB"));
+    EXPECT_EQ(all[1] + all[2], data);
+    EXPECT_EQ(all[1].size(), MAX_BUFFER);
+    EXPECT_EQ(all[3], Control("ETMB"));
+
+    server.Disconnect(connected[0]);
+    EXPECT_EQ(dropped, connected);
+    EXPECT_EQ(server.ClientCount(), 0u);
+    for (int i = 0; i < 200 && !peer.PeerClosed(); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_TRUE(peer.PeerClosed());
+}
+
 TEST(PipeClient, ConnectWithoutAListenerFailsAtOnceWithoutEvents) {
     TClientLog log;
     TPipeClient client;
