@@ -112,6 +112,7 @@ bool TPipeThread::WaitEvents() {
     if (flushing)
         delay = Nanoseconds(FlushDelayNs());
     const int n = ppoll(p, count, flushing ? &delay : nullptr, nullptr);
+    FSocketEvents = n > 0 ? p[1].revents : 0;
     if (n < 0) {
         if (errno == EINTR)
             return true;
@@ -179,11 +180,10 @@ bool TPipeThread::TrySend() {
         CompleteWrite();
         return true;
     }
+    // The peer cannot have read it yet: the next round's wait looks.
     FWriteState = TWriteState::Flushing;
     FFlushRound = 0;
     FFlushStart = NowNs();
-    if (Flushed())
-        CompleteWrite();
     return true;
 }
 
@@ -202,9 +202,9 @@ void TPipeThread::CompleteWrite() {
     FPipeWrite.reset();
 }
 
-// The peer has read everything written, or it has gone.
+// The peer has read everything written, or it has gone (as the last wait on the socket saw).
 bool TPipeThread::Flushed() {
-    return UnreadOutput(FPipe) == 0 || PeerGone(FPipe);
+    return UnreadOutput(FPipe) == 0 || (FSocketEvents & (POLLHUP | POLLERR));
 }
 
 // The worker was told to stop long enough ago: a peer that never reads must not hold it for ever.
@@ -232,7 +232,7 @@ void TPipeThread::KillGrace() {
         const long left = static_cast<long>(deadline - now) * 1'000'000;
         const timespec wait =
             Nanoseconds(FWriteState == TWriteState::Flushing ? std::min(FlushDelayNs(), left) : left);
-        ppoll(&p, 1, &wait, nullptr);
+        FSocketEvents = ppoll(&p, 1, &wait, nullptr) > 0 ? p.revents : 0;
         if (!FinishWrite())
             break;
     }
@@ -248,7 +248,7 @@ void TPipeThread::ClosePipe() {
         return;
     FFlushRound = 0;
     FFlushStart = NowNs();
-    while (!Flushed() && !KillExpired()) {
+    while (UnreadOutput(FPipe) != 0 && !PeerGone(FPipe) && !KillExpired()) {
         pollfd p{FKillEv->Fd(), POLLIN, 0};
         const timespec wait = Nanoseconds(std::max(FlushDelayNs(), kFlushFirstDelayNs));
         ppoll(&p, 1, &wait, nullptr);

@@ -65,6 +65,7 @@ private:
     bool FPendingRead = false;
     TWriteState FWriteState = TWriteState::Idle;
     int FFlushRound = 0;
+    short FSocketEvents = 0;       // what the last wait saw on the socket
     std::uint64_t FFlushStart = 0; // ns
     std::uint64_t FKillTime = 0;   // when the kill event was seen; 0 before
     std::shared_ptr<TEvent> FKillEv;
