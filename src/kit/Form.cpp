@@ -59,6 +59,7 @@ TView *TForm::Embed(QWidget *host) {
     FView = new TView(this, host);
     host->installEventFilter(FView);
     FView->setGeometry(host->rect());
+    ViewResized(host->width(), host->height());
     FView->show();
     return FView;
 }

@@ -157,8 +157,12 @@ void TView::keyPressEvent(QKeyEvent *event) {
 }
 
 bool TView::eventFilter(QObject *watched, QEvent *event) {
-    if (watched == parentWidget() && event->type() == QEvent::Resize)
+    if (watched == parentWidget() && event->type() == QEvent::Resize) {
         setGeometry(parentWidget()->rect());
+        // A hidden widget gets its own resize event only when shown; the scene follows at once.
+        if (FForm)
+            FForm->ViewResized(parentWidget()->width(), parentWidget()->height());
+    }
     return QWidget::eventFilter(watched, event);
 }
 

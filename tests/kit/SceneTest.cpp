@@ -11,6 +11,8 @@
 
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -143,8 +145,7 @@ TEST(RenderTest, OpacityMultipliesIntoChildren) {
     EXPECT_NEAR(qAlpha(form.RenderToImage().pixel(10, 10)), 64, 2);
 }
 
-TEST(RenderTest, ShadowFallsTowardsItsDirection)
-{
+TEST(RenderTest, ShadowFallsTowardsItsDirection) {
     TForm form;
     form.SetSize(100, 100);
     form.SetFill(0xFFFFFFFF);
@@ -167,8 +168,7 @@ TEST(RenderTest, ShadowFallsTowardsItsDirection)
     EXPECT_EQ(qGray(form.RenderToImage().pixel(40, 65)), 255);
 }
 
-TEST(BusyIndicatorTest, AsksForFramesOnlyWhileSpinning)
-{
+TEST(BusyIndicatorTest, AsksForFramesOnlyWhileSpinning) {
     TManualClock clock;
     TClockScope scope(clock);
     TBusyIndicator busy;
@@ -242,6 +242,57 @@ TEST(ViewTest, IdleSceneCausesNoPaintsAndAChangeOneRepaint) {
     card->SetX(20);
     spin(100);
     EXPECT_EQ(form.PaintCount(), settled + 1);
+}
+
+TEST(ViewTest, KeysArriveAsVirtualKeyCodes) {
+    TForm form;
+    std::vector<int> keys;
+    form.OnKeyDown = [&](TForm *, uint16_t &key, QChar &, TShiftState) { keys.push_back(key); };
+    struct Case {
+        int qt;
+        int vk;
+    };
+    const Case cases[] = {
+        {Qt::Key_F11, 122}, {Qt::Key_Escape, 27}, {Qt::Key_Return, 13}, {Qt::Key_A, 'A'}, {Qt::Key_5, '5'}};
+    for (const Case &c : cases) {
+        QKeyEvent press(QEvent::KeyPress, c.qt, Qt::NoModifier);
+        QCoreApplication::sendEvent(form.View(), &press);
+    }
+    EXPECT_EQ(keys, (std::vector<int>{122, 27, 13, 'A', '5'}));
+}
+
+TEST(ViewTest, EmbeddedViewFollowsItsHostAndFeedsThePointer) {
+    QWidget host;
+    host.resize(640, 480);
+    host.show(); // a hidden widget hears of its resizes only when shown
+    TForm form;
+    TView *view = form.Embed(&host);
+    EXPECT_EQ(view->parentWidget(), &host);
+    EXPECT_FLOAT_EQ(form.ClientWidth(), 640);
+    host.resize(1024, 768);
+    EXPECT_FLOAT_EQ(form.ClientWidth(), 1024);
+    EXPECT_FLOAT_EQ(form.ClientHeight(), 768);
+    form.SetClientHeight(700); // the form is the host's client area
+    EXPECT_EQ(host.height(), 700);
+
+    auto *card = new TControl(&form);
+    card->SetParent(&form);
+    card->SetBounds(100, 100, 71, 96);
+    int clicks = 0;
+    card->OnClick = [&](TControl *) { ++clicks; };
+    const QPointF at(120, 130);
+    QMouseEvent move(QEvent::MouseMove, at, view->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, at, view->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, view->mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QCoreApplication::sendEvent(view, &move);
+    EXPECT_EQ(form.Hovered(), card);
+    EXPECT_EQ(form.ScreenToClient(TScreen::MousePos()), at);
+    QCoreApplication::sendEvent(view, &press);
+    QCoreApplication::sendEvent(view, &release);
+    EXPECT_EQ(clicks, 1);
 }
 
 } // namespace
