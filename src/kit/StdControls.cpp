@@ -241,31 +241,21 @@ TBusyIndicator::TBusyIndicator(TSceneObject *owner) : TControl(owner) {
     SetHitTest(false);
 }
 
-TBusyIndicator::~TBusyIndicator() {
-    if (FFrameId != 0)
-        FClock->RemoveFrameClient(FFrameId);
-}
+TBusyIndicator::~TBusyIndicator() = default;
 
 void TBusyIndicator::SetEnabled(bool value) {
     TControl::SetEnabled(value);
-    if (value && FFrameId == 0) {
-        FClock = &TClock::Current();
-        FStartMs = FClock->Now();
-        FFrameId = FClock->AddFrameClient([this](int64_t now) { Frame(now); });
-    } else if (!value && FFrameId != 0) {
-        FClock->RemoveFrameClient(FFrameId);
-        FFrameId = 0;
+    if (value && !FTimer) {
+        FTimer = std::make_unique<TTimer>();
+        FTimer->SetInterval(kStepMs);
+        FTimer->OnTimer = [this](TTimer *) {
+            FStep = (FStep + 1) % 12;
+            Invalidate();
+        };
+    } else if (!value) {
+        FTimer.reset();
     }
     Invalidate();
-}
-
-void TBusyIndicator::Frame(int64_t nowMs) {
-    // Twelve steps a second; only a new step needs a repaint.
-    const int step = static_cast<int>(((nowMs - FStartMs) / 83) % 12);
-    if (step != FStep) {
-        FStep = step;
-        Invalidate();
-    }
 }
 
 void TBusyIndicator::Paint(QPainter &painter) {

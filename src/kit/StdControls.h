@@ -3,10 +3,13 @@
 #include "Control.h"
 #include "Text.h"
 
+#include "common/Timer.h"
+
 #include <QString>
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 namespace trelvo {
 
@@ -86,8 +89,8 @@ private:
     QString FText;
 };
 
-// A spinning ring of dots, spinning while enabled (it is created disabled). It asks the clock for
-// frames only while it spins.
+// A spinning ring of dots, spinning while enabled (it is created disabled). It runs a timer only
+// while it spins, and wakes only for its twelve steps a second.
 class TBusyIndicator : public TControl {
 public:
     explicit TBusyIndicator(TSceneObject *owner = nullptr);
@@ -100,11 +103,9 @@ protected:
     void Paint(QPainter &painter) override;
 
 private:
-    void Frame(int64_t nowMs);
+    static constexpr int kStepMs = 83; // twelve steps a second
 
-    TClock *FClock = nullptr;
-    TClock::TId FFrameId = 0;
-    int64_t FStartMs = 0;
+    std::unique_ptr<TTimer> FTimer;
     int FStep = 0;
 };
 

@@ -168,17 +168,25 @@ TEST(RenderTest, ShadowFallsTowardsItsDirection) {
     EXPECT_EQ(qGray(form.RenderToImage().pixel(40, 65)), 255);
 }
 
-TEST(BusyIndicatorTest, AsksForFramesOnlyWhileSpinning) {
+TEST(BusyIndicatorTest, RunsATimerOnlyWhileSpinning) {
     TManualClock clock;
     TClockScope scope(clock);
-    TBusyIndicator busy;
-    EXPECT_FALSE(busy.Enabled()) << "created still";
-    EXPECT_FALSE(clock.Animating());
-    busy.SetEnabled(true);
-    EXPECT_TRUE(clock.Animating());
-    busy.SetEnabled(false);
-    EXPECT_FALSE(clock.Animating());
-    busy.SetEnabled(true);
+    TForm form;
+    auto *busy = new TBusyIndicator(&form);
+    busy->SetParent(&form);
+    EXPECT_FALSE(busy->Enabled()) << "created still";
+    EXPECT_EQ(clock.PendingCount(), 0u);
+    busy->SetEnabled(true);
+    form.ClearDirty();
+    clock.Advance(1000);
+    EXPECT_EQ(busy->AbsoluteRect(), form.DirtyRect()) << "it repaints itself while spinning";
+    EXPECT_FALSE(clock.Animating()) << "twelve steps a second, no frames";
+    busy->SetEnabled(false);
+    EXPECT_EQ(clock.PendingCount(), 0u);
+    form.ClearDirty();
+    clock.Advance(1000);
+    EXPECT_TRUE(form.DirtyRect().isEmpty());
+    busy->SetEnabled(true); // destroyed spinning
 }
 
 TEST(ScrollBoxTest, WheelScrollsRowsThatDoNotFit) {
