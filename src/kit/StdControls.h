@@ -21,6 +21,8 @@ class TScrollBox : public TControl {
 public:
     explicit TScrollBox(TSceneObject *owner = nullptr);
 
+    // The layout that holds the scrolled children (what SetParent(box) really makes their parent).
+    TLayout *Content() const { return FContent; }
     float ViewportY() const { return FViewportY; }
     void SetViewportY(float y);
     // Height of what the children cover (the largest bottom edge).

@@ -203,6 +203,8 @@ TEST(ScrollBoxTest, WheelScrollsRowsThatDoNotFit) {
         rows.push_back(row);
     }
     EXPECT_FLOAT_EQ(box->ContentHeight(), 382);
+    EXPECT_EQ(rows[0]->Parent(), box->Content());
+    EXPECT_EQ(box->Content()->Children().size(), 12u);
     EXPECT_EQ(form.ObjectAtScenePoint({20, 25 + 32 * 9 + 5}), rows[9]);
     EXPECT_EQ(form.ObjectAtScenePoint({20, 25 + 32 * 10 + 5}), nullptr) << "clipped";
     form.PointerWheel(-120 * 10, {20, 100});
