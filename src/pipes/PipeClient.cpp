@@ -79,7 +79,9 @@ bool TPipeClient::Connect(std::uint32_t WaitTime, bool Start) {
     if (Connected())
         return true;
     try {
-        if (IsValidHandle(FPipe)) {
+        // Only a pipe this client holds itself: inside OnPipeDisconnect FPipe still names the socket
+        // the ended worker has closed.
+        if (FPipeOwned && IsValidHandle(FPipe)) {
             if (Start)
                 StartWorker();
         } else {
@@ -147,10 +149,12 @@ void TPipeClient::Disconnect() {
 
 void TPipeClient::WorkerFinished() {
     FWorker = nullptr;
+    // Unsent data is dropped before the handler runs, so that none of it leaks into a connection the
+    // handler may open, and so that it goes even when the handler raises.
+    FWriteQueue->Clear();
     TFinally done([this] {
-        // Unsent data must not leak into a later connection, even when the handler raised.
-        FWriteQueue->Clear();
-        FPipe = kInvalidPipe;
+        if (!FWorker) // unless the handler connected again
+            FPipe = kInvalidPipe;
     });
     if (!FDestroying && OnPipeDisconnect) {
         auto handler = OnPipeDisconnect;

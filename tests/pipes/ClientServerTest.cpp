@@ -377,6 +377,25 @@ TEST_F(ClientServer, BothEndsWritingAtOnceDoNotWaitForEachOther) {
     EXPECT_EQ(clientGot.back(), block);
 }
 
+TEST_F(ClientServer, ReconnectingInsideTheDisconnectEventKeepsTheNewConnection) {
+    ConnectClient();
+    client.OnPipeDisconnect = [&](void *, TPipeHandle) {
+        client.OnPipeDisconnect = nullptr;
+        ASSERT_TRUE(client.Connect(0, true));
+        ASSERT_TRUE(client.Write("again", 5));
+    };
+    // Unsent data of the old connection must not reach the new one.
+    const int small = 4096;
+    ASSERT_EQ(setsockopt(client.Pipe(), SOL_SOCKET, SO_SNDBUF, &small, sizeof small), 0);
+    const std::string big = Pattern(MAX_BUFFER);
+    ASSERT_TRUE(client.Write(big.data(), static_cast<std::uint32_t>(big.size()))); // fails: EMSGSIZE
+    ASSERT_TRUE(client.Write("stale", 5));
+    ASSERT_TRUE(PumpUntil([&] { return received.size() == 1; }));
+    EXPECT_EQ(received, (std::vector<std::string>{"again"}));
+    EXPECT_TRUE(client.Connected());
+    EXPECT_TRUE(IsValidHandle(client.Pipe()));
+}
+
 TEST_F(ClientServer, DisconnectInsideTheDisconnectEventClosesNothingElse) {
     ConnectClient();
     int probe = -1;
@@ -424,8 +443,7 @@ TEST(PipeClient, KillGraceLetsAPendingWriteFinishButNotHangOnAPeerThatNeverReads
     }
 }
 
-TEST(PipeServer, SendsFramedPacketsToOneConnectionAndDropsIt)
-{
+TEST(PipeServer, SendsFramedPacketsToOneConnectionAndDropsIt) {
     const std::string name = test::UniquePipeName();
     TPipeServer server;
     server.SetPipeName(name);
