@@ -8,7 +8,7 @@ cd "$(dirname "$0")"
 preset=${1:-default}
 
 packages=(cmake ninja-build g++ pkg-config
-          qt6-base-dev qt6-base-dev-tools libgl-dev
+          qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev
           libgtest-dev libgmock-dev libbenchmark-dev
           xvfb xauth x11-utils openbox
           fonts-dejavu-core

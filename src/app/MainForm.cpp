@@ -1,5 +1,7 @@
 #include "MainForm.h"
 
+#include "X11Window.h"
+
 #include <QKeyEvent>
 #include <QWindow>
 
@@ -30,8 +32,12 @@ void TMain_Form::SetParentWindow(WId Value)
     // A mapped top-level window may be under the window manager's control (or about to be): it would
     // take the window back into its frame. Unmapped, the window changes parent cleanly.
     const bool wasVisible = isVisible();
-    if (wasVisible)
+    if (wasVisible) {
+        const bool managed = native->parent() == nullptr;
         hide();
+        if (managed)
+            WaitUntilReleasedByWindowManager(winId(), kWindowManagerWaitMs);
+    }
     if (Value == 0) {
         native->setParent(nullptr);
         FHostWindow.reset();
@@ -82,6 +88,7 @@ void TMain_Form::LeaveFullScreen()
     // Re-embedding a full-screen window in place lands it at a wrong offset: hide it and drop the
     // full-screen state first, then re-parent, restore the place and show it again.
     hide();
+    WaitUntilReleasedByWindowManager(winId(), kWindowManagerWaitMs);
     setWindowState(Qt::WindowNoState);
     SetParentWindow(FChatWindow);
     setGeometry(FEmbeddedGeometry);

@@ -18,6 +18,8 @@ public:
 
     static constexpr int kDesignWidth = 640;
     static constexpr int kDesignHeight = 480;
+    // How long a change of parent waits for the window manager to let go of the window.
+    static constexpr int kWindowManagerWaitMs = 1000;
 
     TMain_Form();
     ~TMain_Form() override;

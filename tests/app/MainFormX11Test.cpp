@@ -68,12 +68,18 @@ protected:
         ASSERT_TRUE(WaitFor([&] { return QueryX(FForm.winId()).parent == FHost.winId(); }));
     }
 
-    bool EmbeddedAtDesignPlace()
+    testing::AssertionResult EmbeddedAtDesignPlace()
     {
-        return WaitFor([&] {
-            const TXWindowInfo x = QueryX(FForm.winId());
+        TXWindowInfo x;
+        const bool ok = WaitFor([&] {
+            x = QueryX(FForm.winId());
             return x.parent == FHost.winId() && x.geometry == QRect(0, 0, 640, 480) && !FForm.isFullScreen();
         });
+        if (ok)
+            return testing::AssertionSuccess();
+        return testing::AssertionFailure() << "X parent " << x.parent << " (host " << FHost.winId() << "), geometry "
+                                           << x.geometry.x() << "," << x.geometry.y() << " " << x.geometry.width()
+                                           << "x" << x.geometry.height() << ", full screen " << FForm.isFullScreen();
     }
 
     bool FullScreenOnTheScreen()
