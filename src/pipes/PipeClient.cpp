@@ -184,11 +184,7 @@ bool TPipeClient::SendStream(TStream *Stream) {
     bool result = true;
     FSentWanted->store(static_cast<bool>(OnPipeSent));
     FWriteQueue->EnqueueStartPacket();
-    {
-        TFinally end([this] {
-            FWriteQueue->EnqueueEndPacket();
-            FlushPipeBuffers();
-        });
+    try {
         Stream->SetPosition(0);
         // Each block is read straight into its own queue record: one copy on the way out.
         while (std::unique_ptr<TPipeWrite> block = ReadBlock(*Stream)) {
@@ -197,7 +193,18 @@ bool TPipeClient::SendStream(TStream *Stream) {
                 break;
             }
         }
+    } catch (...) {
+        // The message is closed and flushed also when reading it or a handler run meanwhile failed;
+        // the first error is the one that leaves.
+        FWriteQueue->EnqueueEndPacket();
+        try {
+            FlushPipeBuffers();
+        } catch (...) {
+        }
+        throw;
     }
+    FWriteQueue->EnqueueEndPacket();
+    FlushPipeBuffers();
     return result;
 }
 

@@ -213,11 +213,7 @@ bool TPipeServer::SendStream(TPipeHandle Pipe, TStream *Stream) {
     bool result = true;
     FSentWanted->store(static_cast<bool>(OnPipeSent));
     queue->EnqueueStartPacket();
-    {
-        TFinally end([&] {
-            queue->EnqueueEndPacket();
-            FlushPipeBuffers(Pipe);
-        });
+    try {
         Stream->SetPosition(0);
         while (std::unique_ptr<TPipeWrite> block = ReadBlock(*Stream)) {
             if (!QueueWrite(Pipe, std::move(block))) {
@@ -225,7 +221,16 @@ bool TPipeServer::SendStream(TPipeHandle Pipe, TStream *Stream) {
                 break;
             }
         }
+    } catch (...) {
+        queue->EnqueueEndPacket();
+        try {
+            FlushPipeBuffers(Pipe);
+        } catch (...) {
+        }
+        throw;
     }
+    queue->EnqueueEndPacket();
+    FlushPipeBuffers(Pipe);
     return result;
 }
 

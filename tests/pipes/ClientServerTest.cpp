@@ -331,6 +331,26 @@ TEST_F(ClientWire, WriteSendsOnePacketAndSplitsAboveTheLimit) {
     EXPECT_EQ(all[4], Control("ETMB"));
 }
 
+TEST_F(ClientWire, AStreamThatFailsStillClosesItsFrameAndTheErrorLeaves) {
+    class TFailingStream : public TMemoryStream {
+    public:
+        TFailingStream() : TMemoryStream(std::string(2 * MAX_BUFFER, 'f')) {}
+        std::size_t Read(void *Buffer, std::size_t Count) override {
+            if (Position() >= MAX_BUFFER)
+                throw EStreamError("disk gone");
+            return TMemoryStream::Read(Buffer, Count);
+        }
+    };
+    TFailingStream s;
+    EXPECT_THROW(client.SendStream(s), EStreamError);
+    const auto all = peer->WaitPackets(3);
+    ASSERT_EQ(all.size(), 3u);
+    EXPECT_EQ(all[0], Control("STMB"));
+    EXPECT_EQ(all[1], std::string(MAX_BUFFER, 'f'));
+    EXPECT_EQ(all[2], Control("ETMB"));
+    EXPECT_TRUE(client.Connected());
+}
+
 TEST_F(ClientWire, PeerFramingReachesTheHandlerAsWholeMessages) {
     const std::string big(3 * MAX_BUFFER, 'u');
     for (const std::string &p : {Control("ETMB"), Control("STMB"), std::string("one"), Control("STMB"),
