@@ -4,14 +4,12 @@
 
 namespace trelvo {
 
-QString ErrorBoxText(const Exception &Error)
-{
+QString ErrorBoxText(const Exception &Error) {
     return QString::fromUtf8(Error.ClassName()) + QStringLiteral(" ошибка с сообщением: ") +
            QString::fromStdString(Error.Message());
 }
 
-void TMessageBoxReporter::ShowError(const QString &Text)
-{
+void TMessageBoxReporter::ShowError(const QString &Text) {
     QMessageBox box(QMessageBox::NoIcon, QString(), Text, QMessageBox::Ok);
     box.exec();
 }

@@ -9,8 +9,7 @@ namespace trelvo {
 TGUIMessage::TGUIMessage(std::unique_ptr<TGame> AGame, std::unique_ptr<IErrorReporter> Reporter,
                          std::function<void()> TerminateApplication)
     : FReporter(std::move(Reporter)), FTerminateApplication(std::move(TerminateApplication)),
-      FGame(std::move(AGame))
-{
+      FGame(std::move(AGame)) {
     BindGameEvents();
 
     FClient = std::make_unique<TPipeClient>();
@@ -27,8 +26,7 @@ TGUIMessage::TGUIMessage(std::unique_ptr<TGame> AGame, std::unique_ptr<IErrorRep
     FClient->Connect(0, true);
 }
 
-TGUIMessage::~TGUIMessage()
-{
+TGUIMessage::~TGUIMessage() {
     // The controller (and with it the screen) goes before the pipe, and the field is cleared first,
     // so that nothing it raises while going can reach a half-destroyed dispatcher.
     std::unique_ptr<TGame> game = std::move(FGame);
@@ -37,8 +35,7 @@ TGUIMessage::~TGUIMessage()
     FClient.reset();
 }
 
-void TGUIMessage::BindGameEvents()
-{
+void TGUIMessage::BindGameEvents() {
     TGame &game = *FGame;
     game.OnTableList = [this] { SendToServer(ServerOut::kTableList, QStringLiteral("1;")); };
     game.OnCreateNewTable = [this](const QString &CreateParam) {
@@ -52,10 +49,15 @@ void TGUIMessage::BindGameEvents()
     game.OnPlayerGo = [this](int TableID, uint8_t CardID) {
         SendToServer(ServerOut::kPlayerGo, QStringLiteral("%1;%2;").arg(TableID).arg(CardID));
     };
-    game.OnPlayerTake = [this](int ID) { SendToServer(ServerOut::kPlayerTake, QStringLiteral("%1;").arg(ID)); };
-    game.OnPlayerBito = [this](int ID) { SendToServer(ServerOut::kPlayerBito, QStringLiteral("%1;").arg(ID)); };
+    game.OnPlayerTake = [this](int ID) {
+        SendToServer(ServerOut::kPlayerTake, QStringLiteral("%1;").arg(ID));
+    };
+    game.OnPlayerBito = [this](int ID) {
+        SendToServer(ServerOut::kPlayerBito, QStringLiteral("%1;").arg(ID));
+    };
     game.OnPlayerCover = [this](int TableID, uint8_t CardID, uint8_t SelectID) {
-        SendToServer(ServerOut::kPlayerCover, QStringLiteral("%1;%2;%3;").arg(TableID).arg(CardID).arg(SelectID));
+        SendToServer(ServerOut::kPlayerCover,
+                     QStringLiteral("%1;%2;%3;").arg(TableID).arg(CardID).arg(SelectID));
     };
     game.OnRoundStart = [this](int TableID) {
         SendToServer(ServerOut::kRoundStart, QStringLiteral("%1;").arg(TableID));
@@ -68,16 +70,18 @@ void TGUIMessage::BindGameEvents()
 
     game.SetOnTextError([this](const QString &Error) { SendToHost(HostOut::kTextError, Error); });
     game.SetOnStateConnected([this](bool &Connected, const QString &Kind) {
-        SendToServer(ServerOut::kStateConnected, BoolText(Connected) + QLatin1Char(';') + Kind + QLatin1Char(';'));
+        SendToServer(ServerOut::kStateConnected,
+                     BoolText(Connected) + QLatin1Char(';') + Kind + QLatin1Char(';'));
     });
-    game.SetOnSendSrvInfo([this](bool State) { SendToServer(ServerOut::kSendSrvInfo, BoolText(State) + ';'); });
-    game.SetOnRedirectPlayerInfo([this](const QString &Data) { SendToServer(ServerOut::kRedirectPlayerInfo, Data); });
+    game.SetOnSendSrvInfo(
+        [this](bool State) { SendToServer(ServerOut::kSendSrvInfo, BoolText(State) + ';'); });
+    game.SetOnRedirectPlayerInfo(
+        [this](const QString &Data) { SendToServer(ServerOut::kRedirectPlayerInfo, Data); });
     game.SetOnEndRedirectPlayerInfo(
         [this](bool State) { SendToServer(ServerOut::kEndRedirectPlayerInfo, BoolText(State) + ';'); });
 }
 
-void TGUIMessage::SendToHost(int Code, const QString &Payload)
-{
+void TGUIMessage::SendToHost(int Code, const QString &Payload) {
     if (!FClient || !FClient->Connected())
         return;
     const QByteArray bytes = EncodeAnsi(BuildHostMessage(Code, Payload));
@@ -85,13 +89,11 @@ void TGUIMessage::SendToHost(int Code, const QString &Payload)
     FClient->SendStream(stream);
 }
 
-void TGUIMessage::SendToServer(int Subcode, const QString &Payload)
-{
+void TGUIMessage::SendToServer(int Subcode, const QString &Payload) {
     SendToHost(HostOut::kServerMessage, QString::number(Subcode) + QLatin1Char(';') + Payload);
 }
 
-void TGUIMessage::HandleMessage(const QString &Text)
-{
+void TGUIMessage::HandleMessage(const QString &Text) {
     try {
         Dispatch(Text);
     } catch (const Exception &Error) {
@@ -101,8 +103,7 @@ void TGUIMessage::HandleMessage(const QString &Text)
     }
 }
 
-void TGUIMessage::Dispatch(const QString &Text)
-{
+void TGUIMessage::Dispatch(const QString &Text) {
     if (Text.isEmpty() || !FGame)
         return;
     TGame &game = *FGame;
@@ -167,31 +168,65 @@ void TGUIMessage::Dispatch(const QString &Text)
     }
 }
 
-void TGUIMessage::DispatchServerMessage(int Subcode, const QString &Payload)
-{
+void TGUIMessage::DispatchServerMessage(int Subcode, const QString &Payload) {
     TGame &game = *FGame;
     switch (Subcode) {
     case ServerIn::kCheckVersion:
         SendToHost(HostOut::kCheckVersionResult, QString::number(game.OnCheckVersion(Payload)));
         break;
-    case ServerIn::kResponseTableList: game.OnResponseTableList(Payload); break;
-    case ServerIn::kCreateNewTable: game.CreateNewTable(Payload); break;
-    case ServerIn::kPlayerExitInvite: game.PlayerExitInvite(); break;
-    case ServerIn::kErrorEnterTable: game.ErrorEnterTable(Payload); break;
-    case ServerIn::kChangeTable: game.ChangeTable(Payload); break;
-    case ServerIn::kUpdTimerNewTable: game.UpdTimerNewTable(Payload); break;
-    case ServerIn::kStartGame: game.StartGame(Payload); break;
-    case ServerIn::kPlayerGo: game.PlayerGo(Payload); break;
-    case ServerIn::kPlayerTake: game.PlayerTake(Payload); break;
-    case ServerIn::kPlayerBito: game.PlayerBito(Payload); break;
-    case ServerIn::kAllPlayerBito: game.AllPlayerBito(Payload); break;
-    case ServerIn::kPlayerCover: game.PlayerCover(Payload); break;
-    case ServerIn::kEndGame: game.EndGame(Payload); break;
-    case ServerIn::kPlayerExitGame: game.PlayerExitGame(Payload); break;
-    case ServerIn::kCheckInternet: game.CheckInternet(Payload); break;
-    case ServerIn::kSendServerInfo: game.SendServerInfo(Payload); break;
-    case ServerIn::kRedirectPlayerInfo: game.RedirectPlayerInfo(Payload); break;
-    default: break;
+    case ServerIn::kResponseTableList:
+        game.OnResponseTableList(Payload);
+        break;
+    case ServerIn::kCreateNewTable:
+        game.CreateNewTable(Payload);
+        break;
+    case ServerIn::kPlayerExitInvite:
+        game.PlayerExitInvite();
+        break;
+    case ServerIn::kErrorEnterTable:
+        game.ErrorEnterTable(Payload);
+        break;
+    case ServerIn::kChangeTable:
+        game.ChangeTable(Payload);
+        break;
+    case ServerIn::kUpdTimerNewTable:
+        game.UpdTimerNewTable(Payload);
+        break;
+    case ServerIn::kStartGame:
+        game.StartGame(Payload);
+        break;
+    case ServerIn::kPlayerGo:
+        game.PlayerGo(Payload);
+        break;
+    case ServerIn::kPlayerTake:
+        game.PlayerTake(Payload);
+        break;
+    case ServerIn::kPlayerBito:
+        game.PlayerBito(Payload);
+        break;
+    case ServerIn::kAllPlayerBito:
+        game.AllPlayerBito(Payload);
+        break;
+    case ServerIn::kPlayerCover:
+        game.PlayerCover(Payload);
+        break;
+    case ServerIn::kEndGame:
+        game.EndGame(Payload);
+        break;
+    case ServerIn::kPlayerExitGame:
+        game.PlayerExitGame(Payload);
+        break;
+    case ServerIn::kCheckInternet:
+        game.CheckInternet(Payload);
+        break;
+    case ServerIn::kSendServerInfo:
+        game.SendServerInfo(Payload);
+        break;
+    case ServerIn::kRedirectPlayerInfo:
+        game.RedirectPlayerInfo(Payload);
+        break;
+    default:
+        break;
     }
 }
 

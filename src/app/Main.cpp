@@ -3,8 +3,7 @@
 
 #include <QApplication>
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     using namespace trelvo;
     // Held until the process ends; a second client leaves at once and quietly.
     TSingleInstance guard(kInstanceGuardName);

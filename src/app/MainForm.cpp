@@ -7,23 +7,20 @@
 
 namespace trelvo {
 
-TMain_Form::TMain_Form() : QWidget(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint)
-{
+TMain_Form::TMain_Form() : QWidget(nullptr, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint) {
     setGeometry(0, 0, kDesignWidth, kDesignHeight);
     setFocusPolicy(Qt::StrongFocus);
     // The native window must exist before the host can re-parent it.
     winId();
 }
 
-TMain_Form::~TMain_Form()
-{
+TMain_Form::~TMain_Form() {
     // A wrapper deletes its child windows: let go of the host before the wrapper goes.
     if (QWindow *native = windowHandle())
         native->setParent(nullptr);
 }
 
-void TMain_Form::SetParentWindow(WId Value)
-{
+void TMain_Form::SetParentWindow(WId Value) {
     if (Value != 0)
         FChatWindow = Value;
     QWindow *native = windowHandle();
@@ -52,8 +49,7 @@ void TMain_Form::SetParentWindow(WId Value)
         show();
 }
 
-void TMain_Form::FormKeyDown(int Key)
-{
+void TMain_Form::FormKeyDown(int Key) {
     if (Key == Qt::Key_F11) {
         if (isFullScreen())
             LeaveFullScreen();
@@ -66,14 +62,12 @@ void TMain_Form::FormKeyDown(int Key)
         FOnChangeFullScreen();
 }
 
-void TMain_Form::keyPressEvent(QKeyEvent *event)
-{
+void TMain_Form::keyPressEvent(QKeyEvent *event) {
     FormKeyDown(event->key());
     QWidget::keyPressEvent(event);
 }
 
-void TMain_Form::EnterFullScreen()
-{
+void TMain_Form::EnterFullScreen() {
     FEmbeddedGeometry = geometry();
     // A child window un-parented while mapped is never managed by the window manager, which is what
     // makes full screen work: unmap it first, so that showing it maps it anew as a top-level window.
@@ -83,8 +77,7 @@ void TMain_Form::EnterFullScreen()
     activateWindow();
 }
 
-void TMain_Form::LeaveFullScreen()
-{
+void TMain_Form::LeaveFullScreen() {
     // Re-embedding a full-screen window in place lands it at a wrong offset: hide it and drop the
     // full-screen state first, then re-parent, restore the place and show it again.
     hide();

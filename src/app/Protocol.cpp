@@ -7,8 +7,7 @@
 
 namespace trelvo {
 
-void GetField(QString &Field, const QString &Text, int &Pos)
-{
+void GetField(QString &Field, const QString &Text, int &Pos) {
     Field.clear();
     if (Pos < 1)
         Pos = 1;
@@ -22,8 +21,7 @@ void GetField(QString &Field, const QString &Text, int &Pos)
     }
 }
 
-void NextServerField(QString &Field, const QString &Text, int &Pos)
-{
+void NextServerField(QString &Field, const QString &Text, int &Pos) {
     Field.clear();
     const qsizetype from = Pos < 1 ? 0 : Pos - 1;
     const qsizetype found = from <= Text.size() ? Text.indexOf(QLatin1Char(';'), from) : -1;
@@ -33,8 +31,7 @@ void NextServerField(QString &Field, const QString &Text, int &Pos)
     Pos = p + 1;
 }
 
-bool TryStrToInt(const QString &Text, int &Value)
-{
+bool TryStrToInt(const QString &Text, int &Value) {
     Value = 0;
     qsizetype i = 0;
     const qsizetype n = Text.size();
@@ -66,41 +63,37 @@ bool TryStrToInt(const QString &Text, int &Value)
     return true;
 }
 
-int StrToInt(const QString &Text)
-{
+int StrToInt(const QString &Text) {
     int value = 0;
     if (!TryStrToInt(Text, value))
         throw EConvertError(QStringLiteral("'%1' is not a valid integer value").arg(Text).toStdString());
     return value;
 }
 
-QString EscapeSemicolon(const QString &Text)
-{
+QString EscapeSemicolon(const QString &Text) {
     QString result = Text;
     return result.replace(QLatin1Char(';'), kSemicolonToken);
 }
 
-QString UnescapeSemicolon(const QString &Text)
-{
+QString UnescapeSemicolon(const QString &Text) {
     QString result = Text;
     return result.replace(kSemicolonToken, QStringLiteral(";"), Qt::CaseInsensitive);
 }
 
-QString FloatToText(double value)
-{
+QString FloatToText(double value) {
     QLocale locale = QLocale::system();
     locale.setNumberOptions(QLocale::OmitGroupSeparator);
     return locale.toString(value, 'g', QLocale::FloatingPointShortest);
 }
 
-double TextToFloat(const QString &Text)
-{
+double TextToFloat(const QString &Text) {
     QLocale locale = QLocale::system();
     locale.setNumberOptions(QLocale::RejectGroupSeparator);
     bool ok = false;
     const double value = locale.toDouble(Text.trimmed(), &ok);
     if (!ok)
-        throw EConvertError(QStringLiteral("'%1' is not a valid floating point value").arg(Text).toStdString());
+        throw EConvertError(
+            QStringLiteral("'%1' is not a valid floating point value").arg(Text).toStdString());
     return value;
 }
 
@@ -120,8 +113,7 @@ constexpr std::array<char16_t, 128> kCp1251High = {
     0x0437, 0x0438, 0x0439, 0x043A, 0x043B, 0x043C, 0x043D, 0x043E, 0x043F, 0x0440, 0x0441, 0x0442, 0x0443,
     0x0444, 0x0445, 0x0446, 0x0447, 0x0448, 0x0449, 0x044A, 0x044B, 0x044C, 0x044D, 0x044E, 0x044F};
 
-char EncodeChar(char16_t c)
-{
+char EncodeChar(char16_t c) {
     if (c < 0x80)
         return static_cast<char>(c);
     if (c >= 0x0410 && c <= 0x044F)
@@ -134,8 +126,7 @@ char EncodeChar(char16_t c)
 
 } // namespace
 
-QByteArray EncodeAnsi(const QString &Text)
-{
+QByteArray EncodeAnsi(const QString &Text) {
     QByteArray bytes;
     bytes.reserve(Text.size());
     for (qsizetype i = 0; i < Text.size(); ++i) {
@@ -148,8 +139,7 @@ QByteArray EncodeAnsi(const QString &Text)
     return bytes;
 }
 
-QString DecodeAnsi(const QByteArray &Bytes)
-{
+QString DecodeAnsi(const QByteArray &Bytes) {
     QString text;
     text.reserve(Bytes.size());
     for (const char b : Bytes) {
@@ -164,13 +154,11 @@ QString DecodeAnsi(const QByteArray &Bytes)
     return text;
 }
 
-QString BuildHostMessage(int code, const QString &payload)
-{
+QString BuildHostMessage(int code, const QString &payload) {
     return QString::number(code) + QLatin1Char(';') + payload;
 }
 
-QString BuildServerMessage(int subcode, const QString &payload)
-{
+QString BuildServerMessage(int subcode, const QString &payload) {
     return BuildHostMessage(HostOut::kServerMessage, QString::number(subcode) + QLatin1Char(';') + payload);
 }
 

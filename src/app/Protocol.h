@@ -93,13 +93,21 @@ int StrToInt(const QString &Text);
 bool TryStrToInt(const QString &Text, int &Value);
 
 // Ids, card ids, suits and the like: only the low 8 bits count ("-1" and "255" are both 255).
-inline uint8_t LowByte(int value) { return static_cast<uint8_t>(value & 0xFF); }
+inline uint8_t LowByte(int value) {
+    return static_cast<uint8_t>(value & 0xFF);
+}
 // A server player id compares as a signed byte, so 255 (-1) never matches a player.
-inline int8_t SignedByte(int value) { return static_cast<int8_t>(LowByte(value)); }
+inline int8_t SignedByte(int value) {
+    return static_cast<int8_t>(LowByte(value));
+}
 // Incoming flags: any non-zero low byte is true.
-inline bool Flag(int value) { return LowByte(value) != 0; }
+inline bool Flag(int value) {
+    return LowByte(value) != 0;
+}
 // Outgoing Booleans.
-inline QString BoolText(bool value) { return value ? QStringLiteral("1") : QStringLiteral("0"); }
+inline QString BoolText(bool value) {
+    return value ? QStringLiteral("1") : QStringLiteral("0");
+}
 
 QString EscapeSemicolon(const QString &Text);
 QString UnescapeSemicolon(const QString &Text);

@@ -4,8 +4,7 @@
 
 namespace trelvo {
 
-TQueuePump::TQueuePump() : FNotifier(TThreadQueue::Current().EventFd(), QSocketNotifier::Read)
-{
+TQueuePump::TQueuePump() : FNotifier(TThreadQueue::Current().EventFd(), QSocketNotifier::Read) {
     QObject::connect(&FNotifier, &QSocketNotifier::activated, [] { ProcessMessages(); });
 }
 

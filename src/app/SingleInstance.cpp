@@ -9,8 +9,7 @@
 
 namespace trelvo {
 
-TSingleInstance::TSingleInstance(const std::string &name)
-{
+TSingleInstance::TSingleInstance(const std::string &name) {
     FSocket = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
     if (FSocket < 0)
         return; // Any failure other than "taken" lets the process run.
@@ -26,8 +25,7 @@ TSingleInstance::TSingleInstance(const std::string &name)
     }
 }
 
-TSingleInstance::~TSingleInstance()
-{
+TSingleInstance::~TSingleInstance() {
     if (FSocket >= 0)
         ::close(FSocket);
 }

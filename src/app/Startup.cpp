@@ -10,19 +10,19 @@
 
 namespace trelvo {
 
-bool IsStartArgument(const char *firstArgument)
-{
-    return QString::localeAwareCompare(QString::fromLocal8Bit(firstArgument).toLower(), QStringLiteral("-start")) ==
-           0;
+bool IsStartArgument(const char *firstArgument) {
+    return QString::localeAwareCompare(QString::fromLocal8Bit(firstArgument).toLower(),
+                                       QStringLiteral("-start")) == 0;
 }
 
-void RunClient(QApplication &app)
-{
+void RunClient(QApplication &app) {
     TQtClock clock;
     TClockScope clockScope(clock);
-    auto game = std::make_unique<TGame>(std::make_unique<TBareGraphics>(), std::make_unique<TOfflineStatistics>());
+    auto game =
+        std::make_unique<TGame>(std::make_unique<TBareGraphics>(), std::make_unique<TOfflineStatistics>());
     // While the window is embedded in a foreign window Qt ignores quit(); exit() ends the loop.
-    TGUIMessage dispatcher(std::move(game), std::make_unique<TMessageBoxReporter>(), [] { QCoreApplication::exit(0); });
+    TGUIMessage dispatcher(std::move(game), std::make_unique<TMessageBoxReporter>(),
+                           [] { QCoreApplication::exit(0); });
     app.exec();
 }
 

@@ -14,9 +14,9 @@ namespace trelvo {
 namespace {
 
 // The window's parent as the X server has it, or 0 when it cannot be asked.
-xcb_window_t ParentOf(xcb_connection_t *connection, xcb_window_t window, xcb_window_t &root)
-{
-    xcb_query_tree_reply_t *reply = xcb_query_tree_reply(connection, xcb_query_tree(connection, window), nullptr);
+xcb_window_t ParentOf(xcb_connection_t *connection, xcb_window_t window, xcb_window_t &root) {
+    xcb_query_tree_reply_t *reply =
+        xcb_query_tree_reply(connection, xcb_query_tree(connection, window), nullptr);
     if (!reply)
         return 0;
     root = reply->root;
@@ -27,8 +27,7 @@ xcb_window_t ParentOf(xcb_connection_t *connection, xcb_window_t window, xcb_win
 
 } // namespace
 
-void WaitUntilReleasedByWindowManager(WId Window, int TimeoutMs)
-{
+void WaitUntilReleasedByWindowManager(WId Window, int TimeoutMs) {
     auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     if (!x11 || !x11->connection())
         return;

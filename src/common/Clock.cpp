@@ -10,8 +10,7 @@ namespace {
 TClock *gCurrent = nullptr;
 }
 
-TClock &TClock::Current()
-{
+TClock &TClock::Current() {
     if (!gCurrent) {
         // A program that never installed a clock runs on real time.
         static TQtClock fallback;
@@ -20,10 +19,11 @@ TClock &TClock::Current()
     return *gCurrent;
 }
 
-void TClock::SetCurrent(TClock *clock) { gCurrent = clock; }
+void TClock::SetCurrent(TClock *clock) {
+    gCurrent = clock;
+}
 
-TClock::TId TClock::Schedule(int64_t delayMs, TCallback callback)
-{
+TClock::TId TClock::Schedule(int64_t delayMs, TCallback callback) {
     const TId id = FNextId++;
     const int64_t due = Now() + (delayMs > 0 ? delayMs : 0);
     FTimers.emplace(TKey{due, id}, std::move(callback));
@@ -32,8 +32,7 @@ TClock::TId TClock::Schedule(int64_t delayMs, TCallback callback)
     return id;
 }
 
-void TClock::Cancel(TId id)
-{
+void TClock::Cancel(TId id) {
     auto it = FDueOf.find(id);
     if (it == FDueOf.end())
         return;
@@ -42,26 +41,27 @@ void TClock::Cancel(TId id)
     Changed();
 }
 
-bool TClock::IsScheduled(TId id) const { return FDueOf.count(id) != 0; }
+bool TClock::IsScheduled(TId id) const {
+    return FDueOf.count(id) != 0;
+}
 
-TClock::TId TClock::AddFrameClient(TFrameCallback callback)
-{
+TClock::TId TClock::AddFrameClient(TFrameCallback callback) {
     const TId id = FNextId++;
     FFrameClients.emplace(id, std::move(callback));
     Changed();
     return id;
 }
 
-void TClock::RemoveFrameClient(TId id)
-{
+void TClock::RemoveFrameClient(TId id) {
     if (FFrameClients.erase(id))
         Changed();
 }
 
-int64_t TClock::NextDue() const { return FTimers.empty() ? -1 : FTimers.begin()->first.first; }
+int64_t TClock::NextDue() const {
+    return FTimers.empty() ? -1 : FTimers.begin()->first.first;
+}
 
-void TClock::RunDue(int64_t nowMs)
-{
+void TClock::RunDue(int64_t nowMs) {
     // One at a time: a callback may schedule or cancel others, or destroy their owners.
     while (!FTimers.empty() && FTimers.begin()->first.first <= nowMs) {
         auto it = FTimers.begin();
@@ -73,8 +73,7 @@ void TClock::RunDue(int64_t nowMs)
     Changed();
 }
 
-void TClock::RunFrame(int64_t nowMs)
-{
+void TClock::RunFrame(int64_t nowMs) {
     // A frame client may remove itself or others while the frame runs.
     std::vector<TId> ids;
     ids.reserve(FFrameClients.size());
@@ -90,8 +89,7 @@ void TClock::RunFrame(int64_t nowMs)
     Changed();
 }
 
-void TManualClock::Advance(int64_t ms)
-{
+void TManualClock::Advance(int64_t ms) {
     const int64_t target = FNow + (ms > 0 ? ms : 0);
     for (;;) {
         if (!Animating())
@@ -119,8 +117,12 @@ void TManualClock::Advance(int64_t ms)
     }
 }
 
-TClockScope::TClockScope(TClock &clock) : FPrevious(gCurrent) { TClock::SetCurrent(&clock); }
+TClockScope::TClockScope(TClock &clock) : FPrevious(gCurrent) {
+    TClock::SetCurrent(&clock);
+}
 
-TClockScope::~TClockScope() { TClock::SetCurrent(FPrevious); }
+TClockScope::~TClockScope() {
+    TClock::SetCurrent(FPrevious);
+}
 
 } // namespace trelvo

@@ -14,11 +14,11 @@ public:
     std::string Message() const { return what(); }
 };
 
-#define TRELVO_EXCEPTION(Name, Base)                                                                    \
-    class Name : public Base {                                                                          \
-    public:                                                                                             \
-        using Base::Base;                                                                               \
-        const char *ClassName() const override { return #Name; }                                        \
+#define TRELVO_EXCEPTION(Name, Base)                                                                         \
+    class Name : public Base {                                                                               \
+    public:                                                                                                  \
+        using Base::Base;                                                                                    \
+        const char *ClassName() const override { return #Name; }                                             \
     }
 
 TRELVO_EXCEPTION(EConvertError, Exception);

@@ -4,8 +4,7 @@
 
 namespace trelvo {
 
-TQtClock::TQtClock()
-{
+TQtClock::TQtClock() {
     FElapsed.start();
     FDueTimer.setSingleShot(true);
     FDueTimer.setTimerType(Qt::PreciseTimer);
@@ -17,8 +16,7 @@ TQtClock::TQtClock()
 
 TQtClock::~TQtClock() = default;
 
-void TQtClock::Changed()
-{
+void TQtClock::Changed() {
     const int64_t due = NextDue();
     if (due < 0) {
         FDueTimer.stop();
@@ -32,14 +30,12 @@ void TQtClock::Changed()
         FFrameTimer.stop();
 }
 
-void TQtClock::OnDue()
-{
+void TQtClock::OnDue() {
     ++FWakeUps;
     RunDue(Now());
 }
 
-void TQtClock::OnFrame()
-{
+void TQtClock::OnFrame() {
     ++FWakeUps;
     RunFrame(Now());
 }

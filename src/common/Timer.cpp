@@ -2,12 +2,15 @@
 
 namespace trelvo {
 
-TTimer::TTimer() : FClock(&TClock::Current()) { Arm(); }
+TTimer::TTimer() : FClock(&TClock::Current()) {
+    Arm();
+}
 
-TTimer::~TTimer() { Disarm(); }
+TTimer::~TTimer() {
+    Disarm();
+}
 
-void TTimer::SetInterval(int ms)
-{
+void TTimer::SetInterval(int ms) {
     if (ms == FInterval)
         return;
     FInterval = ms;
@@ -15,8 +18,7 @@ void TTimer::SetInterval(int ms)
     Arm();
 }
 
-void TTimer::SetEnabled(bool value)
-{
+void TTimer::SetEnabled(bool value) {
     if (value == FEnabled)
         return;
     FEnabled = value;
@@ -24,22 +26,19 @@ void TTimer::SetEnabled(bool value)
     Arm();
 }
 
-void TTimer::Arm()
-{
+void TTimer::Arm() {
     if (FEnabled && FInterval > 0 && FPending == 0)
         FPending = FClock->Schedule(FInterval, [this] { Tick(); });
 }
 
-void TTimer::Disarm()
-{
+void TTimer::Disarm() {
     if (FPending != 0) {
         FClock->Cancel(FPending);
         FPending = 0;
     }
 }
 
-void TTimer::Tick()
-{
+void TTimer::Tick() {
     FPending = 0;
     // The next tick is armed first, so a handler that disables or re-times the timer wins.
     Arm();

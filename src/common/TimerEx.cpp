@@ -2,20 +2,17 @@
 
 namespace trelvo {
 
-TTimerEx::TTimerEx() : FTimer(std::make_unique<TTimer>()), FAlive(std::make_shared<bool>(true))
-{
+TTimerEx::TTimerEx() : FTimer(std::make_unique<TTimer>()), FAlive(std::make_shared<bool>(true)) {
     FTimer->SetEnabled(false);
     FTimer->OnTimer = [this](TTimer *) { Tick(); };
 }
 
-TTimerEx::~TTimerEx()
-{
+TTimerEx::~TTimerEx() {
     *FAlive = false;
     FTimer->SetEnabled(false);
 }
 
-void TTimerEx::Tick()
-{
+void TTimerEx::Tick() {
     FTimer->SetEnabled(false);
     auto alive = FAlive;
     if (OnTimer) {

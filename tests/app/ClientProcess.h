@@ -8,15 +8,13 @@ namespace trelvo::test {
 // The real client binary, started as the host plug-in starts it.
 class TClientProcess {
 public:
-    explicit TClientProcess(const QStringList &arguments = {QStringLiteral("-start")})
-    {
+    explicit TClientProcess(const QStringList &arguments = {QStringLiteral("-start")}) {
         FProcess.setProgram(QStringLiteral(TRELVO_BINARY));
         FProcess.setArguments(arguments);
         FProcess.start();
         FProcess.waitForStarted(5000);
     }
-    ~TClientProcess()
-    {
+    ~TClientProcess() {
         if (FProcess.state() != QProcess::NotRunning) {
             FProcess.kill();
             FProcess.waitForFinished(5000);
@@ -26,8 +24,7 @@ public:
     QProcess &Process() { return FProcess; }
     bool Running() const { return FProcess.state() == QProcess::Running; }
     // True when the process ended within the time, exited normally and said nothing.
-    bool EndsSilentlyWithZero(int ms)
-    {
+    bool EndsSilentlyWithZero(int ms) {
         return FProcess.waitForFinished(ms) && FProcess.exitStatus() == QProcess::NormalExit &&
                FProcess.exitCode() == 0 && FProcess.readAllStandardOutput().isEmpty() &&
                FProcess.readAllStandardError().isEmpty();

@@ -30,25 +30,22 @@ private:
 // The dispatcher with a recording facade, fake statistics and a host on the real pipe name.
 class GUIMessageTest : public testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_TRUE(FHost.Listening());
         MakeDispatcher();
         ASSERT_TRUE(FHost.WaitConnected());
     }
 
-    void MakeDispatcher()
-    {
+    void MakeDispatcher() {
         auto stats = std::make_unique<TFakeStatistics>(&FLog);
         FStats = stats.get();
         auto game = std::make_unique<TGame>(std::make_unique<TRecordingGraphics>(&FLog), std::move(stats));
-        FDispatcher = std::make_unique<TGUIMessage>(std::move(game), std::make_unique<TRecordingReporter>(&FBoxes),
-                                                    [this] { ++FTerminations; });
+        FDispatcher = std::make_unique<TGUIMessage>(
+            std::move(game), std::make_unique<TRecordingReporter>(&FBoxes), [this] { ++FTerminations; });
     }
 
     // What the host receives after the client handled Text.
-    std::vector<std::string> Exchange(const std::string &Text, std::size_t expect)
-    {
+    std::vector<std::string> Exchange(const std::string &Text, std::size_t expect) {
         FHost.TakeMessages();
         FDispatcher->HandleMessage(DecodeAnsi(QByteArray::fromStdString(Text)));
         if (expect == 0)
@@ -66,12 +63,14 @@ protected:
     std::unique_ptr<TGUIMessage> FDispatcher;
 };
 
-QString Box(const char *bad) { return QStringLiteral("EConvertError ошибка с сообщением: '%1' is not a valid integer value").arg(QString::fromUtf8(bad)); }
+QString Box(const char *bad) {
+    return QStringLiteral("EConvertError ошибка с сообщением: '%1' is not a valid integer value")
+        .arg(QString::fromUtf8(bad));
+}
 
 } // namespace
 
-TEST_F(GUIMessageTest, HostLayerConversionErrorsEndInTheBoxAndStopTheMessage)
-{
+TEST_F(GUIMessageTest, HostLayerConversionErrorsEndInTheBoxAndStopTheMessage) {
     struct Case {
         const char *text;
         const char *bad;
@@ -97,8 +96,7 @@ TEST_F(GUIMessageTest, HostLayerConversionErrorsEndInTheBoxAndStopTheMessage)
     }
 }
 
-TEST_F(GUIMessageTest, HostCodesReachTheController)
-{
+TEST_F(GUIMessageTest, HostCodesReachTheController) {
     struct Case {
         const char *text;
         std::vector<std::string> calls;
@@ -125,8 +123,7 @@ TEST_F(GUIMessageTest, HostCodesReachTheController)
     EXPECT_TRUE(FBoxes.empty());
 }
 
-TEST_F(GUIMessageTest, VersionCheckAlwaysAnswersExactlyOnce)
-{
+TEST_F(GUIMessageTest, VersionCheckAlwaysAnswersExactlyOnce) {
     struct Case {
         const char *text;
         std::vector<std::string> out;
@@ -142,14 +139,12 @@ TEST_F(GUIMessageTest, VersionCheckAlwaysAnswersExactlyOnce)
     EXPECT_EQ(FHost.Collect(100), (std::vector<std::string>{"11;5"}));
 }
 
-TEST_F(GUIMessageTest, IgnoredSubcodesSendNothing)
-{
+TEST_F(GUIMessageTest, IgnoredSubcodesSendNothing) {
     for (const char *text : {"7;8;1;", "7;17;", "7;18;1;", "7;19;1;", "7;99;", "7;0;"})
         EXPECT_TRUE(Exchange(text, 0).empty()) << text;
 }
 
-TEST_F(GUIMessageTest, ControllerEventsLeaveAsExactMessages)
-{
+TEST_F(GUIMessageTest, ControllerEventsLeaveAsExactMessages) {
     TGame &game = *FDispatcher->Game();
     struct Case {
         std::function<void()> raise;
@@ -170,8 +165,16 @@ TEST_F(GUIMessageTest, ControllerEventsLeaveAsExactMessages)
         {[&] { game.OnStopPlugin(); }, "22;1;"},
         {[&] { game.OnError(0); }, "23;0"},
         {[&] { game.OnPlayerTransfer(7, 9); }, "7;19;7;9;"},
-        {[&] { bool c = true; FStats->OnStateConnected(c, "k1"); }, "7;20;1;k1;"},
-        {[&] { bool c = false; FStats->OnStateConnected(c, "k2"); }, "7;20;0;k2;"},
+        {[&] {
+             bool c = true;
+             FStats->OnStateConnected(c, "k1");
+         },
+         "7;20;1;k1;"},
+        {[&] {
+             bool c = false;
+             FStats->OnStateConnected(c, "k2");
+         },
+         "7;20;0;k2;"},
         {[&] { FStats->OnSendSrvInfo(true); }, "7;21;1;"},
         {[&] { FStats->OnRedirect("3;Вася;"); }, "7;22;3;\xC2\xE0\xF1\xFF;"},
         {[&] { FStats->OnEndSendRedirect(false); }, "7;23;0;"},
@@ -183,8 +186,7 @@ TEST_F(GUIMessageTest, ControllerEventsLeaveAsExactMessages)
     }
 }
 
-TEST_F(GUIMessageTest, ClosingThePipeTerminatesTheApplicationOnce)
-{
+TEST_F(GUIMessageTest, ClosingThePipeTerminatesTheApplicationOnce) {
     FHost.Close();
     EXPECT_TRUE(TThreadQueue::Current().WaitUntil([&] { return FTerminations > 0; }, 5000));
     // Nothing is sent and nothing fails once the pipe is gone.
@@ -193,12 +195,12 @@ TEST_F(GUIMessageTest, ClosingThePipeTerminatesTheApplicationOnce)
     EXPECT_EQ(FTerminations, 1);
 }
 
-TEST(GUIMessageWithoutHost, MessagesAreDroppedWithoutNoticeAndNothingFails)
-{
+TEST(GUIMessageWithoutHost, MessagesAreDroppedWithoutNoticeAndNothingFails) {
     TManualClock clock;
     TClockScope scope(clock);
     std::vector<QString> boxes;
-    auto game = std::make_unique<TGame>(std::make_unique<TRecordingGraphics>(), std::make_unique<TFakeStatistics>());
+    auto game =
+        std::make_unique<TGame>(std::make_unique<TRecordingGraphics>(), std::make_unique<TFakeStatistics>());
     TGUIMessage dispatcher(std::move(game), std::make_unique<TRecordingReporter>(&boxes), [] {});
     EXPECT_FALSE(dispatcher.Client().Connected());
     dispatcher.Game()->OnPlayerReady(7, '1');

@@ -19,10 +19,10 @@ struct TXWindowInfo {
     QRect geometry; // relative to the parent
 };
 
-TXWindowInfo QueryX(WId id)
-{
+TXWindowInfo QueryX(WId id) {
     QProcess tree;
-    tree.start(QStringLiteral("xwininfo"), {QStringLiteral("-tree"), QStringLiteral("-id"), QString::number(id)});
+    tree.start(QStringLiteral("xwininfo"),
+               {QStringLiteral("-tree"), QStringLiteral("-id"), QString::number(id)});
     tree.waitForFinished(5000);
     const QString treeText = QString::fromLocal8Bit(tree.readAllStandardOutput());
     QProcess info;
@@ -35,7 +35,8 @@ TXWindowInfo QueryX(WId id)
     if (parent.hasMatch())
         out.parent = parent.captured(1).toULongLong(nullptr, 16);
     auto number = [&](const char *label) {
-        const auto m = QRegularExpression(QString::fromLatin1(label) + QStringLiteral(":\\s+(-?\\d+)")).match(infoText);
+        const auto m =
+            QRegularExpression(QString::fromLatin1(label) + QStringLiteral(":\\s+(-?\\d+)")).match(infoText);
         return m.hasMatch() ? m.captured(1).toInt() : -1;
     };
     out.geometry = QRect(number("Relative upper-left X"), number("Relative upper-left Y"), number("Width"),
@@ -44,8 +45,7 @@ TXWindowInfo QueryX(WId id)
 }
 
 // Polls the X server until the condition holds (window managers act asynchronously).
-template <typename F> bool WaitFor(F condition, int ms = 5000)
-{
+template <typename F> bool WaitFor(F condition, int ms = 5000) {
     for (int waited = 0; waited < ms; waited += 50) {
         if (condition())
             return true;
@@ -56,8 +56,7 @@ template <typename F> bool WaitFor(F condition, int ms = 5000)
 
 class MainFormX11 : public testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_EQ(QGuiApplication::platformName(), QLatin1String("xcb")) << "needs a real X server";
         FHost.setGeometry(100, 100, 900, 700);
         FHost.show();
@@ -68,8 +67,7 @@ protected:
         ASSERT_TRUE(WaitFor([&] { return QueryX(FForm.winId()).parent == FHost.winId(); }));
     }
 
-    testing::AssertionResult EmbeddedAtDesignPlace()
-    {
+    testing::AssertionResult EmbeddedAtDesignPlace() {
         TXWindowInfo x;
         const bool ok = WaitFor([&] {
             x = QueryX(FForm.winId());
@@ -77,13 +75,13 @@ protected:
         });
         if (ok)
             return testing::AssertionSuccess();
-        return testing::AssertionFailure() << "X parent " << x.parent << " (host " << FHost.winId() << "), geometry "
-                                           << x.geometry.x() << "," << x.geometry.y() << " " << x.geometry.width()
-                                           << "x" << x.geometry.height() << ", full screen " << FForm.isFullScreen();
+        return testing::AssertionFailure()
+               << "X parent " << x.parent << " (host " << FHost.winId() << "), geometry " << x.geometry.x()
+               << "," << x.geometry.y() << " " << x.geometry.width() << "x" << x.geometry.height()
+               << ", full screen " << FForm.isFullScreen();
     }
 
-    bool FullScreenOnTheScreen()
-    {
+    bool FullScreenOnTheScreen() {
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
         return WaitFor([&] {
             const TXWindowInfo x = QueryX(FForm.winId());
@@ -98,14 +96,12 @@ protected:
 
 } // namespace
 
-TEST_F(MainFormX11, EmbedsIntoTheHostWindowAtTheDesignPlace)
-{
+TEST_F(MainFormX11, EmbedsIntoTheHostWindowAtTheDesignPlace) {
     EXPECT_TRUE(EmbeddedAtDesignPlace());
     EXPECT_EQ(FForm.ChatWindow(), FHost.winId());
 }
 
-TEST_F(MainFormX11, F11GoesFullScreenAndComesBackEmbeddedWithF11OrEsc)
-{
+TEST_F(MainFormX11, F11GoesFullScreenAndComesBackEmbeddedWithF11OrEsc) {
     for (int leaveKey : {Qt::Key_F11, Qt::Key_Escape}) {
         FForm.FormKeyDown(Qt::Key_F11);
         EXPECT_TRUE(FullScreenOnTheScreen());
@@ -116,8 +112,7 @@ TEST_F(MainFormX11, F11GoesFullScreenAndComesBackEmbeddedWithF11OrEsc)
     EXPECT_EQ(FNotifications, 4);
 }
 
-TEST_F(MainFormX11, EscAndOtherKeysOutsideFullScreenChangeNothingButStillNotify)
-{
+TEST_F(MainFormX11, EscAndOtherKeysOutsideFullScreenChangeNothingButStillNotify) {
     for (int key : {Qt::Key_Escape, Qt::Key_A, Qt::Key_F10}) {
         const int before = FNotifications;
         FForm.FormKeyDown(key);
@@ -126,8 +121,7 @@ TEST_F(MainFormX11, EscAndOtherKeysOutsideFullScreenChangeNothingButStillNotify)
     }
 }
 
-TEST(MainFormSettings, HiddenFramelessOnTopAtTheDesignPlace)
-{
+TEST(MainFormSettings, HiddenFramelessOnTopAtTheDesignPlace) {
     TMain_Form form;
     EXPECT_FALSE(form.isVisible());
     EXPECT_TRUE(form.windowFlags() & Qt::FramelessWindowHint);

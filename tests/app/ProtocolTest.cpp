@@ -18,8 +18,7 @@ struct Read {
 };
 
 std::vector<Read> ReadAll(void (*reader)(QString &, const QString &, int &), const QString &text, int start,
-                          int count)
-{
+                          int count) {
     std::vector<Read> out;
     int pos = start;
     for (int i = 0; i < count; ++i) {
@@ -30,13 +29,16 @@ std::vector<Read> ReadAll(void (*reader)(QString &, const QString &, int &), con
     return out;
 }
 
-bool operator==(const Read &a, const Read &b) { return a.field == b.field && a.pos == b.pos; }
-void PrintTo(const Read &r, std::ostream *os) { *os << "{'" << r.field.toStdString() << "', " << r.pos << "}"; }
+bool operator==(const Read &a, const Read &b) {
+    return a.field == b.field && a.pos == b.pos;
+}
+void PrintTo(const Read &r, std::ostream *os) {
+    *os << "{'" << r.field.toStdString() << "', " << r.pos << "}";
+}
 
 } // namespace
 
-TEST(GetField, ReadsTerminatedAndUnterminatedFieldsThenEmptyPastTheEnd)
-{
+TEST(GetField, ReadsTerminatedAndUnterminatedFieldsThenEmptyPastTheEnd) {
     struct Case {
         const char *text;
         std::vector<Read> reads;
@@ -53,8 +55,7 @@ TEST(GetField, ReadsTerminatedAndUnterminatedFieldsThenEmptyPastTheEnd)
         EXPECT_EQ(ReadAll(GetField, QString::fromUtf8(c.text), 1, int(c.reads.size())), c.reads) << c.text;
 }
 
-TEST(NextServerField, UnterminatedFieldReadsEmptyAndPositionReturnsToOne)
-{
+TEST(NextServerField, UnterminatedFieldReadsEmptyAndPositionReturnsToOne) {
     struct Case {
         const char *text;
         std::vector<Read> reads;
@@ -67,11 +68,11 @@ TEST(NextServerField, UnterminatedFieldReadsEmptyAndPositionReturnsToOne)
         {";", {{"", 2}, {"", 1}}},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(ReadAll(NextServerField, QString::fromUtf8(c.text), 1, int(c.reads.size())), c.reads) << c.text;
+        EXPECT_EQ(ReadAll(NextServerField, QString::fromUtf8(c.text), 1, int(c.reads.size())), c.reads)
+            << c.text;
 }
 
-TEST(NextServerField, PositionPastTheEndReadsEmptyAndRestarts)
-{
+TEST(NextServerField, PositionPastTheEndReadsEmptyAndRestarts) {
     QString field;
     int pos = 42;
     NextServerField(field, QStringLiteral("1;2;"), pos);
@@ -79,8 +80,7 @@ TEST(NextServerField, PositionPastTheEndReadsEmptyAndRestarts)
     EXPECT_EQ(pos, 1);
 }
 
-TEST(IntegerConversion, StrictRuleTable)
-{
+TEST(IntegerConversion, StrictRuleTable) {
     struct Case {
         const char *text;
         bool ok;
@@ -127,8 +127,7 @@ TEST(IntegerConversion, StrictRuleTable)
     }
 }
 
-TEST(ByteSemantics, LowEightBitsCountAndIdsCompareSigned)
-{
+TEST(ByteSemantics, LowEightBitsCountAndIdsCompareSigned) {
     EXPECT_EQ(LowByte(-1), 255);
     EXPECT_EQ(LowByte(255), 255);
     EXPECT_EQ(LowByte(256), 0);
@@ -144,8 +143,7 @@ TEST(ByteSemantics, LowEightBitsCountAndIdsCompareSigned)
     EXPECT_EQ(BoolText(false), "0");
 }
 
-TEST(Escape, TokenMatchesInAnyLetterCaseAndIsNotItselfEscaped)
-{
+TEST(Escape, TokenMatchesInAnyLetterCaseAndIsNotItselfEscaped) {
     EXPECT_EQ(UnescapeSemicolon(QStringLiteral("A$r^e%p#l&a-c=e@B")), "A;B");
     EXPECT_EQ(UnescapeSemicolon(QStringLiteral("A$R^E%P#L&A-C=E@B")), "A;B");
     EXPECT_EQ(UnescapeSemicolon(QStringLiteral("$r^E%p#L&a-C=e@$r^e%p#l&a-c=e@")), ";;");
@@ -156,8 +154,7 @@ TEST(Escape, TokenMatchesInAnyLetterCaseAndIsNotItselfEscaped)
     EXPECT_EQ(EscapeSemicolon(QString()), QString());
 }
 
-TEST(Float, UsesTheSystemLocaleSeparatorAndRejectsJunk)
-{
+TEST(Float, UsesTheSystemLocaleSeparatorAndRejectsJunk) {
     const QString sep = QLocale::system().decimalPoint();
     EXPECT_EQ(FloatToText(1.25), "1" + sep + "25");
     EXPECT_EQ(FloatToText(2), "2");
@@ -172,8 +169,7 @@ TEST(Float, UsesTheSystemLocaleSeparatorAndRejectsJunk)
     }
 }
 
-TEST(CodePage, EveryByteDecodesAsTheSystemCodecDoesAndEncodesBack)
-{
+TEST(CodePage, EveryByteDecodesAsTheSystemCodecDoesAndEncodesBack) {
     iconv_t cd = iconv_open("UTF-16LE", "CP1251");
     ASSERT_NE(cd, iconv_t(-1));
     for (int b = 0; b < 256; ++b) {
@@ -194,17 +190,17 @@ TEST(CodePage, EveryByteDecodesAsTheSystemCodecDoesAndEncodesBack)
     iconv_close(cd);
 }
 
-TEST(CodePage, CharactersOutsideTheCodePageBecomeQuestionMarks)
-{
+TEST(CodePage, CharactersOutsideTheCodePageBecomeQuestionMarks) {
     EXPECT_EQ(EncodeAnsi(QStringLiteral("Привет;Ёё")), QByteArray("\xCF\xF0\xE8\xE2\xE5\xF2;\xA8\xB8"));
     EXPECT_EQ(EncodeAnsi(QStringLiteral("日本")), QByteArray("??"));
-    EXPECT_EQ(EncodeAnsi(QString::fromUtf8("a\xF0\x9F\x82\xA1" "b")), QByteArray("a?b")); // a playing card emoji
+    EXPECT_EQ(EncodeAnsi(QString::fromUtf8("a\xF0\x9F\x82\xA1"
+                                           "b")),
+              QByteArray("a?b")); // a playing card emoji
     EXPECT_EQ(EncodeAnsi(QString()), QByteArray());
     EXPECT_EQ(DecodeAnsi(QByteArray("7;1;1;5;abc;")), "7;1;1;5;abc;");
 }
 
-TEST(Builders, HostAndServerEnvelopes)
-{
+TEST(Builders, HostAndServerEnvelopes) {
     EXPECT_EQ(BuildHostMessage(HostOut::kCheckVersionResult, "5"), "11;5");
     EXPECT_EQ(BuildHostMessage(HostOut::kStopPlugin, "1;"), "22;1;");
     EXPECT_EQ(BuildHostMessage(HostOut::kError, "0"), "23;0");

@@ -9,8 +9,7 @@ namespace {
 constexpr int kStaysUpMs = 1500;
 } // namespace
 
-TEST(Startup, RefusedCommandLinesEndSilentlyWithZero)
-{
+TEST(Startup, RefusedCommandLinesEndSilentlyWithZero) {
     const QStringList cases[] = {{}, {"start"}, {"--start"}, {"-star"}, {""}, {"-start2"}, {"x", "-start"}};
     for (const auto &args : cases) {
         TClientProcess client(args);
@@ -18,8 +17,7 @@ TEST(Startup, RefusedCommandLinesEndSilentlyWithZero)
     }
 }
 
-TEST(Startup, StartArgumentIsAcceptedInAnyCaseAndWithFurtherArguments)
-{
+TEST(Startup, StartArgumentIsAcceptedInAnyCaseAndWithFurtherArguments) {
     const QStringList cases[] = {{"-start"}, {"-START"}, {"-StArT"}, {"-START", "x"}};
     for (const auto &args : cases) {
         TClientProcess client(args);
@@ -28,8 +26,7 @@ TEST(Startup, StartArgumentIsAcceptedInAnyCaseAndWithFurtherArguments)
     }
 }
 
-TEST(Startup, SecondInstanceEndsAtOnceAndLeavesTheFirstRunning)
-{
+TEST(Startup, SecondInstanceEndsAtOnceAndLeavesTheFirstRunning) {
     TClientProcess first;
     ASSERT_FALSE(first.Process().waitForFinished(kStaysUpMs));
     TClientProcess second;

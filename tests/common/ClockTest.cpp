@@ -7,8 +7,7 @@
 
 using namespace trelvo;
 
-TEST(ManualClock, FiresTimersInOrderOfDueTimeAtTheirOwnTime)
-{
+TEST(ManualClock, FiresTimersInOrderOfDueTimeAtTheirOwnTime) {
     TManualClock clock;
     std::vector<std::string> log;
     clock.Schedule(30, [&] { log.push_back("c@" + std::to_string(clock.Now())); });
@@ -21,8 +20,7 @@ TEST(ManualClock, FiresTimersInOrderOfDueTimeAtTheirOwnTime)
     EXPECT_EQ(clock.Now(), 30);
 }
 
-TEST(ManualClock, TimerScheduledFromACallbackInsideTheSameAdvanceStillFires)
-{
+TEST(ManualClock, TimerScheduledFromACallbackInsideTheSameAdvanceStillFires) {
     TManualClock clock;
     std::vector<int64_t> at;
     clock.Schedule(100, [&] {
@@ -33,8 +31,7 @@ TEST(ManualClock, TimerScheduledFromACallbackInsideTheSameAdvanceStillFires)
     EXPECT_EQ(at, (std::vector<int64_t>{100, 150}));
 }
 
-TEST(ManualClock, CancelledTimerNeverFires)
-{
+TEST(ManualClock, CancelledTimerNeverFires) {
     TManualClock clock;
     bool fired = false;
     auto first = clock.Schedule(10, [&] { fired = true; });
@@ -44,8 +41,7 @@ TEST(ManualClock, CancelledTimerNeverFires)
     EXPECT_EQ(clock.PendingCount(), 0u);
 }
 
-TEST(ManualClock, FramesRunOnlyWhileAFrameClientIsRegistered)
-{
+TEST(ManualClock, FramesRunOnlyWhileAFrameClientIsRegistered) {
     TManualClock clock;
     clock.SetFrameStep(10);
     std::vector<int64_t> frames;
@@ -60,8 +56,7 @@ TEST(ManualClock, FramesRunOnlyWhileAFrameClientIsRegistered)
     EXPECT_FALSE(clock.Animating());
 }
 
-TEST(ManualClock, LongIdleTimeoutTakesNoRealTime)
-{
+TEST(ManualClock, LongIdleTimeoutTakesNoRealTime) {
     TManualClock clock;
     int fired = 0;
     clock.Schedule(600000, [&] { ++fired; });
@@ -71,8 +66,7 @@ TEST(ManualClock, LongIdleTimeoutTakesNoRealTime)
     EXPECT_EQ(fired, 1);
 }
 
-TEST(ClockScope, InstallsAndRestoresTheCurrentClock)
-{
+TEST(ClockScope, InstallsAndRestoresTheCurrentClock) {
     TManualClock outer, inner;
     TClockScope a(outer);
     {

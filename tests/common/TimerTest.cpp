@@ -12,8 +12,7 @@ protected:
     TClockScope FScope{FClock};
 };
 
-TEST_F(TimerTest, RepeatsEveryIntervalWhileEnabled)
-{
+TEST_F(TimerTest, RepeatsEveryIntervalWhileEnabled) {
     TTimer timer;
     timer.SetInterval(250);
     std::vector<int64_t> ticks;
@@ -25,8 +24,7 @@ TEST_F(TimerTest, RepeatsEveryIntervalWhileEnabled)
     EXPECT_EQ(ticks.size(), 4u);
 }
 
-TEST_F(TimerTest, DefaultsAndZeroInterval)
-{
+TEST_F(TimerTest, DefaultsAndZeroInterval) {
     TTimer timer;
     EXPECT_TRUE(timer.Enabled());
     EXPECT_EQ(timer.Interval(), 1000);
@@ -37,8 +35,7 @@ TEST_F(TimerTest, DefaultsAndZeroInterval)
     EXPECT_EQ(ticks, 0);
 }
 
-TEST_F(TimerTest, HandlerThatRetimesTheTimerWins)
-{
+TEST_F(TimerTest, HandlerThatRetimesTheTimerWins) {
     // The lobby poll pattern: disable, change the interval, enable again, all inside the tick.
     TTimer timer;
     timer.SetInterval(500);
@@ -53,8 +50,7 @@ TEST_F(TimerTest, HandlerThatRetimesTheTimerWins)
     EXPECT_EQ(ticks, (std::vector<int64_t>{500, 5500, 10500}));
 }
 
-TEST_F(TimerTest, TimerMayBeDestroyedInsideItsOwnTick)
-{
+TEST_F(TimerTest, TimerMayBeDestroyedInsideItsOwnTick) {
     auto *timer = new TTimer;
     timer->SetInterval(10);
     int ticks = 0;
@@ -67,8 +63,7 @@ TEST_F(TimerTest, TimerMayBeDestroyedInsideItsOwnTick)
     EXPECT_EQ(FClock.PendingCount(), 0u);
 }
 
-TEST_F(TimerTest, TimerExTicksOncePerEnabling)
-{
+TEST_F(TimerTest, TimerExTicksOncePerEnabling) {
     TTimerEx timer;
     EXPECT_FALSE(timer.Enabled());
     EXPECT_FALSE(timer.AutoFree());
@@ -88,8 +83,7 @@ TEST_F(TimerTest, TimerExTicksOncePerEnabling)
     EXPECT_EQ(ticks, 2);
 }
 
-TEST_F(TimerTest, AutoFreeTimerExFreesItselfAfterItsTick)
-{
+TEST_F(TimerTest, AutoFreeTimerExFreesItselfAfterItsTick) {
     TTimerEx *held = new TTimerEx;
     held->SetInterval(1000);
     held->SetAutoFree(true);
@@ -105,8 +99,7 @@ TEST_F(TimerTest, AutoFreeTimerExFreesItselfAfterItsTick)
     EXPECT_EQ(FClock.PendingCount(), 0u); // ASan reports a leak or a double free otherwise
 }
 
-TEST_F(TimerTest, AutoFreeTimerExDestroyedByItsHandlerIsNotFreedTwice)
-{
+TEST_F(TimerTest, AutoFreeTimerExDestroyedByItsHandlerIsNotFreedTwice) {
     auto *timer = new TTimerEx;
     timer->SetInterval(5);
     timer->SetAutoFree(true);
@@ -116,8 +109,7 @@ TEST_F(TimerTest, AutoFreeTimerExDestroyedByItsHandlerIsNotFreedTwice)
     SUCCEED();
 }
 
-TEST_F(TimerTest, DestroyingTimerExCancelsItsTick)
-{
+TEST_F(TimerTest, DestroyingTimerExCancelsItsTick) {
     int ticks = 0;
     {
         TTimerEx timer;

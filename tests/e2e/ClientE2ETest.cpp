@@ -10,10 +10,10 @@
 
 #include <cstring>
 #include <string>
-#include <vector>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
+#include <vector>
 
 using namespace trelvo;
 using namespace trelvo::test;
@@ -25,16 +25,14 @@ constexpr const char *kPipeName = "{05093645-25FA-49B3-B318-E73C28980D2C}";
 // The host listens first, then starts the client, which connects once at start.
 class ClientE2E : public testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_TRUE(FHost.Listening());
         FClient = std::make_unique<TClientProcess>();
         ASSERT_TRUE(FHost.WaitConnected()) << "the client did not connect";
     }
 
     // Sends the host's opening messages and the accepted version check.
-    void EnterLobby()
-    {
+    void EnterLobby() {
         for (const char *m : {"5;Ann;10.0.0.1;1;srv;1.0;cc;pl;", "6;0;", "1;480;640;"})
             ASSERT_TRUE(FHost.Send(m));
         ASSERT_TRUE(FHost.Send("7;1;1;5;abc;"));
@@ -48,8 +46,7 @@ protected:
 
 } // namespace
 
-TEST_F(ClientE2E, AcceptedVersionIsEchoedAndTheLobbyPollsAt500MsThenEvery5000Ms)
-{
+TEST_F(ClientE2E, AcceptedVersionIsEchoedAndTheLobbyPollsAt500MsThenEvery5000Ms) {
     EnterLobby();
     const auto &first = FHost.WaitMessages(2, 3000);
     ASSERT_EQ(first, (std::vector<std::string>{"11;5", "7;2;1;"}));
@@ -63,18 +60,15 @@ TEST_F(ClientE2E, AcceptedVersionIsEchoedAndTheLobbyPollsAt500MsThenEvery5000Ms)
     EXPECT_LE(secondPoll - firstPoll, 6000);
 }
 
-TEST_F(ClientE2E, VersionCheckAnswersInOrder)
-{
+TEST_F(ClientE2E, VersionCheckAnswersInOrder) {
     struct Case {
         const char *in;
         std::vector<std::string> out;
     };
     const Case cases[] = {
-        {"7;1;x;", {"23;0", "11;-1"}},
-        {"7;1;0;", {"11;-1"}},
-        {"7;1;2;7;p;", {"11;-1"}},
-        {"7;3;12;", {"23;0"}}, // the table number has no place for a ";"
-        {"7;10;1;0;3;11;0;", {}}, // a move outside a game does nothing
+        {"7;1;x;", {"23;0", "11;-1"}}, {"7;1;0;", {"11;-1"}},
+        {"7;1;2;7;p;", {"11;-1"}},     {"7;3;12;", {"23;0"}}, // the table number has no place for a ";"
+        {"7;10;1;0;3;11;0;", {}},                             // a move outside a game does nothing
     };
     for (const auto &c : cases) {
         ASSERT_TRUE(FHost.Send(c.in));
@@ -86,17 +80,16 @@ TEST_F(ClientE2E, VersionCheckAnswersInOrder)
     }
 }
 
-TEST_F(ClientE2E, UnknownCodesAndSubcodesAreIgnoredWithoutAnswer)
-{
-    for (const char *m : {"99;", "0;", "7;8;1;", "7;17;", "7;18;1;", "7;19;1;", "7;99;1;", "8;", "9;", "3;", "2;"})
+TEST_F(ClientE2E, UnknownCodesAndSubcodesAreIgnoredWithoutAnswer) {
+    for (const char *m :
+         {"99;", "0;", "7;8;1;", "7;17;", "7;18;1;", "7;19;1;", "7;99;1;", "8;", "9;", "3;", "2;"})
         ASSERT_TRUE(FHost.Send(m));
     // The version check is answered, and it is the first answer of all.
     ASSERT_TRUE(FHost.Send("7;1;1;7;id;"));
     EXPECT_EQ(FHost.WaitMessages(1).front(), "11;7");
 }
 
-TEST_F(ClientE2E, ClosingThePipeEndsTheProcessWithZeroWithinASecond)
-{
+TEST_F(ClientE2E, ClosingThePipeEndsTheProcessWithZeroWithinASecond) {
     EnterLobby();
     ASSERT_EQ(FHost.WaitMessages(1).front(), "11;5");
     FHost.Close();
@@ -107,8 +100,7 @@ TEST_F(ClientE2E, ClosingThePipeEndsTheProcessWithZeroWithinASecond)
 }
 
 // A raw listener on the real pipe name: sees the packets exactly as the client writes them.
-TEST(ClientE2EWire, EveryOutgoingMessageIsFramed)
-{
+TEST(ClientE2EWire, EveryOutgoingMessageIsFramed) {
     const int listener = ::socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
     ASSERT_GE(listener, 0);
     sockaddr_un addr{};

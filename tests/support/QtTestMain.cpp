@@ -3,8 +3,7 @@
 #include <QApplication>
 #include <gtest/gtest.h>
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     trelvo::test::PrepareEnvironment();
     testing::InitGoogleTest(&argc, argv);
     if (testing::GTEST_FLAG(list_tests))

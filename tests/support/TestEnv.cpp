@@ -7,8 +7,7 @@
 
 namespace trelvo::test {
 
-void PrepareEnvironment()
-{
+void PrepareEnvironment() {
     if (!std::getenv("QT_QPA_PLATFORM"))
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     if (!std::getenv("XDG_RUNTIME_DIR")) {

@@ -2,8 +2,7 @@
 
 #include <gtest/gtest.h>
 
-int main(int argc, char **argv)
-{
+int main(int argc, char **argv) {
     trelvo::test::PrepareEnvironment();
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
