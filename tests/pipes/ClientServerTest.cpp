@@ -236,12 +236,29 @@ TEST_F(ClientServer, HundredMebibyteMessageIsAssembledInATemporaryFile) {
 
 TEST_F(ClientServer, MemoryThrottleHoldsTheQueueNearTheLimit) {
     ConnectClient();
-    client.SetMemoryThrottle(4000);
     const std::string block = Pattern(1000);
-    for (int i = 0; i < 200; ++i)
-        ASSERT_TRUE(client.Write(block.data(), static_cast<std::uint32_t>(block.size())));
-    ASSERT_TRUE(PumpUntil([&] { return received.size() == 200; }));
-    EXPECT_EQ(received.back(), block);
+    // Writes not yet reported as sent: bounded by the throttle (each record costs 1028), unbounded
+    // without one, since nothing here runs the queue between writes.
+    struct Case {
+        std::uint32_t throttle;
+        std::size_t maxOutstanding;
+    };
+    for (const Case c : {Case{4000, 8}, Case{0, 200}}) {
+        client.SetMemoryThrottle(c.throttle);
+        log.sent.clear();
+        received.clear();
+        std::size_t outstanding = 0;
+        for (std::size_t i = 1; i <= 200; ++i) {
+            ASSERT_TRUE(client.Write(block.data(), static_cast<std::uint32_t>(block.size())));
+            outstanding = std::max(outstanding, i - log.sent.size());
+        }
+        if (c.throttle != 0)
+            EXPECT_LE(outstanding, c.maxOutstanding);
+        else
+            EXPECT_EQ(outstanding, c.maxOutstanding);
+        ASSERT_TRUE(PumpUntil([&] { return received.size() == 200; }));
+        EXPECT_EQ(received.back(), block);
+    }
 }
 
 TEST_F(ClientServer, ServerCloseDropsEveryConnection) {
