@@ -7,24 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")"
 preset=${1:-default}
 
-packages=(cmake ninja-build g++ pkg-config
-          qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev
-          libgtest-dev libgmock-dev libbenchmark-dev
-          xvfb xauth x11-utils openbox
-          fonts-dejavu-core
-          clang libclang-rt-14-dev)
-
-missing=()
-for p in "${packages[@]}"; do
-    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo="sudo"
-    $sudo apt-get update
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
-fi
+bash tools/setup.sh
 
 cmake --preset "$preset"
 cmake --build --preset "$preset" -j2
