@@ -19,15 +19,17 @@ struct TFaceFile {
     TFace Face;
     const char *File;
     bool Bold;
+    int Stretch; // percent of the normal width
 };
 
+// Only the faces of fonts-dejavu-core: the condensed faces are the sans ones drawn narrower.
 const TFaceFile kFaces[] = {
-    {TFace::Sans, "DejaVuSans.ttf", false},
-    {TFace::SansBold, "DejaVuSans-Bold.ttf", true},
-    {TFace::Condensed, "DejaVuSansCondensed.ttf", false},
-    {TFace::CondensedBold, "DejaVuSansCondensed-Bold.ttf", true},
-    {TFace::Serif, "DejaVuSerif.ttf", false},
-    {TFace::SerifBold, "DejaVuSerif-Bold.ttf", true},
+    {TFace::Sans, "DejaVuSans.ttf", false, 100},
+    {TFace::SansBold, "DejaVuSans-Bold.ttf", true, 100},
+    {TFace::Condensed, "DejaVuSans.ttf", false, 87},
+    {TFace::CondensedBold, "DejaVuSans-Bold.ttf", true, 87},
+    {TFace::Serif, "DejaVuSerif.ttf", false, 100},
+    {TFace::SerifBold, "DejaVuSerif-Bold.ttf", true, 100},
 };
 
 std::map<TFace, QString> &Families() {
@@ -123,8 +125,10 @@ QFont Font(TFace face, qreal pixelSize) {
     QFont font(Families().at(face));
     font.setPixelSize(qRound(pixelSize));
     for (const TFaceFile &f : kFaces)
-        if (f.Face == face)
+        if (f.Face == face) {
             font.setBold(f.Bold);
+            font.setStretch(f.Stretch);
+        }
     font.setHintingPreference(QFont::PreferNoHinting);
     font.setStyleStrategy(QFont::PreferAntialias);
     return font;
