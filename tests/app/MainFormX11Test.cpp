@@ -9,6 +9,8 @@
 #include <QTest>
 #include <QWindow>
 
+#include <xcb/xcb.h>
+
 using trelvo::TMain_Form;
 
 namespace {
@@ -45,6 +47,34 @@ TXWindowInfo QueryX(WId id) {
 }
 
 // Polls the X server until the condition holds (window managers act asynchronously).
+// The chat client's window: a plain X window made on our own connection to the X server, which Qt
+// knows nothing about.
+class TForeignWindow {
+public:
+    TForeignWindow(int x, int y, int width, int height)
+    {
+        FConnection = xcb_connect(nullptr, nullptr);
+        const xcb_screen_t *screen = xcb_setup_roots_iterator(xcb_get_setup(FConnection)).data;
+        FWindow = xcb_generate_id(FConnection);
+        const uint32_t background = screen->white_pixel;
+        xcb_create_window(FConnection, XCB_COPY_FROM_PARENT, FWindow, screen->root, int16_t(x), int16_t(y),
+                          uint16_t(width), uint16_t(height), 0, XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual,
+                          XCB_CW_BACK_PIXEL, &background);
+        xcb_map_window(FConnection, FWindow);
+        xcb_flush(FConnection);
+    }
+    ~TForeignWindow()
+    {
+        xcb_destroy_window(FConnection, FWindow);
+        xcb_disconnect(FConnection);
+    }
+    WId winId() const { return FWindow; }
+
+private:
+    xcb_connection_t *FConnection;
+    xcb_window_t FWindow;
+};
+
 template <typename F> bool WaitFor(F condition, int ms = 5000) {
     for (int waited = 0; waited < ms; waited += 50) {
         if (condition())
@@ -58,9 +88,6 @@ class MainFormX11 : public testing::Test {
 protected:
     void SetUp() override {
         ASSERT_EQ(QGuiApplication::platformName(), QLatin1String("xcb")) << "needs a real X server";
-        FHost.setGeometry(100, 100, 900, 700);
-        FHost.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&FHost));
         FForm.SetOnChangeFullScreen([this] { ++FNotifications; });
         FForm.show();
         FForm.SetParentWindow(FHost.winId());
@@ -89,7 +116,7 @@ protected:
         });
     }
 
-    QWindow FHost; // stands for the chat client's window
+    TForeignWindow FHost{100, 100, 900, 700};
     TMain_Form FForm;
     int FNotifications = 0;
 };
