@@ -249,27 +249,11 @@ bool TPipeClient::WaitForReply(std::uint32_t TimeOut) {
 std::intptr_t TPipeClient::HandleNotification(std::uint32_t Msg, std::uintptr_t WParam,
                                               std::intptr_t LParam) {
     const auto pipe = static_cast<TPipeHandle>(WParam);
-    switch (Msg) {
-    case PIPE_NOTIFY_ERROR:
-        if (OnPipeError) {
-            auto handler = OnPipeError;
-            handler(this, pipe, pcWorker, static_cast<std::int32_t>(LParam));
-        }
-        return 0;
-    case PIPE_NOTIFY_SENT:
-        if (OnPipeSent) {
-            auto handler = OnPipeSent;
-            handler(this, pipe, static_cast<std::uint32_t>(LParam));
-        }
-        return 0;
-    case PIPE_NOTIFY_MESSAGE:
+    if (Msg == PIPE_NOTIFY_MESSAGE)
         FReply = true;
-        if (OnPipeMessage) {
-            // A copy: the handler may destroy this client.
-            auto handler = OnPipeMessage;
-            handler(this, pipe, *reinterpret_cast<TStream *>(LParam));
-        }
+    if (RaiseWorkerEvent(this, Msg, pipe, LParam))
         return 0;
+    switch (Msg) {
     case PIPE_NOTIFY_WRONG_THREAD:
         throw EPipeException(kThreadError);
     case PIPE_NOTIFY_DISCONNECT:

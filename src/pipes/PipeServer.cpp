@@ -265,29 +265,13 @@ void TPipeServer::Disconnect(TPipeHandle Pipe) {
 std::intptr_t TPipeServer::HandleNotification(std::uint32_t Msg, std::uintptr_t WParam,
                                               std::intptr_t LParam) {
     const auto pipe = static_cast<TPipeHandle>(WParam);
+    if (RaiseWorkerEvent(this, Msg, pipe, LParam))
+        return 0;
     switch (Msg) {
     case PIPE_NOTIFY_CONNECT:
         if (OnPipeConnect) {
             auto handler = OnPipeConnect;
             handler(this, pipe);
-        }
-        return 0;
-    case PIPE_NOTIFY_ERROR:
-        if (OnPipeError) {
-            auto handler = OnPipeError;
-            handler(this, pipe, pcWorker, static_cast<std::int32_t>(LParam));
-        }
-        return 0;
-    case PIPE_NOTIFY_SENT:
-        if (OnPipeSent) {
-            auto handler = OnPipeSent;
-            handler(this, pipe, static_cast<std::uint32_t>(LParam));
-        }
-        return 0;
-    case PIPE_NOTIFY_MESSAGE:
-        if (OnPipeMessage) {
-            auto handler = OnPipeMessage;
-            handler(this, pipe, *reinterpret_cast<TStream *>(LParam));
         }
         return 0;
     case PIPE_NOTIFY_WRONG_THREAD:
