@@ -8,8 +8,8 @@ namespace trelvo {
 
 TGUIMessage::TGUIMessage(std::unique_ptr<TGame> AGame, std::unique_ptr<IErrorReporter> Reporter,
                          std::function<void()> TerminateApplication)
-    : FReporter(std::move(Reporter)), FTerminateApplication(std::move(TerminateApplication)),
-      FGame(std::move(AGame)) {
+    : FPump([this](const Exception &Error) { ShowError(Error); }), FReporter(std::move(Reporter)),
+      FTerminateApplication(std::move(TerminateApplication)), FGame(std::move(AGame)) {
     BindGameEvents();
 
     FClient = std::make_unique<TPipeClient>();
@@ -98,9 +98,13 @@ void TGUIMessage::HandleMessage(const QString &Text) {
         Dispatch(Text);
     } catch (const Exception &Error) {
         // What was done before the error stays done; nothing goes to the host.
-        if (FReporter)
-            FReporter->ShowError(ErrorBoxText(Error));
+        ShowError(Error);
     }
+}
+
+void TGUIMessage::ShowError(const Exception &Error) {
+    if (FReporter)
+        FReporter->ShowError(ErrorBoxText(Error));
 }
 
 void TGUIMessage::Dispatch(const QString &Text) {

@@ -41,6 +41,7 @@ private:
     void BindGameEvents();
     void Dispatch(const QString &Text);
     void DispatchServerMessage(int Subcode, const QString &Payload);
+    void ShowError(const Exception &Error);
 
     TQueuePump FPump;
     std::unique_ptr<IErrorReporter> FReporter;

@@ -4,8 +4,16 @@
 
 namespace trelvo {
 
-TQueuePump::TQueuePump() : FNotifier(TThreadQueue::Current().EventFd(), QSocketNotifier::Read) {
-    QObject::connect(&FNotifier, &QSocketNotifier::activated, [] { ProcessMessages(); });
+TQueuePump::TQueuePump(std::function<void(const Exception &Error)> OnError)
+    : FNotifier(TThreadQueue::Current().EventFd(), QSocketNotifier::Read), FOnError(std::move(OnError)) {
+    QObject::connect(&FNotifier, &QSocketNotifier::activated, [this] {
+        try {
+            ProcessMessages();
+        } catch (const Exception &Error) {
+            if (FOnError)
+                FOnError(Error);
+        }
+    });
 }
 
 } // namespace trelvo

@@ -1,19 +1,25 @@
 #pragma once
 
+#include "common/Exceptions.h"
+
 #include <QSocketNotifier>
+
+#include <functional>
 
 namespace trelvo {
 
 // Runs the calling thread's pipe message queue from the Qt event loop: the queue's event descriptor
-// stays readable while calls from the pipe worker wait.
+// stays readable while calls from the pipe worker wait. An error of ours that a queued call raises
+// goes to OnError instead of through the Qt event loop.
 class TQueuePump {
 public:
-    TQueuePump();
+    explicit TQueuePump(std::function<void(const Exception &Error)> OnError);
     TQueuePump(const TQueuePump &) = delete;
     TQueuePump &operator=(const TQueuePump &) = delete;
 
 private:
     QSocketNotifier FNotifier;
+    std::function<void(const Exception &Error)> FOnError;
 };
 
 } // namespace trelvo
