@@ -1,6 +1,7 @@
 #include "MainForm.h"
 
 #include "X11Window.h"
+#include "common/VirtualKeys.h"
 
 #include <QKeyEvent>
 #include <QWindow>
@@ -49,13 +50,13 @@ void TMain_Form::SetParentWindow(WId Value) {
         show();
 }
 
-void TMain_Form::FormKeyDown(int Key) {
-    if (Key == Qt::Key_F11) {
+void TMain_Form::FormKeyDown(uint16_t Key) {
+    if (Key == VK_F11) {
         if (isFullScreen())
             LeaveFullScreen();
         else
             EnterFullScreen();
-    } else if (Key == Qt::Key_Escape && isFullScreen()) {
+    } else if (Key == VK_ESCAPE && isFullScreen()) {
         LeaveFullScreen();
     }
     if (FOnChangeFullScreen)
@@ -63,7 +64,7 @@ void TMain_Form::FormKeyDown(int Key) {
 }
 
 void TMain_Form::keyPressEvent(QKeyEvent *event) {
-    FormKeyDown(event->key());
+    FormKeyDown(VirtualKey(event->key()));
     QWidget::keyPressEvent(event);
 }
 

@@ -3,6 +3,7 @@
 #include <QRect>
 #include <QWidget>
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -30,9 +31,9 @@ public:
 
     WId ChatWindow() const { return FChatWindow; }
 
-    // Handles one key-down (a Qt key code): F11 toggles full screen, Esc leaves it, and every key
-    // fires the full-screen notification.
-    void FormKeyDown(int Key);
+    // Handles one key-down (a virtual-key code, common/VirtualKeys.h): F11 toggles full screen, Esc
+    // leaves it, and every key fires the full-screen notification.
+    void FormKeyDown(uint16_t Key);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;

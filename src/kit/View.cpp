@@ -1,6 +1,7 @@
 #include "View.h"
 
 #include "Form.h"
+#include "common/VirtualKeys.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -43,39 +44,6 @@ bool ButtonOf(Qt::MouseButton qt, TMouseButton &button) {
         return true;
     default:
         return false;
-    }
-}
-
-// Windows virtual-key codes, the codes the screens' key handling is written in.
-uint16_t VirtualKey(int key) {
-    if (key >= Qt::Key_F1 && key <= Qt::Key_F24)
-        return static_cast<uint16_t>(112 + (key - Qt::Key_F1));
-    if ((key >= Qt::Key_A && key <= Qt::Key_Z) || (key >= Qt::Key_0 && key <= Qt::Key_9))
-        return static_cast<uint16_t>(key);
-    switch (key) {
-    case Qt::Key_Escape:
-        return 27;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-        return 13;
-    case Qt::Key_Space:
-        return 32;
-    case Qt::Key_Tab:
-        return 9;
-    case Qt::Key_Backspace:
-        return 8;
-    case Qt::Key_Left:
-        return 37;
-    case Qt::Key_Up:
-        return 38;
-    case Qt::Key_Right:
-        return 39;
-    case Qt::Key_Down:
-        return 40;
-    case Qt::Key_Delete:
-        return 46;
-    default:
-        return 0;
     }
 }
 
