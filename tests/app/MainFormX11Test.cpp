@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "SpinUntil.h"
 #include "X11Probe.h"
 #include "common/VirtualKeys.h"
 
@@ -11,19 +12,10 @@
 #include <QWindow>
 
 using trelvo::TMain_Form;
+using trelvo::test::SpinUntil;
 using trelvo::test::TX11Probe;
 
 namespace {
-
-// Polls the X server until the condition holds (window managers act asynchronously).
-template <typename F> bool WaitFor(F condition, int ms = 5000) {
-    for (int waited = 0; waited < ms; waited += 50) {
-        if (condition())
-            return true;
-        QTest::qWait(50);
-    }
-    return condition();
-}
 
 class MainFormX11 : public testing::Test {
 protected:
@@ -34,13 +26,13 @@ protected:
         FForm.SetOnChangeFullScreen([this] { ++FNotifications; });
         FForm.show();
         FForm.SetParentWindow(FHost);
-        ASSERT_TRUE(WaitFor([&] { return FX.Parent(Form()) == FHost; }));
+        ASSERT_TRUE(SpinUntil([&] { return FX.Parent(Form()) == FHost; }));
     }
 
     testing::AssertionResult EmbeddedAtDesignPlace() {
         uint32_t parent = 0;
         TX11Probe::TGeometry g;
-        const bool ok = WaitFor([&] {
+        const bool ok = SpinUntil([&] {
             parent = FX.Parent(Form());
             g = FX.Geometry(Form());
             return parent == FHost && g == TX11Probe::TGeometry{0, 0, 640, 480} && !FForm.isFullScreen();
@@ -54,7 +46,7 @@ protected:
 
     bool FullScreenOnTheScreen() {
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
-        return WaitFor([&] {
+        return SpinUntil([&] {
             const TX11Probe::TGeometry g = FX.Geometry(Form());
             return FForm.isFullScreen() && FX.Parent(Form()) != FHost && g.Width == screen.width() &&
                    g.Height == screen.height();

@@ -1,11 +1,10 @@
 #include "app/QueuePump.h"
 
+#include "SpinUntil.h"
+
 #include "pipes/ThreadQueue.h"
 
 #include <gtest/gtest.h>
-
-#include <QCoreApplication>
-#include <QElapsedTimer>
 
 #include <atomic>
 #include <string>
@@ -13,16 +12,7 @@
 #include <vector>
 
 using namespace trelvo;
-
-namespace {
-bool SpinEventLoopUntil(const std::function<bool()> &done, int ms = 5000) {
-    QElapsedTimer waited;
-    waited.start();
-    while (!done() && waited.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    return done();
-}
-} // namespace
+using trelvo::test::SpinUntil;
 
 TEST(QueuePump, TheQtEventLoopRunsAWorkersSynchronousCall) {
     TQueuePump pump(nullptr);
@@ -34,7 +24,7 @@ TEST(QueuePump, TheQtEventLoopRunsAWorkersSynchronousCall) {
     });
     std::atomic<std::intptr_t> answer{0};
     std::thread worker([&] { answer = SendMessage(window, 21, 0, 0); });
-    EXPECT_TRUE(SpinEventLoopUntil([&] { return answer.load() != 0; }));
+    EXPECT_TRUE(SpinUntil([&] { return answer.load() != 0; }));
     worker.join();
     EXPECT_EQ(answer.load(), 42);
     EXPECT_EQ(ranOn, uiThread);
@@ -57,7 +47,7 @@ TEST(QueuePump, OurErrorsFromQueuedCallsGoToTheHandlerAndTheQueueGoesOn) {
     });
     PostMessage(failing, 1, 0, 0);
     PostMessage(working, 1, 0, 0);
-    EXPECT_TRUE(SpinEventLoopUntil([&] { return ran == 1; }));
+    EXPECT_TRUE(SpinUntil([&] { return ran == 1; }));
     EXPECT_EQ(errors, std::vector<std::string>{"EConvertError: 'x' is not a valid integer value"});
     DeallocateWindow(failing);
     DeallocateWindow(working);

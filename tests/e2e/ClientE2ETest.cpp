@@ -1,5 +1,5 @@
 // The real client binary against a scripted host on the real pipe, checking the exact bytes.
-#include "../app/ClientProcess.h"
+#include "ClientProcess.h"
 
 #include "HostPeer.h"
 #include "pipes/PipeProtocol.h"
@@ -20,8 +20,6 @@ using namespace trelvo::test;
 
 namespace {
 
-constexpr const char *kPipeName = "{05093645-25FA-49B3-B318-E73C28980D2C}";
-
 // The host listens first, then starts the client, which connects once at start.
 class ClientE2E : public testing::Test {
 protected:
@@ -39,7 +37,7 @@ protected:
         FLobbyAt.start();
     }
 
-    THostPeer FHost{kPipeName};
+    THostPeer FHost{kClientPipeName};
     std::unique_ptr<TClientProcess> FClient;
     QElapsedTimer FLobbyAt;
 };
@@ -105,7 +103,7 @@ TEST(ClientE2EWire, EveryOutgoingMessageIsFramed) {
     ASSERT_GE(listener, 0);
     sockaddr_un addr{};
     addr.sun_family = AF_UNIX;
-    const std::string path = std::string("\\\\.\\pipe\\") + kPipeName;
+    const std::string path = std::string("\\\\.\\pipe\\") + kClientPipeName;
     std::memcpy(addr.sun_path + 1, path.data(), path.size());
     const auto len = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + path.size());
     ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr *>(&addr), len), 0);

@@ -1,41 +1,21 @@
 // The real client under a real X server: the host's window and size messages reach the window.
-#include "../app/ClientProcess.h"
+#include "ClientProcess.h"
 
 #include "HostPeer.h"
+#include "SpinUntil.h"
 #include "X11Probe.h"
 
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
-#include <QThread>
-
-#include <functional>
 #include <string>
 
 using namespace trelvo::test;
-
-namespace {
-
-constexpr const char *kPipeName = "{05093645-25FA-49B3-B318-E73C28980D2C}";
-
-bool Eventually(const std::function<bool()> &condition, int ms = 5000) {
-    QElapsedTimer waited;
-    waited.start();
-    while (!condition()) {
-        if (waited.elapsed() > ms)
-            return false;
-        QThread::msleep(20);
-    }
-    return true;
-}
-
-} // namespace
 
 TEST(ClientX11E2E, TheHostEmbedsSizesHidesAndShowsTheClientAndEndsItWhileEmbedded) {
     TX11Probe x;
     ASSERT_TRUE(x.Connected());
     const uint32_t chat = x.CreateWindow(50, 50, 1000, 800);
-    THostPeer host(kPipeName);
+    THostPeer host(kClientPipeName);
     ASSERT_TRUE(host.Listening());
     TClientProcess client;
     ASSERT_TRUE(host.WaitConnected());
@@ -45,7 +25,7 @@ TEST(ClientX11E2E, TheHostEmbedsSizesHidesAndShowsTheClientAndEndsItWhileEmbedde
     ASSERT_TRUE(host.Send("1;300;500;"));
     uint32_t window = 0;
     auto sized = [&](int width, int height) {
-        return Eventually([&] {
+        return SpinUntil([&] {
             for (uint32_t child : x.Children(chat))
                 if (x.Geometry(child) == TX11Probe::TGeometry{0, 0, width, height}) {
                     window = child;
@@ -55,12 +35,12 @@ TEST(ClientX11E2E, TheHostEmbedsSizesHidesAndShowsTheClientAndEndsItWhileEmbedde
         });
     };
     ASSERT_TRUE(sized(500, 300)) << "the client's window is not inside the chat window at 500x300";
-    EXPECT_TRUE(Eventually([&] { return x.Viewable(window); }));
+    EXPECT_TRUE(SpinUntil([&] { return x.Viewable(window); }));
 
     ASSERT_TRUE(host.Send("3;"));
-    EXPECT_TRUE(Eventually([&] { return !x.Viewable(window); }));
+    EXPECT_TRUE(SpinUntil([&] { return !x.Viewable(window); }));
     ASSERT_TRUE(host.Send("4;"));
-    EXPECT_TRUE(Eventually([&] { return x.Viewable(window); }));
+    EXPECT_TRUE(SpinUntil([&] { return x.Viewable(window); }));
     ASSERT_TRUE(host.Send("1;200;400;"));
     EXPECT_TRUE(sized(400, 200));
 
