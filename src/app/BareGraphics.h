@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/MainForm.h"
-#include "game/IGraphics.h"
+#include "window/MainForm.h"
+#include "game/api/IGraphics.h"
 
 #include <memory>
 

@@ -1,6 +1,6 @@
 #include "GUIMessage.h"
 
-#include "app/Protocol.h"
+#include "protocol/Protocol.h"
 
 #include <QByteArray>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "game/IStatistics.h"
+#include "game/api/IStatistics.h"
 
 namespace trelvo {
 

@@ -1,6 +1,6 @@
 #include "QueuePump.h"
 
-#include "pipes/ThreadQueue.h"
+#include "sync/ThreadQueue.h"
 
 namespace trelvo {
 

@@ -1,6 +1,6 @@
 #include "game/Game.h"
 
-#include "app/Protocol.h"
+#include "protocol/Protocol.h"
 
 #include <algorithm>
 #include <utility>

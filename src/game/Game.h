@@ -3,10 +3,10 @@
 #include "common/Exceptions.h"
 #include "common/Timer.h"
 #include "common/TimerEx.h"
-#include "game/CardModel.h"
-#include "game/IAboutForm.h"
-#include "game/IGraphics.h"
-#include "game/IStatistics.h"
+#include "game/api/CardModel.h"
+#include "game/api/IAboutForm.h"
+#include "game/api/IGraphics.h"
+#include "game/api/IStatistics.h"
 #include "game/TempCardList.h"
 
 #include <QString>

@@ -4,7 +4,7 @@
 #include "pipes/PipeProtocol.h"
 #include "pipes/PipeSocket.h"
 #include "pipes/PipeThread.h"
-#include "pipes/ThreadSync.h"
+#include "sync/ThreadSync.h"
 
 #include <poll.h>
 #include <unistd.h>

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "pipes/Event.h"
+#include "sync/Event.h"
 #include "pipes/PipeEvents.h"
 #include "pipes/Posix.h"
 #include "pipes/Streams.h"
-#include "pipes/ThreadQueue.h"
+#include "sync/ThreadQueue.h"
 #include "pipes/WriteQueue.h"
 
 #include <atomic>

@@ -5,7 +5,7 @@
 #include "pipes/PipeProtocol.h"
 #include "pipes/PipeSocket.h"
 #include "pipes/PipeThread.h"
-#include "pipes/ThreadSync.h"
+#include "sync/ThreadSync.h"
 
 #include <cerrno>
 #include <poll.h>

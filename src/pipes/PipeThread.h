@@ -1,10 +1,10 @@
 #pragma once
 
-#include "pipes/Event.h"
+#include "sync/Event.h"
 #include "pipes/PipeReceiver.h"
 #include "pipes/Posix.h"
-#include "pipes/ThreadQueue.h"
-#include "pipes/ThreadSync.h"
+#include "sync/ThreadQueue.h"
+#include "sync/ThreadSync.h"
 #include "pipes/WriteQueue.h"
 
 #include <atomic>

@@ -17,5 +17,5 @@
 #include "pipes/PipeProtocol.h"
 #include "pipes/PipeServer.h"
 #include "pipes/Streams.h"
-#include "pipes/ThreadQueue.h"
-#include "pipes/ThreadSync.h"
+#include "sync/ThreadQueue.h"
+#include "sync/ThreadSync.h"

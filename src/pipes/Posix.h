@@ -1,9 +1,8 @@
 #pragma once
 
-#include <cstdint>
-#include <utility>
+#include "sync/SysTime.h"
 
-// Small POSIX helpers shared by the pipe transport.
+// Small POSIX helpers of the pipe transport.
 namespace trelvo {
 
 // A pipe is a socket descriptor; the value also serves as the pipe's identifier in events.
@@ -14,26 +13,5 @@ constexpr TPipeHandle kInvalidPipe = -1;
 inline bool IsValidHandle(TPipeHandle Handle) {
     return Handle >= 0;
 }
-
-// The kernel's id of the calling thread.
-std::uint32_t CurrentThreadId();
-
-// Milliseconds of a monotonic clock.
-std::uint64_t TickMs();
-
-// Time-out value meaning "wait forever".
-constexpr std::uint32_t kInfinite = 0xFFFFFFFFu;
-
-// Runs its action when the scope ends, also during unwinding.
-template <typename F> class TFinally {
-public:
-    explicit TFinally(F Action) : FAction(std::move(Action)) {}
-    TFinally(const TFinally &) = delete;
-    TFinally &operator=(const TFinally &) = delete;
-    ~TFinally() { FAction(); }
-
-private:
-    F FAction;
-};
 
 } // namespace trelvo

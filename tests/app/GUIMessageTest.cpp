@@ -1,5 +1,5 @@
 #include "app/GUIMessage.h"
-#include "app/Protocol.h"
+#include "protocol/Protocol.h"
 
 #include "CallLog.h"
 #include "FakeStatistics.h"

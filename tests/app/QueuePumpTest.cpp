@@ -2,7 +2,7 @@
 
 #include "SpinUntil.h"
 
-#include "pipes/ThreadQueue.h"
+#include "sync/ThreadQueue.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "game/CardModel.h"
+#include "game/api/CardModel.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "GameFixture.h"
 
-#include "app/Protocol.h"
+#include "protocol/Protocol.h"
 
 #include <algorithm>
 

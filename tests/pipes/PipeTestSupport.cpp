@@ -1,7 +1,7 @@
 #include "PipeTestSupport.h"
 
 #include "pipes/PipeSocket.h"
-#include "pipes/ThreadQueue.h"
+#include "sync/ThreadQueue.h"
 
 #include <cerrno>
 #include <poll.h>

@@ -1,7 +1,7 @@
 #include "HostPeer.h"
 
 #include "pipes/Streams.h"
-#include "pipes/ThreadQueue.h"
+#include "sync/ThreadQueue.h"
 
 namespace trelvo::test {
 

@@ -2,7 +2,7 @@
 
 #include "CallLog.h"
 
-#include "game/IAboutForm.h"
+#include "game/api/IAboutForm.h"
 
 namespace trelvo::test {
 

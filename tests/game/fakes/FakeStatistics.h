@@ -2,7 +2,7 @@
 
 #include "CallLog.h"
 
-#include "game/IStatistics.h"
+#include "game/api/IStatistics.h"
 
 #include <QString>
 

@@ -2,7 +2,7 @@
 
 #include "CallLog.h"
 
-#include "game/IGraphics.h"
+#include "game/api/IGraphics.h"
 
 #include <QString>
 

@@ -1,8 +1,7 @@
-#include "PipeTestSupport.h"
 
-#include "pipes/Posix.h"
-#include "pipes/ThreadQueue.h"
-#include "pipes/ThreadSync.h"
+#include "sync/SysTime.h"
+#include "sync/ThreadQueue.h"
+#include "sync/ThreadSync.h"
 
 #include <gtest/gtest.h>
 
@@ -172,7 +171,7 @@ TEST(ThreadQueue, SentMessageBlocksUntilTheOwnerRanIt) {
     });
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
     EXPECT_FALSE(returned.load());
-    ASSERT_TRUE(test::PumpUntil([&] { return returned.load(); }));
+    ASSERT_TRUE(TThreadQueue::Current().WaitUntil([&] { return returned.load(); }, 10000));
     sender.join();
     EXPECT_EQ(result, 78);
     EXPECT_EQ(seen, 42);

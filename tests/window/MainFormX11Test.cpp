@@ -1,4 +1,4 @@
-#include "app/MainForm.h"
+#include "window/MainForm.h"
 
 #include <gtest/gtest.h>
 

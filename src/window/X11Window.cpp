@@ -1,4 +1,4 @@
-#include "X11Window.h"
+#include "window/X11Window.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

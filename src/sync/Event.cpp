@@ -1,6 +1,6 @@
-#include "pipes/Event.h"
+#include "sync/Event.h"
 
-#include "pipes/Posix.h"
+#include "sync/SysTime.h"
 
 #include <cerrno>
 #include <cstdint>

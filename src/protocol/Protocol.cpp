@@ -1,4 +1,4 @@
-#include "Protocol.h"
+#include "protocol/Protocol.h"
 
 #include <QLocale>
 

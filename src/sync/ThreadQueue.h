@@ -1,6 +1,6 @@
 #pragma once
 
-#include "pipes/Event.h"
+#include "sync/Event.h"
 
 #include <cstdint>
 #include <deque>

@@ -1,6 +1,6 @@
-#include "pipes/ThreadSync.h"
+#include "sync/ThreadSync.h"
 
-#include "pipes/Posix.h"
+#include "sync/SysTime.h"
 
 #include <thread>
 

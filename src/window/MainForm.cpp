@@ -1,6 +1,6 @@
-#include "MainForm.h"
+#include "window/MainForm.h"
 
-#include "X11Window.h"
+#include "window/X11Window.h"
 #include "common/VirtualKeys.h"
 
 #include <QKeyEvent>

@@ -1,4 +1,4 @@
-#include "app/Protocol.h"
+#include "protocol/Protocol.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "pipes/Event.h"
-#include "pipes/ThreadQueue.h"
+#include "sync/Event.h"
+#include "sync/ThreadQueue.h"
 
 #include <atomic>
 #include <cstdint>

@@ -1,6 +1,6 @@
-#include "pipes/ThreadQueue.h"
+#include "sync/ThreadQueue.h"
 
-#include "pipes/Posix.h"
+#include "sync/SysTime.h"
 
 #include <cerrno>
 #include <condition_variable>

@@ -1,4 +1,4 @@
-#include "pipes/Posix.h"
+#include "sync/SysTime.h"
 
 #include <ctime>
 #include <unistd.h>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "game/CardModel.h"
+#include "game/api/CardModel.h"
 
 #include <QString>
 
