@@ -99,7 +99,9 @@ bool TPipeClient::Connect(std::uint32_t WaitTime, bool Start) {
 void TPipeClient::StartWorker() {
     TPipeThread *worker = nullptr;
     try {
-        worker = new TPipeThread(false, FHwnd, FBaseThread, FWriteQueue, nullptr, FPipe, FKillEv);
+        worker =
+            TThreadEx::Create<TPipeThread>(false, FHwnd, FBaseThread, FWriteQueue, nullptr, FPipe, FKillEv)
+                .release();
         worker->SetSentWanted(FSentWanted);
         FWorker = worker;
         FWorkerHandle = worker->Handle();

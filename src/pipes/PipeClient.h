@@ -1,11 +1,11 @@
 #pragma once
 
-#include "sync/Event.h"
 #include "pipes/PipeEvents.h"
 #include "pipes/Posix.h"
 #include "pipes/Streams.h"
-#include "sync/ThreadQueue.h"
 #include "pipes/WriteQueue.h"
+#include "sync/Event.h"
+#include "sync/ThreadQueue.h"
 
 #include <atomic>
 #include <cstdint>

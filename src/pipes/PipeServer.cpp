@@ -18,9 +18,9 @@ namespace {
 // Waits for clients and hands each accepted socket to the server's thread.
 class TPipeListener : public TThreadEx {
 public:
-    TPipeListener(TPipeHandle Listen, std::shared_ptr<TEvent> Kill, std::function<void(TPipeHandle)> OnAccept,
-                  std::function<void(int)> OnError)
-        : FListen(Listen), FKill(std::move(Kill)), FOnAccept(std::move(OnAccept)),
+    TPipeListener(TCreateKey Key, TPipeHandle Listen, std::shared_ptr<TEvent> Kill,
+                  std::function<void(TPipeHandle)> OnAccept, std::function<void(int)> OnError)
+        : TThreadEx(Key), FListen(Listen), FKill(std::move(Kill)), FOnAccept(std::move(OnAccept)),
           FOnError(std::move(OnError)) {
         SetFreeOnTerminate(true);
     }
@@ -100,18 +100,19 @@ bool TPipeServer::Open() {
         return false;
     FListenerKill = std::make_shared<TEvent>(false);
     std::weak_ptr<bool> alive = FAlive;
-    auto *listener = new TPipeListener(
-        listen, FListenerKill,
-        [this, alive](TPipeHandle Socket) {
-            if (auto a = alive.lock(); a && *a)
-                AddConnection(Socket);
-            else
-                close(Socket);
-        },
-        [this, alive](int ErrorCode) {
-            if (auto a = alive.lock(); a && *a)
-                ListenerError(ErrorCode);
-        });
+    auto *listener = TThreadEx::Create<TPipeListener>(
+                         listen, FListenerKill,
+                         [this, alive](TPipeHandle Socket) {
+                             if (auto a = alive.lock(); a && *a)
+                                 AddConnection(Socket);
+                             else
+                                 close(Socket);
+                         },
+                         [this, alive](int ErrorCode) {
+                             if (auto a = alive.lock(); a && *a)
+                                 ListenerError(ErrorCode);
+                         })
+                         .release();
     FListenerHandle = listener->Handle();
     listener->Run();
     return true;
@@ -138,8 +139,9 @@ void TPipeServer::AddConnection(TPipeHandle Socket) {
     }
     const TPipeHandle pipe = FNextId++;
     TConnection connection{std::make_shared<TWriteQueue>(), std::make_shared<TEvent>(false), nullptr};
-    auto *worker =
-        new TPipeThread(true, FHwnd, FBaseThread, connection.Queue, FCounter, Socket, connection.Kill, pipe);
+    auto *worker = TThreadEx::Create<TPipeThread>(true, FHwnd, FBaseThread, connection.Queue, FCounter,
+                                                  Socket, connection.Kill, pipe)
+                       .release();
     connection.Worker = worker->Handle();
     worker->SetSentWanted(FSentWanted);
     std::weak_ptr<bool> alive = FAlive;

@@ -42,10 +42,10 @@ void TPipeThread::SetFlushAfterWrite(bool Value) {
     gFlushAfterWrite.store(Value);
 }
 
-TPipeThread::TPipeThread(bool Server, TWindowHandle NotifyWindow, std::uint32_t NotifyThread,
+TPipeThread::TPipeThread(TCreateKey Key, bool Server, TWindowHandle NotifyWindow, std::uint32_t NotifyThread,
                          std::shared_ptr<TWriteQueue> WriteQueue, std::shared_ptr<TThreadCounter> Counter,
                          TPipeHandle Pipe, std::shared_ptr<TEvent> KillEvent, std::intptr_t PipeId)
-    : FServer(Server), FNotify(NotifyWindow), FNotifyThread(NotifyThread), FPipe(Pipe),
+    : TThreadEx(Key), FServer(Server), FNotify(NotifyWindow), FNotifyThread(NotifyThread), FPipe(Pipe),
       FPipeId(PipeId == kInvalidPipe ? Pipe : PipeId), FCounter(std::move(Counter)),
       FWriteQueue(std::move(WriteQueue)), FKillEv(std::move(KillEvent)), FReceiver([this](TStream &Message) {
           Notify(PIPE_NOTIFY_MESSAGE, static_cast<std::uintptr_t>(FPipeId),

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "sync/Event.h"
 #include "pipes/PipeReceiver.h"
 #include "pipes/Posix.h"
+#include "pipes/WriteQueue.h"
+#include "sync/Event.h"
 #include "sync/ThreadQueue.h"
 #include "sync/ThreadSync.h"
-#include "pipes/WriteQueue.h"
 
 #include <atomic>
 #include <cstdint>
@@ -20,7 +20,7 @@ namespace trelvo {
 class TPipeThread : public TThreadEx {
 public:
     // PipeId identifies the pipe in notifications; kInvalidPipe means the socket itself.
-    TPipeThread(bool Server, TWindowHandle NotifyWindow, std::uint32_t NotifyThread,
+    TPipeThread(TCreateKey Key, bool Server, TWindowHandle NotifyWindow, std::uint32_t NotifyThread,
                 std::shared_ptr<TWriteQueue> WriteQueue, std::shared_ptr<TThreadCounter> Counter,
                 TPipeHandle Pipe, std::shared_ptr<TEvent> KillEvent, std::intptr_t PipeId = kInvalidPipe);
     ~TPipeThread() override;

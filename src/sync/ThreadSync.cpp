@@ -1,6 +1,9 @@
 #include "sync/ThreadSync.h"
 
+#include "sync/SyncLog.h"
 #include "sync/SysTime.h"
+
+#include "common/Log.h"
 
 #include <thread>
 
@@ -109,14 +112,21 @@ std::intptr_t TSyncManager::ThreadWndProc(std::uint32_t Msg, std::intptr_t LPara
     return 0;
 }
 
-TThreadEx::TThreadEx() : FSync(std::make_unique<TThreadSync>()), FHandle(std::make_shared<TThreadHandle>()) {
+TThreadEx::TThreadEx(TCreateKey)
+    : FSync(std::make_unique<TThreadSync>()), FHandle(std::make_shared<TThreadHandle>()) {
     FHandle->BaseTID = FSync->SyncBaseTID();
 }
 
-TThreadEx::~TThreadEx() {
-    if (FStarted && !FFreeOnTerminate && !Finished()) {
-        Terminate();
+TThreadEx::~TThreadEx() = default;
+
+void TThreadEx::StopAndJoin() noexcept {
+    if (!FStarted || FFreeOnTerminate || Finished())
+        return;
+    Terminate();
+    try {
         Wait();
+    } catch (...) {
+        LogSwallowed(lcSync(), "joining a thread that is being destroyed");
     }
 }
 
@@ -137,10 +147,12 @@ void TThreadEx::ThreadProc(TThreadEx *Thread, std::shared_ptr<TThreadHandle> Han
         Thread->Execute();
     } catch (...) {
         // A thread's unhandled error ends only that thread.
+        LogSwallowed(lcSync(), "a thread's body");
     }
     try {
         Thread->DoTerminate();
     } catch (...) {
+        LogSwallowed(lcSync(), "a thread's termination handler");
     }
     if (Thread->FFreeOnTerminate)
         delete Thread;

@@ -9,6 +9,8 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 // Running code of a worker thread on the thread that created it, and a thread base that waits without
@@ -73,10 +75,23 @@ struct TThreadHandle {
 };
 
 // A thread that carries its own TThreadSync. It is created suspended; Run() starts it.
+//
+// Every thread object is made by Create<T>(...): the object it makes is a final wrapper around T whose
+// destructor stops and joins the thread before T's part is destroyed, so Execute never runs on a
+// half-destroyed object and no subclass has to remember to wait. The constructor key enforces this:
+// a subclass takes a TCreateKey first and hands it to TThreadEx, and only Create can make one.
 class TThreadEx {
+protected:
+    class TCreateKey {
+        friend class TThreadEx;
+        TCreateKey() = default;
+    };
+
 public:
-    TThreadEx();
+    explicit TThreadEx(TCreateKey);
     virtual ~TThreadEx();
+
+    template <typename T, typename... A> static std::unique_ptr<T> Create(A &&...Args);
     TThreadEx(const TThreadEx &) = delete;
     TThreadEx &operator=(const TThreadEx &) = delete;
 
@@ -104,7 +119,10 @@ protected:
     virtual void DoTerminate();
 
 private:
+    template <typename T> class TJoined;
     static void ThreadProc(TThreadEx *Thread, std::shared_ptr<TThreadHandle> Handle);
+    // Asks a started thread to end and waits for it; a self-freeing thread is left to end on its own.
+    void StopAndJoin() noexcept;
 
     std::unique_ptr<TThreadSync> FSync;
     std::shared_ptr<TThreadHandle> FHandle;
@@ -112,6 +130,18 @@ private:
     bool FFreeOnTerminate = false;
     bool FStarted = false;
 };
+
+template <typename T> class TThreadEx::TJoined final : public T {
+public:
+    template <typename... A>
+    explicit TJoined(TCreateKey Key, A &&...Args) : T(Key, std::forward<A>(Args)...) {}
+    ~TJoined() override { this->StopAndJoin(); }
+};
+
+template <typename T, typename... A> std::unique_ptr<T> TThreadEx::Create(A &&...Args) {
+    static_assert(std::is_base_of_v<TThreadEx, T>);
+    return std::unique_ptr<T>(new TJoined<T>(TCreateKey(), std::forward<A>(Args)...));
+}
 
 // Counts live threads; WaitForEmpty keeps the caller's queue running.
 class TThreadCounter {

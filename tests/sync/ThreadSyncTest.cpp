@@ -1,13 +1,14 @@
 
+#include "sync/ThreadSync.h"
 #include "sync/SysTime.h"
 #include "sync/ThreadQueue.h"
-#include "sync/ThreadSync.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <stdexcept>
 #include <thread>
+#include <vector>
 
 namespace trelvo {
 namespace {
@@ -15,12 +16,8 @@ namespace {
 // A thread whose body is a lambda.
 class TLambdaThread : public TThreadEx {
 public:
-    explicit TLambdaThread(std::function<void(TLambdaThread &)> Body) : FBody(std::move(Body)) {}
-    ~TLambdaThread() override {
-        // Joined here, before the body's captures go.
-        if (Started())
-            Wait();
-    }
+    TLambdaThread(TCreateKey Key, std::function<void(TLambdaThread &)> Body)
+        : TThreadEx(Key), FBody(std::move(Body)) {}
 
 protected:
     void Execute() override { FBody(*this); }
@@ -39,7 +36,7 @@ TEST(ThreadSync, SynchronizedMethodRunsOnTheBaseThreadAndItsErrorReachesTheWorke
     bool inSend = false;
     const void *thrown = nullptr;
     const void *caught = nullptr;
-    TLambdaThread t([&](TLambdaThread &Self) {
+    auto t = TThreadEx::Create<TLambdaThread>([&](TLambdaThread &Self) {
         try {
             Self.Sync().Synchronize([&] {
                 ranOn = CurrentThreadId();
@@ -55,8 +52,8 @@ TEST(ThreadSync, SynchronizedMethodRunsOnTheBaseThreadAndItsErrorReachesTheWorke
             caught = &e;
         }
     });
-    t.Run();
-    t.Wait();
+    t->Run();
+    t->Wait();
     EXPECT_EQ(ranOn, base);
     EXPECT_TRUE(inSend);
     EXPECT_FALSE(TThreadQueue::InSendMessage());
@@ -69,8 +66,8 @@ TEST(ThreadSync, TwoThreadObjectsShareOneWindowUntilBothReleasesRan) {
     std::thread([] {
         const std::uint32_t tid = CurrentThreadId();
         auto &manager = TSyncManager::Instance();
-        auto first = std::make_unique<TLambdaThread>([](TLambdaThread &) {});
-        auto second = std::make_unique<TLambdaThread>([](TLambdaThread &) {});
+        auto first = TThreadEx::Create<TLambdaThread>([](TLambdaThread &) {});
+        auto second = TThreadEx::Create<TLambdaThread>([](TLambdaThread &) {});
         const TWindowHandle window = manager.ThreadWindow(tid);
         ASSERT_NE(window, 0u);
         EXPECT_TRUE(IsWindow(window));
@@ -86,7 +83,7 @@ TEST(ThreadSync, TwoThreadObjectsShareOneWindowUntilBothReleasesRan) {
         EXPECT_EQ(manager.ThreadWindow(tid), 0u);
         EXPECT_FALSE(IsWindow(window));
 
-        TLambdaThread third([](TLambdaThread &) {});
+        auto third = TThreadEx::Create<TLambdaThread>([](TLambdaThread &) {});
         EXPECT_NE(manager.ThreadWindow(tid), 0u) << "a new thread object makes a new window";
     }).join();
 }
@@ -95,23 +92,25 @@ TEST(ThreadSync, WaitReturnsWhenTheThreadsLastActIsASynchronousCall) {
     std::atomic<int> terminated{0};
     std::uint32_t terminateRanOn = 0;
     const std::uint32_t base = CurrentThreadId();
-    TLambdaThread t([](TLambdaThread &) {});
-    t.OnTerminate = [&](TThreadEx *Sender) {
-        EXPECT_EQ(Sender, &t);
+    auto t = TThreadEx::Create<TLambdaThread>([](TLambdaThread &) {});
+    t->OnTerminate = [&](TThreadEx *Sender) {
+        EXPECT_EQ(Sender, t.get());
         terminateRanOn = CurrentThreadId();
         ++terminated;
     };
-    t.Run();
-    t.Wait();
+    t->Run();
+    t->Wait();
     EXPECT_EQ(terminated.load(), 1);
     EXPECT_EQ(terminateRanOn, base);
-    EXPECT_TRUE(t.Finished());
+    EXPECT_TRUE(t->Finished());
 }
 
 TEST(ThreadSync, SelfFreeingThreadCanBeWaitedForThroughItsHandle) {
     class TSelfFreeing : public TThreadEx {
     public:
-        explicit TSelfFreeing(std::atomic<bool> &Gone) : FGone(Gone) { SetFreeOnTerminate(true); }
+        TSelfFreeing(TCreateKey Key, std::atomic<bool> &Gone) : TThreadEx(Key), FGone(Gone) {
+            SetFreeOnTerminate(true);
+        }
         ~TSelfFreeing() override { FGone.store(true); }
 
     protected:
@@ -121,7 +120,7 @@ TEST(ThreadSync, SelfFreeingThreadCanBeWaitedForThroughItsHandle) {
         std::atomic<bool> &FGone;
     };
     std::atomic<bool> gone{false};
-    auto *t = new TSelfFreeing(gone);
+    auto *t = TThreadEx::Create<TSelfFreeing>(gone).release();
     auto handle = t->Handle();
     t->Run();
     TThreadEx::WaitFor(handle);
@@ -130,15 +129,41 @@ TEST(ThreadSync, SelfFreeingThreadCanBeWaitedForThroughItsHandle) {
 
 TEST(ThreadSync, WaitFromAnotherThreadDoesNotNeedTheBaseQueue) {
     std::atomic<bool> release{false};
-    TLambdaThread t([&](TLambdaThread &) {
+    auto t = TThreadEx::Create<TLambdaThread>([&](TLambdaThread &) {
         while (!release.load())
             std::this_thread::yield();
     });
-    t.Run();
-    std::thread other([&] { t.Wait(); });
+    t->Run();
+    std::thread other([&] { t->Wait(); });
     release.store(true);
     other.join();
-    EXPECT_TRUE(t.Finished());
+    EXPECT_TRUE(t->Finished());
+}
+
+// A subclass whose body keeps using its own members until told to stop: destroying it while it runs must
+// stop and join the thread before those members go (ASan reports the use after free otherwise).
+TEST(ThreadSync, DestroyingARunningThreadJoinsItBeforeItsOwnMembersGo) {
+    class TBusy : public TThreadEx {
+    public:
+        TBusy(TCreateKey Key, std::atomic<bool> &Started) : TThreadEx(Key), FStarted(Started) {}
+
+    protected:
+        void Execute() override {
+            FStarted.store(true);
+            while (!Terminated())
+                FCounter.assign(64, static_cast<int>(FCounter.size()));
+        }
+
+    private:
+        std::atomic<bool> &FStarted;
+        std::vector<int> FCounter;
+    };
+    std::atomic<bool> started{false};
+    auto t = TThreadEx::Create<TBusy>(started);
+    t->Run();
+    ASSERT_TRUE(TThreadQueue::Current().WaitUntil([&] { return started.load(); }, 10000));
+    t.reset();
+    SUCCEED();
 }
 
 TEST(ThreadCounter, DecrementStopsAtZeroAndWaitForEmptyReturns) {
