@@ -2,12 +2,15 @@
 # Sets up a fresh Debian 12 machine, builds Trelvo and runs every test.
 #   ./test.sh            the default build (RelWithDebInfo)
 #   ./test.sh asan       the same tests under AddressSanitizer + UndefinedBehaviorSanitizer
-#   ./test.sh tsan       the pipe transport (the only folders that preset builds) under ThreadSanitizer
+#   ./test.sh tsan       the folders that own threads under ThreadSanitizer
+#   ./test.sh default -R Pipe    further arguments go to ctest (here: only the tests named like Pipe)
 set -euo pipefail
 cd "$(dirname "$0")"
 preset=${1:-default}
+[ $# -gt 0 ] && shift
 
 bash tools/setup.sh
+bash tools/check_layering.sh
 
 cmake --preset "$preset"
 cmake --build --preset "$preset" -j2
@@ -39,4 +42,4 @@ sleep 1
 export LSAN_OPTIONS="suppressions=$PWD/tests/support/lsan.supp:print_suppressions=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 
-ctest --preset "$preset"
+ctest --preset "$preset" "$@"

@@ -3,7 +3,7 @@
 # all are present). Run as root or with sudo.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config
+packages=(cmake ninja-build g++ pkg-config ccache
           qt6-base-dev qt6-base-dev-tools libgl-dev libxcb1-dev
           libgtest-dev libgmock-dev libbenchmark-dev
           xvfb xauth x11-utils openbox
