@@ -1,7 +1,7 @@
 #pragma once
 
-#include "window/MainForm.h"
 #include "game/api/IGraphics.h"
+#include "window/MainForm.h"
 
 #include <memory>
 

@@ -1,38 +1,35 @@
 #include "GUIMessage.h"
 
+#include "game/ServerRouting.h"
 #include "protocol/Protocol.h"
 
 #include <QByteArray>
 
 namespace trelvo {
 
-TGUIMessage::TGUIMessage(std::unique_ptr<TGame> AGame, std::unique_ptr<IErrorReporter> Reporter,
-                         std::function<void()> TerminateApplication)
+TGUIMessage::TGUIMessage(std::unique_ptr<TGame> AGame, std::unique_ptr<IHostLink> Link,
+                         std::unique_ptr<IErrorReporter> Reporter, std::function<void()> TerminateApplication)
     : FPump([this](const Exception &Error) { ShowError(Error); }), FReporter(std::move(Reporter)),
       FTerminateApplication(std::move(TerminateApplication)), FGame(std::move(AGame)) {
     BindGameEvents();
 
-    FClient = std::make_unique<TPipeClient>();
-    FClient->SetPipeName(kHostPipeName);
-    FClient->OnPipeMessage = [this](void *, TPipeHandle, TStream &Stream) {
-        const std::string bytes = Stream.Bytes();
-        HandleMessage(DecodeAnsi(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()))));
+    FLink = std::move(Link);
+    FLink->OnMessage = [this](std::string_view Bytes) {
+        HandleMessage(
+            DecodeAnsi(QByteArray::fromRawData(Bytes.data(), static_cast<qsizetype>(Bytes.size()))));
     };
-    FClient->OnPipeDisconnect = [this](void *, TPipeHandle) {
+    FLink->OnClosed = [this] {
         if (FTerminateApplication)
             FTerminateApplication();
     };
-    FClient->OnPipeError = [](void *, TPipeHandle, TPipeContext, std::int32_t) {};
-    FClient->Connect(0, true);
 }
 
 TGUIMessage::~TGUIMessage() {
-    // The controller (and with it the screen) goes before the pipe, and the field is cleared first,
+    // The controller (and with it the screen) goes before the link, and the field is cleared first,
     // so that nothing it raises while going can reach a half-destroyed dispatcher.
     std::unique_ptr<TGame> game = std::move(FGame);
     game.reset();
-    FClient->Disconnect();
-    FClient.reset();
+    FLink.reset();
 }
 
 void TGUIMessage::BindGameEvents() {
@@ -82,11 +79,10 @@ void TGUIMessage::BindGameEvents() {
 }
 
 void TGUIMessage::SendToHost(int Code, const QString &Payload) {
-    if (!FClient || !FClient->Connected())
+    if (!FLink || !FLink->Connected())
         return;
     const QByteArray bytes = EncodeAnsi(BuildHostMessage(Code, Payload));
-    TMemoryStream stream(bytes.constData(), static_cast<std::size_t>(bytes.size()));
-    FClient->SendStream(stream);
+    FLink->Send(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
 void TGUIMessage::SendToServer(int Subcode, const QString &Payload) {
@@ -155,7 +151,9 @@ void TGUIMessage::Dispatch(const QString &Text) {
     case HostIn::kServerMessage: {
         GetField(field, Text, pos);
         const int subcode = StrToInt(field);
-        DispatchServerMessage(subcode, pos <= Text.size() ? Text.mid(pos - 1) : QString());
+        RouteServerMessage(
+            game, subcode, pos <= Text.size() ? Text.mid(pos - 1) : QString(),
+            [this](int Result) { SendToHost(HostOut::kCheckVersionResult, QString::number(Result)); });
         break;
     }
     case HostIn::kExitServerBot:
@@ -166,68 +164,6 @@ void TGUIMessage::Dispatch(const QString &Text) {
         break;
     case HostIn::kShowAboutForm:
         game.ShowAboutForm();
-        break;
-    default:
-        break;
-    }
-}
-
-void TGUIMessage::DispatchServerMessage(int Subcode, const QString &Payload) {
-    TGame &game = *FGame;
-    switch (Subcode) {
-    case ServerIn::kCheckVersion:
-        SendToHost(HostOut::kCheckVersionResult, QString::number(game.OnCheckVersion(Payload)));
-        break;
-    case ServerIn::kResponseTableList:
-        game.OnResponseTableList(Payload);
-        break;
-    case ServerIn::kCreateNewTable:
-        game.CreateNewTable(Payload);
-        break;
-    case ServerIn::kPlayerExitInvite:
-        game.PlayerExitInvite();
-        break;
-    case ServerIn::kErrorEnterTable:
-        game.ErrorEnterTable(Payload);
-        break;
-    case ServerIn::kChangeTable:
-        game.ChangeTable(Payload);
-        break;
-    case ServerIn::kUpdTimerNewTable:
-        game.UpdTimerNewTable(Payload);
-        break;
-    case ServerIn::kStartGame:
-        game.StartGame(Payload);
-        break;
-    case ServerIn::kPlayerGo:
-        game.PlayerGo(Payload);
-        break;
-    case ServerIn::kPlayerTake:
-        game.PlayerTake(Payload);
-        break;
-    case ServerIn::kPlayerBito:
-        game.PlayerBito(Payload);
-        break;
-    case ServerIn::kAllPlayerBito:
-        game.AllPlayerBito(Payload);
-        break;
-    case ServerIn::kPlayerCover:
-        game.PlayerCover(Payload);
-        break;
-    case ServerIn::kEndGame:
-        game.EndGame(Payload);
-        break;
-    case ServerIn::kPlayerExitGame:
-        game.PlayerExitGame(Payload);
-        break;
-    case ServerIn::kCheckInternet:
-        game.CheckInternet(Payload);
-        break;
-    case ServerIn::kSendServerInfo:
-        game.SendServerInfo(Payload);
-        break;
-    case ServerIn::kRedirectPlayerInfo:
-        game.RedirectPlayerInfo(Payload);
         break;
     default:
         break;

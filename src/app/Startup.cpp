@@ -3,6 +3,7 @@
 #include "BareGraphics.h"
 #include "GUIMessage.h"
 #include "OfflineStatistics.h"
+#include "PipeHostLink.h"
 #include "common/QtClock.h"
 
 #include <QApplication>
@@ -21,8 +22,8 @@ void RunClient(QApplication &app) {
     auto game =
         std::make_unique<TGame>(std::make_unique<TBareGraphics>(), std::make_unique<TOfflineStatistics>());
     // While the window is embedded in a foreign window Qt ignores quit(); exit() ends the loop.
-    TGUIMessage dispatcher(std::move(game), std::make_unique<TMessageBoxReporter>(),
-                           [] { QCoreApplication::exit(0); });
+    TGUIMessage dispatcher(std::move(game), std::make_unique<TPipeHostLink>(),
+                           std::make_unique<TMessageBoxReporter>(), [] { QCoreApplication::exit(0); });
     app.exec();
 }
 

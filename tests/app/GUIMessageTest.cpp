@@ -3,7 +3,7 @@
 
 #include "CallLog.h"
 #include "FakeStatistics.h"
-#include "HostPeer.h"
+#include "MemoryHostLink.h"
 #include "RecordingGraphics.h"
 #include "common/Clock.h"
 
@@ -27,35 +27,30 @@ private:
     std::vector<QString> *FBoxes;
 };
 
-// The dispatcher with a recording facade, fake statistics and a host on the real pipe name.
+// The dispatcher with a recording facade, fake statistics and an in-memory host link.
 class GUIMessageTest : public testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(FHost.Listening());
-        MakeDispatcher();
-        ASSERT_TRUE(FHost.WaitConnected());
-    }
-
-    void MakeDispatcher() {
         auto stats = std::make_unique<TFakeStatistics>(&FLog);
         FStats = stats.get();
         auto game = std::make_unique<TGame>(std::make_unique<TRecordingGraphics>(&FLog), std::move(stats));
-        FDispatcher = std::make_unique<TGUIMessage>(
-            std::move(game), std::make_unique<TRecordingReporter>(&FBoxes), [this] { ++FTerminations; });
+        auto link = std::make_unique<TMemoryHostLink>();
+        FHost = link.get();
+        FDispatcher = std::make_unique<TGUIMessage>(std::move(game), std::move(link),
+                                                    std::make_unique<TRecordingReporter>(&FBoxes),
+                                                    [this] { ++FTerminations; });
     }
 
     // What the host receives after the client handled Text.
-    std::vector<std::string> Exchange(const std::string &Text, std::size_t expect) {
-        FHost.TakeMessages();
-        FDispatcher->HandleMessage(DecodeAnsi(QByteArray::fromStdString(Text)));
-        if (expect == 0)
-            return FHost.Collect(100);
-        return FHost.WaitMessages(expect);
+    std::vector<std::string> Exchange(const std::string &Text) {
+        FHost->TakeSent();
+        FHost->Deliver(Text);
+        return FHost->TakeSent();
     }
 
     TManualClock FClock;
     TClockScope FScope{FClock};
-    THostPeer FHost{kHostPipeName};
+    TMemoryHostLink *FHost = nullptr;
     TCallLog FLog;
     TFakeStatistics *FStats = nullptr;
     std::vector<QString> FBoxes;
@@ -89,7 +84,7 @@ TEST_F(GUIMessageTest, HostLayerConversionErrorsEndInTheBoxAndStopTheMessage) {
     for (const auto &c : cases) {
         FBoxes.clear();
         FLog.Clear();
-        EXPECT_TRUE(Exchange(c.text, 0).empty()) << c.text;
+        EXPECT_TRUE(Exchange(c.text).empty()) << c.text;
         ASSERT_EQ(FBoxes.size(), 1u) << c.text;
         EXPECT_EQ(FBoxes[0], Box(c.bad)) << c.text;
         EXPECT_EQ(FLog.Lines(), c.calls) << c.text;
@@ -117,7 +112,7 @@ TEST_F(GUIMessageTest, HostCodesReachTheController) {
     };
     for (const auto &c : cases) {
         FLog.Clear();
-        EXPECT_TRUE(Exchange(c.text, 0).empty()) << c.text;
+        EXPECT_TRUE(Exchange(c.text).empty()) << c.text;
         EXPECT_EQ(FLog.Lines(), c.calls) << c.text;
     }
     EXPECT_TRUE(FBoxes.empty());
@@ -135,13 +130,12 @@ TEST_F(GUIMessageTest, VersionCheckAlwaysAnswersExactlyOnce) {
         {"7;1;1;5;abc;", {"11;5"}},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(Exchange(c.text, c.out.size()), c.out) << c.text;
-    EXPECT_EQ(FHost.Collect(100), (std::vector<std::string>{"11;5"}));
+        EXPECT_EQ(Exchange(c.text), c.out) << c.text;
 }
 
 TEST_F(GUIMessageTest, IgnoredSubcodesSendNothing) {
     for (const char *text : {"7;8;1;", "7;17;", "7;18;1;", "7;19;1;", "7;99;", "7;0;"})
-        EXPECT_TRUE(Exchange(text, 0).empty()) << text;
+        EXPECT_TRUE(Exchange(text).empty()) << text;
 }
 
 TEST_F(GUIMessageTest, ControllerEventsLeaveAsExactMessages) {
@@ -180,17 +174,18 @@ TEST_F(GUIMessageTest, ControllerEventsLeaveAsExactMessages) {
         {[&] { FStats->OnEndSendRedirect(false); }, "7;23;0;"},
     };
     for (const auto &c : cases) {
-        FHost.TakeMessages();
+        FHost->TakeSent();
         c.raise();
-        EXPECT_EQ(FHost.WaitMessages(1), std::vector<std::string>{c.out});
+        EXPECT_EQ(FHost->TakeSent(), std::vector<std::string>{c.out});
     }
 }
 
-TEST_F(GUIMessageTest, ClosingThePipeTerminatesTheApplicationOnce) {
-    FHost.Close();
-    EXPECT_TRUE(TThreadQueue::Current().WaitUntil([&] { return FTerminations > 0; }, 5000));
-    // Nothing is sent and nothing fails once the pipe is gone.
+TEST_F(GUIMessageTest, ClosingTheLinkTerminatesTheApplicationOnce) {
+    FHost->Close();
+    EXPECT_EQ(FTerminations, 1);
+    // Nothing is sent and nothing fails once the link is gone.
     FDispatcher->Game()->OnTableList();
+    EXPECT_TRUE(FHost->TakeSent().empty());
     FDispatcher.reset();
     EXPECT_EQ(FTerminations, 1);
 }
@@ -201,10 +196,14 @@ TEST(GUIMessageWithoutHost, MessagesAreDroppedWithoutNoticeAndNothingFails) {
     std::vector<QString> boxes;
     auto game =
         std::make_unique<TGame>(std::make_unique<TRecordingGraphics>(), std::make_unique<TFakeStatistics>());
-    TGUIMessage dispatcher(std::move(game), std::make_unique<TRecordingReporter>(&boxes), [] {});
-    EXPECT_FALSE(dispatcher.Client().Connected());
+    auto link = std::make_unique<TMemoryHostLink>();
+    TMemoryHostLink &host = *link;
+    host.SetConnected(false);
+    TGUIMessage dispatcher(std::move(game), std::move(link), std::make_unique<TRecordingReporter>(&boxes),
+                           [] {});
     dispatcher.Game()->OnPlayerReady(7, '1');
     dispatcher.HandleMessage(QStringLiteral("7;1;1;5;abc;"));
     clock.Advance(10000);
+    EXPECT_TRUE(host.TakeSent().empty());
     EXPECT_TRUE(boxes.empty());
 }

@@ -7,6 +7,7 @@
 
 #include "common/Clock.h"
 #include "game/Game.h"
+#include "game/ServerRouting.h"
 
 #include <gtest/gtest.h>
 
@@ -62,64 +63,8 @@ protected:
 
     // The game-server messages as the dispatcher hands them over (subcode and payload).
     void Server(int Sub, const QString &Payload) {
-        switch (Sub) {
-        case 1:
-            Log.Add("CheckVersionResult(" + N(Game->OnCheckVersion(Payload)) + ")");
-            break;
-        case 2:
-            Game->OnResponseTableList(Payload);
-            break;
-        case 3:
-            Game->CreateNewTable(Payload);
-            break;
-        case 4:
-            Game->PlayerExitInvite();
-            break;
-        case 5:
-            Game->ErrorEnterTable(Payload);
-            break;
-        case 6:
-            Game->ChangeTable(Payload);
-            break;
-        case 7:
-            Game->UpdTimerNewTable(Payload);
-            break;
-        case 9:
-            Game->StartGame(Payload);
-            break;
-        case 10:
-            Game->PlayerGo(Payload);
-            break;
-        case 11:
-            Game->PlayerTake(Payload);
-            break;
-        case 12:
-            Game->PlayerBito(Payload);
-            break;
-        case 13:
-            Game->AllPlayerBito(Payload);
-            break;
-        case 14:
-            Game->PlayerCover(Payload);
-            break;
-        case 15:
-            Game->EndGame(Payload);
-            break;
-        case 16:
-            Game->PlayerExitGame(Payload);
-            break;
-        case 20:
-            Game->CheckInternet(Payload);
-            break;
-        case 21:
-            Game->SendServerInfo(Payload);
-            break;
-        case 22:
-            Game->RedirectPlayerInfo(Payload);
-            break;
-        default:
-            break;
-        }
+        RouteServerMessage(*Game, Sub, Payload,
+                           [this](int Result) { Log.Add("CheckVersionResult(" + N(Result) + ")"); });
     }
     void Server(int Sub, const char *Payload) { Server(Sub, QString::fromUtf8(Payload)); }
 

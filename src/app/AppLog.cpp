@@ -1,0 +1,5 @@
+#include "app/AppLog.h"
+
+namespace trelvo {
+Q_LOGGING_CATEGORY(lcApp, "trelvo.app", QtWarningMsg)
+} // namespace trelvo
