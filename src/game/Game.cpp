@@ -1,5 +1,6 @@
 #include "game/Game.h"
 
+#include "protocol/GameValues.h"
 #include "protocol/Protocol.h"
 
 #include <algorithm>
@@ -51,7 +52,7 @@ TGame::TGame(std::unique_ptr<IGraphics> AGraphics, std::unique_ptr<IStatistics> 
              TAboutFormFactory AboutFactory)
     : Graphics(std::move(AGraphics)), Statistics(std::move(AStatistics)),
       FAboutFactory(std::move(AboutFactory)) {
-    FState = 0;
+    FState = GameState::kStarted;
     Trump = {};
     Graphics->OnCreateNewTable = [this](const TCreateSetting &Setting) { GraphicsCreateNewTable(Setting); };
     Graphics->OnCloseInvite = [this] { GraphicsCloseInvite(); };
@@ -227,20 +228,20 @@ int TGame::OnCheckVersion(const QString &Value) {
     int pos = 1;
     const int status = ReadInt(Value, pos);
     switch (status) {
-    case 1: {
+    case VersionStatus::kAccepted: {
         const int echo = ReadInt(Value, pos);
         const QString playerID = ReadText(Value, pos);
         Statistics->SetPlayerID(playerID);
-        FState = 1;
+        FState = GameState::kLobby;
         Graphics->ShowTableList();
         StartLobbyTimers();
         Statistics->Send();
         return echo;
     }
-    case 0:
+    case VersionStatus::kPluginOutdated:
         Graphics->ShowMessage(kTitleGameVersion, kTextPluginOutdated);
         return -1;
-    case 2:
+    case VersionStatus::kChatOutdated:
         Graphics->ShowMessage(kTitleChatVersion, ChatOutdatedText(FCCVersion));
         return -1;
     default:
@@ -287,7 +288,7 @@ void TGame::OnStopPluginTimer() {
 }
 
 void TGame::OnResponseTableList(const QString &Value) {
-    if (FState != 1)
+    if (FState != GameState::kLobby)
         return;
     int pos = 1;
     const int n = ReadInt(Value, pos);
@@ -326,9 +327,9 @@ void TGame::CreateNewTable(const QString &Value) {
 }
 
 void TGame::ErrorEnterTable(const QString &Value) {
-    if (FState != 2)
+    if (FState != GameState::kAtTable)
         return;
-    FState = 1;
+    FState = GameState::kLobby;
     int pos = 1;
     const int reason = ReadInt(Value, pos);
     switch (reason) {
@@ -349,7 +350,7 @@ void TGame::ErrorEnterTable(const QString &Value) {
 }
 
 void TGame::ChangeTable(const QString &Value) {
-    if (FState != 2)
+    if (FState != GameState::kAtTable)
         return;
     int pos = 1;
     FTableID = ReadInt(Value, pos);
@@ -382,7 +383,7 @@ void TGame::UpdTimerNewTable(const QString &Value) {
 
 void TGame::PlayerExitInvite() {
     Graphics->KickInvite();
-    FState = 1;
+    FState = GameState::kLobby;
     StartLobbyTimers();
     Graphics->ShowMessage(kTitleTable, kTextTableClosed);
 }
@@ -437,10 +438,10 @@ bool TGame::IsOwnId(int id) const {
 }
 
 void TGame::StartGame(const QString &Value) {
-    if (FState != 2)
+    if (FState != GameState::kAtTable)
         return;
     TListCardID cards;
-    FState = 3;
+    FState = GameState::kInGame;
     FRoundClosing = false;
     int pos = 1;
     const uint8_t playerCount = ReadByte(Value, pos);
@@ -486,7 +487,7 @@ void TGame::StartGame(const QString &Value) {
 }
 
 void TGame::PlayerGo(const QString &Value) {
-    if (FState < 3 || FState > 6)
+    if (!GameState::InGame(FState))
         return;
     int pos = 1;
     const int attackerID = ReadInt(Value, pos);
@@ -497,30 +498,32 @@ void TGame::PlayerGo(const QString &Value) {
     const uint8_t a = ClientPlayerid(attackerID);
     const uint8_t d = ClientPlayerid(defenderID);
     // While someone takes, a card thrown in does not make this player cover.
-    if (FState != 5 && FState != 6 && IsOwnId(defenderID)) {
-        FState = 4;
+    if (FState != GameState::kTaking && FState != GameState::kOtherTakes && IsOwnId(defenderID)) {
+        FState = GameState::kMustCover;
         Graphics->CoverCard(true);
     }
     if (d == kNoSeat) {
         Graphics->PlayerGo(a, suit, dignity);
         return;
     }
-    if (FState == 5)
+    if (FState == GameState::kTaking)
         Graphics->CoverCard(false);
     Graphics->PlayerGo(a, suit, dignity);
-    if (a == kOwnSeat && FState == 6)
+    if (a == kOwnSeat && FState == GameState::kOtherTakes)
         Graphics->GiveCard();
     Graphics->SetPlayerActive(d, d);
 }
 
 void TGame::PlayerCover(const QString &Value) {
-    if (FState != 3 && FState != 4)
+    if (FState != GameState::kInGame && FState != GameState::kMustCover)
         return;
     int pos = 1;
     const uint8_t coverKind = ReadByte(Value, pos);
     const int covererID = ReadInt(Value, pos);
     const QString nextField = ReadText(Value, pos);
-    const int nextID = (coverKind == 0 || coverKind == 2) ? FieldToInt(nextField) : 0;
+    const int nextID = (coverKind == CoverKind::kAllCovered || coverKind == CoverKind::kOpenCardsLeft)
+                           ? FieldToInt(nextField)
+                           : 0;
     const uint8_t place = ReadByte(Value, pos);
     // This player's own cover is on the table already; the report of it carries no face.
     if (!IsOwnId(covererID)) {
@@ -528,11 +531,11 @@ void TGame::PlayerCover(const QString &Value) {
         const uint8_t dignity = ReadByte(Value, pos);
         Graphics->PlayerCover(ClientPlayerid(covererID), place, suit, dignity);
     }
-    if (coverKind == 0) {
+    if (coverKind == CoverKind::kAllCovered) {
         if (IsOwnId(nextID))
             Graphics->GiveCard();
         Graphics->SetPlayerActive(ClientPlayerid(nextID), kNoSeat);
-    } else if (coverKind == 2) {
+    } else if (coverKind == CoverKind::kOpenCardsLeft) {
         if (IsOwnId(nextID))
             Graphics->CoverCard(true);
         Graphics->SetPlayerActive(ClientPlayerid(nextID), kNoSeat);
@@ -540,7 +543,7 @@ void TGame::PlayerCover(const QString &Value) {
 }
 
 void TGame::PlayerTake(const QString &Value) {
-    if (FState < 3 || FState > 5)
+    if (FState < GameState::kInGame || FState > GameState::kTaking)
         return;
     int pos = 1;
     const int takerID = ReadInt(Value, pos);
@@ -548,7 +551,7 @@ void TGame::PlayerTake(const QString &Value) {
     const uint8_t t = ClientPlayerid(takerID);
     const uint8_t n = ClientPlayerid(nextID);
     Graphics->PlayerTake(t);
-    FState = t == kOwnSeat ? 5 : 6;
+    FState = t == kOwnSeat ? GameState::kTaking : GameState::kOtherTakes;
     if (IsOwnId(nextID))
         Graphics->GiveCard();
     else
@@ -556,7 +559,7 @@ void TGame::PlayerTake(const QString &Value) {
 }
 
 void TGame::PlayerBito(const QString &Value) {
-    if (FState < 3 || FState > 6)
+    if (!GameState::InGame(FState))
         return;
     int pos = 1;
     const int nextID = ReadInt(Value, pos);
@@ -567,7 +570,7 @@ void TGame::PlayerBito(const QString &Value) {
 }
 
 void TGame::AllPlayerBito(const QString &Value) {
-    if (FState < 3 || FState > 6)
+    if (!GameState::InGame(FState))
         return;
     int pos = 1;
     const bool bito = Flag(ReadInt(Value, pos));
@@ -575,10 +578,10 @@ void TGame::AllPlayerBito(const QString &Value) {
     const int nextID = ReadInt(Value, pos);
     uint8_t t = kNoSeat;
     if (!bito) {
-        FState = 3;
+        FState = GameState::kInGame;
         t = ClientPlayerid(takerID);
     } else if (IsOwnId(nextID)) {
-        FState = 3;
+        FState = GameState::kInGame;
     }
     TempCardList->SetCountDeck(ReadByte(Value, pos));
     const uint8_t m = ReadByte(Value, pos);
@@ -605,9 +608,9 @@ void TGame::AllPlayerBito(const QString &Value) {
 }
 
 void TGame::EndGame(const QString &Value) {
-    if (FState < 3 || FState > 6)
+    if (!GameState::InGame(FState))
         return;
-    FState = 2;
+    FState = GameState::kAtTable;
     int pos = 1;
     const uint8_t result = ReadByte(Value, pos);
     if (result == kNoResult)
@@ -622,14 +625,14 @@ void TGame::EndGame(const QString &Value) {
 }
 
 void TGame::PlayerExitGame(const QString &Value) {
-    if (FState < 3 || FState > 6)
+    if (!GameState::InGame(FState))
         return;
     int pos = 1;
     const int leaverID = ReadInt(Value, pos);
     if (IsOwnId(leaverID)) {
         Graphics->EndTableGame();
         TempCardList->Clean();
-        FState = 1;
+        FState = GameState::kLobby;
         Graphics->ShowMessage(kTitleTable, kTextExcluded);
         Graphics->ShowTableList();
         StartLobbyTimers();
@@ -643,7 +646,7 @@ void TGame::PlayerExitGame(const QString &Value) {
         Graphics->SetPlayerActive(ClientPlayerid(nextID), kNoSeat);
         if (IsOwnId(nextID))
             Graphics->ShowCanGiveCard();
-        FState = 3;
+        FState = GameState::kInGame;
     }
 }
 
@@ -676,7 +679,7 @@ void TGame::ShowResult() {
 // Scene events ------------------------------------------------------------------------------------
 
 void TGame::GraphicsCreateNewTable(const TCreateSetting &Setting) {
-    FState = 2;
+    FState = GameState::kAtTable;
     StopLobbyTimers();
     const QString createParam = BoolText(Setting.Transfer) + QLatin1Char(';') +
                                 BoolText(Setting.First_Not_TR) + QLatin1Char(';') +
@@ -685,14 +688,14 @@ void TGame::GraphicsCreateNewTable(const TCreateSetting &Setting) {
 }
 
 void TGame::GraphicsCloseInvite() {
-    FState = 1;
+    FState = GameState::kLobby;
     Raise(OnExitInvite, FTableID);
     StartLobbyTimers();
     FTableID = -1;
 }
 
 void TGame::GraphicsEnterTable(int ID) {
-    FState = 2;
+    FState = GameState::kAtTable;
     StopLobbyTimers();
     Raise(OnEnterTable, ID);
 }
@@ -714,7 +717,7 @@ void TGame::GraphicsCardTransfer(uint8_t CardID) {
 }
 
 void TGame::GraphicsPlayerTakeCard() {
-    FState = 5;
+    FState = GameState::kTaking;
     Raise(OnPlayerTake, FTableID);
 }
 

@@ -3,11 +3,11 @@
 #include "common/Exceptions.h"
 #include "common/Timer.h"
 #include "common/TimerEx.h"
+#include "game/TempCardList.h"
 #include "game/api/CardModel.h"
 #include "game/api/IAboutForm.h"
 #include "game/api/IGraphics.h"
 #include "game/api/IStatistics.h"
-#include "game/TempCardList.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -18,6 +18,22 @@
 
 namespace trelvo {
 
+// The values of the controller's state FState.
+namespace GameState {
+constexpr int kStarted = 0;    // the game server has not yet accepted the version
+constexpr int kLobby = 1;      // the table list is shown and polled
+constexpr int kAtTable = 2;    // creating or joining a table, in the waiting room, or showing a result
+constexpr int kInGame = 3;     // in a game, neither covering nor taking (attacker, thrower-in, onlooker)
+constexpr int kMustCover = 4;  // in a game, this player must cover
+constexpr int kTaking = 5;     // in a game, this player takes the table cards
+constexpr int kOtherTakes = 6; // in a game, another player takes the table cards
+
+// States 3 to 6: a game is running.
+constexpr bool InGame(int State) {
+    return State >= kInGame && State <= kOtherTakes;
+}
+} // namespace GameState
+
 // A count that cannot be the length of a list (a negative number of tables).
 TRELVO_EXCEPTION(ERangeError, Exception);
 
@@ -25,9 +41,7 @@ TRELVO_EXCEPTION(ERangeError, Exception);
 // message the dispatcher hands it, drives the scene facade, turns the user's actions into requests
 // (its On... events, which the dispatcher sends) and feeds the statistics service.
 //
-// States: 0 started (version not yet accepted), 1 lobby, 2 at a table outside a game, 3 in a game
-// neither covering nor taking, 4 must cover, 5 this player takes, 6 another player takes.
-// Every game-server report is ignored outside the states it belongs to.
+// Every game-server report is ignored outside the states it belongs to (FState, values in GameState).
 class TGame {
 public:
     // Lobby poll: the first request 500 ms after entering the lobby, then every 5000 ms.
