@@ -1,13 +1,15 @@
 #include "ClientProcess.h"
+#include "HostPeer.h"
 
 #include <gtest/gtest.h>
 
-using trelvo::test::TClientProcess;
+#include <memory>
 
-namespace {
-// How long a started client must stay up to count as accepted. Refusals end in milliseconds.
-constexpr int kStaysUpMs = 1500;
-} // namespace
+using trelvo::test::kClientPipeName;
+using trelvo::test::TClientProcess;
+using trelvo::test::THostPeer;
+
+// An accepted start shows itself by connecting to the host's pipe; a refused one ends silently.
 
 TEST(Startup, RefusedCommandLinesEndSilentlyWithZero) {
     const QStringList cases[] = {{}, {"start"}, {"--start"}, {"-star"}, {""}, {"-start2"}, {"x", "-start"}};
@@ -20,21 +22,28 @@ TEST(Startup, RefusedCommandLinesEndSilentlyWithZero) {
 TEST(Startup, StartArgumentIsAcceptedInAnyCaseAndWithFurtherArguments) {
     const QStringList cases[] = {{"-start"}, {"-START"}, {"-StArT"}, {"-START", "x"}};
     for (const auto &args : cases) {
+        THostPeer host(kClientPipeName);
+        ASSERT_TRUE(host.Listening());
         TClientProcess client(args);
-        EXPECT_FALSE(client.Process().waitForFinished(kStaysUpMs)) << args.join(' ').toStdString();
+        EXPECT_TRUE(host.WaitConnected(10000)) << args.join(' ').toStdString();
         EXPECT_TRUE(client.Running());
     }
 }
 
 TEST(Startup, SecondInstanceEndsAtOnceAndLeavesTheFirstRunning) {
+    auto host = std::make_unique<THostPeer>(kClientPipeName);
     TClientProcess first;
-    ASSERT_FALSE(first.Process().waitForFinished(kStaysUpMs));
+    ASSERT_TRUE(host->WaitConnected(10000));
     TClientProcess second;
     EXPECT_TRUE(second.EndsSilentlyWithZero(5000));
     EXPECT_TRUE(first.Running());
+    EXPECT_TRUE(host->Connected()) << "the first keeps its link";
     // Once the first has gone, a new start is accepted again.
     first.Process().kill();
     first.Process().waitForFinished(5000);
+    host.reset();
+    host = std::make_unique<THostPeer>(kClientPipeName);
+    ASSERT_TRUE(host->Listening());
     TClientProcess third;
-    EXPECT_FALSE(third.Process().waitForFinished(kStaysUpMs));
+    EXPECT_TRUE(host->WaitConnected(10000));
 }

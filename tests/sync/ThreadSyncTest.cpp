@@ -13,6 +13,17 @@
 namespace trelvo {
 namespace {
 
+// Waits for a condition another thread makes true; false after a generous deadline.
+bool WaitFor(const std::function<bool()> &Done) {
+    const std::uint64_t start = TickMs();
+    while (!Done()) {
+        if (TickMs() - start > 10000)
+            return false;
+        std::this_thread::yield();
+    }
+    return true;
+}
+
 // A thread whose body is a lambda.
 class TLambdaThread : public TThreadEx {
 public:
@@ -194,7 +205,8 @@ TEST(ThreadQueue, SentMessageBlocksUntilTheOwnerRanIt) {
         result = SendMessage(wnd, 77, 0, 42);
         returned.store(true);
     });
-    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    // Once the message waits in this thread's queue, the sender is known to be blocked on it.
+    ASSERT_TRUE(WaitFor([] { return TThreadQueue::Current().HasMessages(); }));
     EXPECT_FALSE(returned.load());
     ASSERT_TRUE(TThreadQueue::Current().WaitUntil([&] { return returned.load(); }, 10000));
     sender.join();
@@ -238,8 +250,10 @@ TEST(ThreadQueue, HandlerErrorReleasesTheSenderAndReachesTheLoop) {
 TEST(ThreadQueue, SenderIsReleasedWhenTheOwningThreadEnds) {
     TWindowHandle wnd = 0;
     std::atomic<bool> created{false}, stop{false};
+    TThreadQueue *ownerQueue = nullptr;
     std::thread owner([&] {
         wnd = AllocateWindow([](std::uint32_t, std::uintptr_t, std::intptr_t) { return 1; });
+        ownerQueue = &TThreadQueue::Current();
         created.store(true);
         while (!stop.load())
             std::this_thread::yield();
@@ -248,7 +262,8 @@ TEST(ThreadQueue, SenderIsReleasedWhenTheOwningThreadEnds) {
         std::this_thread::yield();
     std::intptr_t result = -1;
     std::thread sender([&] { result = SendMessage(wnd, 9, 0, 0); });
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    // The owner ends while the message waits in its queue, never run.
+    ASSERT_TRUE(WaitFor([&] { return ownerQueue->HasMessages(); }));
     stop.store(true);
     owner.join();
     sender.join();
