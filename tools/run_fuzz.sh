@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds the pipe reader's fuzz target (clang, libFuzzer, ASan+UBSan) and runs it briefly with a fixed
-# seed. Exits non-zero on a finding; the crashing input is kept in build/fuzz/artifacts/.
+# Builds the fuzz targets (clang, libFuzzer, ASan+UBSan) and runs each briefly with a fixed seed from the
+# committed corpus (fuzz/corpus/<target>), plus a generated message past 1 MiB for the dispatcher. Exits
+# non-zero on a finding; the crashing input is kept in build/fuzz/artifacts/.
 #   tools/run_fuzz.sh            default number of runs
 #   TRELVO_FUZZ_RUNS=100000 tools/run_fuzz.sh
 set -euo pipefail
@@ -8,10 +9,25 @@ cd "$(dirname "$0")/.."
 
 runs=${TRELVO_FUZZ_RUNS:-5000}
 cmake --preset fuzz >/dev/null
-cmake --build --preset fuzz --target fuzz_pipes
+cmake --build --preset fuzz --target fuzz_pipes fuzz_dispatcher
 
-corpus=$(mktemp -d)
-trap 'rm -rf "$corpus"' EXIT
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
 mkdir -p build/fuzz/artifacts
-build/fuzz/fuzz/fuzz_pipes -seed=1 -runs="$runs" -max_len=2048 -len_control=0 -max_total_time=60 -rss_limit_mb=2048 \
-    -artifact_prefix=build/fuzz/artifacts/ "$corpus"
+
+# The fuzzer adds what it finds to the first folder: a scratch copy, so the committed corpus stays as is.
+mkdir -p "$work/pipes" "$work/dispatcher"
+cp fuzz/corpus/pipes/* "$work/pipes/"
+cp fuzz/corpus/dispatcher/* "$work/dispatcher/"
+# A table list of 1.1 MB in the lobby (90 000 tables), then one whose entries are bad fields.
+{
+    printf '\0017;2;90000;'
+    yes '1000;0;1;0;2;' | head -n 90000 | tr -d '\n'
+    printf '\n7;2;3;'
+    head -c 3000 /dev/zero | tr '\0' 'x' | sed 's/x/x;/g'
+} >"$work/dispatcher/huge-table-list"
+
+build/fuzz/fuzz/fuzz_pipes -seed=1 -runs="$runs" -max_len=2048 -len_control=0 -max_total_time=60 \
+    -rss_limit_mb=2048 -artifact_prefix=build/fuzz/artifacts/ "$work/pipes"
+build/fuzz/fuzz/fuzz_dispatcher -seed=1 -runs="$runs" -max_len=1300000 -max_total_time=60 \
+    -rss_limit_mb=4096 -artifact_prefix=build/fuzz/artifacts/ "$work/dispatcher"
