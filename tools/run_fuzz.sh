@@ -22,7 +22,7 @@ cp fuzz/corpus/dispatcher/* "$work/dispatcher/"
 # A table list of 1.1 MB in the lobby (90 000 tables), then one whose entries are bad fields.
 {
     printf '\0017;2;90000;'
-    yes '1000;0;1;0;2;' | head -n 90000 | tr -d '\n'
+    for _ in $(seq 90000); do printf '1000;0;1;0;2;'; done
     printf '\n7;2;3;'
     head -c 3000 /dev/zero | tr '\0' 'x' | sed 's/x/x;/g'
 } >"$work/dispatcher/huge-table-list"
