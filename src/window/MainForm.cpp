@@ -1,8 +1,9 @@
 #include "window/MainForm.h"
 
-#include "window/X11Window.h"
 #include "common/VirtualKeys.h"
+#include "window/X11Window.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QWindow>
 
@@ -13,6 +14,8 @@ TMain_Form::TMain_Form() : QWidget(nullptr, Qt::FramelessWindowHint | Qt::Window
     setFocusPolicy(Qt::StrongFocus);
     // The native window must exist before the host can re-parent it.
     winId();
+    // F11 and Esc belong to this window whatever inside it has the focus or binds keys of its own.
+    qApp->installEventFilter(this);
 }
 
 TMain_Form::~TMain_Form() {
@@ -63,9 +66,23 @@ void TMain_Form::FormKeyDown(uint16_t Key) {
         FOnChangeFullScreen();
 }
 
-void TMain_Form::keyPressEvent(QKeyEvent *event) {
-    FormKeyDown(VirtualKey(event->key()));
-    QWidget::keyPressEvent(event);
+bool TMain_Form::eventFilter(QObject *Watched, QEvent *Event) {
+    if (Event->type() == QEvent::KeyRelease) {
+        // Every press ends in a release: the next press is a new one, even at the same address.
+        FLastKey = nullptr;
+        return false;
+    }
+    if (Event->type() != QEvent::KeyPress || !Watched->isWidgetType())
+        return false;
+    auto *target = static_cast<QWidget *>(Watched);
+    if (target->window() != this)
+        return false;
+    if (Event == FLastKey && FLastKeyTarget && target->isAncestorOf(FLastKeyTarget))
+        return false;
+    FLastKey = Event;
+    FLastKeyTarget = target;
+    FormKeyDown(VirtualKey(static_cast<QKeyEvent *>(Event)->key()));
+    return false;
 }
 
 void TMain_Form::EnterFullScreen() {

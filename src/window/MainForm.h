@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QRect>
 #include <QWidget>
 
@@ -32,11 +33,12 @@ public:
     WId ChatWindow() const { return FChatWindow; }
 
     // Handles one key-down (a virtual-key code, common/VirtualKeys.h): F11 toggles full screen, Esc
-    // leaves it, and every key fires the full-screen notification.
+    // leaves it, and every key fires the full-screen notification. Every key pressed anywhere in this
+    // window reaches it once, also when a widget inside (the scene, a window of it) handles its own keys.
     void FormKeyDown(uint16_t Key);
 
 protected:
-    void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *Watched, QEvent *Event) override;
 
 private:
     void EnterFullScreen();
@@ -47,6 +49,10 @@ private:
     QRect FEmbeddedGeometry;
     // The wrapper of the foreign chat window; kept, since each wrapper is a window object of its own.
     std::unique_ptr<QWindow> FHostWindow;
+    // The last key event seen and its first receiver: a key a child ignores travels on to its parents as
+    // the same event, and counts once.
+    const QEvent *FLastKey = nullptr;
+    QPointer<QWidget> FLastKeyTarget;
 };
 
 } // namespace trelvo

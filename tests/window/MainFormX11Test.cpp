@@ -7,6 +7,7 @@
 #include "common/VirtualKeys.h"
 
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QTest>
 #include <QWindow>
@@ -16,6 +17,19 @@ using trelvo::test::SpinUntil;
 using trelvo::test::TX11Probe;
 
 namespace {
+
+// A widget inside the window that takes every key for itself, as the scene's view does.
+class TKeyEater : public QWidget {
+public:
+    using QWidget::QWidget;
+    int Keys = 0;
+
+protected:
+    void keyPressEvent(QKeyEvent *Event) override {
+        ++Keys;
+        Event->accept();
+    }
+};
 
 class MainFormX11 : public testing::Test {
 protected:
@@ -58,6 +72,7 @@ protected:
     TX11Probe FX;
     uint32_t FHost = 0; // stands for the chat client's window, a window Qt knows nothing of
     TMain_Form FForm;
+    TKeyEater *FKeyEater = new TKeyEater(&FForm);
     int FNotifications = 0;
 };
 
@@ -70,9 +85,9 @@ TEST_F(MainFormX11, EmbedsIntoTheHostWindowAtTheDesignPlace) {
 
 TEST_F(MainFormX11, F11GoesFullScreenAndComesBackEmbeddedWithF11OrEsc) {
     for (uint16_t leaveKey : {trelvo::VK_F11, trelvo::VK_ESCAPE}) {
-        // The first time through the widget's own key event, as a key press arrives.
+        // The first time as a key press arrives at a widget inside that handles every key itself.
         if (leaveKey == trelvo::VK_F11)
-            QTest::keyClick(&FForm, Qt::Key_F11);
+            QTest::keyClick(FKeyEater, Qt::Key_F11);
         else
             FForm.FormKeyDown(trelvo::VK_F11);
         EXPECT_TRUE(FullScreenOnTheScreen());
@@ -90,6 +105,24 @@ TEST_F(MainFormX11, EscAndOtherKeysOutsideFullScreenChangeNothingButStillNotify)
         EXPECT_EQ(FNotifications, before + 1);
         EXPECT_TRUE(EmbeddedAtDesignPlace());
     }
+}
+
+// A key reaches the main form once, whether the widget that gets it handles it or passes it to its parents.
+TEST(MainFormKeys, EveryKeyInsideTheWindowNotifiesOnce) {
+    TMain_Form form;
+    int notifications = 0;
+    form.SetOnChangeFullScreen([&] { ++notifications; });
+    auto *eater = new TKeyEater(&form);
+    auto *passer = new QWidget(eater); // ignores keys: they travel on to the eater
+    QWidget outside;
+    for (QWidget *target : {static_cast<QWidget *>(eater), passer, static_cast<QWidget *>(&form)}) {
+        const int before = notifications;
+        QTest::keyClick(target, Qt::Key_A);
+        EXPECT_EQ(notifications, before + 1);
+    }
+    EXPECT_EQ(eater->Keys, 2) << "the widget inside still gets its keys";
+    QTest::keyClick(&outside, Qt::Key_A);
+    EXPECT_EQ(notifications, 3) << "keys of other windows are not ours";
 }
 
 TEST(MainFormSettings, HiddenFramelessOnTopAtTheDesignPlace) {
