@@ -115,6 +115,8 @@ TForm_About::TForm_About()
     FLayout1 = new QWidget(FPanel_Top);
     FLayout1->setGeometry(168, 16, 249, 73);
     FText_Name = Line(FLayout1, QStringLiteral("Trelvo"), 0, 33, Font(25, true));
+    // On its baseline, so that the mirror image starts right under the letters.
+    FText_Name->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
     new TReflection(FLayout1, FText_Name, 0.6, -5, 0.45);
     FText_Version = Line(FLayout1, QString(), 50, 20, Font(15, false));
 

@@ -51,6 +51,11 @@ TPicButtonServer::TPicButtonServer(TSceneObject *AOwner, const TResBut &aImg, fl
                               QStringLiteral("Icon_Player_2"), TImageWrapMode::Stretch);
         // Inactive is a taken seat, active a free one; seats release the pointer like the row.
         seat->SetAutoCapture(false);
+        // A new row has no players yet: every seat starts free, so that a table listed with no
+        // players does not show four taken seats.
+        seat->LoadFromResources(QStringLiteral("Icon_Player_2"));
+        seat->SetActive(true);
+        seat->SetHint(PlayerCountText(0));
         FImage[static_cast<size_t>(k - 1)] = seat;
     }
 

@@ -133,7 +133,10 @@ TWindowShowPlayer::TWindowShowPlayer(TSceneObject *AOwner) : TWindow(AOwner) {
     FText_Ready->SetFontSize(14);
     FText_Ready->SetHitTest(false);
     FText_Ready->SetText(QStringLiteral("Ожидание Вашей готовности"));
-    FText_Ready->SetPosition(FAniIndicator->Width() + FAniIndicator->X() + 40, FLine_Bottom->Y() + 25);
+    // Right of the spinning indicator (which is centred on the countdown at 40), with a small gap so
+    // that the message does not touch its dots.
+    FText_Ready->SetPosition(FAniIndicator->Width() + FAniIndicator->X() + FText_Time->X() + kReadyTextGap,
+                             FLine_Bottom->Y() + 25);
 
     FText_Time->SetText(QString());
     FText_Time->SetVisible(true);

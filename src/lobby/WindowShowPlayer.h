@@ -55,6 +55,8 @@ public:
     static constexpr int kTimerInviteMs = 1000;
     // The count at which readiness can no longer change.
     static constexpr int kFreezeSeconds = 3;
+    // Space between the countdown's indicator and the readiness message.
+    static constexpr float kReadyTextGap = 8;
     enum : uint16_t { kLose = 0, kWin = 1, kDraw = 2, kNewTable = 3 };
 
     TOnReady OnReady;

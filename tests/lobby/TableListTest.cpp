@@ -108,6 +108,25 @@ TEST_F(TableListFixture, ARowShowsTheTableAndOnlyChangedSeatsFade) {
     EXPECT_EQ(List()->Row(0), row) << "the same row, updated in place";
 }
 
+TEST_F(TableListFixture, SeatsOfATableWithoutPlayersShowFree) {
+    Update({Table(1, 0), Table(2, 4)});
+    clock.Advance(500);
+    auto shows = [](const TIcon *seat, const char *name) {
+        const auto argb = [](const QImage &image) { return image.convertToFormat(QImage::Format_ARGB32); };
+        return argb(seat->Bitmap()) == argb(LoadBitmap(QString::fromLatin1(name)));
+    };
+    for (int k = 1; k <= 4; ++k) {
+        EXPECT_TRUE(List()->Row(0)->Seat(k)->Active()) << k;
+        EXPECT_TRUE(shows(List()->Row(0)->Seat(k), "Icon_Player_2")) << "free, seat " << k;
+        EXPECT_EQ(List()->Row(0)->Seat(k)->Hint(), "игроков");
+        EXPECT_TRUE(shows(List()->Row(1)->Seat(k), "Icon_Player_1")) << "taken, seat " << k;
+    }
+    Update({Table(1, 0), Table(2, 0)});
+    clock.Advance(500);
+    for (int k = 1; k <= 4; ++k)
+        EXPECT_TRUE(shows(List()->Row(1)->Seat(k), "Icon_Player_2")) << "emptied again, seat " << k;
+}
+
 TEST(PlayerCountTextTest, RussianPlurals) {
     const std::pair<int, const char *> cases[] = {{0, "игроков"},  {1, "1 игрок"},  {2, "2 игрока"},
                                                   {3, "3 игрока"}, {4, "4 игрока"}, {5, "игроков"}};
