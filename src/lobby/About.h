@@ -1,6 +1,6 @@
 #pragma once
 
-#include "game/IAboutForm.h"
+#include "game/api/IAboutForm.h"
 
 #include <QDialog>
 #include <QString>

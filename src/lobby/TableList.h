@@ -3,7 +3,7 @@
 #include "HintImage.h"
 #include "PicButton.h"
 
-#include "game/CardModel.h"
+#include "game/api/CardModel.h"
 #include "kit/Shapes.h"
 #include "kit/StdControls.h"
 #include "kit/Text.h"

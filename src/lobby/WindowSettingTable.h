@@ -4,7 +4,7 @@
 #include "PicButton.h"
 #include "Window.h"
 
-#include "game/CardModel.h"
+#include "game/api/CardModel.h"
 #include "kit/StdControls.h"
 
 #include <functional>

@@ -4,7 +4,7 @@
 #include "Window.h"
 
 #include "common/Timer.h"
-#include "game/CardModel.h"
+#include "game/api/CardModel.h"
 #include "kit/Shapes.h"
 #include "kit/StdControls.h"
 #include "kit/Text.h"

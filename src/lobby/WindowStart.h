@@ -3,7 +3,7 @@
 #include "PicButton.h"
 #include "TableList.h"
 
-#include "game/CardModel.h"
+#include "game/api/CardModel.h"
 #include "kit/Control.h"
 
 #include <functional>

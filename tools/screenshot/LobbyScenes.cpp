@@ -1,6 +1,6 @@
 #include "LobbyScenes.h"
 
-#include "game/CardModel.h"
+#include "game/api/CardModel.h"
 #include "kit/Image.h"
 #include "lobby/About.h"
 #include "lobby/PicButton.h"
