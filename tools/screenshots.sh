@@ -12,7 +12,7 @@ chmod 700 "$runtime"
 trap 'rm -rf "$runtime"' EXIT
 export XDG_RUNTIME_DIR="$runtime" QT_QPA_PLATFORM=offscreen
 tool=build/default/tools/screenshot/trelvo_screenshot
-for scene in table widgets; do
+for scene in $("$tool" --list); do
     "$tool" "$scene" "screenshots/$scene.png"
 done
 "$tool" --gallery screenshots/gallery.png

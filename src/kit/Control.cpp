@@ -2,6 +2,7 @@
 
 #include "Effects.h"
 #include "Form.h"
+#include "Round.h"
 
 #include <QImage>
 #include <QPainter>
@@ -215,9 +216,10 @@ void TControl::Realign() {
         right -= c->FWidth;
     });
     const float w = std::max(0.0f, right - left), h = std::max(0.0f, bottom - top);
-    // Centring truncates like the toolkit the screens were designed with, so centred pictures
-    // stay on whole pixels.
-    auto centre = [](float free, float own) { return std::trunc((free - own) / 2); };
+    // Centred children land on whole units, a half going to the even neighbour like every rounded
+    // layout value, so a centred picture is never blurred and a window is centred the same way as
+    // the layouts computed by hand.
+    auto centre = [](float free, float own) { return static_cast<float>(Round((free - own) / 2.0)); };
     each(TAlignLayout::Client, [&](TControl *c) { c->ApplyBounds(left, top, w, h); });
     each(TAlignLayout::Center, [&](TControl *c) {
         c->ApplyBounds(left + centre(w, c->FWidth), top + centre(h, c->FHeight), c->FWidth, c->FHeight);

@@ -6,13 +6,6 @@
 
 namespace trelvo {
 
-namespace {
-// An empty name is "no picture" (a button without a disabled picture).
-QImage LoadOrEmpty(const QString &name) {
-    return name.isEmpty() ? QImage() : LoadBitmap(name);
-}
-} // namespace
-
 // --- TImageEx -------------------------------------------------------------------------------
 
 void TImageEx::LoadFromResources(const QString &ResName) {
@@ -82,36 +75,50 @@ TPicButton::TPicButton(TSceneObject *AOwner, const TResBut &aImg) : TLayoutBase(
     FAnimation->SetDuration(kFadeSeconds);
 }
 
-QString TPicButton::PictureOf(uint8_t state) const {
+QString TPicButton::PictureOf(const TResBut &names, uint8_t state) {
     switch (state) {
     case kWaiting:
-        return FImgName.Waiting;
+        return names.Waiting;
     case kActive:
-        return FImgName.Active;
+        return names.Active;
     case kClick:
-        return FImgName.Click;
+        return names.Click;
     case kUnEnable:
-        return FImgName.UnEnable;
+        return names.UnEnable;
     default:
         return QString();
     }
 }
 
+QString TPicButton::PictureOf(uint8_t state) const {
+    return PictureOf(FImgName, state);
+}
+
+QImage TPicButton::PictureOrShown(uint8_t state) const {
+    const QString name = PictureOf(state);
+    return name.isEmpty() ? FImage->Bitmap() : LoadBitmap(name);
+}
+
 void TPicButton::Transition(uint8_t s) {
     FAnimation->Stop();
-    FAnimation->SetStartValue(LoadOrEmpty(PictureOf(FStateButton)));
+    // A state without a picture of its own keeps what the button shows, rather than fading it out.
+    const QImage start = PictureOrShown(FStateButton);
+    FAnimation->SetStartValue(start);
     FStateButton = s;
-    FAnimation->SetStopValue(LoadOrEmpty(PictureOf(s)));
+    FAnimation->SetStopValue(PictureOf(s).isEmpty() ? start : LoadBitmap(PictureOf(s)));
     FAnimation->Start();
 }
 
 void TPicButton::SetImgName(const TResBut &value) {
+    if (value.Waiting.isEmpty())
+        throw EAssetNotFound("a picture button needs a Waiting picture");
+    // Opened before anything changes, so a wrong name leaves the button as it was.
+    const QString name = PictureOf(value, FStateButton);
+    if (!name.isEmpty())
+        LoadBitmap(name);
     FAnimation->Stop();
     FImgName = value;
-    const QString name = PictureOf(FStateButton);
-    if (name.isEmpty())
-        FImage->SetBitmap(QImage());
-    else
+    if (!name.isEmpty())
         FImage->LoadFromResources(name);
 }
 

@@ -69,7 +69,8 @@ private:
 };
 
 // A picture button: four state pictures, cross-faded over 0.2 s on every state change, raising
-// OnPicClick on a left release inside it.
+// OnPicClick on a left release inside it. A state whose name is empty keeps the picture shown; a
+// name that no asset bears raises EAssetNotFound at once.
 class TPicButton : public TLayoutBase {
 public:
     using TOnPicClick = std::function<void()>;
@@ -87,7 +88,8 @@ public:
     bool MouseState() const { return FMouseState; }
 
     TResBut ImgName() const { return FImgName; }
-    // Stops a running fade and shows the new picture of the current state at once.
+    // Stops a running fade and shows the new picture of the current state at once (a state without
+    // a picture keeps the one shown). An empty Waiting name raises EAssetNotFound and changes nothing.
     void SetImgName(const TResBut &value);
 
     // The button's own switch, apart from the control's: a disabled button still shows its hint
@@ -114,6 +116,9 @@ protected:
     // The pointer's screen position lies strictly inside the button's box.
     bool PointerInside() const;
     QString PictureOf(uint8_t state) const;
+    static QString PictureOf(const TResBut &names, uint8_t state);
+    // The state's picture, or the one shown now when the state has none.
+    QImage PictureOrShown(uint8_t state) const;
 
 private:
     TImageEx *FImage;

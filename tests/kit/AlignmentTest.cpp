@@ -46,10 +46,10 @@ TEST(AlignmentTest, EachModeAloneInTheParent) {
         {TAlignLayout::Left, {0, 0, 101, 700}, "Left"},
         {TAlignLayout::Right, {899, 0, 101, 700}, "Right"},
         {TAlignLayout::Client, {0, 0, 1000, 700}, "Client"},
-        // (1000 - 101) / 2 = 449.5 and (700 - 51) / 2 = 324.5 truncate to whole units.
-        {TAlignLayout::Center, {449, 324, 101, 51}, "Center"},
+        // (1000 - 101) / 2 = 449.5 and (700 - 51) / 2 = 324.5 go to the even neighbours 450 and 324.
+        {TAlignLayout::Center, {450, 324, 101, 51}, "Center"},
         {TAlignLayout::VertCenter, {0, 324, 1000, 51}, "VertCenter"},
-        {TAlignLayout::HorzCenter, {449, 0, 101, 700}, "HorzCenter"},
+        {TAlignLayout::HorzCenter, {450, 0, 101, 700}, "HorzCenter"},
         {TAlignLayout::Horizontal, {0, 40, 1000, 51}, "Horizontal"},
         {TAlignLayout::Vertical, {30, 0, 101, 700}, "Vertical"},
     };
@@ -127,6 +127,24 @@ TEST(AlignmentTest, SeveralClientSiblingsOverlap) {
     ExpectBox(b, {0, 0, 300, 200}, "b");
 }
 
+// A half unit of free space on each side goes to the even neighbour, never simply down.
+TEST(AlignmentTest, CentringRoundsHalvesToTheEvenNeighbour) {
+    struct Case {
+        float parent, child, expected;
+    };
+    const Case cases[] = {{101, 50, 26}, {103, 50, 26}, {99, 50, 24}, {100, 50, 25}, {50, 101, -26}};
+    for (const Case &c : cases) {
+        TLayout parent;
+        parent.SetSize(c.parent, c.parent);
+        auto *child = new TLayout(&parent);
+        child->SetParent(&parent);
+        child->SetSize(c.child, c.child);
+        child->SetAlign(TAlignLayout::Center);
+        EXPECT_FLOAT_EQ(child->X(), c.expected) << c.parent << " for " << c.child;
+        EXPECT_FLOAT_EQ(child->Y(), c.expected) << c.parent << " for " << c.child;
+    }
+}
+
 TEST(AlignmentTest, CentredPositionHoldsUntilTheParentLaysOutAgain) {
     TLayout parent;
     parent.SetSize(400, 300);
@@ -169,12 +187,12 @@ TEST(AlignmentTest, AutoSizedTextCentredInACalloutRecentresWhenItsHeightChanges)
     const float tall = text->Height();
     EXPECT_GT(tall, 40) << "wrapped into several lines";
     EXPECT_FLOAT_EQ(text->Width(), 60) << "word wrap keeps the width";
-    EXPECT_FLOAT_EQ(text->Y(), std::trunc((100 - tall) / 2));
+    EXPECT_FLOAT_EQ(text->Y(), Round((100 - tall) / 2));
     text->SetWidth(190);
     EXPECT_FLOAT_EQ(text->Height(), tall) << "auto-size off keeps the measured height";
     text->SetAutoSize(true);
     EXPECT_LT(text->Height(), tall);
-    EXPECT_FLOAT_EQ(text->Y(), std::trunc((100 - text->Height()) / 2)) << "re-centred synchronously";
+    EXPECT_FLOAT_EQ(text->Y(), Round((100 - text->Height()) / 2)) << "re-centred synchronously";
 }
 
 TEST(TextTest, AutoSizeWithoutWordWrapTakesTheLine) {

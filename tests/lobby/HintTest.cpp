@@ -7,6 +7,7 @@
 #include "common/Timer.h"
 #include "kit/Animation.h"
 #include "kit/Form.h"
+#include "kit/Round.h"
 #include "kit/Shapes.h"
 
 #include <gtest/gtest.h>
@@ -196,7 +197,7 @@ TEST(HintTest, PlacementAtEveryEdgeOfTheForm) {
             EXPECT_FLOAT_EQ(w, 2 * h) << what;
             EXPECT_EQ(rect->Width(), w) << what;
             const float textTop = ((h - kPointer) - text->Height()) / 2;
-            EXPECT_GE(std::trunc((h - text->Height()) / 2) - kPointer, 20) << what;
+            EXPECT_GE(Round((h - text->Height()) / 2) - kPointer, 20) << what;
             EXPECT_EQ(text->Align(), TAlignLayout::None) << what;
 
             const float mx = static_cast<float>(c.mouse.x()), my = static_cast<float>(c.mouse.y());

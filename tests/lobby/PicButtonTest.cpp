@@ -178,6 +178,28 @@ TEST(PicButtonTest, AnEmptyWaitingPictureIsRefused) {
     EXPECT_TRUE(form.Children().empty());
 }
 
+// A state without a picture of its own must not blank the button: it keeps what it shows.
+TEST(PicButtonTest, AStateWithoutAPictureKeepsThePictureShown) {
+    PicButtonFixture f(TResBut{"", "B_1", "", ""});
+    for (const char *steps : {"e", "ed", "edu", "edul"}) {
+        for (const char *s = steps; *s; ++s)
+            f.Step(*s);
+        f.clock.Advance(550);
+        EXPECT_EQ(f.Shown(), "B_1") << "after " << steps;
+    }
+    f.Step('e');
+    f.button->SetImgName({"", "C_1", "", ""});
+    EXPECT_EQ(f.Shown(), "B_1") << "the active state has no picture: the shown one stays";
+}
+
+TEST(PicButtonTest, AWrongPictureNameIsFoundAtOnce) {
+    PicButtonFixture f(kWithDisabled);
+    EXPECT_THROW(f.button->SetImgName({"", "", "B_2", "B_3"}), EAssetNotFound);
+    EXPECT_THROW(f.button->SetImgName({"", "No_Such_Picture", "B_2", "B_3"}), EAssetNotFound);
+    EXPECT_EQ(f.button->ImgName().Waiting, "B_1") << "a refused empty name changes nothing";
+    EXPECT_EQ(f.Shown(), "B_1");
+}
+
 TEST(ImageExTest, LoadingAndAutoSize) {
     test::TTestPictures pictures;
     TImageEx image;

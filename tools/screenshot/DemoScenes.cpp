@@ -1,4 +1,5 @@
 #include "DemoScenes.h"
+#include "LobbyScenes.h"
 
 #include "kit/Animation.h"
 #include "kit/AssetLoader.h"
@@ -156,7 +157,7 @@ TFlight Flight(TControl *parent, int suit, int dignity, QPointF from, QPointF to
 } // namespace
 
 QStringList SceneNames() {
-    return {QStringLiteral("table"), QStringLiteral("widgets")};
+    return QStringList{QStringLiteral("table"), QStringLiteral("widgets")} + LobbySceneNames();
 }
 
 void RestartFlights(TDemoScene &scene) {
@@ -424,6 +425,8 @@ TDemoScene Build(const QString &name) {
         return BuildBusyTable();
     if (name == QLatin1String("widgets"))
         return BuildWidgets();
+    if (LobbySceneNames().contains(name))
+        return BuildLobbyScene(name);
     TDemoScene scene;
     scene.form = std::make_unique<TForm>();
     return scene;

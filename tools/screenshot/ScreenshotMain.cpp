@@ -1,8 +1,8 @@
 // Renders a demo scene (or the asset gallery) to a PNG with the offscreen platform.
 //
-//   trelvo_screenshot <scene> <out.png> [--at <ms>]   scenes: table, widgets
+//   trelvo_screenshot <scene> <out.png> [--at <ms>]   (--list or --help names the scenes)
 //   trelvo_screenshot --gallery <out.png>
-//   trelvo_screenshot --list
+//   trelvo_screenshot --list | --help
 
 #include "DemoScenes.h"
 
@@ -27,6 +27,13 @@ int main(int argc, char **argv) {
     if (args.value(0) == QLatin1String("--list")) {
         for (const QString &name : trelvo::demo::SceneNames())
             std::printf("%s\n", qPrintable(name));
+        return 0;
+    }
+    if (args.value(0) == QLatin1String("--help") || args.value(0) == QLatin1String("-h")) {
+        std::printf("usage: trelvo_screenshot <scene> <out.png> [--at <ms>] | --gallery <out.png> | --list\n"
+                    "scenes:\n");
+        for (const QString &name : trelvo::demo::SceneNames())
+            std::printf("  %s\n", qPrintable(name));
         return 0;
     }
     if (args.value(0) == QLatin1String("--gallery")) {

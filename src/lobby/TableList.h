@@ -1,0 +1,132 @@
+#pragma once
+
+#include "HintImage.h"
+#include "PicButton.h"
+
+#include "game/api/CardModel.h"
+#include "kit/Shapes.h"
+#include "kit/StdControls.h"
+#include "kit/Text.h"
+
+#include <QString>
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+namespace trelvo {
+
+using TOnClick = std::function<void(int ID)>;
+
+// "1 игрок", "2 игрока" .. "4 игрока", otherwise "игроков".
+QString PlayerCountText(int count);
+
+// One row of the table list: the table's number, its three rule marks and four seat marks on a
+// picture button. A click anywhere on it, its marks included, raises OnPicClick with the table's ID.
+class TPicButtonServer : public TPicButton {
+public:
+    static constexpr double kIconFadeSeconds = 0.1;
+
+    // The row's own click event; it stands for the argument-less one of TPicButton.
+    TOnClick OnPicClick;
+
+    // player_count_left: the left edge of the seat marks.
+    TPicButtonServer(TSceneObject *AOwner, const TResBut &aImg, float player_count_left);
+
+    uint8_t CountPlayer() const { return FCountPlayer; }
+    // Seat k shows free exactly when k > n; only the seats that change fade.
+    void SetCountPlayer(uint8_t value);
+    int Number() const { return FNumber; }
+    // Shows the table as ID + 1.
+    void SetNumber(int value);
+    void SetTransfer(bool value);
+    void SetFNTR(bool value);
+    void SetMaxF(bool value);
+
+    void DoPicClick() override;
+
+    TIcon *Seat(int k) const { return FImage.at(static_cast<size_t>(k - 1)); }
+    TText *NumberText() const { return FNumberText; }
+    TIcon *Transfer_Img() const { return FTransfer_Img; }
+    TIcon *Max_Five_Img() const { return FMax_Five_Img; }
+    TIcon *First_Not_TR_Img() const { return FFirst_Not_TR_Img; }
+
+private:
+    TIcon *AddIcon(float x, const QString &off, const QString &on, TImageWrapMode mode);
+    // Hands an icon's presses and releases to the row, so that a click on a mark is a click on the row.
+    void ForwardPointer(TIcon *icon);
+    void SwitchIcon(TIcon *icon, bool value);
+    void UpdateFirstRoundHint();
+
+    std::array<TIcon *, 4> FImage{};
+    uint8_t FCountPlayer = 0;
+    int FNumber = 0;
+    TText *FNumberText;
+    TIcon *FTransfer_Img;
+    TIcon *FMax_Five_Img;
+    TIcon *FFirst_Not_TR_Img;
+};
+
+// The framed list of open tables: headers, one scrolling row per table (32 apart, never
+// re-sorted) and a strip of counts at the bottom.
+class TTableList : public TLayout {
+public:
+    static constexpr float kHeaderTop = 4;
+    static constexpr float kListTop = 25;
+    static constexpr float kBottomHeight = 40;
+    static constexpr float kRowPitch = 32;
+
+    TOnClick OnEnterClick;
+
+    explicit TTableList(TSceneObject *AOwner);
+
+    // w: the list, the scroll box, the background and both lines.
+    void SetWidth(float w) override;
+    // h: the scroll area; the list is 25 + h + 40 high.
+    void SetHeight(float h) override;
+
+    void UpdateTableList(const TArrTableInfo &aList);
+
+    void SetCountTable(int value);
+    void SetCountTrTable(int value);
+    void SetCountNotTrTable(int value);
+    void SetCountPlayer(int value);
+    void SetCountTrPlayer(int value);
+    void SetCountNotTrPlayer(int value);
+
+    int RowCount() const { return static_cast<int>(PicButtonServer.size()); }
+    TPicButtonServer *Row(int i) const { return PicButtonServer.at(static_cast<size_t>(i)); }
+    TScrollBox *ScrollBox() const { return FScrollBox; }
+    TText *CountPlayer_Text() const { return FCountPlayer_Text; }
+    TLine *Line_Top() const { return FLine_Top; }
+    TLine *Line_Bottom() const { return FLine_Bottom; }
+    TLayout *Layout_Bottom() const { return FLayout_Bottom; }
+    TLayout *Layout_Text_Bottom() const { return FLayout_Text_Bottom; }
+    // The bottom strip: group 0 tables, 1 players; line 0 total, 1 transfer, 2 throw-in; part 1 the
+    // label, 2 the value.
+    TText *StatText(int group, int line, int part) const;
+
+private:
+    struct TStatLine {
+        TText *Label;
+        TText *Value;
+    };
+    void AddRow(const TTableInfo &table);
+    void LayoutBottom();
+    void SetStat(int group, int line, int value);
+
+    TScrollBox *FScrollBox;
+    TImageEx *FImage_Background;
+    std::vector<TPicButtonServer *> PicButtonServer;
+    TText *FNumberTable_Text;
+    TText *FCountPlayer_Text;
+    TText *FOption_Text;
+    TLine *FLine_Top;
+    TLine *FLine_Bottom;
+    TLayout *FLayout_Bottom;
+    TLayout *FLayout_Text_Bottom;
+    std::array<std::array<TStatLine, 3>, 2> FStat{};
+};
+
+} // namespace trelvo
