@@ -1,5 +1,6 @@
 #include "game/Game.h"
 
+#include "game/GameLog.h"
 #include "protocol/GameValues.h"
 #include "protocol/Protocol.h"
 
@@ -222,6 +223,10 @@ void TGame::ShowAboutForm() {
     form->Show();
 }
 
+void TGame::IgnoredOutOfState(const char *Handler) const {
+    qCDebug(lcGame, "%s ignored in state %d", Handler, FState);
+}
+
 // Lobby -------------------------------------------------------------------------------------------
 
 int TGame::OnCheckVersion(const QString &Value) {
@@ -289,7 +294,7 @@ void TGame::OnStopPluginTimer() {
 
 void TGame::OnResponseTableList(const QString &Value) {
     if (FState != GameState::kLobby)
-        return;
+        return IgnoredOutOfState(__func__);
     int pos = 1;
     const int n = ReadInt(Value, pos);
     TStatTable stat;
@@ -328,7 +333,7 @@ void TGame::CreateNewTable(const QString &Value) {
 
 void TGame::ErrorEnterTable(const QString &Value) {
     if (FState != GameState::kAtTable)
-        return;
+        return IgnoredOutOfState(__func__);
     FState = GameState::kLobby;
     int pos = 1;
     const int reason = ReadInt(Value, pos);
@@ -351,7 +356,7 @@ void TGame::ErrorEnterTable(const QString &Value) {
 
 void TGame::ChangeTable(const QString &Value) {
     if (FState != GameState::kAtTable)
-        return;
+        return IgnoredOutOfState(__func__);
     int pos = 1;
     FTableID = ReadInt(Value, pos);
     const int count = BoundedCount(ReadInt(Value, pos), Value);
@@ -439,7 +444,7 @@ bool TGame::IsOwnId(int id) const {
 
 void TGame::StartGame(const QString &Value) {
     if (FState != GameState::kAtTable)
-        return;
+        return IgnoredOutOfState(__func__);
     TListCardID cards;
     FState = GameState::kInGame;
     FRoundClosing = false;
@@ -488,7 +493,7 @@ void TGame::StartGame(const QString &Value) {
 
 void TGame::PlayerGo(const QString &Value) {
     if (!GameState::InGame(FState))
-        return;
+        return IgnoredOutOfState(__func__);
     int pos = 1;
     const int attackerID = ReadInt(Value, pos);
     const int defenderID = ReadInt(Value, pos);
@@ -516,7 +521,7 @@ void TGame::PlayerGo(const QString &Value) {
 
 void TGame::PlayerCover(const QString &Value) {
     if (FState != GameState::kInGame && FState != GameState::kMustCover)
-        return;
+        return IgnoredOutOfState(__func__);
     int pos = 1;
     const uint8_t coverKind = ReadByte(Value, pos);
     const int covererID = ReadInt(Value, pos);
@@ -544,7 +549,7 @@ void TGame::PlayerCover(const QString &Value) {
 
 void TGame::PlayerTake(const QString &Value) {
     if (FState < GameState::kInGame || FState > GameState::kTaking)
-        return;
+        return IgnoredOutOfState(__func__);
     int pos = 1;
     const int takerID = ReadInt(Value, pos);
     const int nextID = ReadInt(Value, pos);
@@ -560,7 +565,7 @@ void TGame::PlayerTake(const QString &Value) {
 
 void TGame::PlayerBito(const QString &Value) {
     if (!GameState::InGame(FState))
-        return;
+        return IgnoredOutOfState(__func__);
     int pos = 1;
     const int nextID = ReadInt(Value, pos);
     if (IsOwnId(nextID))
@@ -571,7 +576,7 @@ void TGame::PlayerBito(const QString &Value) {
 
 void TGame::AllPlayerBito(const QString &Value) {
     if (!GameState::InGame(FState))
-        return;
+        return IgnoredOutOfState(__func__);
     int pos = 1;
     const bool bito = Flag(ReadInt(Value, pos));
     const int takerID = ReadInt(Value, pos);
@@ -609,7 +614,7 @@ void TGame::AllPlayerBito(const QString &Value) {
 
 void TGame::EndGame(const QString &Value) {
     if (!GameState::InGame(FState))
-        return;
+        return IgnoredOutOfState(__func__);
     FState = GameState::kAtTable;
     int pos = 1;
     const uint8_t result = ReadByte(Value, pos);
@@ -626,7 +631,7 @@ void TGame::EndGame(const QString &Value) {
 
 void TGame::PlayerExitGame(const QString &Value) {
     if (!GameState::InGame(FState))
-        return;
+        return IgnoredOutOfState(__func__);
     int pos = 1;
     const int leaverID = ReadInt(Value, pos);
     if (IsOwnId(leaverID)) {

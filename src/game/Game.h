@@ -124,6 +124,8 @@ public:
     void PlayerExitGame(const QString &Value);
 
 private:
+    // A report outside its states is dropped without answer; it leaves a line in the debug trail.
+    void IgnoredOutOfState(const char *Handler) const;
     // Field readers of the game-server layer.
     void NextField(QString &Field, const QString &Text, int &Pos);
     int FieldToInt(const QString &Field);
