@@ -24,7 +24,7 @@ public:
             const TTableRules rules{i % 2 == 1, i % 4 == 3, i % 3 == 2};
             TTable &table = OpenTable(rules, false, true);
             for (int b = 0; b < 1 + i % 3; ++b)
-                table.Seat(NewBot(FOptions.Level, rules));
+                Seat(NewBot(FOptions.Level, rules), table);
         }
     }
 
@@ -73,7 +73,7 @@ public:
     int OpenBotTable(const TTableRules &Rules, const std::vector<TBotLevel> &Bots) {
         TTable &table = OpenTable(Rules, true, true);
         for (TBotLevel level : Bots)
-            table.Seat(NewBot(level, Rules));
+            Seat(NewBot(level, Rules), table);
         return table.ID();
     }
 

@@ -1,0 +1,75 @@
+#include "ServerTestSupport.h"
+
+#include "server/GameServer.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <vector>
+
+using namespace trelvo::server;
+using namespace trelvo::server::test;
+
+namespace {
+
+TServerOptions QuickBots() {
+    TServerOptions options;
+    options.LobbyBotTables = 0;
+    options.BotThinkMinMs = 1;
+    options.BotThinkMaxMs = 30;
+    return options;
+}
+
+// Bots of both levels play whole games at every kind of table; every request they make is legal
+// (the server refuses none), every game ends, and every result is one the rules allow.
+TEST(BotGames, EveryVariantAndTableSizePlaysToTheEnd) {
+    const TTableRules variants[] = {{}, {false, false, true}, {true, false, false}, {true, true, false},
+                                    {true, false, true}};
+    for (const TTableRules &rules : variants) {
+        for (int players = 2; players <= 4; ++players) {
+            for (std::uint64_t seed = 1; seed <= 3; ++seed) {
+                TJumpClock clock;
+                TGameServer server(clock, seed * 17 + players, QuickBots());
+                std::vector<TGameRecord> games;
+                server.OnGameOver = [&](const TGameRecord &r) { games.push_back(r); };
+                std::vector<TBotLevel> bots;
+                for (int i = 0; i < players; ++i)
+                    bots.push_back(i % 2 ? TBotLevel::Easy : TBotLevel::Normal);
+                server.OpenBotTable(rules, bots);
+                ASSERT_TRUE(clock.RunUntil([&] { return games.size() >= 4; }));
+                EXPECT_EQ(server.RefusedRequests(), 0);
+                for (const TGameRecord &g : games) {
+                    ASSERT_EQ(static_cast<int>(g.Results.size()), players);
+                    int lost = 0, draws = 0;
+                    for (int r : g.Results) {
+                        ASSERT_TRUE(r == 0 || r == 1 || r == 2);
+                        lost += r == 0;
+                        draws += r == 2;
+                    }
+                    // One fool, or a draw between the last players out, never both.
+                    EXPECT_TRUE((lost == 1 && draws == 0) || (lost == 0 && draws >= 2));
+                }
+            }
+        }
+    }
+}
+
+// The careful bot beats the random one: 1000 two-player games at one table, seats fixed, the first
+// attacker decided by the deal.
+TEST(BotGames, NormalBeatsEasyInMostGames) {
+    TJumpClock clock;
+    TGameServer server(clock, 2024, QuickBots());
+    int games = 0, normalWins = 0;
+    server.OnGameOver = [&](const TGameRecord &r) {
+        ++games;
+        normalWins += r.Results[0] == 1 ? 1 : 0;
+    };
+    server.OpenBotTable({}, {TBotLevel::Normal, TBotLevel::Easy});
+    ASSERT_TRUE(clock.RunUntil([&] { return games >= 1000; }, 10000000));
+    EXPECT_EQ(server.RefusedRequests(), 0);
+    const double rate = double(normalWins) / games;
+    std::printf("normal beat easy in %d of %d games (%.1f %%)\n", normalWins, games, rate * 100);
+    EXPECT_GE(rate, 0.7);
+}
+
+} // namespace
