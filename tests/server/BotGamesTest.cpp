@@ -23,8 +23,8 @@ TServerOptions QuickBots() {
 // Bots of both levels play whole games at every kind of table; every request they make is legal
 // (the server refuses none), every game ends, and every result is one the rules allow.
 TEST(BotGames, EveryVariantAndTableSizePlaysToTheEnd) {
-    const TTableRules variants[] = {{}, {false, false, true}, {true, false, false}, {true, true, false},
-                                    {true, false, true}};
+    const TTableRules variants[] = {
+        {}, {false, false, true}, {true, false, false}, {true, true, false}, {true, false, true}};
     for (const TTableRules &rules : variants) {
         for (int players = 2; players <= 4; ++players) {
             for (std::uint64_t seed = 1; seed <= 3; ++seed) {
