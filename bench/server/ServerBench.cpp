@@ -1,0 +1,57 @@
+// Bot-only games per second on one core, every message built, sent and read by the bots.
+#include "common/Clock.h"
+#include "server/GameServer.h"
+
+#include <benchmark/benchmark.h>
+
+using namespace trelvo;
+using namespace trelvo::server;
+
+namespace {
+
+// Jumps from timer to timer: bots think and countdowns run without real time passing.
+class TJumpClock : public TManualClock {
+public:
+    bool Step() {
+        const int64_t due = NextDue();
+        if (due < 0)
+            return false;
+        Advance(due > Now() ? due - Now() : 0);
+        return true;
+    }
+};
+
+void BotGames(benchmark::State &State, TBotLevel Level, TTableRules Rules) {
+    const int players = static_cast<int>(State.range(0));
+    TJumpClock clock;
+    TServerOptions options;
+    options.LobbyBotTables = 0;
+    TGameServer server(clock, 42, options);
+    int64_t games = 0;
+    server.OnGameOver = [&](const TGameRecord &) { ++games; };
+    server.OpenBotTable(Rules, std::vector<TBotLevel>(players, Level));
+    for (auto _ : State) {
+        const int64_t target = games + 1;
+        while (games < target && clock.Step()) {
+        }
+    }
+    State.counters["games/s"] = benchmark::Counter(static_cast<double>(games), benchmark::Counter::kIsRate);
+}
+
+void NormalThrowIn(benchmark::State &State) {
+    BotGames(State, TBotLevel::Normal, {});
+}
+void NormalTransfer(benchmark::State &State) {
+    BotGames(State, TBotLevel::Normal, {true, false, false});
+}
+void EasyThrowIn(benchmark::State &State) {
+    BotGames(State, TBotLevel::Easy, {});
+}
+
+} // namespace
+
+BENCHMARK(NormalThrowIn)->Arg(2)->Arg(4)->Unit(benchmark::kMicrosecond);
+BENCHMARK(NormalTransfer)->Arg(2)->Arg(4)->Unit(benchmark::kMicrosecond);
+BENCHMARK(EasyThrowIn)->Arg(2)->Arg(4)->Unit(benchmark::kMicrosecond);
+
+BENCHMARK_MAIN();
