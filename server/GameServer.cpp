@@ -32,8 +32,9 @@ public:
         // Tables first: they cancel their timers and may still name connections.
         FTables.clear();
         FConns.clear();
-        if (FReaper)
-            FClock.Cancel(FReaper);
+        for (TClock::TId id : {FReaper, FSweep})
+            if (id)
+                FClock.Cancel(id);
     }
 
     TConnId Connect(const QString &Name) {
@@ -101,6 +102,12 @@ public:
         auto conn = FConns.find(Conn);
         if (conn != FConns.end())
             conn->second.Table = -1;
+        // The table that let the player go is still at work: look for empty tables afterwards.
+        if (!FSweep)
+            FSweep = FClock.Schedule(0, [this] {
+                FSweep = 0;
+                CloseEmptyTables();
+            });
     }
     void GameOver(const TGameRecord &Record) override {
         if (FOwner.OnGameOver)
@@ -295,6 +302,7 @@ private:
     std::vector<std::unique_ptr<TBot>> FDead;
     std::vector<std::unique_ptr<TTable>> FDeadTables;
     TClock::TId FReaper = 0;
+    TClock::TId FSweep = 0;
     TConnId FNextConn = 1;
     int FNextTable = 0;
     int FBotNumber = 0;

@@ -379,7 +379,7 @@ TEST(DurakRules, RandomGamesKeepTheDeckAndEndRight) {
     int games = 0;
     for (const TTableRules &rules : variants) {
         for (int players = 2; players <= 4; ++players) {
-            for (std::uint64_t seed = 1; seed <= 12; ++seed) {
+            for (std::uint64_t seed = 1; seed <= 10; ++seed) {
                 TRandom rng(seed * 131 + players);
                 TDurakGame game(players, rules, rng);
                 int steps = 0;
@@ -390,15 +390,22 @@ TEST(DurakRules, RandomGamesKeepTheDeckAndEndRight) {
                     ASSERT_GE(p, 0);
                     // Every move the rules might allow, tried on a copy; one legal move is made.
                     std::vector<std::function<TRefusal(TDurakGame &)>> moves;
+                    const bool defending = game.Phase() == TPhase::Defend;
                     for (int card : game.Hand(p)) {
-                        moves.push_back([p, card](TDurakGame &g) { return g.Go(p, card); });
+                        if (!defending) {
+                            moves.push_back([p, card](TDurakGame &g) { return g.Go(p, card); });
+                            continue;
+                        }
                         moves.push_back([p, card](TDurakGame &g) { return g.Transfer(p, card); });
-                        for (int place = 0; place < 6; ++place)
-                            moves.push_back(
-                                [p, card, place](TDurakGame &g) { return g.Cover(p, card, place); });
+                        for (int place = 0; place < static_cast<int>(game.Table().size()); ++place)
+                            if (game.Table()[place].Cover < 0)
+                                moves.push_back(
+                                    [p, card, place](TDurakGame &g) { return g.Cover(p, card, place); });
                     }
-                    moves.push_back([p](TDurakGame &g) { return g.Take(p); });
-                    moves.push_back([p](TDurakGame &g) { return g.Bito(p); });
+                    if (defending)
+                        moves.push_back([p](TDurakGame &g) { return g.Take(p); });
+                    else
+                        moves.push_back([p](TDurakGame &g) { return g.Bito(p); });
                     std::vector<int> legal;
                     for (int i = 0; i < static_cast<int>(moves.size()); ++i) {
                         TDurakGame copy = game;
@@ -440,7 +447,7 @@ TEST(DurakRules, RandomGamesKeepTheDeckAndEndRight) {
             }
         }
     }
-    EXPECT_EQ(games, 4 * 3 * 12);
+    EXPECT_EQ(games, 4 * 3 * 10);
 }
 
 } // namespace
