@@ -324,7 +324,17 @@ void TDurakGame::EndBout(bool Taken) {
     }
     FTable.clear();
     Refill(FAttacker, end.Received);
-    const bool over = SettleOuts(end.Out, end.Players);
+    bool over = SettleOuts(end.Out, end.Players);
+    if (!over && FBout + 1 >= kMaxBouts) {
+        // Cards can go round between players who take forever; such a game is called a draw for
+        // everyone still in it.
+        for (int p = 0; p < Players(); ++p)
+            if (InGame(p))
+                FResults[p] = kDraw;
+        FPhase = TPhase::Over;
+        FActive = kNoPlayer;
+        over = true;
+    }
     if (!over) {
         int next = Taken ? NextInGame(FDefender) : (InGame(FDefender) ? FDefender : NextInGame(FDefender));
         end.Next = next;

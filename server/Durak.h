@@ -16,6 +16,8 @@ constexpr int kHandSize = 6;
 constexpr int kMaxBoutCards = 6;
 constexpr int kMaxFirstBoutCards = 5;
 constexpr int kNoPlayer = -1;
+// A game still going after this many bouts goes round in circles: it ends in a draw.
+constexpr int kMaxBouts = 300;
 
 struct TFace {
     int Suit = 0;    // 1 clubs, 2 diamonds, 3 hearts, 4 spades

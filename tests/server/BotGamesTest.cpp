@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -32,9 +33,10 @@ TEST(BotGames, EveryVariantAndTableSizePlaysToTheEnd) {
                 TGameServer server(clock, seed * 17 + players, QuickBots());
                 std::vector<TGameRecord> games;
                 server.OnGameOver = [&](const TGameRecord &r) { games.push_back(r); };
+                // Mixed levels, and one table of careful bots only.
                 std::vector<TBotLevel> bots;
                 for (int i = 0; i < players; ++i)
-                    bots.push_back(i % 2 ? TBotLevel::Easy : TBotLevel::Normal);
+                    bots.push_back(i % 2 && seed != 3 ? TBotLevel::Easy : TBotLevel::Normal);
                 server.OpenBotTable(rules, bots);
                 ASSERT_TRUE(clock.RunUntil([&] { return games.size() >= 4; }));
                 EXPECT_EQ(server.RefusedRequests(), 0);
@@ -52,6 +54,23 @@ TEST(BotGames, EveryVariantAndTableSizePlaysToTheEnd) {
             }
         }
     }
+}
+
+// Four careful bots can pass the same cards round for ever; such a game is called off as a draw, so
+// every game ends. This table runs into one.
+TEST(BotGames, AGameGoingRoundInCirclesEndsInADraw) {
+    TJumpClock clock;
+    TServerOptions options;
+    options.LobbyBotTables = 0;
+    TGameServer server(clock, 42, options);
+    int games = 0, longest = 0;
+    server.OnGameOver = [&](const TGameRecord &r) {
+        ++games;
+        longest = std::max(longest, r.Bouts);
+    };
+    server.OpenBotTable({}, std::vector<TBotLevel>(4, TBotLevel::Normal));
+    ASSERT_TRUE(clock.RunUntil([&] { return longest >= kMaxBouts; }, 20000000)) << games << " games";
+    EXPECT_EQ(server.RefusedRequests(), 0);
 }
 
 // The careful bot beats the random one: 1000 two-player games at one table, seats fixed, the first
