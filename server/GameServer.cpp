@@ -11,7 +11,7 @@
 
 namespace trelvo::server {
 
-Q_LOGGING_CATEGORY(lcServer, "trelvo.server")
+Q_LOGGING_CATEGORY(lcServer, "trelvo.server", QtWarningMsg)
 
 // Everything behind TGameServer: connections (people and bots), the tables and the lobby's answers.
 class TLobby : public ITableHost {
