@@ -193,3 +193,64 @@ TEST_F(GameTurn, SceneEventsInEveryState) {
         EXPECT_EQ(Game->State(), 5) << "state " << state;
     }
 }
+
+// When this player's name is not among the game's players nobody is this player: the seats count
+// from id 0, so the player at id 0 sits at seat 1, but neither that seat nor that id is treated as
+// this player's anywhere.
+TEST_F(GameTurn, WithoutTheOwnNameNobodyIsThisPlayer) {
+    struct Case {
+        const char *name;
+        std::function<void()> act;
+        Lines out;
+        int after;
+    };
+    const Case cases[] = {
+        {"Bob at seat 1 is attacked: this player does not cover",
+         [this] { Server(10, "1;0;3;11;0;"); },
+         {"SetTransfer(0)", "PlayerGo(2,3,11)", "SetPlayerActive(1,1)"},
+         3},
+        {"Bob at seat 1 takes: another player takes",
+         [this] { Server(11, "0;1;"); },
+         {"PlayerTake(1)", "SetPlayerActive(2,255)"},
+         6},
+        {"Cid takes and Bob at seat 1 throws in: no turn for this player",
+         [this] {
+             Server(11, "1;0;");
+             Server(10, "0;1;3;11;0;");
+         },
+         {"PlayerTake(2)", "SetPlayerActive(1,255)", "SetTransfer(0)", "PlayerGo(1,3,11)",
+          "SetPlayerActive(2,2)"},
+         6},
+        {"Bob at seat 1 is next after bito", [this] { Server(12, "0;"); }, {"SetPlayerActive(1,255)"}, 3},
+        {"Bob at seat 1 is next after a cover",
+         [this] { Server(14, "0;1;0;0;3;12;"); },
+         {"PlayerCover(2,0,3,12)", "SetPlayerActive(1,255)"},
+         3},
+        {"Bob at seat 1 moves first in the next round: this player is not told to play",
+         [this] {
+             Server(13, "1;255;0;20;2;0;6;1;5;0;");
+             Gfx->OnBitoEnd();
+         },
+         {"AllBito(255,1)", "SetDeck(20)", "SetPlayerCountCard(2,5)"},
+         3},
+        {"Bob at seat 1 took the cards",
+         [this] {
+             Server(13, "0;0;1;20;0;0;");
+             Gfx->OnBitoEnd();
+         },
+         {"PlayerTake(1)", "AllBito(1,2)", "SetDeck(20)"},
+         3},
+        {"Bob at seat 1 leaves: this player stays",
+         [this] { Server(16, "0;x;1;"); },
+         {"PlayerExitGame(1)", "SetPlayerActive(2,255)"},
+         3},
+    };
+    for (const Case &c : cases) {
+        Drive(2);
+        Server(9, "2;30;0;Bob;1;Cid;0;4;13;24;0;");
+        EXPECT_EQ(Take(), Lines({"StartGame(Ann,[1:Bob,2:Cid],{4,13},24,30,[])", "SetPlayerActive(1,255)"}));
+        c.act();
+        EXPECT_EQ(Take(), c.out) << c.name;
+        EXPECT_EQ(Game->State(), c.after) << c.name;
+    }
+}
