@@ -442,6 +442,11 @@ bool TGame::IsOwnId(int id) const {
     return SignedByte(id) == int(FPlayerid);
 }
 
+bool TGame::IsOwnSeat(uint8_t Seat) const {
+    // Without this player at the table (FPlayerid matches no id) seat 1 holds somebody else.
+    return Seat == kOwnSeat && IsOwnId(FPlayerid);
+}
+
 void TGame::StartGame(const QString &Value) {
     if (FState != GameState::kAtTable)
         return IgnoredOutOfState(__func__);
@@ -454,7 +459,7 @@ void TGame::StartGame(const QString &Value) {
     TGPlayerList players(playerCount);
     ServerPlayerList.assign(playerCount, TSrvPlayer{});
     // Without this player's name among the players, no id is this player's and the seats count
-    // from id 0.
+    // from id 0: seat 1 then holds somebody else and is not this player's either (IsOwnSeat).
     FPlayerid = kNoSeat;
     uint8_t ownId = 0;
     for (int i = 0; i < playerCount; ++i) {
@@ -514,7 +519,7 @@ void TGame::PlayerGo(const QString &Value) {
     if (FState == GameState::kTaking)
         Graphics->CoverCard(false);
     Graphics->PlayerGo(a, suit, dignity);
-    if (a == kOwnSeat && FState == GameState::kOtherTakes)
+    if (IsOwnSeat(a) && FState == GameState::kOtherTakes)
         Graphics->GiveCard();
     Graphics->SetPlayerActive(d, d);
 }
@@ -556,7 +561,7 @@ void TGame::PlayerTake(const QString &Value) {
     const uint8_t t = ClientPlayerid(takerID);
     const uint8_t n = ClientPlayerid(nextID);
     Graphics->PlayerTake(t);
-    FState = t == kOwnSeat ? GameState::kTaking : GameState::kOtherTakes;
+    FState = IsOwnSeat(t) ? GameState::kTaking : GameState::kOtherTakes;
     if (IsOwnId(nextID))
         Graphics->GiveCard();
     else
@@ -594,7 +599,7 @@ void TGame::AllPlayerBito(const QString &Value) {
     for (int i = 0; i < m; ++i) {
         const uint8_t seat = ClientPlayerid(ReadInt(Value, pos));
         const int count = ReadInt(Value, pos);
-        if (seat != kOwnSeat)
+        if (!IsOwnSeat(seat))
             TempCardList->PlayerCountCard(seat, SignedByte(count));
     }
     const uint8_t n = ReadByte(Value, pos);
@@ -758,7 +763,7 @@ void TGame::GraphicsBitoEnd() {
         if (counts[seat - 2] != -1)
             Graphics->SetPlayerCountCard(static_cast<uint8_t>(seat), static_cast<uint8_t>(counts[seat - 2]));
     }
-    if (TempCardList->NextPlayer() == kOwnSeat) {
+    if (IsOwnSeat(static_cast<uint8_t>(TempCardList->NextPlayer()))) {
         Graphics->ShowCanGiveCard();
         TempCardList->SetNextPlayer(-1);
     }

@@ -142,6 +142,8 @@ private:
     uint8_t ClientPlayerid(int id) const;
     // Ids compare as signed bytes, so 255 and every id from 128 on is never this player.
     bool IsOwnId(int id) const;
+    // Seat 1 is this player's only while this player's name was among the game's players.
+    bool IsOwnSeat(uint8_t Seat) const;
     void StartResultTimer();
     void ShowResult();
 
