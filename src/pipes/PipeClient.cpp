@@ -36,7 +36,8 @@ void CheckPipeName(const std::string &Name) {
 TPipeClient::TPipeClient()
     : FBaseThread(CurrentThreadId()), FWriteQueue(std::make_shared<TWriteQueue>()),
       FKillEv(std::make_shared<TEvent>(false)), FSentWanted(std::make_shared<std::atomic<bool>>(false)),
-      FLinkDown(std::make_shared<TEvent>(false)), FAlive(std::make_shared<bool>(true)) {
+      FLinkDown(std::make_shared<TEvent>(false)), FRoomWanted(std::make_shared<TEvent>(false)),
+      FAlive(std::make_shared<bool>(true)) {
     FPipeName = "PipeServer";
     FServerName.clear();
     FHwnd = AllocateWindow([this](std::uint32_t Msg, std::uintptr_t WParam, std::intptr_t LParam) {
@@ -106,6 +107,7 @@ void TPipeClient::StartWorker() {
         worker->SetSentWanted(FSentWanted);
         FLinkDown->Reset();
         worker->SetLinkDown(FLinkDown);
+        worker->SetRoomWanted(FRoomWanted);
         FDisconnectRaised = false;
         FWorker = worker;
         FWorkerHandle = worker->Handle();
@@ -255,6 +257,8 @@ void TPipeClient::WaitForRoom() {
     if (OnPipeSent)
         return;
     auto &queue = TThreadQueue::Current();
+    FRoomWanted->Set();
+    TFinally done([this] { FRoomWanted->Reset(); });
     while (Connected() && !FLinkDown->IsSet() && !FWriteQueue->EmptyEvent().IsSet()) {
         pollfd p[3] = {{FWriteQueue->EmptyEvent().Fd(), POLLIN, 0},
                        {FLinkDown->Fd(), POLLIN, 0},

@@ -91,6 +91,8 @@ private:
     std::shared_ptr<std::atomic<bool>> FSentWanted;
     // Set by the worker when it can no longer write while one of our handlers runs.
     std::shared_ptr<TEvent> FLinkDown;
+    // Set while a handler of ours waits for room in the queue: the worker then writes meanwhile.
+    std::shared_ptr<TEvent> FRoomWanted;
     // OnPipeDisconnect was raised already, from the worker's word of a hang-up during a handler.
     bool FDisconnectRaised = false;
     // Cleared when the client goes; the worker's termination handler checks it.

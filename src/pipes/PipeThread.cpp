@@ -22,6 +22,8 @@ constexpr int kKillGraceMs = 100;
 // The peer reading a packet wakes the worker; it also looks again this often while a write waits, in
 // case a wake-up was lost (at most 20 wake-ups a second for a peer that never reads).
 constexpr int kWriteCheckMs = 50;
+// Packets read in one go at most before the worker looks at the rest of its work.
+constexpr int kReadBatch = 16;
 
 enum TWaitTag : std::uint32_t { tagKill, tagData, tagInput, tagOutput, tagHandedOff, tagHangup };
 
@@ -113,7 +115,7 @@ bool TPipeThread::SetUpWaits() {
            Watch(FWaitAll, data, EPOLLIN | EPOLLET, tagData) && Watch(FWaitAll, FPipe, EPOLLIN, tagInput) &&
            Watch(FWaitAll, FOutFd, EPOLLOUT | EPOLLET, tagOutput) &&
            Watch(FWaitAside, FHandedOff.Fd(), EPOLLIN | EPOLLET, tagHandedOff) &&
-           Watch(FWaitAside, data, EPOLLIN | EPOLLET, tagData) &&
+           (!FRoomWanted || Watch(FWaitAside, FRoomWanted->Fd(), EPOLLIN | EPOLLET, tagData)) &&
            Watch(FWaitAside, FOutFd, EPOLLOUT | EPOLLET, tagOutput) &&
            Watch(FWaitAside, FPipe, EPOLLRDHUP, tagHangup);
 }
@@ -168,21 +170,27 @@ bool TPipeThread::Round() {
     // The write side first: a peer that hung up still completes the write it had read.
     if ((output || FPeerGone) && !FinishWrite())
         return false;
-    return input ? ReadOne() : true;
+    return input ? ReadSome() : true;
 }
 
-bool TPipeThread::ReadOne() {
-    switch (FReceiver.ReadPacket(FPipe, FErrorCode)) {
-    case TPipeReceiver::TReadResult::Read:
-    case TPipeReceiver::TReadResult::Pending:
-        return true;
-    case TPipeReceiver::TReadResult::Closed:
-        FErrorCode = EPIPE;
-        return false;
-    case TPipeReceiver::TReadResult::Failed:
-        return false;
+// Reads packets while there are any, but stops as soon as something waits to be written.
+bool TPipeThread::ReadSome() {
+    for (int i = 0; i < kReadBatch; ++i) {
+        switch (FReceiver.ReadPacket(FPipe, FErrorCode)) {
+        case TPipeReceiver::TReadResult::Read:
+            if (FWriteState == TWriteState::Idle && FWriteQueue->DataEvent().IsSet())
+                return true;
+            continue;
+        case TPipeReceiver::TReadResult::Pending:
+            return true;
+        case TPipeReceiver::TReadResult::Closed:
+            FErrorCode = EPIPE;
+            return false;
+        case TPipeReceiver::TReadResult::Failed:
+            return false;
+        }
     }
-    return false;
+    return true;
 }
 
 // Starts writes while none is in flight and the queue holds data.
@@ -278,7 +286,8 @@ void TPipeThread::PeerHungUp() {
 // sent events are wanted: those would need the owner while it is busy) and tells the owner at once
 // when the peer hangs up, since a handler held in a modal loop would otherwise keep a dead client up.
 void TPipeThread::HandlerWait() {
-    const bool write = !SentWanted() && FAsideError == 0;
+    // What the handler queues goes out after it, in one batch, unless the owner waits for room.
+    const bool write = FRoomWanted && FRoomWanted->IsSet() && !SentWanted() && FAsideError == 0;
     if (write && !PumpWrite())
         FAsideError = FErrorCode ? FErrorCode : EIO;
     const bool hungUp = FHangupSeen;

@@ -35,6 +35,9 @@ public:
     // An event the worker sets when it can no longer write (the peer hung up, or a write failed) while
     // it waits for the owner's message handler; a writer held back by the memory throttle waits on it.
     void SetLinkDown(std::shared_ptr<TEvent> Event) { FLinkDown = std::move(Event); }
+    // An event the owner sets while its handler waits for the queue to drain (the memory throttle):
+    // only then does the worker write during a handler.
+    void SetRoomWanted(std::shared_ptr<TEvent> Event) { FRoomWanted = std::move(Event); }
 
 protected:
     void Execute() override;
@@ -47,7 +50,7 @@ private:
     bool SetUpWaits();
     void CloseWaits();
     bool Round();
-    bool ReadOne();
+    bool ReadSome();
     bool PumpWrite();
     bool FinishWrite();
     bool TrySend();
@@ -89,6 +92,7 @@ private:
     TEvent FHandedOff;
     std::shared_ptr<TEvent> FKillEv;
     std::shared_ptr<TEvent> FLinkDown;
+    std::shared_ptr<TEvent> FRoomWanted;
     std::shared_ptr<std::atomic<bool>> FSentWanted;
     TPipeReceiver FReceiver;
 };
