@@ -89,7 +89,7 @@ void TGUIMessage::SendToServer(int Subcode, const QString &Payload) {
     SendToHost(HostOut::kServerMessage, QString::number(Subcode) + QLatin1Char(';') + Payload);
 }
 
-void TGUIMessage::HandleMessage(const QString &Text) {
+void TGUIMessage::HandleMessage(QString Text) {
     try {
         Dispatch(Text);
     } catch (const Exception &Error) {
@@ -103,7 +103,7 @@ void TGUIMessage::ShowError(const Exception &Error) {
         FReporter->ShowError(ErrorBoxText(Error));
 }
 
-void TGUIMessage::Dispatch(const QString &Text) {
+void TGUIMessage::Dispatch(QString &Text) {
     if (Text.isEmpty() || !FGame)
         return;
     TGame &game = *FGame;
@@ -151,9 +151,14 @@ void TGUIMessage::Dispatch(const QString &Text) {
     case HostIn::kServerMessage: {
         GetField(field, Text, pos);
         const int subcode = StrToInt(field);
-        RouteServerMessage(
-            game, subcode, pos <= Text.size() ? Text.mid(pos - 1) : QString(),
-            [this](int Result) { SendToHost(HostOut::kCheckVersionResult, QString::number(Result)); });
+        // The payload is the rest of the text, cut in place: a big message is not copied again.
+        if (pos <= Text.size())
+            Text.remove(0, pos - 1);
+        else
+            Text.clear();
+        RouteServerMessage(game, subcode, Text, [this](int Result) {
+            SendToHost(HostOut::kCheckVersionResult, QString::number(Result));
+        });
         break;
     }
     case HostIn::kExitServerBot:

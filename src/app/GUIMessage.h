@@ -28,14 +28,14 @@ public:
     void SendToServer(int Subcode, const QString &Payload);
 
     // Handles one message text as the pipe delivers it (decoded), inside the error guard.
-    void HandleMessage(const QString &Text);
+    void HandleMessage(QString Text);
 
     TGame *Game() const { return FGame.get(); }
     IHostLink &Link() { return *FLink; }
 
 private:
     void BindGameEvents();
-    void Dispatch(const QString &Text);
+    void Dispatch(QString &Text);
     void ShowError(const Exception &Error);
 
     TQueuePump FPump;

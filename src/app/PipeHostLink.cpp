@@ -7,9 +7,9 @@ namespace trelvo {
 TPipeHostLink::TPipeHostLink(const std::string &PipeName) : FClient(std::make_unique<TPipeClient>()) {
     FClient->SetPipeName(PipeName);
     FClient->OnPipeMessage = [this](void *, TPipeHandle, TStream &Stream) {
-        const std::string bytes = Stream.Bytes();
+        // A view of the assembled message (memory or the mapped temporary file), not a copy.
         if (OnMessage)
-            OnMessage(bytes);
+            OnMessage(Stream.View());
     };
     FClient->OnPipeDisconnect = [this](void *, TPipeHandle) {
         if (OnClosed)

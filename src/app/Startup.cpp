@@ -22,8 +22,14 @@ void RunClient(QApplication &app) {
     auto game =
         std::make_unique<TGame>(std::make_unique<TBareGraphics>(), std::make_unique<TOfflineStatistics>());
     // While the window is embedded in a foreign window Qt ignores quit(); exit() ends the loop.
-    TGUIMessage dispatcher(std::move(game), std::make_unique<TPipeHostLink>(),
-                           std::make_unique<TMessageBoxReporter>(), [] { QCoreApplication::exit(0); });
+    auto link = std::make_unique<TPipeHostLink>();
+    const IHostLink &host = *link;
+    TGUIMessage dispatcher(std::move(game), std::move(link), std::make_unique<TMessageBoxReporter>(),
+                           [] { QCoreApplication::exit(0); });
+    // Without its host the client has nothing to do: it leaves, as every refused start does, rather
+    // than hold the instance guard with no pipe and no window.
+    if (!host.Connected())
+        return;
     app.exec();
 }
 

@@ -38,8 +38,8 @@ constexpr uint16_t kNoResult = 3;
 // A list count read from the server is used as a loop count. A count beyond the number of fields in
 // the payload can only describe entries read again from its start (the reader wraps around), so it
 // is cut there: a hostile count must not make us allocate or loop without bound.
-int BoundedCount(int Count, const QString &Payload) {
-    return static_cast<int>(std::min<qsizetype>(Count, Payload.count(QLatin1Char(';'))));
+int BoundedCount(int Count, const QString &Payload, int FieldsPerEntry = 1) {
+    return static_cast<int>(std::min<qsizetype>(Count, Payload.count(QLatin1Char(';')) / FieldsPerEntry));
 }
 
 template <typename F, typename... A> void Raise(const F &Event, A &&...Args) {
@@ -304,7 +304,8 @@ void TGame::OnResponseTableList(const QString &Value) {
     stat.CountNotTrPlayer = ReadInt(Value, pos);
     if (n < 0)
         throw ERangeError("Range check error");
-    const int count = BoundedCount(n, Value);
+    // Five fields an entry: one message cannot turn into more bad-field answers than it has fields.
+    const int count = BoundedCount(n, Value, 5);
     TArrTableInfo list;
     list.reserve(count);
     for (int i = 0; i < count; ++i) {

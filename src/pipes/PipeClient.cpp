@@ -8,6 +8,7 @@
 
 #include <poll.h>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace trelvo {
@@ -35,6 +36,7 @@ void CheckPipeName(const std::string &Name) {
 TPipeClient::TPipeClient()
     : FBaseThread(CurrentThreadId()), FWriteQueue(std::make_shared<TWriteQueue>()),
       FKillEv(std::make_shared<TEvent>(false)), FSentWanted(std::make_shared<std::atomic<bool>>(false)),
+      FLinkDown(std::make_shared<TEvent>(false)), FRoomWanted(std::make_shared<TEvent>(false)),
       FAlive(std::make_shared<bool>(true)) {
     FPipeName = "PipeServer";
     FServerName.clear();
@@ -103,6 +105,10 @@ void TPipeClient::StartWorker() {
             TThreadEx::Create<TPipeThread>(false, FHwnd, FBaseThread, FWriteQueue, nullptr, FPipe, FKillEv)
                 .release();
         worker->SetSentWanted(FSentWanted);
+        FLinkDown->Reset();
+        worker->SetLinkDown(FLinkDown);
+        worker->SetRoomWanted(FRoomWanted);
+        FDisconnectRaised = false;
         FWorker = worker;
         FWorkerHandle = worker->Handle();
         std::weak_ptr<bool> alive = FAlive;
@@ -158,10 +164,21 @@ void TPipeClient::WorkerFinished() {
         if (!FWorker) // unless the handler connected again
             FPipe = kInvalidPipe;
     });
-    if (!FDestroying && OnPipeDisconnect) {
+    const bool raised = std::exchange(FDisconnectRaised, false);
+    if (!FDestroying && !raised && OnPipeDisconnect) {
         auto handler = OnPipeDisconnect;
         handler(this, FPipe);
     }
+}
+
+// The peer hung up while one of our handlers runs (say in a modal loop), so the worker cannot end
+// yet: the owner hears of the end now, once, instead of when the handler returns.
+void TPipeClient::PeerHungUp() {
+    if (!Connected() || FDisconnecting || FDestroying || FDisconnectRaised)
+        return;
+    FDisconnectRaised = true;
+    if (auto handler = OnPipeDisconnect)
+        handler(this, FPipe);
 }
 
 bool TPipeClient::Write(const void *Buffer, std::uint32_t Count) {
@@ -172,8 +189,9 @@ bool TPipeClient::Write(const void *Buffer, std::uint32_t Count) {
 
 bool TPipeClient::QueueWrite(std::unique_ptr<TPipeWrite> PipeWrite) {
     if (FThrottle != 0 && FWriteQueue->DataSize() > FThrottle && Connected())
-        FlushPipeBuffers();
-    if (!Connected())
+        WaitForRoom();
+    // A link the worker found down drops what is written, as an ended connection does.
+    if (!Connected() || FLinkDown->IsSet())
         return false;
     FSentWanted->store(static_cast<bool>(OnPipeSent));
     FWriteQueue->Enqueue(std::move(PipeWrite));
@@ -227,6 +245,29 @@ void TPipeClient::FlushPipeBuffers() {
     }
 }
 
+// The memory throttle's wait. Inside one of our own message handlers the worker is not blocked: it
+// writes what the handler queues while it waits for it, so the wait holds there too (a hostile message
+// that makes a handler write millions of answers must not queue them all). Only when sent events are
+// wanted does the worker leave the writing until the handler returns, and the wait is skipped.
+void TPipeClient::WaitForRoom() {
+    if (!TThreadQueue::InSendMessage()) {
+        FlushPipeBuffers();
+        return;
+    }
+    if (OnPipeSent)
+        return;
+    auto &queue = TThreadQueue::Current();
+    FRoomWanted->Set();
+    TFinally done([this] { FRoomWanted->Reset(); });
+    while (Connected() && !FLinkDown->IsSet() && !FWriteQueue->EmptyEvent().IsSet()) {
+        pollfd p[3] = {{FWriteQueue->EmptyEvent().Fd(), POLLIN, 0},
+                       {FLinkDown->Fd(), POLLIN, 0},
+                       {queue.EventFd(), POLLIN, 0}};
+        if (poll(p, 3, -1) > 0 && (p[2].revents & POLLIN))
+            queue.ProcessMessages();
+    }
+}
+
 bool TPipeClient::WaitForReply(std::uint32_t TimeOut) {
     FReply = false;
     if (TThreadQueue::InSendMessage())
@@ -260,6 +301,9 @@ std::intptr_t TPipeClient::HandleNotification(std::uint32_t Msg, std::uintptr_t 
         throw EPipeException(kThreadError);
     case PIPE_NOTIFY_DISCONNECT:
         Disconnect();
+        return 0;
+    case PIPE_NOTIFY_HANGUP:
+        PeerHungUp();
         return 0;
     default:
         return 0;

@@ -51,6 +51,8 @@ public:
     const std::string &ServerName() const { return FServerName; }
     void SetServerName(const std::string &Value);
     TWindowHandle WindowHandle() const { return FHwnd; }
+    // The write queue's accounted size, for tests of the throttle.
+    std::uint32_t DataSizeForTest() const { return FWriteQueue->DataSize(); }
     TPipeHandle Pipe() const { return FPipe; }
 
     TOnPipeDisconnect OnPipeDisconnect;
@@ -64,6 +66,8 @@ private:
     void WorkerFinished();
     void StartWorker();
     bool QueueWrite(std::unique_ptr<TPipeWrite> PipeWrite);
+    void WaitForRoom();
+    void PeerHungUp();
 
     std::uint32_t FBaseThread;
     TWindowHandle FHwnd = 0;
@@ -85,6 +89,12 @@ private:
     // Whether OnPipeSent was bound when data was last queued; the worker skips the sent notification,
     // and its wait for this thread, when it was not.
     std::shared_ptr<std::atomic<bool>> FSentWanted;
+    // Set by the worker when it can no longer write while one of our handlers runs.
+    std::shared_ptr<TEvent> FLinkDown;
+    // Set while a handler of ours waits for room in the queue: the worker then writes meanwhile.
+    std::shared_ptr<TEvent> FRoomWanted;
+    // OnPipeDisconnect was raised already, from the worker's word of a hang-up during a handler.
+    bool FDisconnectRaised = false;
     // Cleared when the client goes; the worker's termination handler checks it.
     std::shared_ptr<bool> FAlive;
 };

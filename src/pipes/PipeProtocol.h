@@ -29,6 +29,9 @@ constexpr std::uint32_t PIPE_NOTIFY_SENT = 1127;
 constexpr std::uint32_t PIPE_NOTIFY_MESSAGE = 1128;
 constexpr std::uint32_t PIPE_NOTIFY_WRONG_THREAD = 1224;
 constexpr std::uint32_t PIPE_NOTIFY_DISCONNECT = 1324;
+// Posted by a worker that sees the peer hang up while it waits for the owner's message handler (which
+// may be held in a modal loop): the owner learns of the end without the worker's sends.
+constexpr std::uint32_t PIPE_NOTIFY_HANGUP = 1424;
 // WaitForReply looks only at this range, which holds the worker's four notifications.
 constexpr std::uint32_t PIPE_NOTIFY_FIRST = 1124;
 constexpr std::uint32_t PIPE_NOTIFY_LAST = 1130;

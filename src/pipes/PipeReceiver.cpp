@@ -1,13 +1,18 @@
 #include "pipes/PipeReceiver.h"
 
+#include "pipes/PipeLog.h"
 #include "pipes/PipeProtocol.h"
 #include "pipes/Posix.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <linux/sockios.h>
+#include <new>
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <sys/mman.h>
 #include <sys/socket.h>
 
 namespace trelvo {
@@ -26,19 +31,50 @@ bool AtEnd(int Fd) {
         return false;
     return (p.revents & (POLLHUP | POLLRDHUP)) && QueuedBytes(Fd) == 0;
 }
+
+// The largest packet a peer without special rights can send: its send buffer, at most twice
+// net.core.wmem_max, less the kernel's 32 bytes.
+std::size_t LargestPacket() {
+    static const std::size_t size = [] {
+        std::size_t wmemMax = 212992;
+        if (std::FILE *f = std::fopen("/proc/sys/net/core/wmem_max", "r")) {
+            unsigned long v = 0;
+            if (std::fscanf(f, "%lu", &v) == 1 && v > 0)
+                wmemMax = v;
+            std::fclose(f);
+        }
+        constexpr std::size_t kCap = 64u << 20;
+        return std::max<std::size_t>(MAX_BUFFER, std::min(kCap, 2 * wmemMax));
+    }();
+    return size;
+}
 } // namespace
 
-TPipeReceiver::TPipeReceiver(TDeliver Deliver)
-    : FDeliver(std::move(Deliver)), FRcvBuffer(std::make_unique<std::uint8_t[]>(MAX_BUFFER)),
-      FRcvAlloc(MAX_BUFFER) {}
+TPipeReceiver::TPipeReceiver(TDeliver Deliver) : FDeliver(std::move(Deliver)), FRcvUsed(MAX_BUFFER) {
+    FRcvAlloc = LargestPacket();
+    void *p = mmap(nullptr, FRcvAlloc, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED)
+        throw std::bad_alloc();
+    FRcvBuffer = static_cast<std::uint8_t *>(p);
+}
 
-TPipeReceiver::~TPipeReceiver() = default;
+TPipeReceiver::~TPipeReceiver() {
+    munmap(FRcvBuffer, FRcvAlloc);
+}
 
 TPipeReceiver::TReadResult TPipeReceiver::ReadAvailable(int Fd, int &ErrorCode) {
+    for (;;) {
+        const TReadResult result = ReadPacket(Fd, ErrorCode);
+        if (result != TReadResult::Read)
+            return result;
+    }
+}
+
+TPipeReceiver::TReadResult TPipeReceiver::ReadPacket(int Fd, int &ErrorCode) {
     bool resetSeen = false;
     for (;;) {
-        // The length of the next packet, so that it is read whole: a shorter read would cut it.
-        ssize_t size = recv(Fd, nullptr, 0, MSG_PEEK | MSG_TRUNC | MSG_DONTWAIT);
+        // MSG_TRUNC: the result is the packet's whole length, even when the buffer was too small.
+        const ssize_t size = recv(Fd, FRcvBuffer, FRcvAlloc, MSG_DONTWAIT | MSG_TRUNC);
         if (size < 0) {
             if (errno == EINTR)
                 continue;
@@ -55,23 +91,16 @@ TPipeReceiver::TReadResult TPipeReceiver::ReadAvailable(int Fd, int &ErrorCode) 
         if (size == 0 && AtEnd(Fd))
             return TReadResult::Closed;
         if (static_cast<std::size_t>(size) > FRcvAlloc) {
-            FRcvBuffer = std::make_unique_for_overwrite<std::uint8_t[]>(static_cast<std::size_t>(size));
-            FRcvAlloc = static_cast<std::size_t>(size);
+            // Only a peer with a forced send buffer gets here; the packet is lost, and so is the
+            // message it belonged to.
+            qCWarning(lcPipes, "A packet of %zd bytes exceeds the %zu the pipe can take; dropped", size,
+                      FRcvAlloc);
+            FMultiMsg.reset();
+            return TReadResult::Read;
         }
-        const ssize_t got = recv(Fd, FRcvBuffer.get(), FRcvAlloc, MSG_DONTWAIT);
-        if (got < 0) {
-            if (errno == EINTR || errno == EAGAIN || errno == EWOULDBLOCK)
-                continue;
-            ErrorCode = errno;
-            return TReadResult::Failed;
-        }
-        try {
-            DispatchPacket(FRcvBuffer.get(), static_cast<std::size_t>(got));
-        } catch (const EStreamError &) {
-            // The assembly file could not take the data (a full disk): a local I/O error.
-            ErrorCode = errno ? errno : EIO;
-            return TReadResult::Failed;
-        }
+        FRcvUsed = std::max(FRcvUsed, static_cast<std::size_t>(size));
+        DispatchPacket(FRcvBuffer, static_cast<std::size_t>(size));
+        return TReadResult::Read;
     }
 }
 
@@ -94,6 +123,11 @@ void TPipeReceiver::DispatchPacket(const std::uint8_t *Data, std::size_t Count) 
         } else if (command == MB_END) {
             if (FMultiMsg) {
                 std::unique_ptr<TPipeMultiMsg> done = std::move(FMultiMsg);
+                if (done->Lost()) {
+                    qCWarning(lcPipes, "A framed message of more than %llu bytes could not be held; dropped",
+                              static_cast<unsigned long long>(done->LostSize()));
+                    return;
+                }
                 done->Stream().SetPosition(0);
                 FDeliver(done->Stream());
             }
@@ -103,8 +137,12 @@ void TPipeReceiver::DispatchPacket(const std::uint8_t *Data, std::size_t Count) 
     } else if (FMultiMsg) {
         FMultiMsg->Append(Data, Count);
     } else {
-        if (Data != FRcvStream.Memory())
-            FRcvStream.Write(Data, Count);
+        if (Data != FRcvStream.Memory()) {
+            // An unframed packet is handed over from the read buffer itself, without a copy.
+            TMemoryView view(Data, Count);
+            FDeliver(view);
+            return;
+        }
         FRcvStream.SetPosition(0);
         FDeliver(FRcvStream);
     }

@@ -18,6 +18,7 @@ public:
     using TDeliver = std::function<void(TStream &Message)>;
 
     enum class TReadResult {
+        Read,    // one packet was read
         Pending, // nothing more to read now
         Closed,  // the peer has gone
         Failed,  // a read error; see ErrorCode
@@ -26,6 +27,9 @@ public:
     explicit TPipeReceiver(TDeliver Deliver);
     ~TPipeReceiver();
 
+    // Reads and dispatches the next packet waiting on Fd: one recv for a packet of any size an
+    // unprivileged peer can send.
+    TReadResult ReadPacket(int Fd, int &ErrorCode);
     // Reads and dispatches every packet waiting on Fd.
     TReadResult ReadAvailable(int Fd, int &ErrorCode);
     // Takes one received packet (the content of the receive stream) by the framing rules.
@@ -33,7 +37,8 @@ public:
     // Appends a packet's bytes to the receive stream and dispatches it.
     void Receive(const void *Data, std::size_t Count);
 
-    std::size_t BufferSize() const { return FRcvAlloc; }
+    // The part of the read buffer in use: the largest packet read so far, at least MAX_BUFFER.
+    std::size_t BufferSize() const { return FRcvUsed; }
     bool Assembling() const { return FMultiMsg != nullptr; }
     // True when the message being assembled lives in a temporary file.
     bool AssemblingInFile() const { return FMultiMsg && FMultiMsg->InFile(); }
@@ -46,8 +51,11 @@ private:
     TDeliver FDeliver;
     std::unique_ptr<TPipeMultiMsg> FMultiMsg;
     TFastMemStream FRcvStream;
-    std::unique_ptr<std::uint8_t[]> FRcvBuffer;
-    std::size_t FRcvAlloc;
+    // Reserved address space for the largest packet a peer can send; pages are taken only as packets
+    // reach them.
+    std::uint8_t *FRcvBuffer = nullptr;
+    std::size_t FRcvAlloc = 0;
+    std::size_t FRcvUsed;
 };
 
 } // namespace trelvo

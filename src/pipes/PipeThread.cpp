@@ -7,9 +7,9 @@
 #include <atomic>
 #include <cerrno>
 #include <ctime>
+#include <fcntl.h>
 #include <poll.h>
-#include <sched.h>
-#include <sys/prctl.h>
+#include <sys/epoll.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -19,22 +19,21 @@ namespace trelvo {
 namespace {
 // How long the worker still lets a pending write or read finish once told to stop.
 constexpr int kKillGraceMs = 100;
-// Waiting for the peer to read a write has no event: the worker looks again without sleeping for the
-// first 50 us (a peer that is reading takes a few microseconds), then sleeps 20 us doubling to 1 ms.
-constexpr std::uint64_t kFlushSpinNs = 50'000;
-constexpr long kFlushFirstDelayNs = 20'000;
-constexpr long kFlushMaxDelayNs = 1'000'000;
+// The peer reading a packet wakes the worker; it also looks again this often while a write waits, in
+// case a wake-up was lost (at most 20 wake-ups a second for a peer that never reads).
+constexpr int kWriteCheckMs = 50;
+// Packets read in one go at most before the worker looks at the rest of its work.
+constexpr int kReadBatch = 16;
 
-std::uint64_t NowNs() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<std::uint64_t>(ts.tv_sec) * 1'000'000'000u + static_cast<std::uint64_t>(ts.tv_nsec);
-}
+enum TWaitTag : std::uint32_t { tagKill, tagData, tagInput, tagOutput, tagHandedOff, tagHangup };
 
 std::atomic<bool> gFlushAfterWrite{true};
 
-timespec Nanoseconds(long Ns) {
-    return timespec{Ns / 1'000'000'000, Ns % 1'000'000'000};
+bool Watch(int Set, int Fd, std::uint32_t Events, TWaitTag Tag) {
+    epoll_event ev{};
+    ev.events = Events;
+    ev.data.u32 = Tag;
+    return epoll_ctl(Set, EPOLL_CTL_ADD, Fd, &ev) == 0;
 }
 } // namespace
 
@@ -47,10 +46,8 @@ TPipeThread::TPipeThread(TCreateKey Key, bool Server, TWindowHandle NotifyWindow
                          TPipeHandle Pipe, std::shared_ptr<TEvent> KillEvent, std::intptr_t PipeId)
     : TThreadEx(Key), FServer(Server), FNotify(NotifyWindow), FNotifyThread(NotifyThread), FPipe(Pipe),
       FPipeId(PipeId == kInvalidPipe ? Pipe : PipeId), FCounter(std::move(Counter)),
-      FWriteQueue(std::move(WriteQueue)), FKillEv(std::move(KillEvent)), FReceiver([this](TStream &Message) {
-          Notify(PIPE_NOTIFY_MESSAGE, static_cast<std::uintptr_t>(FPipeId),
-                 reinterpret_cast<std::intptr_t>(&Message));
-      }) {
+      FWriteQueue(std::move(WriteQueue)), FKillEv(std::move(KillEvent)),
+      FReceiver([this](TStream &Message) { NotifyMessage(Message); }) {
     if (FCounter)
         FCounter->Increment();
     FKillEv->Reset();
@@ -69,27 +66,33 @@ std::intptr_t TPipeThread::Notify(std::uint32_t Msg, std::uintptr_t WParam, std:
     return SendMessage(FNotify, Msg, WParam, LParam);
 }
 
+// A message is handed over without blocking the worker: while the owner's handler runs (it may sit in
+// a modal loop for minutes) the worker keeps writing what the handler queues and watches for the peer
+// hanging up.
+std::intptr_t TPipeThread::NotifyMessage(TStream &Message) {
+    if (!IsWindow(FNotify))
+        return 0;
+    return SendMessageWaiting(FNotify, PIPE_NOTIFY_MESSAGE, static_cast<std::uintptr_t>(FPipeId),
+                              reinterpret_cast<std::intptr_t>(&Message), FHandedOff,
+                              [this] { HandlerWait(); });
+}
+
 void TPipeThread::Execute() {
-    // One step below normal, and a short timer slack so that the flush back-off stays short.
     errno = 0;
     const int nice = getpriority(PRIO_PROCESS, CurrentThreadId());
     if (errno == 0)
         setpriority(PRIO_PROCESS, CurrentThreadId(), nice + 1);
-    prctl(PR_SET_TIMERSLACK, 1000UL);
 
     if (Sync().SyncBaseTID() != FNotifyThread) {
         PostMessage(FNotify, PIPE_NOTIFY_WRONG_THREAD, 0, 0);
+    } else if (!SetUpWaits()) {
+        FErrorCode = errno;
+        Notify(PIPE_NOTIFY_ERROR, static_cast<std::uintptr_t>(FPipeId), FErrorCode);
     } else {
         if (FServer)
             Notify(PIPE_NOTIFY_CONNECT, static_cast<std::uintptr_t>(FPipeId), 0);
         while (!Terminated()) {
-            bool ok = StartRead();
-            if (ok)
-                ok = StartWrite();
-            sched_yield();
-            if (ok)
-                ok = WaitEvents();
-            if (!ok) {
+            if (!Round()) {
                 if (!IsBrokenPipe(FErrorCode))
                     Notify(PIPE_NOTIFY_ERROR, static_cast<std::uintptr_t>(FPipeId), FErrorCode);
                 Terminate();
@@ -97,70 +100,111 @@ void TPipeThread::Execute() {
         }
     }
     ClosePipe();
+    CloseWaits();
 }
 
-bool TPipeThread::WaitEvents() {
-    pollfd p[3] = {{FKillEv->Fd(), POLLIN, 0}, {FPipe, 0, 0}, {FWriteQueue->DataEvent().Fd(), POLLIN, 0}};
-    if (FPendingRead)
-        p[1].events |= POLLIN;
-    if (FWriteState == TWriteState::Sending)
-        p[1].events |= POLLOUT;
-    // The data event is watched only while no write is in flight: writes go out one at a time.
-    const nfds_t count = FWriteState == TWriteState::Idle ? 3 : 2;
-    timespec delay{};
-    const bool flushing = FWriteState == TWriteState::Flushing;
-    if (flushing)
-        delay = Nanoseconds(FlushDelayNs());
-    const int n = ppoll(p, count, flushing ? &delay : nullptr, nullptr);
-    FSocketEvents = n > 0 ? p[1].revents : 0;
+bool TPipeThread::SetUpWaits() {
+    FOutFd = fcntl(FPipe, F_DUPFD_CLOEXEC, 0);
+    FWaitAll = epoll_create1(EPOLL_CLOEXEC);
+    FWaitAside = epoll_create1(EPOLL_CLOEXEC);
+    const int data = FWriteQueue->DataEvent().Fd();
+    // The data event is edge-triggered: the worker looks at the queue itself whenever it could write,
+    // and must not be woken again and again by a queue it cannot serve yet.
+    return FOutFd >= 0 && FWaitAll >= 0 && FWaitAside >= 0 &&
+           Watch(FWaitAll, FKillEv->Fd(), EPOLLIN, tagKill) &&
+           Watch(FWaitAll, data, EPOLLIN | EPOLLET, tagData) && Watch(FWaitAll, FPipe, EPOLLIN, tagInput) &&
+           Watch(FWaitAll, FOutFd, EPOLLOUT | EPOLLET, tagOutput) &&
+           Watch(FWaitAside, FHandedOff.Fd(), EPOLLIN | EPOLLET, tagHandedOff) &&
+           (!FRoomWanted || Watch(FWaitAside, FRoomWanted->Fd(), EPOLLIN | EPOLLET, tagData)) &&
+           Watch(FWaitAside, FOutFd, EPOLLOUT | EPOLLET, tagOutput) &&
+           Watch(FWaitAside, FPipe, EPOLLRDHUP, tagHangup);
+}
+
+void TPipeThread::CloseWaits() {
+    for (int *fd : {&FWaitAll, &FWaitAside, &FOutFd}) {
+        if (*fd >= 0)
+            close(*fd);
+        *fd = -1;
+    }
+}
+
+// One round: write what can be written, wait for something to happen, then take one packet of input,
+// so that answers keep going out while input never pauses.
+bool TPipeThread::Round() {
+    if (FAsideError) {
+        FErrorCode = FAsideError;
+        return false;
+    }
+    if (!PumpWrite())
+        return false;
+    epoll_event ev[4];
+    const int n = epoll_wait(FWaitAll, ev, 4, FWriteState == TWriteState::Idle ? -1 : kWriteCheckMs);
     if (n < 0) {
         if (errno == EINTR)
             return true;
         FErrorCode = errno;
         return false;
     }
-    if (p[0].revents & POLLIN) {
-        KillGrace();
-        Terminate();
-        return true;
+    bool input = false;
+    bool output = n == 0;
+    for (int i = 0; i < n; ++i) {
+        switch (ev[i].data.u32) {
+        case tagKill:
+            KillGrace();
+            Terminate();
+            return true;
+        case tagInput:
+            input = true;
+            if (ev[i].events & (EPOLLHUP | EPOLLERR))
+                FPeerGone = true;
+            break;
+        case tagOutput:
+            output = true;
+            if (ev[i].events & (EPOLLHUP | EPOLLERR))
+                FPeerGone = true;
+            break;
+        default:
+            break;
+        }
     }
-    bool ok = true;
     // The write side first: a peer that hung up still completes the write it had read.
-    if (FWriteState == TWriteState::Flushing || (p[1].revents & (POLLOUT | POLLHUP | POLLERR)))
-        ok = FinishWrite();
-    if (ok && FPendingRead && (p[1].revents & (POLLIN | POLLHUP | POLLERR)))
-        ok = FinishRead();
-    return ok;
+    if ((output || FPeerGone) && !FinishWrite())
+        return false;
+    return input ? ReadSome() : true;
 }
 
-bool TPipeThread::StartRead() {
-    if (FPendingRead)
-        return true;
-    switch (FReceiver.ReadAvailable(FPipe, FErrorCode)) {
-    case TPipeReceiver::TReadResult::Pending:
-        FPendingRead = true;
-        return true;
-    case TPipeReceiver::TReadResult::Closed:
-        FErrorCode = EPIPE;
-        return false;
-    case TPipeReceiver::TReadResult::Failed:
-        return false;
+// Reads packets while there are any, but stops as soon as something waits to be written.
+bool TPipeThread::ReadSome() {
+    for (int i = 0; i < kReadBatch; ++i) {
+        switch (FReceiver.ReadPacket(FPipe, FErrorCode)) {
+        case TPipeReceiver::TReadResult::Read:
+            if (FWriteState == TWriteState::Idle && FWriteQueue->DataEvent().IsSet())
+                return true;
+            continue;
+        case TPipeReceiver::TReadResult::Pending:
+            return true;
+        case TPipeReceiver::TReadResult::Closed:
+            FErrorCode = EPIPE;
+            return false;
+        case TPipeReceiver::TReadResult::Failed:
+            return false;
+        }
     }
-    return false;
+    return true;
 }
 
-bool TPipeThread::FinishRead() {
-    FPendingRead = false;
-    return StartRead();
-}
-
-bool TPipeThread::StartWrite() {
-    if (FWriteState != TWriteState::Idle || !FWriteQueue->DataEvent().IsSet())
-        return true;
-    FPipeWrite = FWriteQueue->Dequeue();
-    if (!FPipeWrite)
-        return true;
-    return TrySend();
+// Starts writes while none is in flight and the queue holds data.
+bool TPipeThread::PumpWrite() {
+    while (FWriteState == TWriteState::Idle) {
+        if (!FWriteQueue->DataEvent().IsSet())
+            return true;
+        FPipeWrite = FWriteQueue->Dequeue();
+        if (!FPipeWrite)
+            return true;
+        if (!TrySend())
+            return false;
+    }
+    return true;
 }
 
 bool TPipeThread::TrySend() {
@@ -180,10 +224,8 @@ bool TPipeThread::TrySend() {
         CompleteWrite();
         return true;
     }
-    // The peer cannot have read it yet: the next round's wait looks.
+    // The peer cannot have read it yet: its reading wakes the wait.
     FWriteState = TWriteState::Flushing;
-    FFlushRound = 0;
-    FFlushStart = NowNs();
     return true;
 }
 
@@ -197,14 +239,14 @@ bool TPipeThread::FinishWrite() {
 
 void TPipeThread::CompleteWrite() {
     FWriteState = TWriteState::Idle;
-    if (!FSentWanted || FSentWanted->load())
+    if (SentWanted())
         Notify(PIPE_NOTIFY_SENT, static_cast<std::uintptr_t>(FPipeId), FWrite);
     FPipeWrite.reset();
 }
 
-// The peer has read everything written, or it has gone (as the last wait on the socket saw).
+// The peer has read everything written, or it has gone.
 bool TPipeThread::Flushed() {
-    return UnreadOutput(FPipe) == 0 || (FSocketEvents & (POLLHUP | POLLERR));
+    return FPeerGone || UnreadOutput(FPipe) == 0;
 }
 
 // The worker was told to stop long enough ago: a peer that never reads must not hold it for ever.
@@ -214,11 +256,48 @@ bool TPipeThread::KillExpired() {
     return FKillTime != 0 && TickMs() - FKillTime >= static_cast<std::uint64_t>(kKillGraceMs);
 }
 
-long TPipeThread::FlushDelayNs() {
-    if (NowNs() - FFlushStart < kFlushSpinNs)
-        return 0;
-    const int shift = FFlushRound++;
-    return shift >= 6 ? kFlushMaxDelayNs : std::min(kFlushFirstDelayNs << shift, kFlushMaxDelayNs);
+bool TPipeThread::WaitAside(int TimeoutMs) {
+    epoll_event ev[4];
+    const int n = epoll_wait(FWaitAside, ev, 4, TimeoutMs);
+    bool output = n == 0;
+    for (int i = 0; i < n; ++i) {
+        if (ev[i].data.u32 == tagOutput)
+            output = true;
+        if (ev[i].data.u32 == tagHangup || (ev[i].events & (EPOLLHUP | EPOLLERR)))
+            PeerHungUp();
+    }
+    return output;
+}
+
+void TPipeThread::PeerHungUp() {
+    if (FHangupSeen)
+        return;
+    FHangupSeen = true;
+    // Level-triggered: watched once, or it would wake every wait from now on.
+    epoll_ctl(FWaitAside, EPOLL_CTL_DEL, FPipe, nullptr);
+    pollfd p{FPipe, POLLRDHUP, 0};
+    if (poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR)))
+        FPeerGone = true;
+    if (FLinkDown && FPeerGone)
+        FLinkDown->Set();
+}
+
+// Runs while the owner's handler has a message. The worker writes what the handler queues (unless
+// sent events are wanted: those would need the owner while it is busy) and tells the owner at once
+// when the peer hangs up, since a handler held in a modal loop would otherwise keep a dead client up.
+void TPipeThread::HandlerWait() {
+    // What the handler queues goes out after it, in one batch, unless the owner waits for room.
+    const bool write = FRoomWanted && FRoomWanted->IsSet() && !SentWanted() && FAsideError == 0;
+    if (write && !PumpWrite())
+        FAsideError = FErrorCode ? FErrorCode : EIO;
+    const bool hungUp = FHangupSeen;
+    const bool output = WaitAside(write && FWriteState != TWriteState::Idle ? kWriteCheckMs : -1);
+    if (write && FAsideError == 0 && (output || FPeerGone) && !FinishWrite())
+        FAsideError = FErrorCode ? FErrorCode : EIO;
+    if (FAsideError && FLinkDown)
+        FLinkDown->Set();
+    if (!hungUp && FHangupSeen && FPeerGone)
+        PostMessage(FNotify, PIPE_NOTIFY_HANGUP, static_cast<std::uintptr_t>(FPipeId), 0);
 }
 
 void TPipeThread::KillGrace() {
@@ -228,30 +307,24 @@ void TPipeThread::KillGrace() {
         const std::uint64_t now = TickMs();
         if (now >= deadline)
             break;
-        pollfd p{FPipe, static_cast<short>(FWriteState == TWriteState::Sending ? POLLOUT : 0), 0};
-        const long left = static_cast<long>(deadline - now) * 1'000'000;
-        const timespec wait =
-            Nanoseconds(FWriteState == TWriteState::Flushing ? std::min(FlushDelayNs(), left) : left);
-        FSocketEvents = ppoll(&p, 1, &wait, nullptr) > 0 ? p.revents : 0;
+        WaitAside(static_cast<int>(std::min<std::uint64_t>(deadline - now, kWriteCheckMs)));
         if (!FinishWrite())
             break;
     }
-    if (FPendingRead) {
-        pollfd p{FPipe, POLLIN, 0};
-        if (poll(&p, 1, kKillGraceMs) > 0)
-            FinishRead();
+    pollfd p{FPipe, POLLIN, 0};
+    if (poll(&p, 1, kKillGraceMs) > 0) {
+        int error = 0;
+        while (FReceiver.ReadPacket(FPipe, error) == TPipeReceiver::TReadResult::Read) {
+        }
     }
 }
 
 void TPipeThread::ClosePipe() {
     if (!IsValidHandle(FPipe))
         return;
-    FFlushRound = 0;
-    FFlushStart = NowNs();
-    while (UnreadOutput(FPipe) != 0 && !PeerGone(FPipe) && !KillExpired()) {
-        pollfd p{FKillEv->Fd(), POLLIN, 0};
-        const timespec wait = Nanoseconds(std::max(FlushDelayNs(), kFlushFirstDelayNs));
-        ppoll(&p, 1, &wait, nullptr);
+    if (FWaitAside >= 0) {
+        while (UnreadOutput(FPipe) != 0 && !PeerGone(FPipe) && !KillExpired())
+            WaitAside(kWriteCheckMs);
     }
     if (FServer)
         shutdown(FPipe, SHUT_RDWR);

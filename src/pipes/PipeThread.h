@@ -32,6 +32,13 @@ public:
     // write is notified. Set before Run().
     void SetSentWanted(std::shared_ptr<std::atomic<bool>> Flag) { FSentWanted = std::move(Flag); }
 
+    // An event the worker sets when it can no longer write (the peer hung up, or a write failed) while
+    // it waits for the owner's message handler; a writer held back by the memory throttle waits on it.
+    void SetLinkDown(std::shared_ptr<TEvent> Event) { FLinkDown = std::move(Event); }
+    // An event the owner sets while its handler waits for the queue to drain (the memory throttle):
+    // only then does the worker write during a handler.
+    void SetRoomWanted(std::shared_ptr<TEvent> Event) { FRoomWanted = std::move(Event); }
+
 protected:
     void Execute() override;
 
@@ -39,16 +46,23 @@ private:
     enum class TWriteState { Idle, Sending, Flushing };
 
     std::intptr_t Notify(std::uint32_t Msg, std::uintptr_t WParam, std::intptr_t LParam);
-    bool StartRead();
-    bool FinishRead();
-    bool StartWrite();
+    std::intptr_t NotifyMessage(TStream &Message);
+    bool SetUpWaits();
+    void CloseWaits();
+    bool Round();
+    bool ReadSome();
+    bool PumpWrite();
     bool FinishWrite();
     bool TrySend();
     void CompleteWrite();
     bool Flushed();
+    bool SentWanted() const { return !FSentWanted || FSentWanted->load(); }
     bool KillExpired();
-    long FlushDelayNs();
-    bool WaitEvents();
+    // Waits up to TimeoutMs on the hand-off event, the peer reading what was written and the peer
+    // hanging up; true when the peer has read something (or the wait timed out: look again).
+    bool WaitAside(int TimeoutMs);
+    void HandlerWait();
+    void PeerHungUp();
     void KillGrace();
     void ClosePipe();
 
@@ -62,13 +76,23 @@ private:
     std::uint32_t FWrite = 0;
     std::shared_ptr<TWriteQueue> FWriteQueue;
     std::unique_ptr<TPipeWrite> FPipeWrite;
-    bool FPendingRead = false;
     TWriteState FWriteState = TWriteState::Idle;
-    int FFlushRound = 0;
-    short FSocketEvents = 0;       // what the last wait saw on the socket
-    std::uint64_t FFlushStart = 0; // ns
-    std::uint64_t FKillTime = 0;   // when the kill event was seen; 0 before
+    bool FPeerGone = false;      // the peer has closed its end
+    bool FHangupSeen = false;    // ... as seen while waiting aside
+    int FAsideError = 0;         // a write error met while waiting for a handler
+    std::uint64_t FKillTime = 0; // when the kill event was seen; 0 before
+    // The main wait: the kill event, the queue's data event, input on the socket and the peer reading
+    // (an edge-triggered watch of a second descriptor of the socket, so that "writable" does not
+    // wake the worker while it is; only each packet the peer takes does).
+    int FWaitAll = -1;
+    // The wait while the owner runs a handler or the worker closes: the hand-off event, the queue's
+    // data event, the peer reading and the peer hanging up.
+    int FWaitAside = -1;
+    int FOutFd = -1;
+    TEvent FHandedOff;
     std::shared_ptr<TEvent> FKillEv;
+    std::shared_ptr<TEvent> FLinkDown;
+    std::shared_ptr<TEvent> FRoomWanted;
     std::shared_ptr<std::atomic<bool>> FSentWanted;
     TPipeReceiver FReceiver;
 };

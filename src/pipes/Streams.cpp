@@ -1,9 +1,11 @@
 #include "pipes/Streams.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,6 +25,28 @@ std::string TStream::Bytes() {
     out.resize(done);
     SetPosition(saved);
     return out;
+}
+
+std::string_view TStream::View() {
+    FViewCopy = Bytes();
+    return FViewCopy;
+}
+
+std::size_t TMemoryView::Read(void *Buffer, std::size_t Count) {
+    if (FPosition >= FSize)
+        return 0;
+    const std::size_t n = std::min<std::size_t>(Count, FSize - static_cast<std::size_t>(FPosition));
+    std::memcpy(Buffer, FData + FPosition, n);
+    FPosition += n;
+    return n;
+}
+
+void TMemoryView::Write(const void *, std::size_t) {
+    throw EStreamError("Stream write error: the stream is read-only");
+}
+
+void TMemoryView::SetSize(std::uint64_t) {
+    throw EStreamError("Stream size error: the stream is read-only");
 }
 
 void TStream::CopyFrom(TStream &Source) {
@@ -114,6 +138,7 @@ std::size_t TFastMemStream::Realloc(std::size_t NewCapacity) {
 THandleStream::THandleStream(int Handle, bool OwnsHandle) : FHandle(Handle), FOwnsHandle(OwnsHandle) {}
 
 THandleStream::~THandleStream() {
+    Unmap();
     if (FOwnsHandle && FHandle >= 0)
         close(FHandle);
 }
@@ -128,7 +153,30 @@ std::size_t THandleStream::Read(void *Buffer, std::size_t Count) {
     }
 }
 
+void THandleStream::Unmap() {
+    if (FMap)
+        munmap(FMap, FMapSize);
+    FMap = nullptr;
+    FMapSize = 0;
+}
+
+std::string_view THandleStream::View() {
+    const std::uint64_t size = Size();
+    if (size == 0)
+        return {};
+    if (!FMap || FMapSize != size) {
+        Unmap();
+        void *p = mmap(nullptr, static_cast<std::size_t>(size), PROT_READ, MAP_SHARED, FHandle, 0);
+        if (p == MAP_FAILED)
+            return TStream::View();
+        FMap = p;
+        FMapSize = static_cast<std::size_t>(size);
+    }
+    return {static_cast<const char *>(FMap), FMapSize};
+}
+
 void THandleStream::Write(const void *Buffer, std::size_t Count) {
+    Unmap();
     const auto *p = static_cast<const char *>(Buffer);
     while (Count > 0) {
         const ssize_t n = write(FHandle, p, Count);
@@ -147,6 +195,7 @@ std::uint64_t THandleStream::Size() const {
 }
 
 void THandleStream::SetSize(std::uint64_t NewSize) {
+    Unmap();
     if (ftruncate(FHandle, static_cast<off_t>(NewSize)) != 0)
         throw EStreamError(std::string("Stream size error: ") + std::strerror(errno));
     if (Position() > NewSize)

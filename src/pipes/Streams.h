@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 // Byte streams: the message handed to OnPipeMessage, the data given to SendStream, and the assembly of
 // a framed message in memory or in a temporary file.
@@ -27,8 +28,34 @@ public:
 
     // The whole content, whatever the position; the position is kept.
     std::string Bytes();
+    // The whole content without a copy where the stream can give one (memory, a mapped file); valid
+    // until the stream is written to or goes.
+    virtual std::string_view View();
     // Appends everything of Source from its position to its end.
     void CopyFrom(TStream &Source);
+
+private:
+    std::string FViewCopy;
+};
+
+// A read-only stream over bytes it does not own.
+class TMemoryView : public TStream {
+public:
+    TMemoryView(const void *Data, std::size_t Count)
+        : FData(static_cast<const std::uint8_t *>(Data)), FSize(Count) {}
+
+    std::size_t Read(void *Buffer, std::size_t Count) override;
+    void Write(const void *Buffer, std::size_t Count) override;
+    std::uint64_t Size() const override { return FSize; }
+    void SetSize(std::uint64_t NewSize) override;
+    std::uint64_t Position() const override { return FPosition; }
+    void SetPosition(std::uint64_t NewPosition) override { FPosition = NewPosition; }
+    std::string_view View() override { return {reinterpret_cast<const char *>(FData), FSize}; }
+
+private:
+    const std::uint8_t *FData;
+    std::size_t FSize;
+    std::uint64_t FPosition = 0;
 };
 
 // A stream in memory. Capacity grows in steps of 8 KiB; a size of 0 frees the memory.
@@ -47,6 +74,7 @@ public:
     void SetSize(std::uint64_t NewSize) override;
     std::uint64_t Position() const override { return FPosition; }
     void SetPosition(std::uint64_t NewPosition) override { FPosition = NewPosition; }
+    std::string_view View() override { return {reinterpret_cast<const char *>(FMemory), FSize}; }
 
     // Empties the stream and releases its memory.
     void Clear();
@@ -87,11 +115,17 @@ public:
     void SetSize(std::uint64_t NewSize) override;
     std::uint64_t Position() const override;
     void SetPosition(std::uint64_t NewPosition) override;
+    // The file mapped into memory (read-only); falls back to a copy when it cannot be mapped.
+    std::string_view View() override;
     int Handle() const { return FHandle; }
 
 private:
+    void Unmap();
+
     int FHandle;
     bool FOwnsHandle;
+    void *FMap = nullptr;
+    std::size_t FMapSize = 0;
 };
 
 } // namespace trelvo

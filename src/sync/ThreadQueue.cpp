@@ -6,7 +6,6 @@
 #include <condition_variable>
 #include <exception>
 #include <poll.h>
-#include <sched.h>
 #include <unordered_map>
 #include <vector>
 
@@ -17,12 +16,22 @@ struct TSendState {
     std::condition_variable Done;
     bool Finished = false;
     std::intptr_t Result = 0;
+    // Set when the handler has returned, for a sender that waits on descriptors of its own. Set under
+    // the lock: a sender that saw Finished may destroy it at once.
+    TEvent *DoneEvent = nullptr;
 
     void Finish(std::intptr_t Value) {
         std::lock_guard lock(Lock);
         Result = Value;
         Finished = true;
-        Done.notify_all();
+        if (DoneEvent)
+            DoneEvent->Set();
+        else
+            Done.notify_all();
+    }
+    bool IsFinished() {
+        std::lock_guard lock(Lock);
+        return Finished;
     }
 };
 
@@ -161,7 +170,6 @@ void TThreadQueue::ProcessMessages() {
     TQueued message;
     while (Pop(message, false, 0, 0)) {
         Dispatch(message);
-        sched_yield();
     }
 }
 
@@ -289,6 +297,24 @@ std::intptr_t SendMessage(TWindowHandle Wnd, std::uint32_t Msg, std::uintptr_t W
     rec = {};
     std::unique_lock lock(state->Lock);
     state->Done.wait(lock, [&] { return state->Finished; });
+    return state->Result;
+}
+
+std::intptr_t SendMessageWaiting(TWindowHandle Wnd, std::uint32_t Msg, std::uintptr_t WParam,
+                                 std::intptr_t LParam, TEvent &Done, const std::function<void()> &Wait) {
+    TWindowRec rec;
+    if (!Lookup(Wnd, rec))
+        return 0;
+    if (rec.Queue->ThreadId() == CurrentThreadId())
+        return (*rec.Proc)(Msg, WParam, LParam);
+    Done.Reset();
+    auto state = std::make_shared<TSendState>();
+    state->DoneEvent = &Done;
+    if (!TQueueAccess::Push(*rec.Queue, {Wnd, Msg, WParam, LParam, state}))
+        return 0;
+    rec = {};
+    while (!state->IsFinished())
+        Wait();
     return state->Result;
 }
 

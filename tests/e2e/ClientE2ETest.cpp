@@ -8,6 +8,7 @@
 
 #include <QElapsedTimer>
 
+#include <cstddef>
 #include <cstring>
 #include <string>
 #include <sys/socket.h>
@@ -137,4 +138,43 @@ TEST(ClientE2EWire, EveryOutgoingMessageIsFramed) {
     ::close(peer);
     ::close(listener);
     EXPECT_TRUE(client.Process().waitForFinished(1000));
+}
+
+TEST_F(ClientE2E, HostClosingThePipeWhileAnErrorBoxIsOpenStillEndsTheClient) {
+    EnterLobby();
+    ASSERT_EQ(FHost.WaitMessages(1).front(), "11;5");
+    // A bad host-layer field raises and opens the modal error box, which nobody clicks.
+    ASSERT_TRUE(FHost.Send("1;x;640;"));
+    FHost.Close();
+    QProcess &process = FClient->Process();
+    EXPECT_TRUE(process.waitForFinished(10000)) << "the client outlived its host";
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), 0);
+}
+
+TEST(ClientE2EStart, WithoutAHostToConnectToTheClientLeavesWithZero) {
+    struct Case {
+        const char *name;
+        int socketType; // what holds the pipe's name; 0: nothing
+    };
+    for (const Case c : {Case{"no listener", 0}, Case{"a stream socket holds the name", SOCK_STREAM}}) {
+        int holder = -1;
+        if (c.socketType != 0) {
+            holder = socket(AF_UNIX, c.socketType | SOCK_CLOEXEC, 0);
+            sockaddr_un addr{};
+            addr.sun_family = AF_UNIX;
+            const std::string path = std::string("\\\\.\\pipe\\") + kClientPipeName;
+            std::memcpy(addr.sun_path + 1, path.data(), path.size());
+            const auto len = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + path.size());
+            ASSERT_EQ(bind(holder, reinterpret_cast<sockaddr *>(&addr), len), 0) << c.name;
+            ASSERT_EQ(listen(holder, 1), 0) << c.name;
+        }
+        TClientProcess client;
+        QProcess &process = client.Process();
+        EXPECT_TRUE(process.waitForFinished(10000)) << c.name << ": the client stayed without its host";
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << c.name;
+        EXPECT_EQ(process.exitCode(), 0) << c.name;
+        if (holder >= 0)
+            close(holder);
+    }
 }

@@ -136,6 +136,14 @@ TEST_F(GameLobby, HugeCountsAreCutAtThePayload) {
     Lines out = Take();
     ASSERT_FALSE(out.empty());
     EXPECT_EQ(out.back().rfind("UpdateTableList([1:2:0:0:0,", 0), 0u);
+    // Entries of bad fields: no more answers than the payload has fields (five fields an entry).
+    QString bad = QStringLiteral("999;0;0;0;0;");
+    for (int i = 0; i < 50; ++i)
+        bad += QStringLiteral("x;");
+    Game->OnResponseTableList(bad);
+    out = Take();
+    EXPECT_LE(CountOf(out, "OnError(0)"), 55) << "one answer at most for each field";
+    EXPECT_EQ(std::count(out.back().begin(), out.back().end(), ':') / 4, 11) << "55 fields hold 11 entries";
     Drive(2);
     Game->ChangeTable("12;2000000000;0;Ann;1;");
     out = Take();

@@ -688,3 +688,78 @@ TEST(PipeClient, ConnectFromAnotherThreadReportsTheWrongThread) {
 
 } // namespace
 } // namespace trelvo
+
+namespace trelvo {
+namespace {
+
+// A client whose handler may hold the message, as a modal error box does, against a raw peer.
+class ClientHeld : public ::testing::Test {
+protected:
+    void SetUp() override {
+        name = test::UniquePipeName();
+        peer = std::make_unique<TRawPeer>(name);
+        client.SetPipeName(name);
+        client.OnPipeDisconnect = [this](void *, TPipeHandle) { ++disconnects; };
+        ASSERT_TRUE(client.Connect(0, true));
+        ASSERT_TRUE(peer->Accept());
+    }
+
+    std::string name;
+    std::unique_ptr<TRawPeer> peer;
+    int disconnects = 0;
+    TPipeClient client;
+};
+
+TEST_F(ClientHeld, PeerHangingUpWhileAHandlerIsHeldIsReportedAtOnceAndOnlyOnce) {
+    bool seenInside = false;
+    client.OnPipeMessage = [&](void *, TPipeHandle, TStream &) {
+        peer->Hangup();
+        // The nested loop of a modal box: it ends only when the end is heard.
+        seenInside = PumpUntil([&] { return disconnects > 0; });
+    };
+    ASSERT_TRUE(peer->Send("show a box"));
+    ASSERT_TRUE(PumpUntil([&] { return !client.Connected(); }));
+    EXPECT_TRUE(seenInside);
+    EXPECT_EQ(disconnects, 1);
+}
+
+TEST_F(ClientHeld, AnswersOfAHeldHandlerGoOutAndTheThrottleHoldsInsideIt) {
+    // One message that makes its handler write far more than the throttle: the queue stays near the
+    // limit, since the worker writes while it waits for the handler.
+    client.SetMemoryThrottle(20000);
+    const std::string answer = Pattern(100);
+    constexpr int kAnswers = 2000;
+    std::uint32_t largest = 0;
+    int written = 0;
+    client.OnPipeMessage = [&](void *, TPipeHandle, TStream &) {
+        for (int i = 0; i < kAnswers && client.Write(answer.data(), 100); ++i) {
+            ++written;
+            largest = std::max(largest, client.DataSizeForTest());
+        }
+    };
+    ASSERT_TRUE(peer->Send("ask"));
+    ASSERT_TRUE(PumpUntil([&] { return peer->WaitPackets(kAnswers, 0).size() == kAnswers; }));
+    EXPECT_EQ(written, kAnswers);
+    EXPECT_LE(largest, 20000u + 128u);
+}
+
+TEST_F(ClientHeld, AnswersGoOutBetweenReadsWhileInputKeepsComing) {
+    // The second message is held until the peer has the answer to the first: a worker that read all
+    // input before writing would never get there.
+    constexpr int kInputs = 40;
+    for (int i = 0; i < kInputs; ++i)
+        ASSERT_TRUE(peer->Send("in " + std::to_string(i)));
+    int handled = 0;
+    bool firstAnswerSeen = false;
+    client.OnPipeMessage = [&](void *, TPipeHandle, TStream &) {
+        if (++handled == 1)
+            client.Write("answer", 6);
+        else if (handled == 2)
+            firstAnswerSeen = PumpUntil([&] { return !peer->WaitPackets(1, 0).empty(); });
+    };
+    ASSERT_TRUE(PumpUntil([&] { return handled == kInputs; }));
+    EXPECT_TRUE(firstAnswerSeen);
+}
+
+} // namespace
+} // namespace trelvo

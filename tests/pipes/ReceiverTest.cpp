@@ -1,5 +1,6 @@
 #include "FramingModel.h"
 
+#include "pipes/MultiMsg.h"
 #include "pipes/PipeProtocol.h"
 #include "pipes/PipeReceiver.h"
 
@@ -131,7 +132,7 @@ TEST_F(ReceiverFixture, HangUpIsTheEndButAZeroLengthPacketIsNot) {
 TEST_F(ReceiverFixture, EndlessStartWithoutEndAssemblesInAFileNotInMemory) {
     const std::string chunk(MAX_BUFFER, 'q');
     std::vector<std::string> packets{Control("STMB")};
-    for (int i = 0; i < 160; ++i) // about 10 MB
+    for (std::size_t i = 0; i < TPipeMultiMsg::kSpillBytes / MAX_BUFFER + 4; ++i)
         packets.push_back(chunk);
     Feed(packets);
     EXPECT_TRUE(delivered.empty());

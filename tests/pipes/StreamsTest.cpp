@@ -1,9 +1,12 @@
 #include "pipes/Streams.h"
 #include "pipes/MultiMsg.h"
+#include "pipes/PipeProtocol.h"
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <string>
+#include <sys/resource.h>
 
 namespace trelvo {
 namespace {
@@ -79,6 +82,66 @@ TEST(Streams, AssemblyStaysInMemoryWithoutATemporaryDirectory) {
         setenv("TMPDIR", keep.c_str(), 1);
     else
         unsetenv("TMPDIR");
+}
+
+// A file-size limit makes every write past it fail as a full disk does (EFBIG instead of ENOSPC).
+class TFileSizeLimit {
+public:
+    explicit TFileSizeLimit(rlim_t Bytes) {
+        getrlimit(RLIMIT_FSIZE, &FSaved);
+        FSignal = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit{Bytes, FSaved.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~TFileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &FSaved);
+        std::signal(SIGXFSZ, FSignal);
+    }
+
+private:
+    rlimit FSaved{};
+    void (*FSignal)(int) = nullptr;
+};
+
+TEST(Streams, AssemblyGoesBackToMemoryWhenTheTemporaryFileCannotBeWritten) {
+    // The limit falls inside a packet: the part of it the file took must not be counted twice.
+    const std::size_t limit = TPipeMultiMsg::kSpillBytes + 3 * MAX_BUFFER + 100;
+    std::string expected;
+    TPipeMultiMsg message;
+    {
+        TFileSizeLimit full(limit);
+        for (std::size_t i = 0; expected.size() < limit + 4 * MAX_BUFFER; ++i) {
+            const std::string packet(MAX_BUFFER, static_cast<char>('a' + i % 26));
+            message.Append(packet.data(), packet.size());
+            expected += packet;
+        }
+    }
+    EXPECT_FALSE(message.InFile());
+    EXPECT_FALSE(message.Lost());
+    EXPECT_EQ(message.Stream().Size(), expected.size());
+    EXPECT_TRUE(message.Stream().View() == expected) << "the bytes, in order, once each";
+}
+
+TEST(Streams, ViewsShowTheWholeContentWithoutMovingThePosition) {
+    TMemoryStream memory(std::string("in memory"));
+    memory.SetPosition(3);
+    EXPECT_EQ(memory.View(), "in memory");
+    EXPECT_EQ(memory.View().data(), reinterpret_cast<const char *>(memory.Memory())) << "no copy";
+    EXPECT_EQ(memory.Position(), 3u);
+
+    TPipeMultiMsg spilled;
+    const std::string big(TPipeMultiMsg::kSpillBytes + 1, 'v');
+    spilled.Append(big.data(), big.size());
+    ASSERT_TRUE(spilled.InFile());
+    EXPECT_TRUE(spilled.Stream().View() == big);
+    spilled.Append("w", 1);
+    EXPECT_TRUE(spilled.Stream().View() == big + "w") << "a write after a view shows in the next view";
+
+    const char bytes[] = "borrowed";
+    TMemoryView view(bytes, 8);
+    EXPECT_EQ(view.View().data(), bytes);
+    EXPECT_EQ(view.Bytes(), "borrowed");
+    EXPECT_THROW(view.Write("x", 1), EStreamError);
 }
 
 } // namespace

@@ -1,0 +1,159 @@
+// The real client and the bare baseline (bench_bare_client), each started as its host would start it
+// and driven over the real pipe by this program acting as the host: version checks sent as fast as
+// the host can (throughput) and one at a time (round trip). Run in a private network namespace when
+// allowed, so that the client's instance guard and pipe name are this program's alone.
+#include "pipes/PipeProtocol.h"
+#include "pipes/PipeSocket.h"
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <poll.h>
+#include <sched.h>
+#include <signal.h>
+#include <spawn.h>
+#include <string>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+#include <vector>
+
+extern char **environ;
+
+namespace trelvo {
+namespace {
+
+using TClock = std::chrono::steady_clock;
+const char kPipe[] = "{05093645-25FA-49B3-B318-E73C28980D2C}";
+constexpr int kThroughputChecks = 10000;
+constexpr int kRoundTrips = 2000;
+constexpr int kRepetitions = 3;
+
+std::string Control(std::uint32_t Command) {
+    const TPipeControlPacket p = MakeControlPacket(Command);
+    return std::string(reinterpret_cast<const char *>(p.data()), p.size());
+}
+
+void SendPacket(int Fd, const std::string &Packet) {
+    if (send(Fd, Packet.data(), Packet.size(), MSG_NOSIGNAL) < 0)
+        std::abort();
+}
+
+// Counts whole framed answers arriving on Fd.
+class TAnswerCounter {
+public:
+    explicit TAnswerCounter(int Fd) : FReader([this, Fd] { Run(Fd); }) {}
+    ~TAnswerCounter() { FReader.join(); }
+    int Count() const { return FCount.load(); }
+    // Waits until Target answers have come; false when the client went away first.
+    bool WaitFor(int Target) {
+        while (FCount.load(std::memory_order_acquire) < Target)
+            if (FGone.load())
+                return false;
+        return true;
+    }
+
+private:
+    void Run(int Fd) {
+        std::vector<char> buffer(1 << 17);
+        const std::string end = Control(MB_END);
+        for (;;) {
+            const ssize_t n = recv(Fd, buffer.data(), buffer.size(), 0);
+            if (n <= 0)
+                break;
+            if (static_cast<std::size_t>(n) == end.size() && std::memcmp(buffer.data(), end.data(), n) == 0)
+                FCount.fetch_add(1, std::memory_order_release);
+        }
+        FGone = true;
+    }
+    std::atomic<int> FCount{0};
+    std::atomic<bool> FGone{false};
+    std::thread FReader;
+};
+
+struct TFigures {
+    double perSecond = 0;   // version checks answered a second
+    double roundTripUs = 0; // one check, one answer
+};
+
+TFigures Measure(const char *Binary) {
+    const TPipeHandle listener = ListenPipe(PipePath("", kPipe));
+    if (listener < 0) {
+        std::perror("listen");
+        std::exit(1);
+    }
+    pid_t pid = 0;
+    char *argv[] = {const_cast<char *>(Binary), const_cast<char *>("-start"), nullptr};
+    if (posix_spawn(&pid, Binary, nullptr, nullptr, argv, environ) != 0)
+        std::exit(1);
+    pollfd p{listener, POLLIN, 0};
+    if (poll(&p, 1, 20000) <= 0) {
+        std::fprintf(stderr, "%s did not connect\n", Binary);
+        std::exit(1);
+    }
+    const int fd = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
+    close(listener);
+    const std::string start = Control(MB_START), end = Control(MB_END), check = "7;1;1;5;";
+    auto sendCheck = [&] {
+        SendPacket(fd, start);
+        SendPacket(fd, check);
+        SendPacket(fd, end);
+    };
+    TFigures best;
+    {
+        TAnswerCounter answers(fd);
+        int expected = 0;
+        // Warm-up: the first check also takes the client into its lobby.
+        sendCheck();
+        answers.WaitFor(++expected);
+        for (int r = 0; r < kRepetitions; ++r) {
+            const auto t0 = TClock::now();
+            for (int i = 0; i < kThroughputChecks; ++i)
+                sendCheck();
+            expected += kThroughputChecks;
+            if (!answers.WaitFor(expected))
+                std::abort();
+            const double s = std::chrono::duration<double>(TClock::now() - t0).count();
+            best.perSecond = std::max(best.perSecond, kThroughputChecks / s);
+        }
+        for (int r = 0; r < kRepetitions; ++r) {
+            const auto t0 = TClock::now();
+            for (int i = 0; i < kRoundTrips; ++i) {
+                sendCheck();
+                if (!answers.WaitFor(++expected))
+                    std::abort();
+            }
+            const double us =
+                std::chrono::duration<double, std::micro>(TClock::now() - t0).count() / kRoundTrips;
+            best.roundTripUs = best.roundTripUs == 0 ? us : std::min(best.roundTripUs, us);
+        }
+        shutdown(fd, SHUT_RDWR); // the host closes the pipe: the client ends
+    }
+    close(fd);
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return best;
+}
+
+} // namespace
+} // namespace trelvo
+
+int main() {
+    using namespace trelvo;
+    if (unshare(CLONE_NEWNET) != 0)
+        std::fprintf(stderr, "no private network namespace (%s): the client's names are shared\n",
+                     std::strerror(errno));
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    const TFigures bare = Measure(BARE_BINARY);
+    const TFigures client = Measure(TRELVO_BINARY);
+    std::printf("Version checks, best of %d runs each (host -> client -> host, framed both ways):\n",
+                kRepetitions);
+    std::printf("  throughput of %d checks: bare %.0f/s, client %.0f/s: %.2f x bare (goal >= 0.7)\n",
+                kThroughputChecks, bare.perSecond, client.perSecond, client.perSecond / bare.perSecond);
+    std::printf("  round trip: bare %.1f us, client %.1f us: %.2f x bare (goal <= 1.2)\n", bare.roundTripUs,
+                client.roundTripUs, client.roundTripUs / bare.roundTripUs);
+    return 0;
+}
