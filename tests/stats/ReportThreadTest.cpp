@@ -106,7 +106,7 @@ TEST_F(ReportThreads, EndCodeTellsWhereTheReportStopped) {
 
 TEST_F(ReportThreads, ReportThatTimesOutEndsWithoutAnswer) {
     Stub.Script(kPathReportStart, TStubAnswer::Hold("1"));
-    EXPECT_EQ(SendReport(Stub.Endpoint(2000)), kEndNoAnswer);
+    EXPECT_EQ(SendReport(Stub.Endpoint(3000)), kEndNoAnswer);
     Stub.ReleaseHeld();
 }
 
