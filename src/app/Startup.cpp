@@ -2,9 +2,9 @@
 
 #include "BareGraphics.h"
 #include "GUIMessage.h"
-#include "OfflineStatistics.h"
 #include "PipeHostLink.h"
 #include "common/QtClock.h"
+#include "stats/Statistics.h"
 
 #include <QApplication>
 #include <QString>
@@ -19,8 +19,7 @@ bool IsStartArgument(const char *firstArgument) {
 void RunClient(QApplication &app) {
     TQtClock clock;
     TClockScope clockScope(clock);
-    auto game =
-        std::make_unique<TGame>(std::make_unique<TBareGraphics>(), std::make_unique<TOfflineStatistics>());
+    auto game = std::make_unique<TGame>(std::make_unique<TBareGraphics>(), std::make_unique<TStatistics>());
     // While the window is embedded in a foreign window Qt ignores quit(); exit() ends the loop.
     auto link = std::make_unique<TPipeHostLink>();
     const IHostLink &host = *link;

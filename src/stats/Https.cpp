@@ -1,0 +1,178 @@
+#include "stats/Https.h"
+
+#include "stats/StatsLog.h"
+
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QNetworkRequest>
+#include <QStringDecoder>
+#include <QTimer>
+
+namespace trelvo {
+
+namespace {
+
+// The statistics web service and the public probe are fixed at build time.
+const char *const kServiceBase = "https://stats.trelvo.net";
+const char *const kProbeSite = "https://www.wikipedia.org/";
+
+void AppendCodePoint(QByteArray &Out, char32_t Cp) {
+    if (Cp < 0x80) {
+        Out += char(Cp);
+    } else if (Cp < 0x800) {
+        Out += char(0xC0 | (Cp >> 6));
+        Out += char(0x80 | (Cp & 0x3F));
+    } else if (Cp < 0x10000) {
+        Out += char(0xE0 | (Cp >> 12));
+        Out += char(0x80 | ((Cp >> 6) & 0x3F));
+        Out += char(0x80 | (Cp & 0x3F));
+    } else {
+        Out += char(0xF0 | (Cp >> 18));
+        Out += char(0x80 | ((Cp >> 12) & 0x3F));
+        Out += char(0x80 | ((Cp >> 6) & 0x3F));
+        Out += char(0x80 | (Cp & 0x3F));
+    }
+}
+
+bool Unreserved(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' ||
+           c == '_' || c == '.' || c == '*';
+}
+
+QByteArray UrlEncode(const QByteArray &Bytes) {
+    static const char kHex[] = "0123456789ABCDEF";
+    QByteArray out;
+    out.reserve(Bytes.size() * 3);
+    for (char c : Bytes) {
+        const auto b = static_cast<unsigned char>(c);
+        if (Unreserved(c)) {
+            out += c;
+        } else if (c == ' ') {
+            out += '+';
+        } else {
+            out += '%';
+            out += kHex[b >> 4];
+            out += kHex[b & 0x0F];
+        }
+    }
+    return out;
+}
+
+QByteArray CharsetOf(const QByteArray &ContentType) {
+    for (QByteArray part : ContentType.split(';')) {
+        part = part.trimmed();
+        if (!part.toLower().startsWith("charset="))
+            continue;
+        QByteArray name = part.mid(8).trimmed();
+        if (name.size() >= 2 && name.startsWith('"') && name.endsWith('"'))
+            name = name.mid(1, name.size() - 2);
+        return name;
+    }
+    return {};
+}
+
+} // namespace
+
+TStatEndpoint DefaultStatEndpoint() {
+    TStatEndpoint endpoint;
+    endpoint.ServiceBase = QUrl(QString::fromLatin1(kServiceBase));
+    endpoint.Probe = QUrl(QString::fromLatin1(kProbeSite));
+    return endpoint;
+}
+
+QByteArray EncodeUtf8Units(const QString &Text) {
+    QByteArray out;
+    out.reserve(Text.size() * 3);
+    for (qsizetype i = 0; i < Text.size(); ++i) {
+        const char16_t unit = Text[i].unicode();
+        if (QChar::isHighSurrogate(unit) && i + 1 < Text.size() && Text[i + 1].isLowSurrogate()) {
+            AppendCodePoint(out, QChar::surrogateToUcs4(unit, Text[i + 1].unicode()));
+            ++i;
+        } else {
+            AppendCodePoint(out, unit);
+        }
+    }
+    return out;
+}
+
+QByteArray EncodeForm(const TPostData &Form) {
+    QByteArray body;
+    for (const TFormField &field : Form) {
+        if (!body.isEmpty())
+            body += '&';
+        body += UrlEncode(field.Name.toUtf8());
+        body += '=';
+        body += UrlEncode(EncodeUtf8Units(field.Value));
+    }
+    return body;
+}
+
+QString THttpResponse::Text() const {
+    QByteArray charset = CharsetOf(ContentType);
+    if (charset.isEmpty())
+        charset = "UTF-8";
+    QStringDecoder decoder(charset.constData());
+    if (!decoder.isValid())
+        throw EHttpContentError("the answer's charset \"" + charset.toStdString() + "\" is unknown");
+    return decoder.decode(Body);
+}
+
+THttpsClient::THttpsClient(const TStatEndpoint &Endpoint)
+    : FManager(std::make_unique<QNetworkAccessManager>()), FSsl(QSslConfiguration::defaultConfiguration()),
+      FTimeoutMs(Endpoint.TimeoutMs) {
+    FSsl.setPeerVerifyMode(QSslSocket::VerifyPeer);
+    if (!Endpoint.ExtraCaCertificates.isEmpty())
+        FSsl.addCaCertificates(Endpoint.ExtraCaCertificates);
+}
+
+THttpsClient::~THttpsClient() = default;
+
+QNetworkRequest THttpsClient::Request(const QUrl &Url) const {
+    QNetworkRequest request(Url);
+    request.setSslConfiguration(FSsl);
+    request.setHeader(QNetworkRequest::UserAgentHeader, kUserAgent);
+    return request;
+}
+
+THttpResponse THttpsClient::Head(const QUrl &Url) {
+    return Wait(FManager->head(Request(Url)));
+}
+
+THttpResponse THttpsClient::Post(const QUrl &Url, const TPostData &Form) {
+    QNetworkRequest request = Request(Url);
+    request.setHeader(QNetworkRequest::ContentTypeHeader, kFormContentType);
+    return Wait(FManager->post(request, EncodeForm(Form)));
+}
+
+THttpResponse THttpsClient::Wait(QNetworkReply *Reply) {
+    std::unique_ptr<QNetworkReply> reply(Reply);
+    bool timedOut = false;
+    QTimer timer;
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, reply.get(), [&] {
+        timedOut = true;
+        reply->abort();
+    });
+    QObject::connect(reply.get(), &QNetworkReply::finished, &FLoop, &QEventLoop::quit);
+    timer.start(FTimeoutMs);
+    if (!reply->isFinished())
+        FLoop.exec();
+    timer.stop();
+
+    const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+    const QNetworkReply::NetworkError error = reply->error();
+    // Connection and proxy errors (below the content errors) mean no answer; an HTTP error status is
+    // an answer like any other.
+    if (timedOut || (error != QNetworkReply::NoError &&
+                     (error < QNetworkReply::ContentAccessDenied || !status.isValid()))) {
+        const QString why = timedOut ? QStringLiteral("no answer in time") : reply->errorString();
+        throw ENetworkError(reply->url().toString().toStdString() + ": " + why.toStdString());
+    }
+    THttpResponse response;
+    response.StatusCode = status.toInt();
+    response.ContentType = reply->rawHeader("Content-Type");
+    response.Body = reply->readAll();
+    return response;
+}
+
+} // namespace trelvo

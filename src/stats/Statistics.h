@@ -1,0 +1,72 @@
+#pragma once
+
+#include "game/api/IStatistics.h"
+#include "stats/Https.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace trelvo {
+
+class TCheckInternet;
+class TSendServerInfo;
+class TStatSend;
+class TThreadEx;
+class TTimerEx;
+
+// The delay between asking for the own report and posting it.
+constexpr int kSendDelayMs = 60000;
+
+// The text that hands a failed own report to another client: the end code and 16 record fields, each
+// followed by ";". Only the name is escaped; KindPost is not part of it.
+QString RedirectText(std::uint8_t EndCode, const TStatInfo &Info);
+
+// The statistics service: keeps this client's usage record and runs the report threads. Everything here
+// runs on the UI thread, the events included. Destroying it abandons its threads: they end on their own
+// and their completions never reach it.
+class TStatistics : public IStatistics {
+public:
+    TStatistics();
+    // Reports go to Endpoint instead of the web service (tests).
+    explicit TStatistics(TStatEndpoint Endpoint);
+    ~TStatistics() override;
+    TStatistics(const TStatistics &) = delete;
+    TStatistics &operator=(const TStatistics &) = delete;
+
+    void SetPlayerInfo(const TPlayerInfo &Value) override;
+    void SetServerIP(const QString &Value) override { FStatInfo.ServerIP = Value; }
+    void SetPluginVersion(const QString &Value) { FStatInfo.PluginVersion = Value; }
+    void SetChatVersion(const QString &Value) override { FStatInfo.ChatVersion = Value; }
+    void SetPlayerID(const QString &Value) override { FStatInfo.ID = Value; }
+    void SetMD5_CC(const QString &Value) override { FStatInfo.MD5_CC = Value; }
+    void SetMD5_Plugin(const QString &Value) override { FStatInfo.MD5_Plugin = Value; }
+
+    void Send() override;
+    void SendRedirect(const TStatInfo &aStatInfo) override;
+    void SendServerInfo(const QString &aVersion, const QString &aMD5Server, const QString &aMD5Plugin,
+                        const QString &aVerPlug) override;
+    void CheckInternetConnected(const QString &Value) override;
+
+private:
+    void SendTimer();
+    // Starts a self-freeing thread whose completion reaches Done only while this service lives.
+    template <typename T> T *Start(std::unique_ptr<T> Thread, void (TStatistics::*Done)(T *Sender));
+    void StatSendDone(TStatSend *Sender);
+    void RedirectDone(TStatSend *Sender);
+    void ServerInfoDone(TSendServerInfo *Sender);
+    void CheckDone(TCheckInternet *Sender);
+
+    TStatInfo FStatInfo;
+    TStatSend *FStatSend = nullptr;
+    TStatSend *FRedirectStatSend = nullptr;
+    TCheckInternet *FCheckInternet = nullptr;
+    bool FInternet = false;
+    TSendServerInfo *FSendServerInfo = nullptr;
+    TTimerEx *FTimerSendInfo = nullptr;
+
+    const TStatEndpoint FEndpoint;
+    // Checked on the UI thread by every completion; false once the service is gone.
+    std::shared_ptr<bool> FAlive;
+};
+
+} // namespace trelvo

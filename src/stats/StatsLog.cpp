@@ -1,0 +1,5 @@
+#include "stats/StatsLog.h"
+
+namespace trelvo {
+Q_LOGGING_CATEGORY(lcStats, "trelvo.stats", QtWarningMsg)
+} // namespace trelvo
