@@ -345,13 +345,17 @@ QImage PlaceLights(int state) {
     QPainter p(&img);
     Prepare(p);
     const QRectF r(1.5, 1.5, 68, 93);
+    // The veil stays inside the outline, so the outline is white whatever lies under it.
+    p.setPen(Qt::NoPen);
     if (state == 2)
         p.setBrush(QColor(255, 255, 255, 80));
     else if (state == 3)
-        p.setBrush(QColor(0xff, 0xd2, 0x3c, 170)); // a thin yellow over the green cloth reads as olive
+        p.setBrush(QColor(0xff, 0xf0, 0x30, 170)); // a thin yellow over the green cloth reads as olive
     else
         p.setBrush(Qt::NoBrush);
-    p.setPen(QPen(state == 3 ? QColor(0xff, 0xe8, 0x80, 250) : QColor(255, 255, 255, 235), 2.0));
+    p.drawRoundedRect(r.adjusted(1, 1, -1, -1), 4, 4);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(QColor(255, 255, 255, 235), 2.0));
     p.drawRoundedRect(r, 5, 5);
     return img;
 }
