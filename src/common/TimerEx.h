@@ -15,7 +15,9 @@ public:
     std::function<void(TTimerEx *sender)> OnTimer;
 
     TTimerEx();
-    ~TTimerEx();
+    // Virtual: an auto-freeing timer deletes itself through this class, also when it is a subclass
+    // carrying data of its own.
+    virtual ~TTimerEx();
     TTimerEx(const TTimerEx &) = delete;
     TTimerEx &operator=(const TTimerEx &) = delete;
 

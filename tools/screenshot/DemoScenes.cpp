@@ -1,5 +1,6 @@
 #include "DemoScenes.h"
 #include "LobbyScenes.h"
+#include "TableScenes.h"
 
 #include "kit/Animation.h"
 #include "kit/AssetLoader.h"
@@ -138,138 +139,10 @@ TLayout *FramedWindow(TControl *parent, float w, float h, const QString &title) 
     return window;
 }
 
-TFlight Flight(TControl *parent, int suit, int dignity, QPointF from, QPointF to) {
-    TFlight flight;
-    flight.card = Card(parent, suit, dignity, static_cast<float>(from.x()), static_cast<float>(from.y()));
-    auto axis = [&](const char *property, double a, double b) {
-        auto *animation = Add<TFloatAnimation>(flight.card);
-        animation->SetPropertyName(QString::fromLatin1(property));
-        animation->SetStartValue(static_cast<float>(a));
-        animation->SetStopValue(static_cast<float>(b));
-        animation->SetDuration(0.5);
-        return animation;
-    };
-    flight.x = axis("Position.X", from.x(), to.x());
-    flight.y = axis("Position.Y", from.y(), to.y());
-    return flight;
-}
-
 } // namespace
 
 QStringList SceneNames() {
-    return QStringList{QStringLiteral("table"), QStringLiteral("widgets")} + LobbySceneNames();
-}
-
-void RestartFlights(TDemoScene &scene) {
-    for (TFlight &flight : scene.flights) {
-        flight.x->Start();
-        flight.y->Start();
-    }
-}
-
-TDemoScene BuildBusyTable() {
-    UseStandInsIfNeeded();
-    TDemoScene scene;
-    scene.form = std::make_unique<TForm>();
-    TForm *form = scene.form.get();
-    form->SetSize(1280, 1024);
-    const float W = 1280, H = 1024;
-
-    TImageEx *cloth = Picture(form, "Background_Table", 0, 0);
-    cloth->SetAlign(TAlignLayout::Client);
-
-    // Top opponent: six backs, overlapping by 25.
-    const float topX = static_cast<float>(Round((W - 301) / 2.0));
-    for (int i = 0; i < 6; ++i)
-        Card(form, 0, 0, topX + i * 46, 0);
-    // Side opponents: six backs each, lying across.
-    for (int i = 0; i < 6; ++i) {
-        Card(form, 0, 0, 101, 300 + i * 50.0f, true);
-        Card(form, 0, 0, W - 5, 300 + i * 50.0f, true);
-    }
-    // Own hand: eight faces, two lit.
-    const int hand[8][2] = {{3, 13}, {3, 5}, {4, 12}, {1, 11}, {2, 9}, {4, 7}, {1, 6}, {2, 4}};
-    const float handX = static_cast<float>(Round((W - (8 * 71 - 7 * 9)) / 2.0));
-    for (int i = 0; i < 8; ++i) {
-        TImageEx *card = Card(form, hand[i][0], hand[i][1], handX + i * 62.0f, i == 3 ? 794 : 824);
-        if (i == 2 || i == 5) {
-            TImageEx *lights = Picture(card, "Card_Lights", 0, 0, 71, 96, TImageWrapMode::Original);
-            lights->SetAlign(TAlignLayout::Client);
-        }
-    }
-    // Stock: the trump card with the panel and its count.
-    auto *deck = Add<TLayout>(form);
-    deck->SetBounds(201, 610, 115, 180);
-    Card(deck, 3, 4, 12, 42);
-    TImageEx *panel = Picture(deck, "Panel_Deck", 8, 148);
-    (void)panel;
-    Picture(deck, "Panel_Deck_Hearts", 20, 154);
-    Label(deck, QStringLiteral("24"), 50, 155, 12, 0xFFFFFFFF, true)->SetItalic(true);
-    // One card lying in the playing place and twelve in the air.
-    const QPointF slot0(415, 373);
-    Card(form, 4, 10, static_cast<float>(slot0.x()), static_cast<float>(slot0.y()));
-    const QPointF starts[4] = {{(W - 71) / 2, 794}, {101, 420}, {(W - 71) / 2, 96}, {1108, 420}};
-    for (int i = 0; i < 12; ++i) {
-        const QPointF to(slot0.x() + 76 * (i % 6), slot0.y() + (i < 6 ? 0 : 48));
-        scene.flights.push_back(Flight(form, 1 + i % 4, 1 + i, starts[i % 4], to));
-    }
-    // Name plates, the player bar and the round-end plate, with their texts.
-    const char *names[3] = {"Лиса Патрикеевна", "Михаил Потапыч", "Серый Волк"};
-    const QPointF plates[3] = {{10, 266}, {565, 106}, {1120, 266}};
-    for (int i = 0; i < 3; ++i) {
-        auto *plate = Add<TLayout>(form);
-        plate->SetBounds(static_cast<float>(plates[i].x()), static_cast<float>(plates[i].y()), 150, 20);
-        Picture(plate, i == 1 ? "Nick_Bar_Active" : "Nick_Bar_NoActive", 0, 0, 150, 20)
-            ->SetAlign(TAlignLayout::Client);
-        TText *nick = Label(plate, QString::fromUtf8(names[i]), 0, 0, 10, 0xFFFFFFFF, true);
-        nick->SetAlign(TAlignLayout::Center);
-    }
-    auto *bar = Add<TLayout>(form);
-    bar->SetBounds(static_cast<float>(Round((W - 393) / 2.0)), H - 95 - 5, 393, 95);
-    Picture(bar, "Player_Bar", 0, 0)->SetAlign(TAlignLayout::Client);
-    Picture(bar, "Player_Bar_Clock", 200, 50);
-    Label(bar, QStringLiteral("27"), 225, 52, 14, 0xFFFFFFFF, true);
-    Label(bar, QStringLiteral("Иван Царевич"), 25, 53, 12, 0xFFFFFFFF, true);
-    Picture(bar, "Player_Bar_Button_Take_2", 280, 47, 30, 30);
-    Picture(bar, "Player_Bar_Button_Bito_1", 312, 47, 30, 30);
-    auto *roundEnd = Add<TLayout>(form);
-    roundEnd->SetBounds(300, 880, 103, 29);
-    Picture(roundEnd, "Round_End", 0, 0)->SetAlign(TAlignLayout::Client);
-    Label(roundEnd, QStringLiteral("Конец раунда: 3"), 0, 0, 10, 0xFFFFFFFF, true)
-        ->SetAlign(TAlignLayout::Center);
-    Picture(form, "Button_PickUp_1", 1000, 700);
-
-    // Two framed windows: a waiting room and a message box over it.
-    TLayout *room = FramedWindow(form, 470, 270, QStringLiteral("Стол 5"));
-    room->SetAlign(TAlignLayout::None);
-    room->SetPosition(140, 60);
-    Picture(room, "Icon_Player_New_Table", 5, 20, 460, 40);
-    const char *players[4] = {"1.  Иван Царевич", "2.  Серый Волк", "3.", "4."};
-    for (int i = 0; i < 4; ++i) {
-        if (i % 2 == 0)
-            Picture(room, "Background_TableList", 35, 100 + 20.0f * i, 400, 20)->SetOpacity(0.6f);
-        Label(room, QString::fromUtf8(players[i]), 45, 101 + 20.0f * i, 12, 0xFF202020, false);
-    }
-    Label(room, QStringLiteral("Готов!"), 330, 101, 12, 0xFF1F6F2F, true);
-    Label(room, QStringLiteral("Ожидание Вашей готовности"), 100, 210, 14, 0xFF202020, false);
-    auto *ready =
-        new TPicButton(room, TResBut{"Button_Ready_1", "Button_Ready_1", "Button_Ready_2", "Button_Ready_3"});
-    ready->SetParent(room);
-    ready->SetStretch(true);
-    ready->SetBounds(350, 205, 100, 35);
-
-    TLayout *box = FramedWindow(form, 350, 150, QStringLiteral("Сообщение"));
-    auto *text = Add<TText>(box);
-    text->SetBounds(15, 35, 320, 70);
-    text->SetText(QStringLiteral("Соединение с игровым сервером восстановлено. Игра продолжается."));
-    text->SetFontSize(13);
-    auto *ok = new TPicButton(box, TResBut{"", "Button_OK_1", "Button_OK_2", "Button_OK_3"});
-    ok->SetParent(box);
-    ok->SetStretch(true);
-    ok->SetBounds(270, 115, 70, 20);
-
-    RestartFlights(scene);
-    return scene;
+    return TableSceneNames() << QStringLiteral("widgets") << LobbySceneNames();
 }
 
 namespace {
@@ -421,13 +294,13 @@ TDemoScene BuildWidgets() {
 } // namespace
 
 TDemoScene Build(const QString &name) {
-    if (name == QLatin1String("table"))
-        return BuildBusyTable();
+    TDemoScene scene;
+    if (BuildTableScene(name, scene))
+        return scene;
     if (name == QLatin1String("widgets"))
         return BuildWidgets();
     if (LobbySceneNames().contains(name))
         return BuildLobbyScene(name);
-    TDemoScene scene;
     scene.form = std::make_unique<TForm>();
     return scene;
 }

@@ -55,7 +55,7 @@ void DrawIndex(QPainter &p, int suit, int dignity) {
     const QString rank = RankText(dignity);
     QFont font = Font(TFace::CondensedBold, 14);
     if (rank.size() > 1)
-        font.setLetterSpacing(QFont::AbsoluteSpacing, -1.6);
+        font.setLetterSpacing(QFont::AbsoluteSpacing, -0.4);
     const QColor colour = SuitColour(suit);
     for (int corner = 0; corner < 2; ++corner) {
         p.save();
@@ -65,7 +65,7 @@ void DrawIndex(QPainter &p, int suit, int dignity) {
         }
         QPainterPath text;
         const QFontMetricsF fm(font);
-        const qreal w = fm.horizontalAdvance(rank) + (rank.size() > 1 ? 1.6 : 0);
+        const qreal w = fm.horizontalAdvance(rank) + (rank.size() > 1 ? 0.4 : 0);
         text.addText(QPointF(8.5 - w / 2, 3.5 + fm.capHeight()), font, rank);
         p.fillPath(text, colour);
         p.fillPath(SuitPath(suit, QRectF(4.0, 17.5, 9, 10)), colour);
@@ -144,13 +144,14 @@ struct TCourtStyle {
     QColor Robe, Sleeve, Trim;
 };
 
-// Kings in red, queens in blue, jacks in green; the black suits swap robe and sleeve colours.
+// Kings in red, queens in blue, jacks in green; the black suits swap robe and sleeve colours of kings
+// and queens, while jacks keep their green robe so that a black jack never looks like a black queen.
 TCourtStyle CourtStyle(int suit, int dignity) {
     const QColor red(0xb0, 0x22, 0x2c), blue(0x26, 0x45, 0x96), green(0x2b, 0x74, 0x3c),
         gold(0xd9, 0xa8, 0x2e);
     QColor robe = dignity == 12 ? red : dignity == 11 ? blue : green;
     QColor sleeve = dignity == 12 ? blue : dignity == 11 ? red : red;
-    if (!SuitIsRed(suit))
+    if (!SuitIsRed(suit) && dignity != 10)
         std::swap(robe, sleeve);
     return {robe, sleeve, gold};
 }

@@ -12,7 +12,8 @@ namespace trelvo::art {
 namespace {
 
 const QColor kTakeBase(0xd0, 0x55, 0x1f);
-const QColor kBitoBase(0x2a, 0x94, 0x44);
+// Blue, so that the discard buttons stand out from the green cloth.
+const QColor kBitoBase(0x2c, 0x68, 0xc4);
 const QColor kGreenButton(0x2c, 0x8c, 0x3b);
 const QColor kIconOff(0x8c, 0x8c, 0x8c);
 const QColor kIconOn(0x14, 0x14, 0x14);
@@ -242,8 +243,9 @@ QImage PlayerBar() {
         p.drawRoundedRect(QRectF(4 - i, 37 - i + 2, 385 + 2 * i, 56 + 2 * i - 2), 12 + i, 12 + i);
     }
     DrawWoodPlate(p, QRectF(4.5, 36.5, 384, 55), 12);
-    DrawInset(p, QRectF(15, 45, 176, 38), 7);
-    DrawInset(p, QRectF(195, 45, 78, 38), 7);
+    // The name and clock wells are centred on the texts the bar draws in them (y 52..70).
+    DrawInset(p, QRectF(15, 44, 176, 33), 7);
+    DrawInset(p, QRectF(195, 44, 78, 33), 7);
     DrawInset(p, QRectF(277, 44, 68, 36), 7);
     // The four suits in gold at the right end.
     const QColor ink(0xe3, 0xb8, 0x4f, 210);
@@ -343,12 +345,16 @@ QImage PlaceLights(int state) {
     QPainter p(&img);
     Prepare(p);
     const QRectF r(1.5, 1.5, 68, 93);
+    // The veil stays inside the outline, so the outline is white whatever lies under it.
+    p.setPen(Qt::NoPen);
     if (state == 2)
         p.setBrush(QColor(255, 255, 255, 80));
     else if (state == 3)
-        p.setBrush(QColor(0xfb, 0xf6, 0x2c, 110));
+        p.setBrush(QColor(0xff, 0xf0, 0x30, 170)); // a thin yellow over the green cloth reads as olive
     else
         p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(r.adjusted(1, 1, -1, -1), 4, 4);
+    p.setBrush(Qt::NoBrush);
     p.setPen(QPen(QColor(255, 255, 255, 235), 2.0));
     p.drawRoundedRect(r, 5, 5);
     return img;
@@ -377,7 +383,7 @@ QImage TableButton(bool take, int state) {
         p.drawPath(tick);
     }
     DrawLabel(p, QRectF(0, 49 + shift, 53, 16), QString::fromUtf8(take ? "Взять" : "Бито"),
-              Font(TFace::CondensedBold, 13), Qt::white, QColor(0, 0, 0, 120), 1.4);
+              Font(TFace::CondensedBold, 11), Qt::white, QColor(0, 0, 0, 120), 1.2);
     return img;
 }
 
@@ -404,7 +410,17 @@ QImage RoundEnd() {
     QImage img = Canvas(103, 29);
     QPainter p(&img);
     Prepare(p);
-    DrawWoodPlate(p, QRectF(0.5, 0.5, 102, 28), 8, 240);
+    // The scene writes "Конец раунда: N" across nearly the whole width: a dark plate with a thin gold
+    // edge leaves the text room, where thick wooden rims would run under it.
+    QPainterPath body;
+    body.addRoundedRect(QRectF(0.5, 0.5, 102, 28), 6, 6);
+    QLinearGradient fill(0, 0, 0, 29);
+    fill.setColorAt(0, QColor(0x5a, 0x34, 0x1a, 240));
+    fill.setColorAt(1, QColor(0x33, 0x1c, 0x0c, 240));
+    p.fillPath(body, fill);
+    p.setPen(QPen(pal::Gold, 1.0));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(body);
     return img;
 }
 
@@ -415,18 +431,19 @@ QImage YourTurn() {
     const QRectF r(3.5, 3.5, 172, 65);
     QPainterPath body;
     body.addRoundedRect(r, 14, 14);
-    QLinearGradient gold(r.topLeft(), r.bottomLeft());
-    gold.setColorAt(0.0, QColor(0xff, 0xe6, 0x8c));
-    gold.setColorAt(0.5, QColor(0xf0, 0xb0, 0x2c));
-    gold.setColorAt(1.0, QColor(0xc2, 0x74, 0x10));
-    p.fillPath(body, gold);
-    p.setPen(QPen(QColor(0x5a, 0x30, 0x08), 2.5));
+    // The scene shows the plate at 60 % over the green cloth, where gold turns olive: crimson stays red.
+    QLinearGradient crimson(r.topLeft(), r.bottomLeft());
+    crimson.setColorAt(0.0, QColor(0xf2, 0x4a, 0x3c));
+    crimson.setColorAt(0.5, QColor(0xd0, 0x1c, 0x24));
+    crimson.setColorAt(1.0, QColor(0x8c, 0x08, 0x14));
+    p.fillPath(body, crimson);
+    p.setPen(QPen(QColor(0x40, 0x04, 0x08), 2.5));
     p.setBrush(Qt::NoBrush);
     p.drawPath(body);
     p.setPen(QPen(QColor(255, 250, 220, 170), 1.2));
     p.drawRoundedRect(r.adjusted(3.5, 3.5, -3.5, -3.5), 11, 11);
-    DrawLabel(p, r, QString::fromUtf8("Ваш ход!"), Font(TFace::SansBold, 29), Qt::white,
-              QColor(0x5a, 0x28, 0x04), 2.6);
+    DrawLabel(p, r, QString::fromUtf8("Ваш ход!"), Font(TFace::SansBold, 24), Qt::white,
+              QColor(0x40, 0x04, 0x08), 2.4);
     return img;
 }
 
@@ -519,7 +536,7 @@ QImage GreenButton(int w, int h, const QString &label, int glyph, int state) {
     Prepare(p);
     DrawPlate(p, QRectF(0, 0, w, h), 2, base, state);
     const qreal shift = state == 3 ? 1.0 : 0.0;
-    const qreal fontPx = h <= 20 ? 13 : h <= 35 ? 14 : 15;
+    const qreal fontPx = h <= 20 ? 13 : h <= 35 ? 14 : 13;
     const QFont font = Font(h >= 50 ? TFace::SansBold : TFace::SansBold, fontPx);
     const QFontMetricsF fm(font);
     const qreal textW = fm.horizontalAdvance(label);
@@ -628,23 +645,24 @@ QImage FirstNotTransferredIcon(bool on) {
     const QColor ink = on ? kIconOn : kIconOff;
     // A digit one under a "not" sign (a ring with a slash). The one is drawn by hand with a short
     // flag so that the slash crosses only its stem and the mark cannot be read as a Z.
+    // Shown at 20 x 20, so every stroke is at least two pixels there: a broad one, a narrow cut.
     QPainterPath one;
-    one.addRect(QRectF(18.6, 9, 4.2, 21));
-    one.moveTo(18.8, 9);
-    one.lineTo(22.6, 9);
-    one.lineTo(15.6, 13.6);
-    one.lineTo(14.8, 11.4);
+    one.addRect(QRectF(17.2, 7.5, 6.4, 24));
+    one.moveTo(17.4, 7.5);
+    one.lineTo(23.4, 7.5);
+    one.lineTo(13.6, 13.8);
+    one.lineTo(12.4, 10.6);
     one.closeSubpath();
-    one.addRect(QRectF(15.2, 28.2, 11.2, 3.2));
+    one.addRect(QRectF(13, 28, 14.8, 4.4));
     p.fillPath(one.simplified(), ink);
     const QPointF c(20, 20);
     const qreal r = 17.0;
     const QLineF slash(c + QPointF(-r, -r) * 0.7071, c + QPointF(r, r) * 0.7071);
     p.setCompositionMode(QPainter::CompositionMode_Clear);
-    p.setPen(QPen(Qt::black, 5.4));
+    p.setPen(QPen(Qt::black, 4.4));
     p.drawLine(slash);
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    p.setPen(QPen(ink, 3.0));
+    p.setPen(QPen(ink, 3.4));
     p.setBrush(Qt::NoBrush);
     p.drawEllipse(c, r, r);
     p.drawLine(slash);

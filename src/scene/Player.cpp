@@ -1,0 +1,243 @@
+#include "Player.h"
+
+#include "SceneTimings.h"
+
+#include "kit/Round.h"
+
+namespace trelvo::scene {
+
+// --- TIndicator -------------------------------------------------------------------------------
+
+TIndicator::TIndicator(TSceneObject *owner) : TImageEx(owner) {
+    SetOpacity(0);
+    FAnimation = new TFloatAnimation(this);
+    FAnimation->SetParent(this);
+    FAnimation->SetName(QStringLiteral("Ani"));
+    FAnimation->SetPropertyName(QStringLiteral("Opacity"));
+    FAnimation->SetDuration(scene::kIndicatorFadeSeconds);
+}
+
+void TIndicator::Show() {
+    FAnimation->Stop();
+    FAnimation->SetStartValue(0);
+    FAnimation->SetStopValue(1);
+    FAnimation->Start();
+}
+
+void TIndicator::Hide() {
+    FAnimation->Stop();
+    FAnimation->SetStartValue(1);
+    FAnimation->SetStopValue(0);
+    FAnimation->Start();
+}
+
+// --- TPlayer ----------------------------------------------------------------------------------
+
+TPlayer::TPlayer(TSceneObject *owner, uint8_t aPlace) : TLayout(owner), FPlace(aPlace) {
+    FCardList = new TCardList(this);
+    FCardList->SetParent(this);
+    FCardList->SetOwner(this);
+    if (FPlace == kOwnSeat) {
+        FCardList->OnClick = [this](uint8_t CardID, uint8_t Suit, uint8_t Dignity) {
+            DeferClick(CardID, Suit, Dignity);
+        };
+        FCardList->SetPlayerCardList(true);
+    } else {
+        FNickBar = new TNickBar(this);
+        FNickBar->SetParent(this);
+        FNickBar->SetVisible(false);
+        FNickBar->SetSize(TNickBar::kWidth, TNickBar::kHeight);
+    }
+    switch (FPlace) {
+    case 1:
+        SetAlign(TAlignLayout::Bottom);
+        SetHeight(kOwnSeatHeight);
+        break;
+    case 2:
+        SetAlign(TAlignLayout::Left);
+        FNickBar->SetPosition(10, -30);
+        break;
+    case 3:
+        SetAlign(TAlignLayout::Top);
+        break;
+    default:
+        SetAlign(TAlignLayout::Right);
+        FNickBar->SetPosition(-60, -30);
+        break;
+    }
+
+    FTakeImg = new TImageEx(this);
+    FTakeImg->SetParent(this);
+    FTakeImg->SetVisible(false);
+    FTakeImg->LoadFromResources(QStringLiteral("Take_Card_1"));
+    FTakeImg->SetAutoSize(true);
+    FTakeImg->SetHitTest(false);
+    FPointerBeat = new TIndicator(this);
+    FPointerBeat->SetParent(this);
+    FPointerBeat->LoadFromResources(QStringLiteral("Pointer_Beat"));
+    FPointerBeat->SetSize(30, 17);
+    FPointerBeat->SetHitTest(false);
+    FAnimation = new TBitmapAnimationEx(FTakeImg);
+    FAnimation->SetParent(FTakeImg);
+    FAnimation->LoadStartValueFromRes(QStringLiteral("Take_Card_1"));
+    FAnimation->LoadStopValueFromRes(QStringLiteral("Take_Card_2"));
+    FAnimation->SetDuration(scene::kTakeMarkBlinkSeconds);
+    FAnimation->SetAutoReverse(true);
+    FAnimation->SetLoop(true);
+
+    static constexpr uint8_t kModes[4] = {TCardList::kAlignOwn, TCardList::kAlignLeft, TCardList::kAlignTop,
+                                          TCardList::kAlignRight};
+    static constexpr float kPointerAngles[4] = {0, 90, 180, 270};
+    const int seat = (FPlace >= 1 && FPlace <= 4) ? FPlace - 1 : 3;
+    if (FPlace == 2 || FPlace == 4)
+        FCardList->SetRotate(true);
+    FCardList->SetAlignMode(kModes[seat]);
+    FPointerBeat->SetRotationAngle(kPointerAngles[seat]);
+    Repaint();
+}
+
+TPlayer::~TPlayer() {
+    delete FTimerOnClick;
+}
+
+void TPlayer::AddCard(uint8_t ID, uint8_t Suit, uint8_t Dignity) {
+    FCardList->AddCard(ID, Suit, Dignity);
+    LayOutHand();
+}
+
+void TPlayer::DelCard(uint8_t cardID) {
+    FCardList->DelCard(cardID);
+    LayOutHand();
+}
+
+void TPlayer::LayOutHand() {
+    if (FPlace == kOwnSeat) {
+        TListPlayerCard cards;
+        FCardList->GetCardList(cards);
+        FCardList->Repaint(rules::DisplayOrder(cards, TrumpSuit()));
+        return;
+    }
+    TSortedList order(FCardList->Count());
+    for (size_t i = 0; i < order.size(); ++i)
+        order[i] = static_cast<uint8_t>(i);
+    FCardList->Repaint(order);
+}
+
+void TPlayer::Repaint() {
+    FCardList->Repaint();
+    TCardList *hand = FCardList;
+    switch (FPlace) {
+    case 1:
+        FTakeImg->SetPosition(FLeftPlayerBar - FTakeImg->Width() - 20, hand->Height() + hand->Y() + 20);
+        FPointerBeat->SetPosition(Width() / 2 + 250, Height() - 50);
+        break;
+    case 2:
+        FTakeImg->SetPosition(FNickBar->Width() + FNickBar->X() + 20, FNickBar->Y());
+        FPointerBeat->SetPosition(FNickBar->Width() + FNickBar->X() - 40, 0);
+        SetWidth(hand->Width() + hand->X());
+        break;
+    case 3:
+        FNickBar->SetX(static_cast<float>(Round((hand->Width() - FNickBar->Width()) / 2.0)) + hand->X());
+        FTakeImg->SetPosition(static_cast<float>(Round((FNickBar->Width() - FTakeImg->Width()) / 2.0)) +
+                                  FNickBar->X(),
+                              hand->Height() + hand->Y() + 10);
+        FPointerBeat->SetPosition(FNickBar->X() - 50, 2);
+        SetHeight(hand->Height());
+        break;
+    default:
+        FTakeImg->SetPosition(FNickBar->X() - FTakeImg->Width() - 20, FNickBar->Y());
+        FPointerBeat->SetPosition(FNickBar->X() + 20, -50);
+        SetWidth(hand->Width() + 5);
+        break;
+    }
+}
+
+void TPlayer::ShowCanUsedToCoverCard(const TSrvCard &aCard) {
+    const TPlayerCard attack{aCard.Suit, aCard.Dignity};
+    for (uint8_t i = 0; i < FCardList->Count(); ++i) {
+        const TSrvCard c = FCardList->GetCard(i);
+        FCardList->SetLights(i, rules::CanCover({c.Suit, c.Dignity}, attack, TrumpSuit()));
+    }
+}
+
+void TPlayer::ShowCanGiveCard(const TSrvCard &aCard) {
+    for (uint8_t i = 0; i < FCardList->Count(); ++i)
+        if (FCardList->GetCard(i).Dignity == aCard.Dignity)
+            FCardList->SetLights(i, true);
+}
+
+void TPlayer::ShowAllLightsCard() {
+    for (uint8_t i = 0; i < FCardList->Count(); ++i)
+        FCardList->SetLights(i, true);
+}
+
+void TPlayer::HideCanUsedCard() {
+    for (uint8_t i = 0; i < FCardList->Count(); ++i)
+        FCardList->SetLights(i, false);
+}
+
+bool TPlayer::IsHaveTransfer(const TSrvCard &aCard) const {
+    for (uint8_t i = 0; i < FCardList->Count(); ++i)
+        if (FCardList->GetCard(i).Dignity == aCard.Dignity)
+            return true;
+    return false;
+}
+
+void TPlayer::SetPlayerName(const QString &value) {
+    if (!FNickBar)
+        return;
+    FNickBar->SetNick(value);
+    if (!value.isEmpty()) {
+        FNickBar->SetActive(false);
+        FNickBar->SetVisible(true);
+    } else {
+        FNickBar->SetVisible(false);
+        FCardList->DelAllCard();
+    }
+}
+
+void TPlayer::SetActive(bool value) {
+    if (FNickBar)
+        FNickBar->SetActive(value);
+}
+
+void TPlayer::SetTake(bool value) {
+    if (value == FTakeImg->Visible())
+        return;
+    FAnimation->Stop();
+    FTakeImg->SetVisible(value);
+    if (value)
+        FAnimation->Start();
+}
+
+void TPlayer::SetBeat(bool value) {
+    if (value == FBeat)
+        return;
+    FBeat = value;
+    if (value)
+        FPointerBeat->Show();
+    else
+        FPointerBeat->Hide();
+}
+
+void TPlayer::DeferClick(uint8_t CardID, uint8_t Suit, uint8_t Dignity) {
+    // The click comes from inside the clicked sprite's own event, and handling it destroys that
+    // sprite: handle it a moment later, and only the latest click.
+    delete FTimerOnClick;
+    FTimerOnClick = new TTimerOnClick;
+    FTimerOnClick->SetInterval(scene::kClickDeferralMs);
+    FTimerOnClick->SetCardID(CardID);
+    FTimerOnClick->SetSuit(Suit);
+    FTimerOnClick->SetDignity(Dignity);
+    FTimerOnClick->SetAutoFree(true);
+    FTimerOnClick->OnTimer = [this](TTimerEx *sender) {
+        auto *timer = static_cast<TTimerOnClick *>(sender);
+        FTimerOnClick = nullptr;
+        if (OnPlayerCardClick)
+            OnPlayerCardClick(static_cast<uint8_t>(timer->CardID()), static_cast<uint8_t>(timer->Suit()),
+                              static_cast<uint8_t>(timer->Dignity()));
+    };
+    FTimerOnClick->SetEnabled(true);
+}
+
+} // namespace trelvo::scene

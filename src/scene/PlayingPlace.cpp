@@ -1,0 +1,225 @@
+#include "PlayingPlace.h"
+
+#include "SceneLog.h"
+#include "SceneTimings.h"
+
+#include "kit/Round.h"
+
+namespace trelvo::scene {
+
+TPlayingPlace::TPlayingPlace(TSceneObject *owner) : TLayout(owner) {
+    for (uint8_t i = 0; i < FPlaceTransferLights.size(); ++i) {
+        auto *marker = new TPlaceLights(this, i);
+        marker->SetParent(this);
+        marker->OnClick = [this](uint8_t) { TransferMarkerClicked(); };
+        FPlaceTransferLights[i] = marker;
+    }
+    auto slot = [this](int i) {
+        auto *card = new TCardMoved(this);
+        card->SetParent(this);
+        card->SetVisible(false);
+        card->SetID(static_cast<uint8_t>(i));
+        card->SetDuration(scene::kCardFlightSeconds);
+        card->OnFinish = [this, card](uint8_t) { Landed(card); };
+        FCard[static_cast<size_t>(i)] = card;
+    };
+    for (uint8_t i = 0; i < kSlots; ++i) {
+        slot(i);
+        slot(i + kSlots);
+        auto *marker = new TPlaceLights(this, i);
+        marker->SetParent(this);
+        marker->OnClick = [this](uint8_t id) { CoverMarkerClicked(id); };
+        FPlaceLights[i] = marker;
+    }
+}
+
+void TPlayingPlace::Repaint() {
+    const double W = Width(), H = Height();
+    FPosFirsCard = {static_cast<float>(Round((W - 451) / 2.0)), static_cast<float>(Round((H - 144) / 2.0))};
+    for (int j = 0; j < kSlots; ++j)
+        FPlaceLights[static_cast<size_t>(j)]->SetPosition(
+            FPosFirsCard.X + kColumnStep * static_cast<float>(j), FPosFirsCard.Y + kCoverOffset);
+    for (size_t i = 0; i < FPlaceTransferLights.size(); ++i)
+        FPlaceTransferLights[i]->SetPosition(FPosFirsCard.X + kColumnStep * static_cast<float>(i),
+                                             FPosFirsCard.Y);
+    const float midX = static_cast<float>(Round((W - TCard::kWidth) / 2.0));
+    const float midY = static_cast<float>(Round((H - TCard::kHeight) / 2.0));
+    FStartPos[1] = {midX, static_cast<float>(H) - TCard::kHeight};
+    FStartPos[2] = {0, midY};
+    FStartPos[3] = {midX, 0};
+    FStartPos[4] = {static_cast<float>(W) - TCard::kWidth, midY};
+}
+
+bool TPlayingPlace::Open(int i) const {
+    return FCard[static_cast<size_t>(i)]->Visible() && !FCard[static_cast<size_t>(i + kSlots)]->Visible();
+}
+
+void TPlayingPlace::MoveCard(uint8_t playerstate, uint8_t Suit, uint8_t Dignity, bool MoveKind,
+                             uint8_t PlaceID) {
+    // Six attacking places is all the table has; a seventh card has nowhere to go.
+    if (PlaceID >= kSlots) {
+        qCDebug(lcScene) << "no place for a card at" << PlaceID;
+        return;
+    }
+    FMoveKind = kMovePlayed;
+    const float x = FPosFirsCard.X + kColumnStep * PlaceID;
+    float y = FPosFirsCard.Y;
+    size_t slot = PlaceID;
+    if (!MoveKind) {
+        slot += kSlots;
+        y += kCoverOffset;
+    } else {
+        FLastCardPlace = PlaceID;
+    }
+    TCardMoved *card = FCard[slot];
+    const TPos start = StartPos(playerstate);
+    card->SetKind(Suit, Dignity);
+    card->SetPosition(start.X, start.Y);
+    card->SetVisible(true);
+    card->StartValue(start.X, start.Y);
+    card->StopValue(x, y);
+    card->StartAnimation();
+    for (int i = 0; i < kSlots; ++i)
+        if (Open(i)) {
+            FSelectID = static_cast<uint8_t>(i);
+            break;
+        }
+}
+
+void TPlayingPlace::MovePickUp(uint8_t playerstate) {
+    // A card still in the air lands first, as what it was, so it is not counted as picked up.
+    for (TCardMoved *card : FCard)
+        card->StopAnimation();
+    FCountMove = 0;
+    FMoveKind = kMovePickUp;
+    const TPos to = StartPos(playerstate);
+    for (TCardMoved *card : FCard) {
+        if (!card->Visible())
+            continue;
+        card->StartValue(card->X(), card->Y());
+        card->StopValue(to.X, to.Y);
+        card->StartAnimation();
+        ++FCountMove;
+    }
+    // Nothing to pick up (the table was cleared meanwhile): the round still has to end.
+    if (FCountMove == 0 && OnBitoEnd)
+        OnBitoEnd();
+}
+
+void TPlayingPlace::MoveBito(uint8_t type_move) {
+    if (!FBito && type_move != 1)
+        return;
+    for (TCardMoved *card : FCard) {
+        if (!card->Visible())
+            continue;
+        card->StopAnimation();
+        card->SetVisible(false);
+    }
+    // The round ends on screen even when the table was cleared meanwhile.
+    if (type_move == 0 && OnBitoEnd)
+        OnBitoEnd();
+}
+
+void TPlayingPlace::Landed(TCardMoved *card) {
+    if (FMoveKind == kMovePickUp) {
+        card->SetVisible(false);
+        if (OnCardMoveEnd)
+            OnCardMoveEnd(card->Suit(), card->Dignity());
+        if (FCountMove > 0 && --FCountMove == 0 && OnBitoEnd)
+            OnBitoEnd();
+    } else if (FMoveKind == kMovePlayed) {
+        if (OnMoveEnd)
+            OnMoveEnd();
+    }
+}
+
+TSrvCard TPlayingPlace::GetCard(uint8_t slot) const {
+    if (slot >= FCard.size() || !FCard[slot]->Visible())
+        return {};
+    return {FCard[slot]->Suit(), FCard[slot]->Dignity()};
+}
+
+uint8_t TPlayingPlace::CountNoCover() const {
+    uint8_t count = 0;
+    for (int i = 0; i < kSlots; ++i)
+        count += Open(i) ? 1 : 0;
+    return count;
+}
+
+void TPlayingPlace::ShowSelectCoverCard() {
+    int first = -1;
+    for (int i = 0; i < kSlots; ++i) {
+        if (!Open(i))
+            continue;
+        TPlaceLights *marker = FPlaceLights[static_cast<size_t>(i)];
+        marker->SetState(TPlaceLights::kIdle);
+        marker->SetVisible(true);
+        if (first < 0)
+            first = i;
+    }
+    if (!FTransferLight && first >= 0)
+        FPlaceLights[static_cast<size_t>(first)]->SetState(TPlaceLights::kSelected);
+}
+
+void TPlayingPlace::HideSelectCoverCard() {
+    for (int i = 0; i < kSlots; ++i) {
+        FPlaceLights[static_cast<size_t>(i)]->SetVisible(false);
+        if (FCard[static_cast<size_t>(i)]->Visible())
+            FCard[static_cast<size_t>(i)]->SetLights(false);
+    }
+}
+
+void TPlayingPlace::NoActiveSelectCoverCard() {
+    for (TPlaceLights *marker : FPlaceLights)
+        marker->SetState(TPlaceLights::kIdle);
+}
+
+void TPlayingPlace::ShowTransferPlace() {
+    const size_t next = FLastCardPlace + 1u;
+    // Only the places 1 to 3 can take a transferred card in play; a request beyond is ignored.
+    if (next < FPlaceTransferLights.size()) {
+        FPlaceTransferLights[next]->SetVisible(true);
+        FPlaceTransferLights[next]->SetState(TPlaceLights::kSelected);
+    } else {
+        qCDebug(lcScene) << "no transfer marker after place" << FLastCardPlace;
+    }
+    FSelect = false;
+}
+
+void TPlayingPlace::NoActiveTransferPlace() {
+    const size_t next = FLastCardPlace + 1u;
+    if (next < FPlaceTransferLights.size())
+        FPlaceTransferLights[next]->SetState(TPlaceLights::kIdle);
+    FSelect = true;
+}
+
+void TPlayingPlace::HideTransferPlace() {
+    for (TPlaceLights *marker : FPlaceTransferLights)
+        if (marker->Visible())
+            marker->SetVisible(false);
+}
+
+void TPlayingPlace::CoverMarkerClicked(uint8_t a) {
+    for (int i = 0; i < kSlots; ++i) {
+        TPlaceLights *marker = FPlaceLights[static_cast<size_t>(i)];
+        if (!marker->Visible())
+            continue;
+        if (i == a)
+            marker->SetState(TPlaceLights::kSelected);
+        else if (marker->State() == TPlaceLights::kSelected)
+            marker->SetState(TPlaceLights::kIdle);
+    }
+    NoActiveTransferPlace();
+    FSelectID = a;
+    if (OnChangeSelect)
+        OnChangeSelect(true);
+}
+
+void TPlayingPlace::TransferMarkerClicked() {
+    FSelect = false;
+    NoActiveSelectCoverCard();
+    if (OnChangeSelect)
+        OnChangeSelect(false);
+}
+
+} // namespace trelvo::scene

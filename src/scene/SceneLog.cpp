@@ -1,0 +1,3 @@
+#include "SceneLog.h"
+
+Q_LOGGING_CATEGORY(lcScene, "trelvo.scene", QtWarningMsg)

@@ -1,0 +1,427 @@
+#include "Table.h"
+
+#include "SceneTimings.h"
+
+#include "kit/Round.h"
+
+namespace trelvo::scene {
+
+namespace {
+const TResBut kTakePictures{QString(), QStringLiteral("Button_PickUp_1"), QStringLiteral("Button_PickUp_2"),
+                            QStringLiteral("Button_PickUp_3")};
+const TResBut kBitoPictures{QString(), QStringLiteral("Button_Bito_1"), QStringLiteral("Button_Bito_2"),
+                            QStringLiteral("Button_Bito_3")};
+} // namespace
+
+TTable::TTable(TSceneObject *owner) : TLayout(owner) {
+    SetAlign(TAlignLayout::Client);
+    for (uint8_t seat = 1; seat <= 4; ++seat) {
+        auto *player = new TPlayer(this, seat);
+        player->SetParent(this);
+        player->SetTrump(&FTrump);
+        player->OnPlayerCardClick = [this](uint8_t CardID, uint8_t Suit, uint8_t Dignity) {
+            CardClicked(CardID, Suit, Dignity);
+        };
+        FPlayer[seat - 1u] = player;
+    }
+
+    FCardDeck = new TCardDeck(this);
+    FCardDeck->SetParent(this);
+    FCardDeck->SetSize(TCardDeck::kWidth, TCardDeck::kHeight);
+
+    FPlayerBar = new TPlayerBar(this);
+    FPlayerBar->SetParent(this);
+    FPlayerBar->OnPickClick = [this] { TakeClicked(); };
+    FPlayerBar->OnBitoClick = [this] { BitoClicked(); };
+    FPlayerBar->OnRoundStart = [this] {
+        if (OnRoundStart)
+            OnRoundStart();
+    };
+    FPlayerBar->OnRoundStop = [this] { ClockRanOut(); };
+
+    FPlayingPlace = new TPlayingPlace(this);
+    FPlayingPlace->SetParent(this);
+    FPlayingPlace->SetAlign(TAlignLayout::Client);
+    FPlayingPlace->OnBitoEnd = [this] { RoundFinished(); };
+    FPlayingPlace->OnCardMoveEnd = [this](uint8_t Suit, uint8_t Dignity) {
+        PickedUpCardLanded(Suit, Dignity);
+    };
+    FPlayingPlace->OnMoveEnd = [this] { ShowPlayerCover(); };
+    FPlayingPlace->OnChangeSelect = [this](bool State) { ChoiceChanged(State); };
+
+    FPickBitoButton = new TPicButton(this, kTakePictures);
+    FPickBitoButton->SetParent(this);
+    FPickBitoButton->SetVisible(false);
+    FPickBitoButton->SetAutoSize(true);
+    FPickBitoButton->OnPicClick = [this] {
+        if (FPickBitoButtonState == kButtonTake)
+            TakeClicked();
+        else
+            BitoClicked();
+    };
+
+    FRoundEnd = new TRoundEnd(Own());
+    FRoundEnd->SetParent(Own());
+    FRoundEnd->OnEnd = [this] { CountdownEnded(); };
+    FRoundEnd->SetOffsetDown(Own()->Height());
+
+    FYourTurn = new TYourTurn(this);
+    FYourTurn->SetParent(this);
+}
+
+TPlayer *TTable::Player(uint8_t playerid) const {
+    return playerid >= 1 && playerid <= 4 ? FPlayer[playerid - 1u] : nullptr;
+}
+
+void TTable::SetOnTextError(TOnTextError value) {
+    FOnTextError = value;
+    Own()->SetOnTextError(std::move(value));
+}
+
+void TTable::SetTrump(uint8_t Suit, uint8_t Dignity) {
+    FTrump = {Suit, Dignity};
+    FCardDeck->SetTrump(Suit, Dignity);
+}
+
+void TTable::AddPlayer(uint8_t playerid, const QString &PlayerName) {
+    if (playerid >= 2 && playerid <= 4)
+        Player(playerid)->SetPlayerName(PlayerName);
+}
+
+void TTable::DelPlayer(uint8_t playerid) {
+    if (playerid >= 2 && playerid <= 4)
+        Player(playerid)->SetPlayerName(QString());
+}
+
+void TTable::AddPlayerCard(uint8_t playerid, uint8_t ID, uint8_t Suit, uint8_t Dignity) {
+    TPlayer *seat = Player(playerid);
+    if (!seat)
+        return;
+    seat->AddCard(ID, Suit, Dignity);
+    Repaint();
+}
+
+void TTable::Repaint() {
+    const float W = Width(), H = Height();
+    FPlayerBar->SetPosition(static_cast<float>(Round((W - FPlayerBar->Width()) / 2.0)),
+                            H - FPlayerBar->Height() - 5);
+    Own()->SetLeftPlayerBar(FPlayerBar->X());
+    for (TPlayer *seat : FPlayer)
+        seat->Repaint();
+    TPlayer *left = Player(2);
+    FCardDeck->SetPosition(left->Width() + left->X() + 100, Own()->Y() - FCardDeck->Height() - 5);
+    FPickBitoButton->SetPosition(FPlayerBar->Width() + FPlayerBar->X() + 80,
+                                 FPlayerBar->Y() - FPickBitoButton->Height() - 130);
+    FPlayingPlace->Repaint();
+    FRoundEnd->SetX(FPlayerBar->X() - FRoundEnd->Width() - 20);
+}
+
+// --- the controller's commands --------------------------------------------------------------
+
+void TTable::PlayerGo(uint8_t playerid, uint8_t Suit, uint8_t Dignity) {
+    TPlayer *seat = Player(playerid);
+    if (!seat)
+        return;
+    if (playerid == kOwnSeat) {
+        // A move the user clicked is on the table already; its report arrives in state 2.
+        if (FTableState != kStateAttack)
+            return;
+        FTableState = kStateWaiting;
+        DisarmOwnHand();
+        HideBitoButton();
+        seat->DelCard(seat->GetCardID(Suit, Dignity));
+    } else {
+        seat->DelCard(0);
+    }
+    Repaint();
+    FPlayingPlace->MoveCard(playerid, Suit, Dignity, true, static_cast<uint8_t>(FCountCardGo));
+    ++FCountCardGo;
+}
+
+void TTable::PlayerCover(uint8_t playerid, uint8_t CoverID, uint8_t Suit, uint8_t Dignity) {
+    TPlayer *seat = Player(playerid);
+    if (!seat)
+        return;
+    seat->DelCard(0);
+    Repaint();
+    FPlayingPlace->MoveCard(playerid, Suit, Dignity, false, CoverID);
+}
+
+void TTable::PlayerActive(uint8_t playerid, uint8_t beat_playerid) {
+    for (TPlayer *seat : FPlayer)
+        seat->SetActive(false);
+    if (playerid == kOwnSeat && !FCoverYourTurn)
+        FYourTurn->Show();
+    FCoverYourTurn = false;
+
+    // The defender pointer moves when a round starts, and after a transfer (nothing covered yet).
+    const bool transferred =
+        beat_playerid != kNoSeat && FCountCardGo > 1 && FPlayingPlace->CountNoCover() == FCountCardGo;
+    if (FCountCardGo == 0 || transferred) {
+        uint8_t defender = beat_playerid;
+        if (defender == kNoSeat && playerid >= 1 && playerid <= 4) {
+            for (int step = 1; step <= 4; ++step) {
+                const uint8_t candidate = static_cast<uint8_t>((playerid - 1 + step) % 4 + 1);
+                if (Player(candidate)->CountCard() > 0) {
+                    defender = candidate;
+                    break;
+                }
+            }
+        }
+        TPlayer *target = Player(defender);
+        if (target && !target->Beat()) {
+            HideAllPointer();
+            target->SetBeat(true);
+        }
+    }
+
+    if (playerid >= 2 && playerid <= 4) {
+        Player(playerid)->SetActive(true);
+    } else if (playerid == kOwnSeat && FTableState != kStateTaking) {
+        if (FTableState != kStateCover)
+            FTableState = kStateAttack;
+        Own()->SetCanClick(true);
+    }
+    FPlayerBar->SetTime(FTimeGo);
+}
+
+void TTable::ShowPlayerTake(uint8_t playerid) {
+    TPlayer *seat = Player(playerid);
+    if (!seat)
+        return;
+    if (playerid == kOwnSeat)
+        OwnTakeSteps();
+    seat->SetTake(true);
+}
+
+void TTable::PlayerTake(uint8_t take_playerid, uint8_t next_playerid) {
+    FCountCardGo = 0;
+    Ftake_playerid = Player(take_playerid) ? take_playerid : kNoSeat;
+    Fnext_playerid = Player(next_playerid) ? next_playerid : kNoSeat;
+    if (Ftake_playerid == kOwnSeat)
+        Own()->SetTake(false);
+    FPlayerBar->StopTime();
+    DisarmOwnHand();
+    HideBitoButton();
+    for (TPlayer *seat : FPlayer)
+        if (seat->Beat())
+            seat->SetBeat(false);
+    if (Ftake_playerid == kNoSeat)
+        FPlayingPlace->SetBito(true);
+    FRoundEnd->Start(scene::kRoundEndSeconds);
+}
+
+void TTable::ShowBitoButton() {
+    FPickBitoButton->SetImgName(kBitoPictures);
+    FPickBitoButton->SetVisible(true);
+    FPickBitoButtonState = kButtonBito;
+    FPlayerBar->SetActiveBitoButton(true);
+}
+
+void TTable::ShowTakeButton() {
+    FPickBitoButton->SetImgName(kTakePictures);
+    FPickBitoButton->SetVisible(true);
+    FPickBitoButtonState = kButtonTake;
+    FPlayerBar->SetActiveTakeButton(true);
+}
+
+void TTable::HidePickButton() {
+    FPickBitoButton->SetVisible(false);
+    FPlayerBar->SetActiveTakeButton(false);
+}
+
+void TTable::HideBitoButton() {
+    FPickBitoButton->SetVisible(false);
+    FPlayerBar->SetActiveBitoButton(false);
+}
+
+void TTable::ShowPlayerCover() {
+    if (FTableState != kStateCover)
+        return;
+    ShowTakeButton();
+    if (FTransfer && Own()->IsHaveTransfer(FirstAttackCard())) {
+        Own()->ShowCanGiveCard(FirstAttackCard());
+        FPlayingPlace->ShowTransferPlace();
+        FPlayingPlace->SetTransferLight(true);
+        FTableState = kStateTransfer;
+    } else {
+        FPlayingPlace->SetTransferLight(false);
+        FTableState = kStateCover;
+        Own()->ShowCanUsedToCoverCard(FPlayingPlace->GetSelectCard());
+    }
+    FPlayingPlace->ShowSelectCoverCard();
+}
+
+void TTable::ShowCanGiveCard() {
+    bool any = false;
+    for (uint8_t slot = 0; slot < 2 * TPlayingPlace::kSlots; ++slot) {
+        const TSrvCard card = FPlayingPlace->GetCard(slot);
+        if (card.Suit != 0 && card.Dignity != 0) {
+            Own()->ShowCanGiveCard(card);
+            any = true;
+        }
+    }
+    if (!any && Own()->CountCard() > 0)
+        Own()->ShowAllLightsCard();
+}
+
+void TTable::SetPlayerCountCard(uint8_t playerid, uint8_t Count) {
+    TPlayer *seat = Player(playerid);
+    if (!seat)
+        return;
+    const int d = seat->CountCard() - Count;
+    for (int i = 0; i < (d < 0 ? -d : d); ++i) {
+        if (d < 0)
+            seat->AddCard(0, 0, 0);
+        else
+            seat->DelCard(0);
+    }
+}
+
+void TTable::HideActive() {
+    DisarmOwnHand();
+    FPlayingPlace->HideSelectCoverCard();
+    FCountCardGo = 0;
+}
+
+void TTable::HideAllTake() {
+    for (TPlayer *seat : FPlayer)
+        seat->SetTake(false);
+}
+
+void TTable::HideAllPointer() {
+    for (TPlayer *seat : FPlayer)
+        seat->SetBeat(false);
+}
+
+// --- the user's side ------------------------------------------------------------------------
+
+void TTable::DisarmOwnHand() {
+    Own()->SetCanClick(false);
+    Own()->HideCanUsedCard();
+}
+
+void TTable::OwnTakeSteps() {
+    Own()->SetCanClick(false);
+    Own()->SetTake(true);
+    Own()->HideCanUsedCard();
+    Own()->Repaint();
+    FPlayingPlace->HideSelectCoverCard();
+    FPlayingPlace->HideTransferPlace();
+    HidePickButton();
+}
+
+void TTable::CardClicked(uint8_t CardID, uint8_t Suit, uint8_t Dignity) {
+    FYourTurn->Hide();
+    DisarmOwnHand();
+    switch (FTableState) {
+    case kStateAttack:
+        FTableState = kStateWaiting;
+        HideBitoButton();
+        Own()->DelCard(CardID);
+        Repaint();
+        FPlayingPlace->MoveCard(kOwnSeat, Suit, Dignity, true, static_cast<uint8_t>(FCountCardGo));
+        if (OnGo)
+            OnGo(CardID);
+        ++FCountCardGo;
+        break;
+    case kStateCover: {
+        // Covering the last open card ends the defence; otherwise the user covers on.
+        if (FPlayingPlace->CountNoCover() == 1)
+            FTableState = kStateWaiting;
+        FCoverYourTurn = true;
+        FTransfer = false;
+        Own()->DelCard(CardID);
+        Repaint();
+        FPlayingPlace->HideSelectCoverCard();
+        FPlayingPlace->HideTransferPlace();
+        const uint8_t s = FPlayingPlace->SelectID();
+        FPlayingPlace->MoveCard(kOwnSeat, Suit, Dignity, false, s);
+        if (OnCover)
+            OnCover(CardID, s);
+        break;
+    }
+    case kStateTransfer:
+        FTableState = kStateWaiting;
+        HideBitoButton();
+        FPlayerBar->SetActiveTakeButton(false);
+        Own()->DelCard(CardID);
+        Repaint();
+        FPlayingPlace->HideSelectCoverCard();
+        FPlayingPlace->HideTransferPlace();
+        FPlayingPlace->MoveCard(kOwnSeat, Suit, Dignity, true, static_cast<uint8_t>(FCountCardGo));
+        if (OnTransfer)
+            OnTransfer(CardID);
+        ++FCountCardGo;
+        break;
+    default:
+        break;
+    }
+}
+
+void TTable::TakeClicked() {
+    FYourTurn->Hide();
+    OwnTakeSteps();
+    if (OnPickClick)
+        OnPickClick();
+}
+
+void TTable::BitoClicked() {
+    FYourTurn->Hide();
+    DisarmOwnHand();
+    HideBitoButton();
+    if (OnBitoClick)
+        OnBitoClick();
+}
+
+void TTable::ClockRanOut() {
+    // The game server decides what follows; the user's controls just go away.
+    DisarmOwnHand();
+    FPlayingPlace->HideSelectCoverCard();
+    HidePickButton();
+}
+
+void TTable::ChoiceChanged(bool State) {
+    FYourTurn->Hide();
+    Own()->HideCanUsedCard();
+    if (!State) {
+        FTableState = kStateTransfer;
+        Own()->ShowCanGiveCard(FirstAttackCard());
+    } else {
+        Own()->ShowCanUsedToCoverCard(FPlayingPlace->GetSelectCard());
+        FTableState = kStateCover;
+    }
+}
+
+// --- the end of a round ---------------------------------------------------------------------
+
+void TTable::CountdownEnded() {
+    if (Ftake_playerid != kNoSeat) {
+        FPlayingPlace->MovePickUp(Ftake_playerid);
+    } else {
+        Own()->HideCanUsedCard();
+        FPlayingPlace->MoveBito(0);
+    }
+}
+
+void TTable::PickedUpCardLanded(uint8_t Suit, uint8_t Dignity) {
+    if (Ftake_playerid == kOwnSeat) {
+        if (OnGetCardFromTemp)
+            OnGetCardFromTemp(Suit, Dignity);
+    } else if (TPlayer *seat = Player(Ftake_playerid)) {
+        seat->AddCard(0, 0, 0);
+    }
+}
+
+void TTable::RoundFinished() {
+    if (TPlayer *taker = Player(Ftake_playerid))
+        taker->SetTake(false);
+    if (Fnext_playerid != kNoSeat)
+        PlayerActive(Fnext_playerid, kNoSeat);
+    Ftake_playerid = kNoSeat;
+    Fnext_playerid = kNoSeat;
+    if (OnBitoEnd)
+        OnBitoEnd();
+}
+
+} // namespace trelvo::scene

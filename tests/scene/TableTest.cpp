@@ -1,0 +1,317 @@
+#include "SceneFixture.h"
+
+#include "scene/Table.h"
+
+#include "kit/Round.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include <string>
+#include <vector>
+
+namespace trelvo::scene {
+namespace {
+
+// A 1000 x 700 table with every event it raises written to a log, dealt as the facade deals a game:
+// the user at seat 1, opponents at seats 2 and 3, trump hearts, 30 seconds a move.
+struct TableFixture : test::TSceneFixture {
+    TTable *table = Add<TTable>();
+    std::vector<std::string> log;
+    uint8_t nextId = 100; // the IDs the "controller" gives to picked-up cards
+
+    TableFixture() {
+        table->OnGo = [this](uint8_t id) { log.push_back("go " + std::to_string(id)); };
+        table->OnCover = [this](uint8_t id, uint8_t s) {
+            log.push_back("cover " + std::to_string(id) + " on " + std::to_string(s));
+        };
+        table->OnTransfer = [this](uint8_t id) { log.push_back("transfer " + std::to_string(id)); };
+        table->OnPickClick = [this] { log.push_back("take"); };
+        table->OnBitoClick = [this] { log.push_back("bito"); };
+        table->OnRoundStart = [this] { log.push_back("clock"); };
+        table->OnBitoEnd = [this] { log.push_back("round end"); };
+        table->OnGetCardFromTemp = [this](uint8_t s, uint8_t d) {
+            log.push_back("temp " + std::to_string(s) + "/" + std::to_string(d));
+            table->AddPlayerCard(kOwnSeat, nextId++, s, d);
+        };
+    }
+
+    void Deal(const std::vector<TCardID> &own) {
+        table->SetPlayerName(QStringLiteral("Иван"));
+        table->SetTrump(kSuitHearts, 4);
+        table->SetDeck(24);
+        table->SetTimeGo(30);
+        table->AddPlayer(kOwnSeat, QStringLiteral("Иван"));
+        for (const TCardID &card : own)
+            table->AddPlayerCard(kOwnSeat, card.ID, card.Suit, card.Dignity);
+        for (uint8_t seat : {2, 3}) {
+            table->AddPlayer(seat, QStringLiteral("Бот %1").arg(seat));
+            for (int i = 0; i < 6; ++i)
+                table->AddPlayerCard(seat, 0, 0, 0);
+        }
+    }
+
+    TPlayer *Seat(uint8_t n) const { return table->Player(n); }
+    TCardMoved *OwnCard(uint8_t id) const {
+        const TCardList *hand = Seat(kOwnSeat)->CardList();
+        for (int i = 0; i < hand->Count(); ++i)
+            if (hand->Sprite(i)->ID() == id)
+                return hand->Sprite(i);
+        return nullptr;
+    }
+    std::vector<int> LitIds() const {
+        std::vector<int> ids;
+        const TCardList *hand = Seat(kOwnSeat)->CardList();
+        for (int i = 0; i < hand->Count(); ++i)
+            if (hand->Sprite(i)->Lights())
+                ids.push_back(hand->Sprite(i)->ID());
+        std::sort(ids.begin(), ids.end());
+        return ids;
+    }
+    int Pointer() const {
+        for (uint8_t s = 1; s <= 4; ++s)
+            if (Seat(s)->Beat())
+                return s;
+        return 0;
+    }
+    std::vector<std::string> Take() {
+        std::vector<std::string> out;
+        out.swap(log);
+        return out;
+    }
+};
+
+TEST(Table, GeometryAt1000x700) {
+    TableFixture f;
+    f.Deal({{1, 1, 5}});
+    f.table->Repaint();
+    TPlayingPlace *place = f.table->PlayingPlace();
+    EXPECT_EQ(place->Position(), QPointF(101, 96));
+    EXPECT_EQ(place->Width(), 798);
+    EXPECT_EQ(place->Height(), 374);
+    EXPECT_EQ(place->PosFirsCard().X, 174);
+    EXPECT_EQ(place->PosFirsCard().Y, 115);
+    EXPECT_EQ(f.Seat(2)->X(), 0);
+    EXPECT_EQ(f.Seat(2)->Width(), 101);
+    EXPECT_EQ(f.Seat(4)->Width(), 101);
+    EXPECT_EQ(f.Seat(1)->Y(), 470);
+    EXPECT_EQ(f.table->PlayerBar()->Position(), QPointF(304, 600));
+    EXPECT_EQ(f.table->PickBitoButton()->Position(), QPointF(777, 394));
+    EXPECT_EQ(f.table->CardDeck()->Position(), QPointF(201, 285));
+    EXPECT_EQ(f.Seat(1)->TakeImg()->X(), 196);
+    EXPECT_EQ(f.Seat(1)->PointerBeat()->Position(), QPointF(750, 180));
+    EXPECT_EQ(f.table->RoundEnd()->X(), 181);
+    EXPECT_EQ(f.Seat(2)->TakeImg()->Position(), QPointF(180, -30));
+    EXPECT_EQ(f.Seat(2)->PointerBeat()->Position(), QPointF(120, 0));
+    EXPECT_EQ(f.Seat(4)->TakeImg()->Position(), QPointF(-168, -30));
+    EXPECT_EQ(f.Seat(4)->PointerBeat()->Position(), QPointF(-40, -50));
+    EXPECT_EQ(f.table->CardDeck()->SpriteCount(), 11);
+    // The round-end plate slides from the seat's lower edge to 140.
+    f.table->PlayerTake(kNoSeat, kNoSeat);
+    f.clock.Advance(800);
+    EXPECT_EQ(f.table->RoundEnd()->Y(), 140);
+}
+
+TEST(Table, DefenderPointerGoesToTheNextSeatWithCards) {
+    TableFixture f;
+    f.Deal({{1, 1, 5}});
+    f.table->AddPlayer(4, QStringLiteral("Бот 4"));
+    f.table->AddPlayerCard(4, 0, 0, 0);
+    f.table->PlayerActive(3, kNoSeat);
+    EXPECT_EQ(f.Pointer(), 4);
+    f.table->DelPlayer(4);
+    f.table->DelPlayer(2);
+    f.table->HideAllPointer();
+    f.table->PlayerActive(3, kNoSeat);
+    EXPECT_EQ(f.Pointer(), 1);
+}
+
+TEST(Table, ARoundWithATransferATakeAndADiscard) {
+    TableFixture f;
+    // Hand: 7 of diamonds (10), 9 of clubs (11), queen of spades (12), 6 of hearts (13, trump),
+    // ace of clubs (14), 7 of spades (15).
+    f.Deal({{10, 2, 6}, {11, 1, 8}, {12, 4, 11}, {13, 3, 5}, {14, 1, 13}, {15, 4, 6}});
+    f.Take();
+
+    // Round 1: seat 3 attacks the user with the 7 of clubs; the user transfers it to seat 2, who takes.
+    f.table->PlayerActive(3, kNoSeat);
+    EXPECT_EQ(f.Pointer(), 1);
+    EXPECT_TRUE(f.Seat(3)->NickBar()->Active());
+    f.table->SetTableState(TTable::kStateCover);
+    f.table->SetTransfer(true);
+    f.table->PlayerGo(3, kSuitClubs, 6);
+    f.table->PlayerActive(1, 1); // the controller hands the user the turn while the card flies
+    EXPECT_EQ(f.Seat(3)->CountCard(), 5);
+    f.clock.Advance(600);
+    EXPECT_EQ(f.table->TableState(), TTable::kStateTransfer);
+    EXPECT_EQ(f.LitIds(), (std::vector<int>{10, 15}));
+    EXPECT_TRUE(f.table->PickBitoButton()->Visible());
+    EXPECT_EQ(f.table->PickBitoButtonState(), TTable::kButtonTake);
+    EXPECT_TRUE(f.table->PlayingPlace()->PlaceTransferLights(1)->Visible());
+    // Choosing to cover instead lights the cards that beat the 7 of clubs; back to transfer again.
+    f.Click(f.table->PlayingPlace()->PlaceLights(0));
+    EXPECT_EQ(f.table->TableState(), TTable::kStateCover);
+    EXPECT_EQ(f.LitIds(), (std::vector<int>{11, 13, 14}));
+    f.Click(f.table->PlayingPlace()->PlaceTransferLights(1));
+    EXPECT_EQ(f.LitIds(), (std::vector<int>{10, 15}));
+    f.Click(f.OwnCard(15));
+    EXPECT_EQ(f.table->TableState(), TTable::kStateWaiting);
+    EXPECT_EQ(f.LitIds(), std::vector<int>{});
+    f.table->PlayerActive(2, 2);
+    EXPECT_EQ(f.Pointer(), 2);
+    f.clock.Advance(600);
+    f.table->ShowPlayerTake(2);
+    EXPECT_TRUE(f.Seat(2)->Take());
+    f.table->PlayerTake(2, 3); // AllBito(2, 3)
+    f.table->SetTableState(TTable::kStateWaiting);
+    EXPECT_EQ(f.Pointer(), 0);
+    f.clock.Advance(4000); // the countdown
+    EXPECT_EQ(f.table->PlayingPlace()->CountMove(), 2);
+    f.clock.Advance(600); // the flights to seat 2
+    EXPECT_EQ(f.Seat(2)->CountCard(), 8);
+    EXPECT_FALSE(f.Seat(2)->Take());
+    EXPECT_TRUE(f.Seat(3)->NickBar()->Active());
+    EXPECT_EQ(f.Take(),
+              (std::vector<std::string>{"clock", "clock", "transfer 15", "clock", "clock", "round end"}));
+
+    // Round 2: the user attacks with the queen of spades, seat 2 covers, the user ends with bito.
+    f.table->PlayerActive(1, kNoSeat);
+    EXPECT_EQ(f.Pointer(), 2);
+    EXPECT_TRUE(f.table->YourTurn()->Visible());
+    f.table->ShowCanGiveCard();
+    EXPECT_EQ(f.LitIds(), (std::vector<int>{10, 11, 12, 13, 14}));
+    f.Click(f.OwnCard(12));
+    f.table->PlayerGo(1, kSuitSpades, 11); // the server's echo changes nothing
+    EXPECT_EQ(f.Seat(1)->CountCard(), 4);
+    f.clock.Advance(600);
+    f.table->PlayerCover(2, 0, kSuitSpades, 13);
+    f.clock.Advance(600);
+    // GiveCard: the user may throw in a queen or an ace; none but the ace of clubs matches.
+    f.table->PlayerActive(1, kNoSeat);
+    f.table->ShowBitoButton();
+    f.table->ShowCanGiveCard();
+    EXPECT_EQ(f.LitIds(), std::vector<int>{14});
+    EXPECT_EQ(f.table->PickBitoButtonState(), TTable::kButtonBito);
+    f.Click(f.table->PickBitoButton());
+    EXPECT_FALSE(f.table->PickBitoButton()->Visible());
+    f.table->PlayerTake(kNoSeat, 2); // AllBito(-1, 2)
+    f.table->SetTableState(TTable::kStateWaiting);
+    f.clock.Advance(4000);
+    EXPECT_FALSE(f.table->PlayingPlace()->Card(0)->Visible());
+    EXPECT_FALSE(f.table->PlayingPlace()->Card(6)->Visible());
+    EXPECT_EQ(f.Take(), (std::vector<std::string>{"clock", "go 12", "clock", "bito", "clock", "round end"}));
+
+    // Round 3: seat 2 attacks the user with two cards, the user covers one and then takes.
+    f.table->PlayerActive(2, 1);
+    EXPECT_EQ(f.Pointer(), 1);
+    f.table->SetTableState(TTable::kStateCover);
+    f.table->SetTransfer(false);
+    f.table->PlayerGo(2, kSuitDiamonds, 5);
+    f.table->PlayerGo(2, kSuitClubs, 5);
+    f.table->PlayerActive(1, 1);
+    f.clock.Advance(600);
+    EXPECT_EQ(f.table->TableState(), TTable::kStateCover);
+    EXPECT_EQ(f.LitIds(), (std::vector<int>{10, 13})); // the 7 of diamonds and the trump beat the 6
+    f.Click(f.OwnCard(13));
+    EXPECT_EQ(f.table->TableState(), TTable::kStateCover); // one card is still open
+    f.clock.Advance(600);
+    f.Click(f.table->PlayerBar()->ButtonTake());
+    EXPECT_TRUE(f.Seat(1)->Take());
+    EXPECT_FALSE(f.table->PickBitoButton()->Visible());
+    f.table->PlayerTake(1, 2); // AllBito(1, 2)
+    f.table->SetTableState(TTable::kStateWaiting);
+    EXPECT_FALSE(f.Seat(1)->Take());
+    f.clock.Advance(4000 + 600);
+    EXPECT_EQ(f.Seat(1)->CountCard(), 6);
+    EXPECT_NE(f.OwnCard(102), nullptr);
+    EXPECT_EQ(f.Take(), (std::vector<std::string>{"clock", "clock", "cover 13 on 0", "take", "temp 2/5",
+                                                  "temp 1/5", "temp 3/5", "clock", "round end"}));
+}
+
+TEST(Table, TheClockReachingZeroDisarmsTheUserAndReportsNothing) {
+    TableFixture f;
+    f.Deal({{1, 1, 5}, {2, 2, 6}});
+    f.table->SetTimeGo(3);
+    f.table->SetTableState(TTable::kStateCover);
+    f.table->PlayerActive(2, 1);
+    f.table->PlayerGo(2, kSuitClubs, 3);
+    f.table->PlayerActive(1, 1);
+    f.clock.Advance(600);
+    EXPECT_EQ(f.LitIds(), std::vector<int>{1});
+    f.clock.Advance(3000);
+    EXPECT_EQ(f.table->PlayerBar()->TextClock()->Caption(), QStringLiteral("00"));
+    EXPECT_EQ(f.LitIds(), std::vector<int>{});
+    EXPECT_FALSE(f.Seat(1)->CardList()->CanClick());
+    EXPECT_FALSE(f.table->PickBitoButton()->Visible());
+    EXPECT_FALSE(f.table->PlayingPlace()->PlaceLights(0)->Visible());
+    EXPECT_EQ(f.Take(), (std::vector<std::string>{"clock", "clock"}));
+}
+
+TEST(Table, PickUpRaisesOneTempCardPerCardAndANewRoundFollows) {
+    TableFixture f;
+    f.Deal({{1, 1, 5}});
+    f.table->PlayerActive(2, kNoSeat);
+    for (uint8_t d = 2; d <= 5; ++d)
+        f.table->PlayerGo(2, kSuitSpades, d);
+    f.clock.Advance(600);
+    f.Take();
+    f.table->PlayerTake(1, 3);
+    f.clock.Advance(4000);
+    EXPECT_TRUE(f.log.empty());
+    f.clock.Advance(600);
+    EXPECT_EQ(f.Take(), (std::vector<std::string>{"temp 4/2", "temp 4/3", "temp 4/4", "temp 4/5", "clock",
+                                                  "round end"}));
+    EXPECT_EQ(f.Seat(1)->CountCard(), 5);
+    EXPECT_EQ(f.Pointer(), 1); // after seat 3 comes seat 4 (empty), then the user
+}
+
+TEST(Table, AResizeInMidFlightLandsTheCardAndLaterFlightsUseTheNewGeometry) {
+    TableFixture f;
+    f.Deal({{1, 1, 5}});
+    f.table->Repaint();
+    f.table->PlayerGo(3, kSuitSpades, 7);
+    f.clock.Advance(200);
+    f.form.SetSize(1280, 1024);
+    f.table->Repaint();
+    f.clock.Advance(400);
+    TPlayingPlace *place = f.table->PlayingPlace();
+    EXPECT_EQ(place->Card(0)->Position(), QPointF(174, 115)); // where it was sent
+    EXPECT_EQ(place->Width(), 1078);
+    f.table->PlayerGo(3, kSuitSpades, 8);
+    f.clock.Advance(600);
+    EXPECT_EQ(place->Card(1)->Position(), QPointF(place->PosFirsCard().X + 76, place->PosFirsCard().Y));
+    EXPECT_EQ(place->PosFirsCard().X, Round((1078 - 451) / 2.0));
+    EXPECT_EQ(f.table->PlayerBar()->Y(), 1024 - 100);
+}
+
+TEST(Table, APlayerLeavingClearsTheTableAndTheUsersControls) {
+    TableFixture f;
+    f.Deal({{1, 1, 5}, {2, 1, 6}});
+    f.table->PlayerActive(2, 1);
+    f.table->SetTableState(TTable::kStateCover);
+    f.table->PlayerGo(2, kSuitClubs, 3);
+    f.clock.Advance(600);
+    f.table->ShowPlayerTake(3);
+    // The facade's PlayerExitGame.
+    f.table->DelPlayer(3);
+    f.table->PutTableCardToBito();
+    f.table->HidePickButton();
+    f.table->HideActive();
+    f.table->HideAllTake();
+    f.table->HideAllPointer();
+    EXPECT_EQ(f.Seat(3)->CountCard(), 0);
+    EXPECT_FALSE(f.Seat(3)->Take());
+    EXPECT_FALSE(f.table->PlayingPlace()->Card(0)->Visible());
+    EXPECT_EQ(f.LitIds(), std::vector<int>{});
+    EXPECT_EQ(f.table->CountCardGo(), 0);
+    EXPECT_EQ(f.Pointer(), 0);
+    // A round that ends with nothing left on the table still ends.
+    f.Take();
+    f.table->PlayerTake(kNoSeat, 2);
+    f.clock.Advance(4000);
+    EXPECT_EQ(f.Take(), (std::vector<std::string>{"clock", "round end"}));
+}
+
+} // namespace
+} // namespace trelvo::scene
