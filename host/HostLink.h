@@ -1,0 +1,41 @@
+#pragma once
+
+#include "app/QueuePump.h"
+#include "pipes/PipeServer.h"
+
+#include <QString>
+
+#include <functional>
+#include <string>
+
+namespace trelvo::host {
+
+// The plug-in's end of the client's pipe: listens on the client's pipe name, keeps one client and
+// carries whole messages as text in the wire code page. Events run on the creating thread's Qt loop.
+class THostLink {
+public:
+    explicit THostLink(std::string PipeName);
+    ~THostLink();
+    THostLink(const THostLink &) = delete;
+    THostLink &operator=(const THostLink &) = delete;
+
+    // False when another host already owns the pipe name.
+    bool Open();
+    // Stops listening and drops the client, which then ends.
+    void Close();
+    bool Send(const QString &Text);
+    // Drops the client's connection (it ends when its pipe closes); the host keeps listening.
+    void DropClient();
+    bool ClientConnected() const { return FClient != 0; }
+
+    std::function<void()> OnClientConnected;
+    std::function<void()> OnClientDisconnected;
+    std::function<void(const QString &Text)> OnClientMessage;
+
+private:
+    TQueuePump FPump;
+    TPipeServer FServer;
+    TPipeHandle FClient = 0;
+};
+
+} // namespace trelvo::host
