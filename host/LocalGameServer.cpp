@@ -8,7 +8,8 @@ TLocalGameServer::TLocalGameServer(TClock &Clock, std::uint64_t Seed, const THos
     server::TServerOptions serverOptions;
     serverOptions.LobbyBotTables = Options.LobbyTables;
     serverOptions.AutoJoinBots = Options.Bots;
-    serverOptions.Level = Options.Level == THostBotLevel::Easy ? server::TBotLevel::Easy : server::TBotLevel::Normal;
+    serverOptions.Level =
+        Options.Level == THostBotLevel::Easy ? server::TBotLevel::Easy : server::TBotLevel::Normal;
     serverOptions.BotThinkMinMs = Options.BotThinkMinMs;
     serverOptions.BotThinkMaxMs = Options.BotThinkMaxMs;
     FServer = std::make_unique<server::TGameServer>(Clock, Seed, serverOptions);

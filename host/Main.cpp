@@ -1,9 +1,11 @@
 // trelvo-host: a chat window with its plug-in, the Durak game server and bots; starts the client.
 #include "app/GUIMessage.h"
 #include "common/QtClock.h"
+#include "host/Autoplayer.h"
 #include "host/Host.h"
 #include "host/LocalGameServer.h"
 #include "host/ScreenshotTimer.h"
+#include "host/X11Input.h"
 
 #include <QApplication>
 #include <QRandomGenerator>
@@ -43,6 +45,17 @@ int main(int argc, char **argv) {
     if (!options.ScreenshotDir.isEmpty())
         screenshots = std::make_unique<TScreenshotTimer>(clock, host.Window(), options.ScreenshotDir,
                                                          options.ScreenshotEverySeconds);
+    std::unique_ptr<TX11Input> input;
+    std::unique_ptr<TAutoplayer> autoplayer;
+    if (options.Autoplay) {
+        input = std::make_unique<TX11Input>();
+        autoplayer = std::make_unique<TAutoplayer>(
+            clock, *input, [&host] { return host.EmbeddedWindow(); }, seed);
+        autoplayer->OnClick = [&host](QPoint Point) {
+            host.Window().AppendLog(
+                QStringLiteral("autoplay clicks a lit card at %1,%2").arg(Point.x()).arg(Point.y()));
+        };
+    }
     if (options.QuitAfterSeconds > 0)
         clock.Schedule(options.QuitAfterSeconds * 1000, [&host] { host.Window().close(); });
     return QApplication::exec();
