@@ -1,0 +1,75 @@
+#pragma once
+
+#include "common/Clock.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <vector>
+
+// The Durak game server: lobby, tables, games and bot players behind the game-server layer of the host
+// protocol (host code 7). No I/O of its own: the host hands it each client's messages and sends what
+// OnSend gives it. Every timer runs on the given clock.
+namespace trelvo::server {
+
+using TConnId = int;
+
+enum class TBotLevel { Easy, Normal };
+
+struct TServerOptions {
+    int LobbyBotTables = 3;                        // tables of both variants where bots wait, listed in the lobby at start
+    int AutoJoinBots = 2;                          // bots (1..3) that join a table a connected player creates
+    TBotLevel Level = TBotLevel::Normal;
+    int BotThinkMinMs = 500, BotThinkMaxMs = 1500; // tests shorten these
+    int TimeGoSeconds = 30;
+};
+
+// The three options of a table.
+struct TTableRules {
+    bool Transfer = false;         // "Переводной": the defender may pass the attack on
+    bool FirstNotTransfer = false; // no transfer in the game's first bout
+    bool MaxFive = false;          // at most five cards in the game's first bout
+    bool operator==(const TTableRules &) const = default;
+};
+
+// How one game ended, for tests, benchmarks and the host's log. Results by waiting-room slot:
+// 0 lost, 1 won, 2 draw; Bouts counts the bouts played.
+struct TGameRecord {
+    int TableID = 0;
+    std::vector<int> Slots;
+    std::vector<int> Results;
+    int Bouts = 0;
+};
+
+class TLobby;
+
+class TGameServer {
+public:
+    TGameServer(TClock &Clock, std::uint64_t Seed, TServerOptions Options = {});
+    ~TGameServer();
+    TGameServer(const TGameServer &) = delete;
+    TGameServer &operator=(const TGameServer &) = delete;
+
+    // One game-server message to a connected client: "subcode;payload" (the host puts "7;" in front).
+    // It may be called from inside Connect and Receive.
+    std::function<void(TConnId, const QString &)> OnSend;
+    // Told after every game (bot tables too).
+    std::function<void(const TGameRecord &)> OnGameOver;
+
+    // A client (the human's plug-in) logs in; the server answers with the version check (subcode 1).
+    TConnId Connect(const QString &PlayerName);
+    // One message from the client: "subcode;payload" as the client sends it after "7;".
+    void Receive(TConnId Conn, const QString &Message);
+    void Disconnect(TConnId Conn);
+
+    // A table of bots only that plays game after game (tests, benchmarks, a demo). Returns its id.
+    int OpenBotTable(const TTableRules &Rules, const std::vector<TBotLevel> &Bots);
+
+private:
+    std::unique_ptr<TLobby> FLobby;
+};
+
+} // namespace trelvo::server
