@@ -20,8 +20,8 @@ using TConnId = int;
 enum class TBotLevel { Easy, Normal };
 
 struct TServerOptions {
-    int LobbyBotTables = 3;                        // tables of both variants where bots wait, listed in the lobby at start
-    int AutoJoinBots = 2;                          // bots (1..3) that join a table a connected player creates
+    int LobbyBotTables = 3; // tables of both variants where bots wait, listed in the lobby at start
+    int AutoJoinBots = 2;   // bots (1..3) that join a table a connected player creates
     TBotLevel Level = TBotLevel::Normal;
     int BotThinkMinMs = 500, BotThinkMaxMs = 1500; // tests shorten these
     int TimeGoSeconds = 30;
@@ -67,6 +67,8 @@ public:
 
     // A table of bots only that plays game after game (tests, benchmarks, a demo). Returns its id.
     int OpenBotTable(const TTableRules &Rules, const std::vector<TBotLevel> &Bots);
+    // Requests refused so far (out of turn, against the rules, malformed); each is also logged.
+    int RefusedRequests() const;
 
 private:
     std::unique_ptr<TLobby> FLobby;

@@ -1,0 +1,454 @@
+#include "server/Durak.h"
+
+#include <algorithm>
+
+namespace trelvo::server {
+
+bool Beats(TFace A, TFace B, int TrumpSuit) {
+    if (A.Suit == B.Suit)
+        return A.Dignity > B.Dignity;
+    return A.Suit == TrumpSuit;
+}
+
+namespace {
+
+std::vector<TFace> Shuffled(TRandom &Rng) {
+    std::vector<TFace> deck;
+    for (int suit = 1; suit <= 4; ++suit)
+        for (int dignity = 5; dignity <= 13; ++dignity)
+            deck.push_back({suit, dignity});
+    Rng.Shuffle(deck);
+    return deck;
+}
+
+} // namespace
+
+TDurakGame::TDurakGame(int Players, const TTableRules &Rules, TRandom &Rng)
+    : TDurakGame(Players, Rules, Shuffled(Rng), Rng) {}
+
+TDurakGame::TDurakGame(int Players, const TTableRules &Rules, std::vector<TFace> Deck, TRandom &Rng)
+    : FRules(Rules), FFaces(std::move(Deck)), FHands(Players), FOut(Players, false), FRemoved(Players, false),
+      FPassed(Players, false), FResults(Players, kUndecided) {
+    // One card at a time around the table; the next card is the trump and is drawn last.
+    const int dealt = Players * kHandSize;
+    for (int card = 0; card < dealt; ++card)
+        FHands[card % Players].push_back(card);
+    FTrumpCard = dealt;
+    FTrumpSuit = FFaces[FTrumpCard].Suit;
+    FStock.push_back(FTrumpCard);
+    for (int card = kDeckSize - 1; card > dealt; --card)
+        FStock.push_back(card);
+    // The lowest trump leads; without any trump in the hands, a random player does.
+    const int trump = TrumpSuit();
+    int first = kNoPlayer, lowest = 99;
+    for (int p = 0; p < Players; ++p)
+        for (int card : FHands[p])
+            if (FFaces[card].Suit == trump && FFaces[card].Dignity < lowest) {
+                lowest = FFaces[card].Dignity;
+                first = p;
+            }
+    if (first == kNoPlayer)
+        first = Rng.Below(Players);
+    FFirstAttacker = first;
+    FBout = -1;
+    StartBout(first);
+}
+
+int TDurakGame::Limit() const {
+    return FRules.MaxFive && FBout == 0 ? kMaxFirstBoutCards : kMaxBoutCards;
+}
+
+int TDurakGame::NextInGame(int Player) const {
+    const int n = Players();
+    for (int i = 1; i <= n; ++i) {
+        const int p = (Player + i) % n;
+        if (InGame(p))
+            return p;
+    }
+    return kNoPlayer;
+}
+
+int TDurakGame::InGameCount() const {
+    int count = 0;
+    for (int p = 0; p < Players(); ++p)
+        count += InGame(p) ? 1 : 0;
+    return count;
+}
+
+bool TDurakGame::Holds(int Player, int Card) const {
+    const auto &hand = FHands[Player];
+    return std::find(hand.begin(), hand.end(), Card) != hand.end();
+}
+
+void TDurakGame::Discard(int Player, int Card) {
+    auto &hand = FHands[Player];
+    hand.erase(std::find(hand.begin(), hand.end(), Card));
+}
+
+bool TDurakGame::RankOnTable(int Card) const {
+    const int dignity = FFaces[Card].Dignity;
+    for (const TPair &pair : FTable) {
+        if (FFaces[pair.Attack].Dignity == dignity)
+            return true;
+        if (pair.Cover >= 0 && FFaces[pair.Cover].Dignity == dignity)
+            return true;
+    }
+    return false;
+}
+
+bool TDurakGame::TransferOpen() const {
+    if (!FRules.Transfer || (FRules.FirstNotTransfer && FBout == 0) || FPhase != TPhase::Defend)
+        return false;
+    for (const TPair &pair : FTable)
+        if (pair.Cover >= 0)
+            return false;
+    const int next = NextInGame(FDefender);
+    const int onTable = static_cast<int>(FTable.size()) + 1;
+    return next != kNoPlayer && next != FDefender && onTable <= Limit() &&
+           static_cast<int>(FHands[next].size()) >= onTable;
+}
+
+bool TDurakGame::CanThrow(int Player) const {
+    return InGame(Player) && Player != FDefender && !FHands[Player].empty() && !FPassed[Player];
+}
+
+int TDurakGame::NextThrower(int After, bool IncludeAfter) const {
+    const int n = Players();
+    for (int i = IncludeAfter ? 0 : 1; i <= n; ++i) {
+        const int p = (After + i) % n;
+        if (CanThrow(p))
+            return p;
+    }
+    return kNoPlayer;
+}
+
+bool TDurakGame::ThrowRoom() const {
+    return static_cast<int>(FTable.size()) < FCap && NextThrower(FAttacker, true) != kNoPlayer;
+}
+
+TRefusal TDurakGame::Go(int Player, int Card) {
+    if (Player != FActive ||
+        (FPhase != TPhase::Lead && FPhase != TPhase::ThrowIn && FPhase != TPhase::Taking))
+        return TRefusal::NotYourTurn;
+    if (!Holds(Player, Card))
+        return TRefusal::NoSuchCard;
+    if (FPhase != TPhase::Lead && (!RankOnTable(Card) || static_cast<int>(FTable.size()) >= FCap))
+        return TRefusal::Illegal;
+    Discard(Player, Card);
+    FTable.push_back({Card, -1});
+    std::fill(FPassed.begin(), FPassed.end(), false);
+    if (FPhase == TPhase::Taking) {
+        FEvents.push_back(TEvPlayed{Player, FDefender, Card, false});
+        if (!ThrowRoom()) {
+            EndBout(true);
+        } else if (FHands[Player].empty()) {
+            // Nothing left to throw: the turn passes on without a request.
+            FPassed[Player] = true;
+            FActive = NextThrower(Player, false);
+            FEvents.push_back(TEvPassed{FActive});
+        }
+        return TRefusal::None;
+    }
+    FPhase = TPhase::Defend;
+    FActive = FDefender;
+    FEvents.push_back(TEvPlayed{Player, FDefender, Card, TransferOpen()});
+    return TRefusal::None;
+}
+
+TRefusal TDurakGame::Cover(int Player, int Card, int Place) {
+    if (FPhase != TPhase::Defend || Player != FDefender)
+        return TRefusal::NotYourTurn;
+    if (!Holds(Player, Card))
+        return TRefusal::NoSuchCard;
+    if (Place < 0 || Place >= static_cast<int>(FTable.size()) || FTable[Place].Cover >= 0 ||
+        !Beats(FFaces[Card], FFaces[FTable[Place].Attack], TrumpSuit()))
+        return TRefusal::Illegal;
+    Discard(Player, Card);
+    FTable[Place].Cover = Card;
+    const bool open = std::any_of(FTable.begin(), FTable.end(), [](const TPair &p) { return p.Cover < 0; });
+    if (open) {
+        FEvents.push_back(TEvCovered{2, Player, FDefender, Place, Card});
+        return TRefusal::None;
+    }
+    std::fill(FPassed.begin(), FPassed.end(), false);
+    if (!ThrowRoom()) {
+        FEvents.push_back(TEvCovered{1, Player, FDefender, Place, Card});
+        EndBout(false);
+        return TRefusal::None;
+    }
+    FPhase = TPhase::ThrowIn;
+    FActive = NextThrower(FAttacker, true);
+    FEvents.push_back(TEvCovered{0, Player, FActive, Place, Card});
+    return TRefusal::None;
+}
+
+TRefusal TDurakGame::Transfer(int Player, int Card) {
+    if (FPhase != TPhase::Defend || Player != FDefender)
+        return TRefusal::NotYourTurn;
+    if (!Holds(Player, Card))
+        return TRefusal::NoSuchCard;
+    if (!TransferOpen() || FFaces[Card].Dignity != FFaces[FTable.front().Attack].Dignity)
+        return TRefusal::Illegal;
+    Discard(Player, Card);
+    FTable.push_back({Card, -1});
+    FAttacker = Player;
+    FDefender = NextInGame(Player);
+    FCap = std::min(Limit(), static_cast<int>(FHands[FDefender].size()));
+    FActive = FDefender;
+    std::fill(FPassed.begin(), FPassed.end(), false);
+    FEvents.push_back(TEvPlayed{Player, FDefender, Card, TransferOpen()});
+    return TRefusal::None;
+}
+
+TRefusal TDurakGame::Take(int Player) {
+    if (FPhase != TPhase::Defend || Player != FDefender)
+        return TRefusal::NotYourTurn;
+    FPhase = TPhase::Taking;
+    std::fill(FPassed.begin(), FPassed.end(), false);
+    if (!ThrowRoom()) {
+        FEvents.push_back(TEvTaken{Player, FAttacker});
+        EndBout(true);
+        return TRefusal::None;
+    }
+    FActive = NextThrower(FAttacker, true);
+    FEvents.push_back(TEvTaken{Player, FActive});
+    return TRefusal::None;
+}
+
+TRefusal TDurakGame::Bito(int Player) {
+    if ((FPhase != TPhase::ThrowIn && FPhase != TPhase::Taking) || Player != FActive)
+        return TRefusal::NotYourTurn;
+    FPassed[Player] = true;
+    const int next = NextThrower(Player, false);
+    if (next == kNoPlayer) {
+        EndBout(FPhase == TPhase::Taking);
+        return TRefusal::None;
+    }
+    FActive = next;
+    FEvents.push_back(TEvPassed{next});
+    return TRefusal::None;
+}
+
+void TDurakGame::MoveFor(int Player) {
+    if (Player != FActive)
+        return;
+    switch (FPhase) {
+    case TPhase::Lead: {
+        // The lowest card: non-trumps before trumps, then by rank.
+        const int trump = TrumpSuit();
+        const auto &hand = FHands[Player];
+        const auto lowest = std::min_element(hand.begin(), hand.end(), [&](int a, int b) {
+            const TFace fa = FFaces[a], fb = FFaces[b];
+            return std::make_pair(fa.Suit == trump, fa.Dignity) <
+                   std::make_pair(fb.Suit == trump, fb.Dignity);
+        });
+        Go(Player, *lowest);
+        break;
+    }
+    case TPhase::Defend:
+        Take(Player);
+        break;
+    case TPhase::ThrowIn:
+    case TPhase::Taking:
+        Bito(Player);
+        break;
+    case TPhase::Over:
+        break;
+    }
+}
+
+void TDurakGame::Refill(int First, std::vector<std::vector<int>> &Received) {
+    // The main attacker first, then the others clockwise, the defender last.
+    std::vector<int> order;
+    const int n = Players();
+    for (int i = 0; i < n; ++i) {
+        const int p = (First + i) % n;
+        if (InGame(p) && p != FDefender)
+            order.push_back(p);
+    }
+    if (FDefender != kNoPlayer && InGame(FDefender))
+        order.push_back(FDefender);
+    for (int p : order) {
+        while (static_cast<int>(FHands[p].size()) < kHandSize && !FStock.empty()) {
+            FHands[p].push_back(FStock.back());
+            Received[p].push_back(FStock.back());
+            FStock.pop_back();
+        }
+    }
+}
+
+bool TDurakGame::SettleOuts(std::vector<int> &Out, const std::vector<int> &Before) {
+    if (FStock.empty()) {
+        for (int p : Before) {
+            if (InGame(p) && FHands[p].empty()) {
+                FOut[p] = true;
+                FResults[p] = kWon;
+                Out.push_back(p);
+            }
+        }
+    }
+    const int left = InGameCount();
+    if (left > 1)
+        return false;
+    if (left == 1) {
+        for (int p = 0; p < Players(); ++p)
+            if (InGame(p))
+                FResults[p] = kLost;
+    } else if (Out.size() > 1) {
+        // The last players ran out together.
+        for (int p : Out)
+            FResults[p] = kDraw;
+    }
+    FPhase = TPhase::Over;
+    FActive = kNoPlayer;
+    return true;
+}
+
+void TDurakGame::EndBout(bool Taken) {
+    TEvBoutEnd end{!Taken, Taken ? FDefender : kNoPlayer, kNoPlayer, 0, {}, {}, {}};
+    for (int p = 0; p < Players(); ++p)
+        if (InGame(p))
+            end.Players.push_back(p);
+    end.Received.resize(Players());
+    for (const TPair &pair : FTable) {
+        for (int card : {pair.Attack, pair.Cover}) {
+            if (card < 0)
+                continue;
+            if (Taken) {
+                FHands[FDefender].push_back(card);
+                end.Received[FDefender].push_back(card);
+            } else {
+                FDiscard.push_back(card);
+            }
+        }
+    }
+    FTable.clear();
+    Refill(FAttacker, end.Received);
+    const bool over = SettleOuts(end.Out, end.Players);
+    if (!over) {
+        int next = Taken ? NextInGame(FDefender) : (InGame(FDefender) ? FDefender : NextInGame(FDefender));
+        end.Next = next;
+        StartBout(next);
+    }
+    end.Deck = StockCount();
+    FEvents.push_back(std::move(end));
+    if (over)
+        FEvents.push_back(TEvGameOver{});
+}
+
+void TDurakGame::StartBout(int Attacker) {
+    ++FBout;
+    FAttacker = Attacker;
+    FDefender = NextInGame(Attacker);
+    FCap = std::min(Limit(), static_cast<int>(FHands[FDefender].size()));
+    FPhase = TPhase::Lead;
+    FActive = Attacker;
+    std::fill(FPassed.begin(), FPassed.end(), false);
+}
+
+void TDurakGame::Remove(int Player) {
+    if (FPhase == TPhase::Over || !InGame(Player))
+        return;
+    TEvBoutEnd end{true, kNoPlayer, kNoPlayer, 0, {}, {}, {}};
+    for (int p = 0; p < Players(); ++p)
+        if (InGame(p) && p != Player)
+            end.Players.push_back(p);
+    end.Received.resize(Players());
+    FRemoved[Player] = true;
+    FResults[Player] = kLost;
+    for (const TPair &pair : FTable) {
+        FDiscard.push_back(pair.Attack);
+        if (pair.Cover >= 0)
+            FDiscard.push_back(pair.Cover);
+    }
+    FTable.clear();
+    FDiscard.insert(FDiscard.end(), FHands[Player].begin(), FHands[Player].end());
+    FHands[Player].clear();
+    FEvents.push_back(TEvRemoved{Player});
+    if (InGameCount() == 1) {
+        // The one left beat a player who gave up.
+        FResults[NextInGame(Player)] = kWon;
+        FPhase = TPhase::Over;
+        FActive = kNoPlayer;
+        FEvents.push_back(TEvGameOver{});
+        return;
+    }
+    // The bout is abandoned; the player to the removed one's left leads the next.
+    const int next = NextInGame(Player);
+    FDefender = kNoPlayer;
+    Refill(next, end.Received);
+    const bool over = SettleOuts(end.Out, end.Players);
+    if (!over) {
+        const int leader = InGame(next) ? next : NextInGame(next);
+        end.Next = leader;
+        StartBout(leader);
+    }
+    end.Deck = StockCount();
+    FEvents.push_back(std::move(end));
+    if (over)
+        FEvents.push_back(TEvGameOver{});
+}
+
+} // namespace trelvo::server
+
+namespace trelvo::server {
+
+int TDurakGame::CardsAccounted() const {
+    std::vector<bool> seen(kDeckSize, false);
+    int count = 0;
+    auto add = [&](int card) {
+        if (card >= 0 && card < kDeckSize && !seen[card]) {
+            seen[card] = true;
+            ++count;
+        }
+    };
+    for (const auto &hand : FHands)
+        for (int card : hand)
+            add(card);
+    for (int card : FStock)
+        add(card);
+    for (int card : FDiscard)
+        add(card);
+    for (const TPair &pair : FTable) {
+        add(pair.Attack);
+        add(pair.Cover);
+    }
+    const int total = static_cast<int>(FStock.size() + FDiscard.size()) + [&] {
+        int n = 0;
+        for (const auto &hand : FHands)
+            n += static_cast<int>(hand.size());
+        for (const TPair &pair : FTable)
+            n += 1 + (pair.Cover >= 0 ? 1 : 0);
+        return n;
+    }();
+    // A card counted twice is as wrong as a card lost.
+    return total == count ? count : -1;
+}
+
+void TDurakGame::Arrange(const std::vector<std::vector<int>> &Hands, const std::vector<int> &Stock,
+                         int TrumpSuit, int Attacker, bool FirstBout) {
+    FHands = Hands;
+    FHands.resize(FOut.size());
+    FStock.assign(Stock.rbegin(), Stock.rend());
+    FTable.clear();
+    FDiscard.clear();
+    std::vector<bool> used(kDeckSize, false);
+    for (const auto &hand : FHands)
+        for (int card : hand)
+            used[card] = true;
+    for (int card : Stock)
+        used[card] = true;
+    for (int card = 0; card < kDeckSize; ++card)
+        if (!used[card])
+            FDiscard.push_back(card);
+    FTrumpSuit = TrumpSuit;
+    // With the stock gone, an empty hand is out already.
+    for (int p = 0; p < Players(); ++p) {
+        FOut[p] = FStock.empty() && FHands[p].empty();
+        FResults[p] = FOut[p] ? kWon : kUndecided;
+    }
+    FBout = FirstBout ? -1 : 0;
+    StartBout(Attacker);
+}
+
+} // namespace trelvo::server

@@ -1,0 +1,329 @@
+#include "server/GameServer.h"
+
+#include "protocol/ClientMessages.h"
+#include "protocol/ServerMessages.h"
+#include "server/Bot.h"
+#include "server/Log.h"
+#include "server/Table.h"
+
+#include <algorithm>
+#include <map>
+
+namespace trelvo::server {
+
+Q_LOGGING_CATEGORY(lcServer, "trelvo.server")
+
+// Everything behind TGameServer: connections (people and bots), the tables and the lobby's answers.
+class TLobby : public ITableHost {
+public:
+    TLobby(TGameServer &Owner, TClock &Clock, std::uint64_t Seed, TServerOptions Options)
+        : FOwner(Owner), FClock(Clock), FRng(Seed), FOptions(Options) {
+        FOptions.AutoJoinBots = std::clamp(FOptions.AutoJoinBots, 1, 3);
+        for (int i = 0; i < FOptions.LobbyBotTables; ++i) {
+            // Both variants and a mix of options; one to three bots wait at each.
+            const TTableRules rules{i % 2 == 1, i % 4 == 3, i % 3 == 2};
+            TTable &table = OpenTable(rules, false, true);
+            for (int b = 0; b < 1 + i % 3; ++b)
+                table.Seat(NewBot(FOptions.Level, rules));
+        }
+    }
+
+    ~TLobby() override {
+        // Tables first: they cancel their timers and may still name connections.
+        FTables.clear();
+        FConns.clear();
+        if (FReaper)
+            FClock.Cancel(FReaper);
+    }
+
+    TConnId Connect(const QString &Name) {
+        const TConnId id = FNextConn++;
+        FConns[id].Name = Name;
+        Send(id, msg::Build(msg::TVersionCheck{1, id, QString::number(id)}));
+        // Asked once after login; the answer goes to the log.
+        Send(id, msg::Build(msg::TReachabilityCheck{QStringLiteral("1")}));
+        return id;
+    }
+
+    void Receive(TConnId Conn, const QString &Message) {
+        auto conn = FConns.find(Conn);
+        if (conn == FConns.end()) {
+            qCDebug(lcServer) << "message from an unknown connection" << Conn;
+            return;
+        }
+        const auto request = msg::ParseClientMessage(Message);
+        if (!request) {
+            Refused(Conn, "a malformed message");
+            qCDebug(lcServer) << "  the message:" << Message;
+            return;
+        }
+        std::visit([&](const auto &m) { Handle(Conn, conn->second, m); }, *request);
+    }
+
+    void Disconnect(TConnId Conn) {
+        auto conn = FConns.find(Conn);
+        if (conn == FConns.end())
+            return;
+        if (TTable *table = TableOf(conn->second))
+            table->Leave(Conn);
+        FConns.erase(Conn);
+        CloseEmptyTables();
+    }
+
+    int OpenBotTable(const TTableRules &Rules, const std::vector<TBotLevel> &Bots) {
+        TTable &table = OpenTable(Rules, true, true);
+        for (TBotLevel level : Bots)
+            table.Seat(NewBot(level, Rules));
+        return table.ID();
+    }
+
+    int Refusals() const { return FRefusals; }
+
+    // ITableHost
+    void Send(TConnId Conn, const QString &Message) override {
+        auto conn = FConns.find(Conn);
+        if (conn == FConns.end())
+            return;
+        if (conn->second.Bot)
+            conn->second.Bot->Receive(Message);
+        else if (FOwner.OnSend)
+            FOwner.OnSend(Conn, Message);
+    }
+    QString NameOf(TConnId Conn) const override {
+        auto conn = FConns.find(Conn);
+        return conn == FConns.end() ? QString() : conn->second.Name;
+    }
+    bool IsBot(TConnId Conn) const override {
+        auto conn = FConns.find(Conn);
+        return conn != FConns.end() && conn->second.Bot;
+    }
+    void LeftTable(TConnId Conn) override {
+        auto conn = FConns.find(Conn);
+        if (conn != FConns.end())
+            conn->second.Table = -1;
+    }
+    void GameOver(const TGameRecord &Record) override {
+        if (FOwner.OnGameOver)
+            FOwner.OnGameOver(Record);
+    }
+    TRandom &Rng() override { return FRng; }
+    void Refused(TConnId Conn, const char *Why) override {
+        ++FRefusals;
+        qCWarning(lcServer) << "refused from connection" << Conn << ":" << Why;
+    }
+
+private:
+    struct TConn {
+        QString Name;
+        std::unique_ptr<TBot> Bot;
+        int Table = -1;
+    };
+
+    TTable *TableOf(const TConn &Conn) {
+        auto table = FTables.find(Conn.Table);
+        return table == FTables.end() ? nullptr : table->second.get();
+    }
+
+    TTable &OpenTable(const TTableRules &Rules, bool BotsPlayAlone, bool Keep) {
+        const int id = FNextTable++;
+        auto table =
+            std::make_unique<TTable>(id, Rules, BotsPlayAlone, FOptions.TimeGoSeconds, *this, FClock);
+        table->OnIdle = [this](TTable &t) { t.Close(); };
+        if (Keep)
+            FKept.push_back(id);
+        TTable &ref = *table;
+        FTables[id] = std::move(table);
+        return ref;
+    }
+
+    TConnId NewBot(TBotLevel Level, const TTableRules &Rules) {
+        const TConnId id = FNextConn++;
+        TConn &conn = FConns[id];
+        conn.Name = QStringLiteral("Бот %1").arg(++FBotNumber);
+        conn.Bot = std::make_unique<TBot>(FClock, FRng.Next(), Level, FOptions.BotThinkMinMs,
+                                          FOptions.BotThinkMaxMs, conn.Name);
+        conn.Bot->SetRules(Rules);
+        conn.Bot->OnRequest = [this, id](const QString &Request) { Receive(id, Request); };
+        return id;
+    }
+
+    bool Seat(TConnId Conn, TTable &Table) {
+        FConns[Conn].Table = Table.ID();
+        if (!Table.Seat(Conn)) {
+            FConns[Conn].Table = -1;
+            return false;
+        }
+        return true;
+    }
+
+    // A table a person created closes when the last person leaves it; its bots go with it. Bots are
+    // freed later: one of them may be the caller.
+    void CloseEmptyTables() {
+        for (auto it = FTables.begin(); it != FTables.end();) {
+            TTable &table = *it->second;
+            const bool kept = std::find(FKept.begin(), FKept.end(), table.ID()) != FKept.end();
+            if (kept || table.HumanCount() > 0) {
+                ++it;
+                continue;
+            }
+            for (TConnId bot : table.Seated()) {
+                auto conn = FConns.find(bot);
+                if (conn != FConns.end() && conn->second.Bot) {
+                    conn->second.Bot->OnRequest = nullptr;
+                    FDead.push_back(std::move(conn->second.Bot));
+                    FConns.erase(conn);
+                }
+            }
+            FDeadTables.push_back(std::move(it->second));
+            it = FTables.erase(it);
+        }
+        if ((!FDead.empty() || !FDeadTables.empty()) && !FReaper)
+            FReaper = FClock.Schedule(0, [this] {
+                FReaper = 0;
+                FDeadTables.clear();
+                FDead.clear();
+            });
+    }
+
+    msg::TTableList TableList() const {
+        msg::TTableList list;
+        for (const auto &[id, table] : FTables) {
+            const TTableRules &r = table->Rules();
+            const int players = table->PlayerCount();
+            (r.Transfer ? list.CountTrTable : list.CountNotTrTable) += 1;
+            (r.Transfer ? list.CountTrPlayer : list.CountNotTrPlayer) += players;
+            list.Tables.push_back({id, players, r.Transfer, r.FirstNotTransfer, r.MaxFive});
+        }
+        return list;
+    }
+
+    void Handle(TConnId Conn, TConn &, const msg::TTableListRequest &) {
+        Send(Conn, msg::Build(TableList()));
+    }
+
+    void Handle(TConnId Conn, TConn &C, const msg::TCreateTableRequest &M) {
+        if (C.Bot || C.Table >= 0) {
+            Send(Conn, msg::Build(msg::TTableCreated{-1}));
+            return;
+        }
+        const TTableRules rules{M.Transfer, M.FirstNotTransfer, M.MaxFive};
+        TTable &table = OpenTable(rules, false, false);
+        Send(Conn, msg::Build(msg::TTableCreated{table.ID()}));
+        Seat(Conn, table);
+        for (int i = 0; i < FOptions.AutoJoinBots; ++i)
+            Seat(NewBot(FOptions.Level, rules), table);
+    }
+
+    void Handle(TConnId Conn, TConn &C, const msg::TExitInviteRequest &M) {
+        TTable *table = TableOf(C);
+        if (!table || table->ID() != M.TableID) {
+            Refused(Conn, "leaving a table the player is not at");
+            return;
+        }
+        table->Leave(Conn);
+        CloseEmptyTables();
+    }
+
+    void Handle(TConnId Conn, TConn &C, const msg::TEnterTableRequest &M) {
+        auto table = FTables.find(M.TableID);
+        int reason = 0;
+        if (C.Table >= 0)
+            reason = 3;
+        else if (table == FTables.end() || table->second->Playing())
+            reason = 1;
+        else if (table->second->Full())
+            reason = 2;
+        if (reason != 0) {
+            Send(Conn, msg::Build(msg::TEntryRefused{reason}));
+            return;
+        }
+        Seat(Conn, *table->second);
+    }
+
+    void Handle(TConnId Conn, TConn &C, const msg::TReadyRequest &M) {
+        TTable *table = TableOf(C);
+        if (!table || table->ID() != M.TableID) {
+            Refused(Conn, "readiness at a table the player is not at");
+            return;
+        }
+        table->SetReady(Conn, M.Ready);
+    }
+
+    template <typename Move> void PlayMove(TConnId Conn, TConn &C, int TableID, const Move &M) {
+        TTable *table = TableOf(C);
+        if (!table || table->ID() != TableID) {
+            Refused(Conn, "a move at a table the player is not at");
+            return;
+        }
+        table->Request(Conn, M);
+    }
+    void Handle(TConnId Conn, TConn &C, const msg::TGoRequest &M) { PlayMove(Conn, C, M.TableID, M); }
+    void Handle(TConnId Conn, TConn &C, const msg::TTakeRequest &M) { PlayMove(Conn, C, M.TableID, M); }
+    void Handle(TConnId Conn, TConn &C, const msg::TBitoRequest &M) { PlayMove(Conn, C, M.TableID, M); }
+    void Handle(TConnId Conn, TConn &C, const msg::TCoverRequest &M) { PlayMove(Conn, C, M.TableID, M); }
+    void Handle(TConnId Conn, TConn &C, const msg::TTransferRequest &M) { PlayMove(Conn, C, M.TableID, M); }
+
+    void Handle(TConnId, TConn &, const msg::TRoundStartRequest &) {}
+
+    void Handle(TConnId Conn, TConn &, const msg::TStateConnectedAnswer &M) {
+        qCDebug(lcServer) << "connection" << Conn << "reachable:" << M.Connected << "kind" << M.Kind;
+    }
+    void Handle(TConnId Conn, TConn &, const msg::TServerInfoAnswer &M) {
+        qCDebug(lcServer) << "connection" << Conn << "server information sent:" << M.Sent;
+    }
+    void Handle(TConnId Conn, TConn &, const msg::TRedirectAnswer &M) {
+        qCDebug(lcServer) << "connection" << Conn << "redirected report sent:" << M.Succeeded;
+    }
+    // Another person's client sends the failed report on the sender's behalf.
+    void Handle(TConnId Conn, TConn &, const msg::TRedirectRequest &M) {
+        for (const auto &[id, conn] : FConns) {
+            if (id != Conn && !conn.Bot) {
+                Send(id, msg::Build(msg::TRedirectedInfo{M}));
+                return;
+            }
+        }
+        qCDebug(lcServer) << "no client to redirect the report of connection" << Conn << "to";
+    }
+
+    TGameServer &FOwner;
+    TClock &FClock;
+    TRandom FRng;
+    TServerOptions FOptions;
+    std::map<TConnId, TConn> FConns;
+    std::map<int, std::unique_ptr<TTable>> FTables;
+    std::vector<int> FKept;
+    std::vector<std::unique_ptr<TBot>> FDead;
+    std::vector<std::unique_ptr<TTable>> FDeadTables;
+    TClock::TId FReaper = 0;
+    TConnId FNextConn = 1;
+    int FNextTable = 0;
+    int FBotNumber = 0;
+    int FRefusals = 0;
+};
+
+TGameServer::TGameServer(TClock &Clock, std::uint64_t Seed, TServerOptions Options)
+    : FLobby(std::make_unique<TLobby>(*this, Clock, Seed, Options)) {}
+
+TGameServer::~TGameServer() = default;
+
+TConnId TGameServer::Connect(const QString &PlayerName) {
+    return FLobby->Connect(PlayerName);
+}
+
+void TGameServer::Receive(TConnId Conn, const QString &Message) {
+    FLobby->Receive(Conn, Message);
+}
+
+void TGameServer::Disconnect(TConnId Conn) {
+    FLobby->Disconnect(Conn);
+}
+
+int TGameServer::OpenBotTable(const TTableRules &Rules, const std::vector<TBotLevel> &Bots) {
+    return FLobby->OpenBotTable(Rules, Bots);
+}
+
+int TGameServer::RefusedRequests() const {
+    return FLobby->Refusals();
+}
+
+} // namespace trelvo::server

@@ -1,0 +1,110 @@
+#pragma once
+
+#include "common/Clock.h"
+#include "protocol/ClientMessages.h"
+#include "server/Durak.h"
+#include "server/GameServer.h"
+
+#include <QString>
+
+#include <array>
+#include <memory>
+#include <vector>
+
+namespace trelvo::server {
+
+// What a table needs from the server around it.
+class ITableHost {
+public:
+    virtual ~ITableHost() = default;
+    virtual void Send(TConnId Conn, const QString &Message) = 0;
+    virtual QString NameOf(TConnId Conn) const = 0;
+    virtual bool IsBot(TConnId Conn) const = 0;
+    // The table let a player go (kicked, closed, removed from a game).
+    virtual void LeftTable(TConnId Conn) = 0;
+    virtual void GameOver(const TGameRecord &Record) = 0;
+    virtual TRandom &Rng() = 0;
+    virtual void Refused(TConnId Conn, const char *Why) = 0;
+};
+
+// One table: four waiting-room slots, readiness and the countdown, then games one after another,
+// each player told the game in their own view. Slots are the players' ids in the game, so play goes
+// clockwise in slot order.
+class TTable {
+public:
+    static constexpr int kSlots = 4;
+    static constexpr int kCountdownSeconds = 10;
+    // Who is not ready when the countdown reaches this is let go.
+    static constexpr int kReadyDeadlineSeconds = 3;
+    static constexpr int kTickMs = 1000;
+    static constexpr int kIdleCloseMs = 5 * 60 * 1000;
+
+    // BotsPlayAlone: bots start games without a person at the table (bot tables of tests and benches).
+    TTable(int ID, const TTableRules &Rules, bool BotsPlayAlone, int TimeGoSeconds, ITableHost &Host,
+           TClock &Clock);
+    ~TTable();
+
+    int ID() const { return FID; }
+    const TTableRules &Rules() const { return FRules; }
+    int PlayerCount() const;
+    int HumanCount() const;
+    bool Playing() const { return FGame != nullptr; }
+    bool Full() const { return PlayerCount() == kSlots; }
+    bool Has(TConnId Conn) const { return SlotOf(Conn) >= 0; }
+    std::vector<TConnId> Seated() const;
+    const TDurakGame *Game() const { return FGame.get(); }
+
+    // Sits the player at the first free slot; false when the table is full or playing.
+    bool Seat(TConnId Conn);
+    // The player leaves (the waiting room, or the connection is gone); in a game that is a removal.
+    void Leave(TConnId Conn);
+    void SetReady(TConnId Conn, bool Ready);
+    // A move of the game.
+    void Request(TConnId Conn, const msg::TClientMessage &Request);
+    // Closed for idleness: every person at it gets 4 and goes; the bots stay.
+    void Close();
+
+    // Told when the table closes itself for idleness.
+    std::function<void(TTable &)> OnIdle;
+
+private:
+    struct TSeatState {
+        TConnId Conn = -1;
+        bool Ready = false;
+        bool Listening = false; // receives the messages of the running game
+    };
+
+    int SlotOf(TConnId Conn) const;
+    int IndexOf(int Slot) const;
+    void SendRoom();
+    void Broadcast(const QString &Message);
+    void CheckCountdown();
+    void StopCountdown();
+    void Tick();
+    void StartGame();
+    void Dispatch();
+    void SendGameOver(bool ShowNow);
+    void ArmTurnClock();
+    void TurnClockRanOut();
+    void Free(int Slot);
+    void ArmIdle();
+
+    int FID;
+    TTableRules FRules;
+    bool FBotsPlayAlone;
+    int FTimeGo;
+    ITableHost &FHost;
+    TClock &FClock;
+    std::array<TSeatState, kSlots> FSeats;
+    int FCountdown = 0;
+    TClock::TId FCountdownTimer = 0;
+    TClock::TId FIdleTimer = 0;
+    TClock::TId FTurnTimer = 0;
+
+    std::unique_ptr<TDurakGame> FGame;
+    std::vector<int> FSlots;    // game index -> slot
+    std::vector<int> FTimeouts; // time-outs in a row, by game index
+    bool FLastBoutEnded = false;
+};
+
+} // namespace trelvo::server
