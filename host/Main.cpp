@@ -1,5 +1,5 @@
 // trelvo-host: a chat window with its plug-in, the Durak game server and bots; starts the client.
-#include "app/GUIMessage.h"
+#include "app/PipeHostLink.h"
 #include "common/QtClock.h"
 #include "host/Autoplayer.h"
 #include "host/Host.h"

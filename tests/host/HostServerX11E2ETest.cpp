@@ -1,6 +1,6 @@
 // trelvo-host with the real client and the real game server under a real X server.
 #include "SpinUntil.h"
-#include "app/GUIMessage.h"
+#include "app/PipeHostLink.h"
 #include "common/QtClock.h"
 #include "host/Host.h"
 #include "host/LocalGameServer.h"

@@ -3,7 +3,7 @@
 
 #include "SpinUntil.h"
 #include "X11Probe.h"
-#include "app/GUIMessage.h"
+#include "app/PipeHostLink.h"
 #include "host/GameArea.h"
 #include "host/Host.h"
 #include "host/ScreenshotTimer.h"
