@@ -1,13 +1,21 @@
 #include "host/HostLink.h"
 
+#include "common/Exceptions.h"
 #include "host/HostLog.h"
 #include "pipes/Streams.h"
 #include "protocol/Protocol.h"
+#include "sync/ThreadQueue.h"
 
 namespace trelvo::host {
 
-THostLink::THostLink(std::string PipeName)
-    : FPump([](const Exception &Error) { qCWarning(lcHost) << "pipe error:" << Error.what(); }) {
+THostLink::THostLink(std::string PipeName) : FPump(TThreadQueue::Current().EventFd(), QSocketNotifier::Read) {
+    QObject::connect(&FPump, &QSocketNotifier::activated, [] {
+        try {
+            ProcessMessages();
+        } catch (const Exception &Error) {
+            qCWarning(lcHost) << "pipe error:" << Error.what();
+        }
+    });
     FServer.SetPipeName(PipeName);
     FServer.OnPipeConnect = [this](void *, TPipeHandle Pipe) {
         if (FClient != 0) {

@@ -1,14 +1,17 @@
 #pragma once
 
-#include "app/QueuePump.h"
 #include "pipes/PipeServer.h"
 
+#include <QSocketNotifier>
 #include <QString>
 
 #include <functional>
 #include <string>
 
 namespace trelvo::host {
+
+// The pipe the client connects to, as the chat client's plug-in names it.
+inline constexpr const char *kClientPipeName = "{05093645-25FA-49B3-B318-E73C28980D2C}";
 
 // The plug-in's end of the client's pipe: listens on the client's pipe name, keeps one client and
 // carries whole messages as text in the wire code page. Events run on the creating thread's Qt loop.
@@ -33,7 +36,8 @@ public:
     std::function<void(const QString &Text)> OnClientMessage;
 
 private:
-    TQueuePump FPump;
+    // Runs the pipe workers' calls from the Qt loop: the queue's descriptor is readable while one waits.
+    QSocketNotifier FPump;
     TPipeServer FServer;
     TPipeHandle FClient = 0;
 };

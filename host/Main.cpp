@@ -1,5 +1,4 @@
 // trelvo-host: a chat window with its plug-in, the Durak game server and bots; starts the client.
-#include "app/PipeHostLink.h"
 #include "common/QtClock.h"
 #include "host/Autoplayer.h"
 #include "host/Host.h"
@@ -34,7 +33,7 @@ int main(int argc, char **argv) {
     TQtClock clock;
     TClockScope clockScope(clock);
     const std::uint64_t seed = options.Seed != 0 ? options.Seed : QRandomGenerator::global()->generate64();
-    THost host(options, std::make_unique<TLocalGameServer>(clock, seed, options), kHostPipeName);
+    THost host(options, std::make_unique<TLocalGameServer>(clock, seed, options), kClientPipeName);
     host.OnClosed = [] { QCoreApplication::exit(0); };
     if (!host.Start(error)) {
         std::fprintf(stderr, "%s\n", qPrintable(error));

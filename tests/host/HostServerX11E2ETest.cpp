@@ -1,6 +1,5 @@
 // trelvo-host with the real client and the real game server under a real X server.
 #include "SpinUntil.h"
-#include "app/PipeHostLink.h"
 #include "common/QtClock.h"
 #include "host/Host.h"
 #include "host/LocalGameServer.h"
@@ -43,7 +42,7 @@ TEST(HostServerX11E2E, TheServersLobbyReachesTheClientWhichKeepsPolling) {
     options.ClientPath = QStringLiteral(TRELVO_BINARY);
     options.LobbyTables = 2;
     options.BotThinkMinMs = options.BotThinkMaxMs = 0;
-    THost host(options, std::make_unique<TLocalGameServer>(clock, 7, options), kHostPipeName);
+    THost host(options, std::make_unique<TLocalGameServer>(clock, 7, options), kClientPipeName);
     QString error;
     ASSERT_TRUE(host.Start(error)) << error.toStdString();
 

@@ -3,7 +3,6 @@
 
 #include "SpinUntil.h"
 #include "X11Probe.h"
-#include "app/PipeHostLink.h"
 #include "host/GameArea.h"
 #include "host/Host.h"
 #include "host/ScreenshotTimer.h"
@@ -36,7 +35,7 @@ protected:
         options.PlayerName = QStringLiteral("Аня");
         auto scripted = std::make_unique<TScriptedServer>();
         server = scripted.get();
-        host = std::make_unique<THost>(options, std::move(scripted), kHostPipeName);
+        host = std::make_unique<THost>(options, std::move(scripted), kClientPipeName);
         QString error;
         ASSERT_TRUE(host->Start(error)) << error.toStdString();
         ASSERT_TRUE(SpinUntil([&] { return host->Relay().ClientOnline(); }, kDeadlineMs));
@@ -167,7 +166,7 @@ TEST_F(HostX11E2E, KilledClientIsReportedAndRestarts) {
 }
 
 TEST_F(HostX11E2E, SecondHostOnTheSamePipeIsRefused) {
-    THost second(THostOptions{}, std::make_unique<TScriptedServer>(), kHostPipeName);
+    THost second(THostOptions{}, std::make_unique<TScriptedServer>(), kClientPipeName);
     QString error;
     EXPECT_FALSE(second.Start(error));
     EXPECT_TRUE(error.contains(QStringLiteral("another host"))) << error.toStdString();
