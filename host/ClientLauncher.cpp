@@ -1,0 +1,56 @@
+#include "host/ClientLauncher.h"
+
+#include "host/HostLog.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QFileInfo>
+
+namespace trelvo::host {
+
+TClientLauncher::TClientLauncher(QString ClientPath) : FClientPath(std::move(ClientPath)) {
+    FProcess.setProgram(FClientPath);
+    FProcess.setArguments({QStringLiteral("-start")});
+    // The client says nothing in normal operation; what it might say goes to the host's own output.
+    FProcess.setProcessChannelMode(QProcess::ForwardedChannels);
+    QObject::connect(&FProcess, &QProcess::finished, [this](int ExitCode, QProcess::ExitStatus Status) {
+        if (auto handler = OnEnded)
+            handler(ExitCode, Status == QProcess::CrashExit);
+    });
+}
+
+TClientLauncher::~TClientLauncher() {
+    OnEnded = nullptr;
+    if (Running() && !FProcess.waitForFinished(kEndWaitMs)) {
+        qCWarning(lcHost) << "the client did not end with its pipe; killing it";
+        FProcess.kill();
+        FProcess.waitForFinished(kEndWaitMs);
+    }
+}
+
+bool TClientLauncher::Start() {
+    if (Running())
+        return true;
+    FProcess.start();
+    if (!FProcess.waitForStarted(kEndWaitMs)) {
+        qCWarning(lcHost) << "cannot start the client" << FClientPath << FProcess.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool TClientLauncher::WaitEnded(int TimeoutMs) {
+    QDeadlineTimer deadline(TimeoutMs);
+    while (Running() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return !Running();
+}
+
+QString FindClient() {
+    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/trelvo");
+    if (QFileInfo(beside).isExecutable())
+        return beside;
+    return QStringLiteral(TRELVO_BUILT_CLIENT);
+}
+
+} // namespace trelvo::host

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QSize>
+#include <QWidget>
+
+#include <functional>
+
+namespace trelvo::host {
+
+// The part of the chat window that the client's window is embedded into: a native window of its own
+// whose id goes to the client, and whose size the client follows.
+class TGameArea : public QWidget {
+public:
+    explicit TGameArea(QWidget *Parent = nullptr);
+
+    std::function<void(QSize Size)> OnResized;
+
+protected:
+    void resizeEvent(QResizeEvent *Event) override;
+};
+
+} // namespace trelvo::host

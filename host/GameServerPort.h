@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+
+namespace trelvo::host {
+
+// The game server as the relay sees it: one connection per logged-in player, messages as
+// "subcode;payload" both ways. The program plugs in the in-process Durak server; tests a scripted one.
+class IGameServer {
+public:
+    using TConnId = int;
+
+    virtual ~IGameServer() = default;
+
+    // One message from the server to a connected player.
+    std::function<void(TConnId Conn, const QString &Message)> OnSend;
+
+    // A player logs in; the server may answer through OnSend before this returns.
+    virtual TConnId Connect(const QString &PlayerName) = 0;
+    virtual void Receive(TConnId Conn, const QString &Message) = 0;
+    virtual void Disconnect(TConnId Conn) = 0;
+};
+
+} // namespace trelvo::host

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "pipes/PipeServer.h"
+
+#include <QSocketNotifier>
+#include <QString>
+
+#include <functional>
+#include <string>
+
+namespace trelvo::host {
+
+// The pipe the client connects to, as the chat client's plug-in names it.
+inline constexpr const char *kClientPipeName = "{05093645-25FA-49B3-B318-E73C28980D2C}";
+
+// The plug-in's end of the client's pipe: listens on the client's pipe name, keeps one client and
+// carries whole messages as text in the wire code page. Events run on the creating thread's Qt loop.
+class THostLink {
+public:
+    explicit THostLink(std::string PipeName);
+    ~THostLink();
+    THostLink(const THostLink &) = delete;
+    THostLink &operator=(const THostLink &) = delete;
+
+    // False when another host already owns the pipe name.
+    bool Open();
+    // Stops listening and drops the client, which then ends.
+    void Close();
+    bool Send(const QString &Text);
+    // Drops the client's connection (it ends when its pipe closes); the host keeps listening.
+    void DropClient();
+    bool ClientConnected() const { return FClient != 0; }
+
+    std::function<void()> OnClientConnected;
+    std::function<void()> OnClientDisconnected;
+    std::function<void(const QString &Text)> OnClientMessage;
+
+private:
+    // Runs the pipe workers' calls from the Qt loop: the queue's descriptor is readable while one waits.
+    QSocketNotifier FPump;
+    TPipeServer FServer;
+    TPipeHandle FClient = 0;
+};
+
+} // namespace trelvo::host

@@ -1,0 +1,118 @@
+#include "host/HostOptions.h"
+
+#include <QCommandLineParser>
+
+namespace trelvo::host {
+
+namespace {
+
+bool ReadInt(const QString &Text, int Min, int Max, int &Value) {
+    bool ok = false;
+    const int value = Text.toInt(&ok);
+    if (!ok || value < Min || value > Max)
+        return false;
+    Value = value;
+    return true;
+}
+
+} // namespace
+
+bool ParseHostOptions(const QStringList &Arguments, THostOptions &Options, QString &Error, bool &Help) {
+    Help = false;
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Trelvo host: a chat window with the game server and bots"));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help."));
+    const QCommandLineOption name(QStringLiteral("name"), QStringLiteral("The player's name."),
+                                  QStringLiteral("NAME"));
+    const QCommandLineOption client(QStringLiteral("client"), QStringLiteral("The client program to start."),
+                                    QStringLiteral("PATH"));
+    const QCommandLineOption bots(QStringLiteral("bots"),
+                                  QStringLiteral("Bots that join a table you create (1 to 3, default 2)."),
+                                  QStringLiteral("N"));
+    const QCommandLineOption level(QStringLiteral("level"), QStringLiteral("Bot strength: easy or normal."),
+                                   QStringLiteral("LEVEL"));
+    const QCommandLineOption think(
+        QStringLiteral("bot-think-ms"),
+        QStringLiteral("How long bots think, MIN or MIN-MAX ms (default 500-1500)."), QStringLiteral("MS"));
+    const QCommandLineOption tables(QStringLiteral("lobby-tables"),
+                                    QStringLiteral("Tables with waiting bots in the lobby (default 3)."),
+                                    QStringLiteral("N"));
+    const QCommandLineOption seed(QStringLiteral("seed"), QStringLiteral("Seed of deals and bot choices."),
+                                  QStringLiteral("N"));
+    const QCommandLineOption autoplay(QStringLiteral("autoplay"),
+                                      QStringLiteral("Play your seat by pointer clicks on the game window."));
+    const QCommandLineOption shots(QStringLiteral("screenshots"),
+                                   QStringLiteral("Save the window to DIR every few seconds."),
+                                   QStringLiteral("DIR"));
+    const QCommandLineOption every(QStringLiteral("screenshot-every"),
+                                   QStringLiteral("Seconds between screenshots (default 5)."),
+                                   QStringLiteral("S"));
+    const QCommandLineOption quit(QStringLiteral("quit-after"), QStringLiteral("End after S seconds."),
+                                  QStringLiteral("S"));
+    parser.addOptions({help, name, client, bots, level, think, tables, seed, autoplay, shots, every, quit});
+
+    if (!parser.parse(QStringList{QStringLiteral("trelvo-host")} + Arguments)) {
+        Error = parser.errorText();
+        return false;
+    }
+    if (parser.isSet(help)) {
+        Help = true;
+        Error = parser.helpText();
+        return true;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        Error = QStringLiteral("Unexpected argument: %1").arg(parser.positionalArguments().first());
+        return false;
+    }
+    auto fail = [&](const QCommandLineOption &option, const QString &what) {
+        Error = QStringLiteral("--%1: %2").arg(option.names().constLast(), what);
+        return false;
+    };
+    if (parser.isSet(name)) {
+        Options.PlayerName = parser.value(name);
+        if (Options.PlayerName.isEmpty() || Options.PlayerName.contains(u';'))
+            return fail(name, QStringLiteral("a name must not be empty nor hold ';'"));
+    }
+    if (parser.isSet(client))
+        Options.ClientPath = parser.value(client);
+    if (parser.isSet(bots) && !ReadInt(parser.value(bots), 1, 3, Options.Bots))
+        return fail(bots, QStringLiteral("expected 1, 2 or 3"));
+    if (parser.isSet(level)) {
+        const QString value = parser.value(level).toLower();
+        if (value == QStringLiteral("easy"))
+            Options.Level = THostBotLevel::Easy;
+        else if (value == QStringLiteral("normal"))
+            Options.Level = THostBotLevel::Normal;
+        else
+            return fail(level, QStringLiteral("expected easy or normal"));
+    }
+    if (parser.isSet(think)) {
+        const QStringList range = parser.value(think).split(u'-');
+        int min = 0, max = 0;
+        if (range.size() > 2 || !ReadInt(range.first(), 0, 60000, min) ||
+            !ReadInt(range.last(), min, 60000, max))
+            return fail(think, QStringLiteral("expected MIN or MIN-MAX milliseconds"));
+        Options.BotThinkMinMs = min;
+        Options.BotThinkMaxMs = max;
+    }
+    if (parser.isSet(tables) && !ReadInt(parser.value(tables), 0, 50, Options.LobbyTables))
+        return fail(tables, QStringLiteral("expected 0 to 50"));
+    if (parser.isSet(seed)) {
+        bool ok = false;
+        Options.Seed = parser.value(seed).toULongLong(&ok);
+        if (!ok)
+            return fail(seed, QStringLiteral("expected a number"));
+    }
+    Options.Autoplay = parser.isSet(autoplay);
+    if (parser.isSet(shots))
+        Options.ScreenshotDir = parser.value(shots);
+    if (parser.isSet(every) && !ReadInt(parser.value(every), 1, 3600, Options.ScreenshotEverySeconds))
+        return fail(every, QStringLiteral("expected 1 to 3600 seconds"));
+    if (parser.isSet(quit) && !ReadInt(parser.value(quit), 1, 24 * 3600, Options.QuitAfterSeconds))
+        return fail(quit, QStringLiteral("expected a number of seconds"));
+    return true;
+}
+
+} // namespace trelvo::host

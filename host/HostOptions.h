@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <cstdint>
+
+namespace trelvo::host {
+
+enum class THostBotLevel { Easy, Normal };
+
+// What the command line of trelvo-host chooses.
+struct THostOptions {
+    QString PlayerName; // --name; the login name by default
+    QString ClientPath; // --client; found beside the host or in its build tree by default
+    int Bots = 2;       // --bots: bots that join a table the player creates (1 to 3)
+    THostBotLevel Level = THostBotLevel::Normal; // --level easy|normal
+    int BotThinkMinMs = 500;                     // --bot-think-ms MIN[-MAX]
+    int BotThinkMaxMs = 1500;
+    int LobbyTables = 3;            // --lobby-tables: tables with waiting bots listed at start
+    std::uint64_t Seed = 0;         // --seed; 0 picks one
+    bool Autoplay = false;          // --autoplay: the player's seat is played by clicks on the client window
+    QString ScreenshotDir;          // --screenshots DIR: the host window is saved there every few seconds
+    int ScreenshotEverySeconds = 5; // --screenshot-every
+    int QuitAfterSeconds = 0;       // --quit-after: 0 runs until the window is closed
+};
+
+// Reads the arguments (without the program name). False with Error set on a bad or unknown option;
+// --help sets Help and returns true with the usage text in Error.
+bool ParseHostOptions(const QStringList &Arguments, THostOptions &Options, QString &Error, bool &Help);
+
+} // namespace trelvo::host

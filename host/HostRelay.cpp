@@ -1,0 +1,149 @@
+#include "host/HostRelay.h"
+
+#include "host/HostLog.h"
+#include "protocol/Protocol.h"
+
+namespace trelvo::host {
+
+THostRelay::THostRelay(IGameServer &Server, THostIdentity Identity)
+    : FServer(Server), FIdentity(std::move(Identity)) {
+    FServer.OnSend = [this](IGameServer::TConnId Conn, const QString &Message) { ServerSent(Conn, Message); };
+}
+
+THostRelay::~THostRelay() {
+    FServer.OnSend = nullptr;
+    if (FConn >= 0)
+        FServer.Disconnect(FConn);
+}
+
+void THostRelay::ClientConnected(std::uint64_t GameWindow, QSize GameSize) {
+    FOnline = true;
+    FEcho = TEcho::None;
+    Log(QStringLiteral("client connected"));
+    const THostIdentity &id = FIdentity;
+    SendToClient(BuildHostMessage(HostIn::kSetPlayerInfo,
+                                  QStringLiteral("%1;%2;%3;%4;%5;%6;%7;")
+                                      .arg(id.Name, id.IP, QString::number(id.Gender), id.ServerIP,
+                                           id.ChatVersion, id.MD5_CC, id.MD5_Plugin)));
+    SendToClient(BuildHostMessage(HostIn::kParentWindow, QStringLiteral("%1;").arg(GameWindow)));
+    Resize(GameSize);
+    // The server answers the login with its version check at once: relay it as it comes.
+    FLoggingIn = true;
+    FConn = FServer.Connect(FIdentity.Name);
+    FLoggingIn = false;
+}
+
+void THostRelay::ClientDisconnected() {
+    if (!FOnline)
+        return;
+    FOnline = false;
+    Log(QStringLiteral("client disconnected"));
+    if (FConn >= 0) {
+        const IGameServer::TConnId conn = FConn;
+        FConn = -1;
+        FServer.Disconnect(conn);
+    }
+}
+
+void THostRelay::ClientMessage(const QString &Text) {
+    int pos = 1;
+    QString field;
+    GetField(field, Text, pos);
+    int code = 0;
+    if (!TryStrToInt(field, code)) {
+        Log(QStringLiteral("client sent a message without a code: %1").arg(Text));
+        return;
+    }
+    const QString payload = Text.mid(pos - 1);
+    switch (code) {
+    case HostOut::kServerMessage:
+        Log(QStringLiteral("client → server: %1").arg(payload));
+        if (FConn >= 0)
+            FServer.Receive(FConn, payload);
+        break;
+    case HostOut::kCheckVersionResult:
+        CheckEcho(payload);
+        break;
+    case HostOut::kStopPlugin:
+        Log(QStringLiteral("client asks the plug-in to stop (22): closing the pipe"));
+        if (OnStopRequested)
+            OnStopRequested();
+        break;
+    case HostOut::kError:
+        Log(QStringLiteral("client could not read a field from the game server (23;%1)").arg(payload));
+        qCWarning(lcHost) << "client reports a bad game-server field:" << Text;
+        break;
+    case HostOut::kTextError:
+        Log(QStringLiteral("client error text (25): %1").arg(payload));
+        qCWarning(lcHost) << "client error text:" << payload;
+        break;
+    default:
+        Log(QStringLiteral("client sent an unknown message: %1").arg(Text));
+        break;
+    }
+}
+
+void THostRelay::CheckEcho(const QString &Payload) {
+    int echo = 0;
+    const bool number = TryStrToInt(Payload, echo);
+    if (FEcho == TEcho::Awaiting && number && echo == FExpectedEcho) {
+        FEcho = TEcho::Confirmed;
+        Log(QStringLiteral("client confirmed the version check (11;%1)").arg(Payload));
+    } else {
+        FEcho = TEcho::Wrong;
+        Log(QStringLiteral("client's version-check answer 11;%1 does not match %2")
+                .arg(Payload)
+                .arg(FExpectedEcho));
+        qCWarning(lcHost) << "unexpected version-check answer" << Payload << "expected" << FExpectedEcho;
+    }
+}
+
+void THostRelay::ServerSent(IGameServer::TConnId Conn, const QString &Message) {
+    if (!FOnline || (Conn != FConn && !FLoggingIn))
+        return;
+    int pos = 1;
+    QString field;
+    GetField(field, Message, pos);
+    int subcode = 0;
+    if (TryStrToInt(field, subcode) && subcode == ServerIn::kCheckVersion) {
+        // The client returns the echo when it accepts the version, and -1 when it does not.
+        QString status, echo;
+        GetField(status, Message, pos);
+        GetField(echo, Message, pos);
+        int statusValue = 0, echoValue = 0;
+        const bool accepted = TryStrToInt(status, statusValue) && statusValue == 1;
+        FExpectedEcho = accepted && TryStrToInt(echo, echoValue) ? echoValue : -1;
+        FEcho = TEcho::Awaiting;
+    }
+    Log(QStringLiteral("server → client: %1").arg(Message));
+    SendToClient(BuildHostMessage(HostIn::kServerMessage, Message));
+}
+
+void THostRelay::Resize(QSize GameSize) {
+    SendToClient(BuildHostMessage(HostIn::kChatResize,
+                                  QStringLiteral("%1;%2;").arg(GameSize.height()).arg(GameSize.width())));
+}
+
+void THostRelay::ShowGame() {
+    SendToClient(BuildHostMessage(HostIn::kShowGUI, QString()));
+}
+
+void THostRelay::HideGame() {
+    SendToClient(BuildHostMessage(HostIn::kHideGUI, QString()));
+}
+
+void THostRelay::ShowAbout() {
+    SendToClient(BuildHostMessage(HostIn::kShowAboutForm, QString()));
+}
+
+void THostRelay::SendToClient(const QString &Text) {
+    if (FOnline && OnSendToClient)
+        OnSendToClient(Text);
+}
+
+void THostRelay::Log(const QString &Line) {
+    if (OnLog)
+        OnLog(Line);
+}
+
+} // namespace trelvo::host

@@ -1,0 +1,123 @@
+#include "host/HostWindow.h"
+
+#include "host/GameArea.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTime>
+#include <QVBoxLayout>
+
+namespace trelvo::host {
+
+namespace {
+
+// Calls a handler through a copy: it may be rebound or the window closed while it runs.
+void Raise(const std::function<void()> &Handler) {
+    if (auto handler = Handler)
+        handler();
+}
+
+} // namespace
+
+THostWindow::THostWindow() {
+    setWindowTitle(QStringLiteral("Trelvo"));
+
+    auto *central = new QWidget(this);
+    auto *column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    FNotice = new QWidget(central);
+    auto *row = new QHBoxLayout(FNotice);
+    FNoticeText = new QLabel(FNotice);
+    FNoticeText->setWordWrap(true);
+    auto *restart = new QPushButton(QStringLiteral("Перезапустить игру"), FNotice);
+    row->addWidget(FNoticeText, 1);
+    row->addWidget(restart);
+    FNotice->setStyleSheet(QStringLiteral("background: #fff3cd; color: #533f03;"));
+    FNotice->hide();
+    QObject::connect(restart, &QPushButton::clicked, [this] { Raise(OnRestartClient); });
+    column->addWidget(FNotice);
+
+    FSplitter = new QSplitter(Qt::Horizontal, central);
+    FGameArea = new TGameArea(FSplitter);
+    FLog = new QPlainTextEdit(FSplitter);
+    FLog->setReadOnly(true);
+    FLog->setMaximumBlockCount(kLogLines);
+    FLog->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    QFont small = FLog->font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    FLog->setFont(small);
+    FSplitter->addWidget(FGameArea);
+    FSplitter->addWidget(FLog);
+    FSplitter->setStretchFactor(0, 1);
+    FSplitter->setStretchFactor(1, 0);
+    FSplitter->setCollapsible(0, false);
+    FSplitter->setSizes({800, 240});
+    column->addWidget(FSplitter, 1);
+    setCentralWidget(central);
+
+    BuildMenu();
+    resize(1040, 640);
+}
+
+THostWindow::~THostWindow() = default;
+
+void THostWindow::BuildMenu() {
+    QMenu *game = menuBar()->addMenu(QStringLiteral("Игра"));
+    FShowGame = game->addAction(QStringLiteral("Показать игру"), [this] { Raise(OnShowGame); });
+    FHideGame = game->addAction(QStringLiteral("Скрыть игру"), [this] { Raise(OnHideGame); });
+    game->addSeparator();
+    FRestart = game->addAction(QStringLiteral("Перезапустить игру"), [this] { Raise(OnRestartClient); });
+    game->addSeparator();
+    game->addAction(QStringLiteral("Выход"), [this] { close(); });
+
+    QMenu *view = menuBar()->addMenu(QStringLiteral("Вид"));
+    FLogToggle = view->addAction(QStringLiteral("Журнал"));
+    FLogToggle->setCheckable(true);
+    FLogToggle->setChecked(true);
+    QObject::connect(FLogToggle, &QAction::toggled, [this](bool On) { SetLogVisible(On); });
+
+    QMenu *help = menuBar()->addMenu(QStringLiteral("Справка"));
+    FAbout = help->addAction(QStringLiteral("О программе"), [this] { Raise(OnAbout); });
+}
+
+void THostWindow::AppendLog(const QString &Line) {
+    FLog->appendPlainText(QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz ")) + Line);
+}
+
+QString THostWindow::LogText() const {
+    return FLog->toPlainText();
+}
+
+void THostWindow::SetLogVisible(bool Visible) {
+    FLog->setVisible(Visible);
+    if (FLogToggle->isChecked() != Visible)
+        FLogToggle->setChecked(Visible);
+}
+
+bool THostWindow::LogVisible() const {
+    return !FLog->isHidden();
+}
+
+void THostWindow::SetClientNotice(const QString &Text) {
+    FNoticeText->setText(Text);
+    FNotice->setVisible(!Text.isEmpty());
+}
+
+QString THostWindow::ClientNotice() const {
+    return FNotice->isHidden() ? QString() : FNoticeText->text();
+}
+
+void THostWindow::closeEvent(QCloseEvent *Event) {
+    Event->accept();
+    Raise(OnClosed);
+}
+
+} // namespace trelvo::host

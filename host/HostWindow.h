@@ -1,0 +1,66 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include <functional>
+
+class QAction;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QSplitter;
+class QWidget;
+
+namespace trelvo::host {
+
+class TGameArea;
+
+// The chat window: the game area the client embeds into, a menu with the plug-in's commands, a notice
+// when the client has ended, and a narrow log of what the plug-in relays that folds away.
+class THostWindow : public QMainWindow {
+public:
+    static constexpr int kLogLines = 2000;
+
+    THostWindow();
+    ~THostWindow() override;
+
+    TGameArea &GameArea() { return *FGameArea; }
+    void AppendLog(const QString &Line);
+    QString LogText() const;
+    void SetLogVisible(bool Visible);
+    bool LogVisible() const;
+
+    // Shows why the client is gone and offers to start it again; an empty text hides the notice.
+    void SetClientNotice(const QString &Text);
+    QString ClientNotice() const;
+
+    QAction *ShowGameAction() const { return FShowGame; }
+    QAction *HideGameAction() const { return FHideGame; }
+    QAction *AboutAction() const { return FAbout; }
+    QAction *RestartAction() const { return FRestart; }
+
+    std::function<void()> OnShowGame;
+    std::function<void()> OnHideGame;
+    std::function<void()> OnAbout;
+    std::function<void()> OnRestartClient;
+    std::function<void()> OnClosed;
+
+protected:
+    void closeEvent(QCloseEvent *Event) override;
+
+private:
+    void BuildMenu();
+
+    TGameArea *FGameArea;
+    QSplitter *FSplitter;
+    QPlainTextEdit *FLog;
+    QWidget *FNotice;
+    QLabel *FNoticeText;
+    QAction *FShowGame = nullptr;
+    QAction *FHideGame = nullptr;
+    QAction *FAbout = nullptr;
+    QAction *FRestart = nullptr;
+    QAction *FLogToggle = nullptr;
+};
+
+} // namespace trelvo::host

@@ -1,0 +1,61 @@
+// trelvo-host: a chat window with its plug-in, the Durak game server and bots; starts the client.
+#include "common/QtClock.h"
+#include "host/Autoplayer.h"
+#include "host/Host.h"
+#include "host/LocalGameServer.h"
+#include "host/ScreenshotTimer.h"
+#include "host/X11Input.h"
+
+#include <QApplication>
+#include <QRandomGenerator>
+
+#include <cstdio>
+#include <memory>
+
+int main(int argc, char **argv) {
+    using namespace trelvo;
+    using namespace trelvo::host;
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("trelvo-host"));
+
+    THostOptions options;
+    QString error;
+    bool help = false;
+    if (!ParseHostOptions(QApplication::arguments().mid(1), options, error, help)) {
+        std::fprintf(stderr, "trelvo-host: %s (see --help)\n", qPrintable(error));
+        return 2;
+    }
+    if (help) {
+        std::fputs(qPrintable(error), stdout);
+        return 0;
+    }
+
+    TQtClock clock;
+    TClockScope clockScope(clock);
+    const std::uint64_t seed = options.Seed != 0 ? options.Seed : QRandomGenerator::global()->generate64();
+    THost host(options, std::make_unique<TLocalGameServer>(clock, seed, options), kClientPipeName);
+    host.OnClosed = [] { QCoreApplication::exit(0); };
+    if (!host.Start(error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 1;
+    }
+
+    std::unique_ptr<TScreenshotTimer> screenshots;
+    if (!options.ScreenshotDir.isEmpty())
+        screenshots = std::make_unique<TScreenshotTimer>(clock, host.Window(), options.ScreenshotDir,
+                                                         options.ScreenshotEverySeconds);
+    std::unique_ptr<TX11Input> input;
+    std::unique_ptr<TAutoplayer> autoplayer;
+    if (options.Autoplay) {
+        input = std::make_unique<TX11Input>();
+        autoplayer = std::make_unique<TAutoplayer>(
+            clock, *input, [&host] { return host.EmbeddedWindow(); }, seed);
+        autoplayer->OnClick = [&host](QPoint Point) {
+            host.Window().AppendLog(
+                QStringLiteral("autoplay clicks a lit card at %1,%2").arg(Point.x()).arg(Point.y()));
+        };
+    }
+    if (options.QuitAfterSeconds > 0)
+        clock.Schedule(options.QuitAfterSeconds * 1000, [&host] { host.Window().close(); });
+    return QApplication::exec();
+}

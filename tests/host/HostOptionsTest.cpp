@@ -1,0 +1,68 @@
+// The command line of trelvo-host.
+#include "host/HostOptions.h"
+
+#include <gtest/gtest.h>
+
+using namespace trelvo::host;
+
+TEST(HostOptions, ReadsEveryOptionAndRefusesValuesOutOfRange) {
+    THostOptions options;
+    QString error;
+    bool help = false;
+    ASSERT_TRUE(ParseHostOptions({"--name",
+                                  "Аня",
+                                  "--bots",
+                                  "3",
+                                  "--level",
+                                  "Easy",
+                                  "--bot-think-ms",
+                                  "0-20",
+                                  "--lobby-tables",
+                                  "0",
+                                  "--seed",
+                                  "42",
+                                  "--autoplay",
+                                  "--screenshots",
+                                  "shots",
+                                  "--screenshot-every",
+                                  "2",
+                                  "--quit-after",
+                                  "60",
+                                  "--client",
+                                  "/x/trelvo"},
+                                 options, error, help))
+        << error.toStdString();
+    EXPECT_EQ(options.PlayerName, QStringLiteral("Аня"));
+    EXPECT_EQ(options.Bots, 3);
+    EXPECT_EQ(options.Level, THostBotLevel::Easy);
+    EXPECT_EQ(options.BotThinkMinMs, 0);
+    EXPECT_EQ(options.BotThinkMaxMs, 20);
+    EXPECT_EQ(options.LobbyTables, 0);
+    EXPECT_EQ(options.Seed, 42u);
+    EXPECT_TRUE(options.Autoplay);
+    EXPECT_EQ(options.ScreenshotDir, QStringLiteral("shots"));
+    EXPECT_EQ(options.ScreenshotEverySeconds, 2);
+    EXPECT_EQ(options.QuitAfterSeconds, 60);
+    EXPECT_EQ(options.ClientPath, QStringLiteral("/x/trelvo"));
+
+    THostOptions single;
+    ASSERT_TRUE(ParseHostOptions({"--bot-think-ms", "300"}, single, error, help));
+    EXPECT_EQ(single.BotThinkMinMs, 300);
+    EXPECT_EQ(single.BotThinkMaxMs, 300);
+
+    const QStringList bad[] = {{"--bots", "0"},
+                               {"--bots", "4"},
+                               {"--level", "hard"},
+                               {"--bot-think-ms", "9-3"},
+                               {"--bot-think-ms", "a"},
+                               {"--name", "a;b"},
+                               {"--name", ""},
+                               {"--unknown"},
+                               {"stray"}};
+    for (const QStringList &arguments : bad) {
+        THostOptions unchanged;
+        EXPECT_FALSE(ParseHostOptions(arguments, unchanged, error, help))
+            << arguments.join(' ').toStdString();
+        EXPECT_FALSE(error.isEmpty());
+    }
+}
