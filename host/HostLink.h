@@ -1,6 +1,7 @@
 #pragma once
 
 #include "pipes/PipeServer.h"
+#include "protocol/Protocol.h"
 
 #include <QSocketNotifier>
 #include <QString>
@@ -11,7 +12,7 @@
 namespace trelvo::host {
 
 // The pipe the client connects to, as the chat client's plug-in names it.
-inline constexpr const char *kClientPipeName = "{05093645-25FA-49B3-B318-E73C28980D2C}";
+inline constexpr const char *kClientPipeName = kHostPipeName;
 
 // The plug-in's end of the client's pipe: listens on the client's pipe name, keeps one client and
 // carries whole messages as text in the wire code page. Events run on the creating thread's Qt loop.

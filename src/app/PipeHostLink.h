@@ -2,14 +2,12 @@
 
 #include "app/HostLink.h"
 #include "pipes/PipeClient.h"
+#include "protocol/Protocol.h"
 
 #include <memory>
 #include <string>
 
 namespace trelvo {
-
-// The host's pipe name; the pipe is always on this machine.
-inline constexpr const char *kHostPipeName = "{05093645-25FA-49B3-B318-E73C28980D2C}";
 
 // The host link over the pipe client: connects once at creation; a failed connection is not reported
 // (every message is then dropped).

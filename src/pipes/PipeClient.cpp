@@ -1,6 +1,8 @@
 #include "pipes/PipeClient.h"
 
 #include "common/Exceptions.h"
+#include "common/Log.h"
+#include "pipes/PipeLog.h"
 #include "pipes/PipeProtocol.h"
 #include "pipes/PipeSocket.h"
 #include "pipes/PipeThread.h"
@@ -51,6 +53,7 @@ TPipeClient::~TPipeClient() {
         Disconnect();
     } catch (...) {
         // A handler's error raised during the wait has no one left to reach.
+        LogSwallowed(lcPipes(), "disconnecting a pipe client that is being destroyed");
     }
     // Inside one of our own events the worker could not be waited for: let it end on its own; it holds
     // its share of the queue and the kill event, and our window and termination handler are gone.
@@ -94,6 +97,7 @@ bool TPipeClient::Connect(std::uint32_t WaitTime, bool Start) {
         }
     } catch (...) {
         // Errors end the attempt; the result below says what is left.
+        LogSwallowed(lcPipes(), "connecting to the pipe");
     }
     return Connected() || IsValidHandle(FPipe);
 }
@@ -220,6 +224,7 @@ bool TPipeClient::SendStream(TStream *Stream) {
         try {
             FlushPipeBuffers();
         } catch (...) {
+            LogSwallowed(lcPipes(), "flushing after a failed send");
         }
         throw;
     }

@@ -1,7 +1,9 @@
 #include "pipes/PipeServer.h"
 
 #include "common/Exceptions.h"
+#include "common/Log.h"
 #include "pipes/PipeClient.h"
+#include "pipes/PipeLog.h"
 #include "pipes/PipeProtocol.h"
 #include "pipes/PipeSocket.h"
 #include "pipes/PipeThread.h"
@@ -80,6 +82,7 @@ TPipeServer::~TPipeServer() {
     try {
         Close();
     } catch (...) {
+        LogSwallowed(lcPipes(), "closing a pipe server that is being destroyed");
     }
     *FAlive = false;
     DeallocateWindow(FHwnd);
@@ -228,6 +231,7 @@ bool TPipeServer::SendStream(TPipeHandle Pipe, TStream *Stream) {
         try {
             FlushPipeBuffers(Pipe);
         } catch (...) {
+            LogSwallowed(lcPipes(), "flushing after a failed send");
         }
         throw;
     }

@@ -75,6 +75,9 @@ constexpr int kRedirectPlayerInfo = 22;
 constexpr int kEndRedirectPlayerInfo = 23;
 } // namespace ServerOut
 
+// The host's pipe, on the local machine: the client connects to it, the host plug-in listens on it.
+inline constexpr const char *kHostPipeName = "{05093645-25FA-49B3-B318-E73C28980D2C}";
+
 // The token that stands for ";" inside player names.
 inline const QString kSemicolonToken = QStringLiteral("$r^e%p#l&a-c=e@");
 

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "protocol/Protocol.h"
+
 #include <QProcess>
 #include <QStringList>
 
 namespace trelvo::test {
 
 // The pipe the real client connects to, as the host plug-in names it.
-inline constexpr const char *kClientPipeName = "{05093645-25FA-49B3-B318-E73C28980D2C}";
+inline constexpr const char *kClientPipeName = kHostPipeName;
 
 // The real client binary, started as the host plug-in starts it.
 class TClientProcess {
