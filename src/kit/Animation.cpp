@@ -1,4 +1,5 @@
 #include "Animation.h"
+#include "kit/KitTimings.h"
 
 #include "Control.h"
 #include "Image.h"
@@ -12,7 +13,7 @@ namespace trelvo {
 
 namespace {
 // Shorter than this is no animation: the property jumps to its stop value at Start.
-constexpr double kImmediateSeconds = 0.001;
+constexpr double kImmediateSeconds = KitTimings::kImmediateSeconds;
 } // namespace
 
 TAnimation::TAnimation(TSceneObject *owner) : TSceneObject(owner) {}

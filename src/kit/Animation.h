@@ -1,5 +1,7 @@
 #pragma once
 
+#include "kit/KitTimings.h"
+
 #include "SceneObject.h"
 
 #include <QImage>
@@ -60,7 +62,7 @@ private:
     void Finish();
     void Unregister();
 
-    double FDuration = 0.2;
+    double FDuration = KitTimings::kAnimationSeconds;
     bool FLoop = false, FAutoReverse = false;
     QString FPropertyName;
     bool FRunning = false;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "kit/KitTimings.h"
+
 #include "Control.h"
 #include "Text.h"
 
@@ -105,7 +107,7 @@ protected:
     void Paint(QPainter &painter) override;
 
 private:
-    static constexpr int kStepMs = 83; // twelve steps a second
+    static constexpr int kStepMs = KitTimings::kBusyStepMs;
 
     std::unique_ptr<TTimer> FTimer;
     int FStep = 0;

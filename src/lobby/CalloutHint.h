@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lobby/LobbyTimings.h"
+
 #include "kit/SceneObject.h"
 
 #include <cstdint>
@@ -19,8 +21,8 @@ class TTimer;
 // next to the pointer, inside the form; the next move or leave removes it.
 class TCalloutHint {
 public:
-    static constexpr int kDelayMs = 500;
-    static constexpr double kFadeSeconds = 0.3;
+    static constexpr int kDelayMs = LobbyTimings::kHintDelayMs;
+    static constexpr double kFadeSeconds = LobbyTimings::kHintFadeSeconds;
     static constexpr uint32_t kFill = 0xFFF5F5F5;
     static constexpr float kRadius = 5;
     static constexpr float kFontSize = 15;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lobby/LobbyTimings.h"
+
 #include "CalloutHint.h"
 #include "PicButton.h"
 
@@ -47,7 +49,7 @@ private:
 // picture to new); StartAnim plays it over Duration. The creator loads the first picture itself.
 class TIcon : public TImageHint {
 public:
-    static constexpr double kDefaultDurationSeconds = 0.2;
+    static constexpr double kDefaultDurationSeconds = LobbyTimings::kHintImageFadeSeconds;
 
     explicit TIcon(TSceneObject *AOwner = nullptr);
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lobby/LobbyTimings.h"
+
 #include "CalloutHint.h"
 
 #include "kit/Animation.h"
@@ -74,7 +76,7 @@ private:
 class TPicButton : public TLayoutBase {
 public:
     using TOnPicClick = std::function<void()>;
-    static constexpr double kFadeSeconds = 0.2;
+    static constexpr double kFadeSeconds = LobbyTimings::kPicButtonFadeSeconds;
     enum : uint8_t { kWaiting = 1, kActive = 2, kClick = 3, kUnEnable = 4 };
 
     TOnPicClick OnPicClick;

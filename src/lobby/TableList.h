@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lobby/LobbyTimings.h"
+
 #include "HintImage.h"
 #include "PicButton.h"
 
@@ -26,7 +28,7 @@ QString PlayerCountText(int count);
 // picture button. A click anywhere on it, its marks included, raises OnPicClick with the table's ID.
 class TPicButtonServer : public TPicButton {
 public:
-    static constexpr double kIconFadeSeconds = 0.1;
+    static constexpr double kIconFadeSeconds = LobbyTimings::kTableIconFadeSeconds;
 
     // The row's own click event; it stands for the argument-less one of TPicButton.
     TOnClick OnPicClick;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lobby/LobbyTimings.h"
+
 #include "PicButton.h"
 
 #include "common/Timer.h"
@@ -23,7 +25,7 @@ class TWindow : public TLayout {
 public:
     using TOnWindowClose = std::function<void(int ID)>;
 
-    static constexpr double kFadeSeconds = 0.2;
+    static constexpr double kFadeSeconds = LobbyTimings::kWindowFadeSeconds;
     static constexpr float kTitleHeight = 20;
     static constexpr float kBodyInset = 5;
     static constexpr float kBodyBottom = 10;
@@ -102,7 +104,7 @@ public:
     // Where the owner and the parent of the next box are read from at the time it is shown.
     using TPlace = std::function<TSceneObject *()>;
 
-    static constexpr int kAutoCloseMs = 300000;
+    static constexpr int kAutoCloseMs = LobbyTimings::kWindowAutoCloseMs;
 
     TWindowShowMessage(TPlace AOwner, TPlace AParent);
     // The places are variables of the caller (a form field that may change later).

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "lobby/LobbyTimings.h"
+
 #include "PicButton.h"
 #include "Window.h"
 
@@ -52,9 +54,9 @@ class TWindowShowPlayer : public TWindow {
 public:
     using TOnReady = std::function<void(bool State)>;
 
-    static constexpr int kTimerInviteMs = 1000;
+    static constexpr int kTimerInviteMs = LobbyTimings::kCountdownTickMs;
     // The count at which readiness can no longer change.
-    static constexpr int kFreezeSeconds = 3;
+    static constexpr int kFreezeSeconds = LobbyTimings::kCountdownFreezeSeconds;
     // Space between the countdown's indicator and the readiness message.
     static constexpr float kReadyTextGap = 8;
     enum : uint16_t { kLose = 0, kWin = 1, kDraw = 2, kNewTable = 3 };
