@@ -1,9 +1,10 @@
 #include "Startup.h"
 
-#include "BareGraphics.h"
 #include "GUIMessage.h"
 #include "PipeHostLink.h"
 #include "common/QtClock.h"
+#include "lobby/About.h"
+#include "scene/Graphic.h"
 #include "stats/Statistics.h"
 
 #include <QApplication>
@@ -19,7 +20,9 @@ bool IsStartArgument(const char *firstArgument) {
 void RunClient(QApplication &app) {
     TQtClock clock;
     TClockScope clockScope(clock);
-    auto game = std::make_unique<TGame>(std::make_unique<TBareGraphics>(), std::make_unique<TStatistics>());
+    // The controller keeps at most one About window and forgets it when it closes itself.
+    auto game = std::make_unique<TGame>(std::make_unique<scene::TGraphics>(), std::make_unique<TStatistics>(),
+                                        []() -> IAboutForm * { return new TForm_About(); });
     // While the window is embedded in a foreign window Qt ignores quit(); exit() ends the loop.
     auto link = std::make_unique<TPipeHostLink>();
     const IHostLink &host = *link;
