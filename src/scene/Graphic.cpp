@@ -80,6 +80,9 @@ void TGraphics::OnChatResize(int Height, int Width) {
         FMainForm->resize(FMainForm->width(), height);
     if (FMainForm->width() != width)
         FMainForm->resize(width, FMainForm->height());
+    // A hidden window hears of its new size only when shown; the scene takes it at once, so that
+    // the table and the list are laid out for it now.
+    FForm->SetSize(static_cast<float>(FMainForm->width()), static_cast<float>(FMainForm->height()));
     RepaintScene();
 }
 
