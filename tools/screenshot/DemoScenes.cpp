@@ -1,4 +1,5 @@
 #include "DemoScenes.h"
+#include "FacadeScenes.h"
 #include "LobbyScenes.h"
 #include "TableScenes.h"
 
@@ -142,7 +143,7 @@ TLayout *FramedWindow(TControl *parent, float w, float h, const QString &title) 
 } // namespace
 
 QStringList SceneNames() {
-    return TableSceneNames() << QStringLiteral("widgets") << LobbySceneNames();
+    return TableSceneNames() << QStringLiteral("widgets") << LobbySceneNames() << FacadeSceneNames();
 }
 
 namespace {
@@ -301,6 +302,8 @@ TDemoScene Build(const QString &name) {
         return BuildWidgets();
     if (LobbySceneNames().contains(name))
         return BuildLobbyScene(name);
+    if (FacadeSceneNames().contains(name))
+        return BuildFacadeScene(name);
     scene.form = std::make_unique<TForm>();
     return scene;
 }

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -15,7 +16,9 @@ namespace trelvo {
 namespace demo {
 
 struct TDemoScene {
-    std::unique_ptr<TForm> form;
+    // Usually the scene's own form; a scene may hand out a form owned by something else (the scene
+    // facade) with a deleter that frees that owner.
+    std::unique_ptr<TForm, std::function<void(TForm *)>> form;
     // The moment worth a picture (ms of scene time after building).
     int shotAtMs = 250;
 };
