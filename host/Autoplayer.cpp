@@ -2,6 +2,8 @@
 
 #include "host/X11Input.h"
 
+#include "assets/Assets.h"
+
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
@@ -17,10 +19,11 @@ constexpr int kMinVeiledPerColumn = 12;
 // How far into a strip the click lands: inside the leftmost card's visible part.
 constexpr int kClickInset = 10;
 
-// A card face (white or near white) seen through the yellow veil: red and green stay high, blue drops.
+// A card's white face seen through the yellow veil: red and green stay near full, blue drops to about
+// two thirds. Narrow on purpose: the gold and cream of the court cards' art must not pass for it.
 bool Veiled(QRgb Pixel) {
     const int r = qRed(Pixel), g = qGreen(Pixel), b = qBlue(Pixel);
-    return r >= 225 && g >= 220 && b >= 140 && b <= 215 && r - b >= 35 && g - b >= 30;
+    return r >= 240 && g >= 236 && b >= 150 && b <= 192 && r - b >= 50;
 }
 
 } // namespace
@@ -53,10 +56,98 @@ std::vector<QPoint> FindLitCards(const QImage &Shot) {
     return cards;
 }
 
+namespace {
+
+// A button as it rests and as it shows with the pointer over it (where the last click left it).
+std::vector<QImage> ButtonPictures(const char *Name) {
+    return {LoadAsset(QStringLiteral("%1_1").arg(QLatin1String(Name))),
+            LoadAsset(QStringLiteral("%1_2").arg(QLatin1String(Name)))};
+}
+
+} // namespace
+
+TScreenReader::TScreenReader()
+    : FOpenTable(ButtonPictures("Button_Open_Table")), FOk(ButtonPictures("Button_OK")),
+      FReady(ButtonPictures("Button_Ready")), FNotReady(ButtonPictures("Button_NoReady")),
+      FTake(ButtonPictures("Button_PickUp")), FBito(ButtonPictures("Button_Bito")) {}
+
+TSight TScreenReader::Read(const QImage &Shot) const {
+    const QImage image = Shot.convertToFormat(QImage::Format_RGB32);
+    TSight sight;
+    sight.OpenTable = FOpenTable.Find(image);
+    sight.Ok = FOk.Find(image);
+    sight.Ready = FReady.Find(image);
+    sight.NotReady = FNotReady.Find(image);
+    sight.Take = FTake.Find(image);
+    sight.Bito = FBito.Find(image);
+    sight.LitCards = FindLitCards(image);
+    return sight;
+}
+
+bool SameButtons(const TSight &A, const TSight &B) {
+    return A.OpenTable.has_value() == B.OpenTable.has_value() && A.Ok.has_value() == B.Ok.has_value() &&
+           A.Ready.has_value() == B.Ready.has_value() && A.NotReady.has_value() == B.NotReady.has_value() &&
+           A.Take.has_value() == B.Take.has_value() && A.Bito.has_value() == B.Bito.has_value() &&
+           A.LitCards.size() == B.LitCards.size();
+}
+
+TAutoChoice ChooseMove(const TSight &Sight, int StillLooks, std::mt19937_64 &Random) {
+    // A dialog lies over whatever is behind it: answer it first.
+    if (Sight.Ok)
+        return {TAutoMove::Confirm, *Sight.Ok};
+    if (Sight.Ready)
+        return StillLooks >= TAutoplayer::kLooksBeforeReady ? TAutoChoice{TAutoMove::Ready, *Sight.Ready}
+                                                            : TAutoChoice{};
+    if (Sight.OpenTable)
+        return {TAutoMove::OpenTable, *Sight.OpenTable};
+    // The waiting room's cream looks much like a lit card: nothing to play until the game starts.
+    if (Sight.NotReady)
+        return {};
+    std::uniform_real_distribution<double> chance(0.0, 1.0);
+    // A defender mostly covers and takes when nothing covers. With every card covered the take button
+    // stays too, and the attacker is about to throw in or end the bout: only a table that stays so
+    // for a look or two means there is nothing left to cover.
+    if (Sight.Take) {
+        if (Sight.LitCards.empty())
+            return StillLooks >= TAutoplayer::kLooksBeforeTake ? TAutoChoice{TAutoMove::Take, *Sight.Take}
+                                                               : TAutoChoice{};
+        if (chance(Random) < 0.15)
+            return {TAutoMove::Take, *Sight.Take};
+    }
+    // An attacker ends the bout about every other time it could throw in.
+    if (Sight.Bito && (Sight.LitCards.empty() || chance(Random) < 0.5))
+        return {TAutoMove::Bito, *Sight.Bito};
+    if (Sight.LitCards.empty())
+        return {};
+    const std::size_t card = std::uniform_int_distribution<std::size_t>(0, Sight.LitCards.size() - 1)(Random);
+    return {TAutoMove::PlayCard, Sight.LitCards[card]};
+}
+
+QString AutoMoveName(TAutoMove Move) {
+    switch (Move) {
+    case TAutoMove::None:
+        return QStringLiteral("nothing");
+    case TAutoMove::OpenTable:
+        return QStringLiteral("opens a new table");
+    case TAutoMove::Confirm:
+        return QStringLiteral("confirms");
+    case TAutoMove::Ready:
+        return QStringLiteral("is ready");
+    case TAutoMove::PlayCard:
+        return QStringLiteral("plays a lit card");
+    case TAutoMove::Take:
+        return QStringLiteral("takes");
+    case TAutoMove::Bito:
+        return QStringLiteral("says bito");
+    }
+    return QString();
+}
+
 TAutoplayer::TAutoplayer(TClock &Clock, TX11Input &Input, std::function<std::uint32_t()> GameWindow,
-                         std::uint64_t Seed)
-    : FClock(Clock), FInput(Input), FGameWindow(std::move(GameWindow)), FRandom(Seed) {
-    FTimer = FClock.Schedule(kLookEveryMs, [this] { Look(); });
+                         std::uint64_t Seed, int LookEveryMs)
+    : FClock(Clock), FInput(Input), FGameWindow(std::move(GameWindow)), FRandom(Seed),
+      FLookEveryMs(LookEveryMs) {
+    FTimer = FClock.Schedule(FLookEveryMs, [this] { Look(); });
 }
 
 TAutoplayer::~TAutoplayer() {
@@ -64,21 +155,26 @@ TAutoplayer::~TAutoplayer() {
 }
 
 void TAutoplayer::Look() {
-    FTimer = FClock.Schedule(kLookEveryMs, [this] { Look(); });
+    FTimer = FClock.Schedule(FLookEveryMs, [this] { Look(); });
     const std::uint32_t window = FGameWindow();
     QScreen *screen = QGuiApplication::primaryScreen();
-    if (window == 0 || !screen)
-        return;
-    const std::vector<QPoint> cards = FindLitCards(screen->grabWindow(window).toImage());
     int rootX = 0, rootY = 0;
-    if (cards.empty() || !FInput.RootPosition(window, rootX, rootY))
+    if (window == 0 || !screen || !FInput.RootPosition(window, rootX, rootY))
         return;
-    const QPoint card = cards[std::uniform_int_distribution<std::size_t>(0, cards.size() - 1)(FRandom)];
-    const QPoint root(rootX + card.x(), rootY + card.y());
+    const TSight sight = FReader.Read(screen->grabWindow(window).toImage());
+    FStillLooks = FStillLooks > 0 && SameButtons(sight, FLastSight) ? FStillLooks + 1 : 1;
+    FLastSight = sight;
+    const TAutoChoice choice = ChooseMove(sight, FStillLooks, FRandom);
+    if (choice.Move == TAutoMove::None)
+        return;
+    const QPoint root(rootX + choice.At.x(), rootY + choice.At.y());
+    // The pointer stays where it clicked: moved off at once, a press could be taken for a leave.
     FInput.Click(root.x(), root.y());
     ++FClicks;
+    // What the click changes is a new sight.
+    FStillLooks = 0;
     if (auto handler = OnClick)
-        handler(root);
+        handler(choice.Move, root);
 }
 
 } // namespace trelvo::host

@@ -50,9 +50,9 @@ int main(int argc, char **argv) {
         input = std::make_unique<TX11Input>();
         autoplayer = std::make_unique<TAutoplayer>(
             clock, *input, [&host] { return host.EmbeddedWindow(); }, seed);
-        autoplayer->OnClick = [&host](QPoint Point) {
+        autoplayer->OnClick = [&host](TAutoMove Move, QPoint Point) {
             host.Window().AppendLog(
-                QStringLiteral("autoplay clicks a lit card at %1,%2").arg(Point.x()).arg(Point.y()));
+                QStringLiteral("autoplay %1 (%2,%3)").arg(AutoMoveName(Move)).arg(Point.x()).arg(Point.y()));
         };
     }
     if (options.QuitAfterSeconds > 0)

@@ -61,6 +61,11 @@ void TPlayingPlace::MoveCard(uint8_t playerstate, uint8_t Suit, uint8_t Dignity,
         qCDebug(lcScene) << "no place for a card at" << PlaceID;
         return;
     }
+    // The next round's first card can come while the last round's cards still fly to the taker: those
+    // land first, or they would keep their slots, take the new card's selection and never reach a hand.
+    if (FMoveKind == kMovePickUp)
+        for (TCardMoved *card : FCard)
+            card->StopAnimation();
     FMoveKind = kMovePlayed;
     const float x = FPosFirsCard.X + kColumnStep * PlaceID;
     float y = FPosFirsCard.Y;

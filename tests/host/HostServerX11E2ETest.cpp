@@ -1,13 +1,20 @@
 // trelvo-host with the real client and the real game server under a real X server.
 #include "SpinUntil.h"
+#include "assets/Assets.h"
 #include "common/QtClock.h"
+#include "host/Autoplayer.h"
 #include "host/Host.h"
 #include "host/LocalGameServer.h"
+#include "host/PictureFinder.h"
+#include "host/ScreenshotTimer.h"
+#include "host/X11Input.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -19,6 +26,10 @@ using trelvo::test::SpinUntil;
 namespace {
 
 constexpr int kDeadlineMs = 15000;
+// A whole game: generous, the machine may be busy; the game itself takes well under a minute.
+constexpr int kGameDeadlineMs = 120000;
+// The autoplayer looks a little faster than a person, still slower than a card's flight.
+constexpr int kLookEveryMs = 400;
 
 int Count(const QString &Text, const QString &What) {
     return static_cast<int>(Text.count(What));
@@ -57,6 +68,65 @@ TEST(HostServerX11E2E, TheServersLobbyReachesTheClientWhichKeepsPolling) {
         kDeadlineMs));
     EXPECT_EQ(Count(host.Window().LogText(), QStringLiteral("(23;")), 0)
         << host.Window().LogText().toStdString();
+    EXPECT_TRUE(host.Shutdown());
+}
+
+// What the game's window shows, as the autoplayer would see it.
+QImage GameShot(THost &Host) {
+    const std::uint32_t window = Host.EmbeddedWindow();
+    QScreen *screen = QGuiApplication::primaryScreen();
+    return window != 0 && screen ? screen->grabWindow(window).toImage() : QImage();
+}
+
+void SaveStage(THost &Host, const char *Name) {
+    const QString dir = QStringLiteral(TRELVO_SHOT_DIR);
+    QDir().mkpath(dir);
+    SaveWindowShot(Host.Window(),
+                   dir + QStringLiteral("/whole-game-") + QString::fromLatin1(Name) + QStringLiteral(".png"));
+}
+
+// A whole game against three bots in which every move of the player's seat is a real pointer click on
+// the client's window: opening a table, its settings, readiness, lit cards, take and bito, up to the
+// result banner in the waiting room.
+TEST(HostServerX11E2E, AWholeGamePlayedWithRealClicksEndsInTheResultBanner) {
+    TQtClock clock;
+    TClockScope scope(clock);
+    THostOptions options;
+    options.ClientPath = QStringLiteral(TRELVO_BINARY);
+    options.LobbyTables = 1;
+    options.Bots = 3;
+    options.BotThinkMinMs = options.BotThinkMaxMs = 0;
+    THost host(options, std::make_unique<TLocalGameServer>(clock, 11, options), kClientPipeName);
+    QString error;
+    ASSERT_TRUE(host.Start(error)) << error.toStdString();
+    TX11Input input;
+    ASSERT_TRUE(input.Available());
+    TAutoplayer autoplayer(
+        clock, input, [&host] { return host.EmbeddedWindow(); }, 11, kLookEveryMs);
+    QMap<TAutoMove, int> moves;
+    autoplayer.OnClick = [&](TAutoMove Move, QPoint) { ++moves[Move]; };
+
+    const TPictureFinder banner({LoadAsset(QStringLiteral("Icon_Player_Win")),
+                                 LoadAsset(QStringLiteral("Icon_Player_Lose")),
+                                 LoadAsset(QStringLiteral("Icon_Player_Draw"))});
+    ASSERT_TRUE(SpinUntil([&] { return moves.value(TAutoMove::Ready) > 0; }, kGameDeadlineMs))
+        << host.Window().LogText().toStdString();
+    SaveStage(host, "1-waiting-room");
+    ASSERT_TRUE(
+        SpinUntil([&] { return host.Window().LogText().contains(QStringLiteral("server → client: 9;")); },
+                  kGameDeadlineMs));
+    ASSERT_TRUE(SpinUntil([&] { return moves.value(TAutoMove::PlayCard) > 0; }, kGameDeadlineMs));
+    SaveStage(host, "2-game");
+    ASSERT_TRUE(
+        SpinUntil([&] { return host.Window().LogText().contains(QStringLiteral("server → client: 15;")); },
+                  kGameDeadlineMs))
+        << host.Window().LogText().toStdString();
+    const bool shown = SpinUntil([&] { return banner.Find(GameShot(host)).has_value(); }, kDeadlineMs);
+    SaveStage(host, "3-result");
+    EXPECT_TRUE(shown) << "no result banner in the waiting room";
+    EXPECT_GT(moves.value(TAutoMove::OpenTable), 0);
+    EXPECT_GT(moves.value(TAutoMove::Confirm), 0);
+    EXPECT_EQ(Count(host.Window().LogText(), QStringLiteral("(23;")), 0);
     EXPECT_TRUE(host.Shutdown());
 }
 

@@ -95,6 +95,27 @@ TEST(PlayingPlace, PickUpReportsEveryCardThenTheEndAndDiscardNeedsABitoRound) {
     EXPECT_EQ(f.log, std::vector<std::string>{"bito end"});
 }
 
+TEST(PlayingPlace, ANewRoundsCardLandsThePickUpStillInTheAirFirst) {
+    PlaceFixture f;
+    f.place->MoveCard(3, 2, 1, true, 0);
+    f.place->MoveCard(3, 2, 2, true, 1);
+    f.place->MoveCard(1, 2, 9, false, 0);
+    f.clock.Advance(600);
+    f.log.clear();
+    f.place->MovePickUp(1);
+    f.clock.Advance(50);
+    f.place->MoveCard(3, 3, 5, true, 0);
+    EXPECT_EQ(f.log, (std::vector<std::string>{"picked 2/1", "picked 2/2", "picked 2/9", "bito end"}));
+    EXPECT_FALSE(f.place->Card(1)->Visible());
+    EXPECT_FALSE(f.place->Card(6)->Visible());
+    // The new attack is the one to cover, in slot 0.
+    EXPECT_EQ(f.place->SelectID(), 0);
+    EXPECT_EQ(f.place->CountNoCover(), 1);
+    f.log.clear();
+    f.clock.Advance(600);
+    EXPECT_EQ(f.log, std::vector<std::string>{"move end"});
+}
+
 TEST(PlayingPlace, MarkersChooseBetweenCoverAndTransfer) {
     PlaceFixture f;
     f.place->MoveCard(2, 1, 5, true, 0);
