@@ -16,7 +16,7 @@ using TSortedList = std::vector<uint8_t>;
 // compared, so two cards of equal dignity are equal).
 int Compare(const TPlayerCard &a, const TPlayerCard &b, uint8_t TrumpSuit);
 
-// A higher card of the same suit, or a trump over a non-trump.
+// A higher card of the same suit, or a trump over a non-trump; nothing covers an empty attack card.
 bool CanCover(const TPlayerCard &card, const TPlayerCard &attack, uint8_t TrumpSuit);
 
 // The own hand's display order: trumps from highest to lowest, then the rest from highest to

@@ -114,11 +114,12 @@ void TPlayingPlace::MovePickUp(uint8_t playerstate) {
 void TPlayingPlace::MoveBito(uint8_t type_move) {
     if (!FBito && type_move != 1)
         return;
+    // Hidden before they stop: a card still in the air is swept away, it does not land in its slot.
     for (TCardMoved *card : FCard) {
         if (!card->Visible())
             continue;
-        card->StopAnimation();
         card->SetVisible(false);
+        card->StopAnimation();
     }
     // The round ends on screen even when the table was cleared meanwhile.
     if (type_move == 0 && OnBitoEnd)
@@ -132,7 +133,7 @@ void TPlayingPlace::Landed(TCardMoved *card) {
             OnCardMoveEnd(card->Suit(), card->Dignity());
         if (FCountMove > 0 && --FCountMove == 0 && OnBitoEnd)
             OnBitoEnd();
-    } else if (FMoveKind == kMovePlayed) {
+    } else if (FMoveKind == kMovePlayed && card->Visible()) {
         if (OnMoveEnd)
             OnMoveEnd();
     }

@@ -73,6 +73,19 @@ void TRoundEnd::Start(uint8_t aTime) {
     FMoved = true;
 }
 
+void TRoundEnd::Finish() {
+    if (!FMoved)
+        return;
+    FAnimationOpen->Stop();
+    FSecondTimer->SetEnabled(false);
+    FTime = 0;
+    ShowTime();
+    FAnimationClose->Start();
+    FMoved = false;
+    if (OnEnd)
+        OnEnd();
+}
+
 void TRoundEnd::Tick() {
     --FTime;
     ShowTime();

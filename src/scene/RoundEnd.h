@@ -26,6 +26,8 @@ public:
 
     // A countdown still running ends first (its OnEnd is raised), then the new one starts.
     void Start(uint8_t aTime);
+    // Ends a running countdown at once, as if it had reached 0; nothing when none runs.
+    void Finish();
     // The y the plate slides up from; it rises by 90.
     void SetOffsetDown(float value);
 

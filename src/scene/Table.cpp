@@ -122,6 +122,9 @@ void TTable::PlayerGo(uint8_t playerid, uint8_t Suit, uint8_t Dignity) {
     TPlayer *seat = Player(playerid);
     if (!seat)
         return;
+    // The next round's first card may come while the last round's end still counts down: that round
+    // ends now, or its discard would sweep the new card away and its deal would come too late.
+    FRoundEnd->Finish();
     if (playerid == kOwnSeat) {
         // A move the user clicked is on the table already; its report arrives in state 2.
         if (FTableState != kStateAttack)

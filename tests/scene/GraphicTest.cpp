@@ -13,14 +13,14 @@ namespace {
 
 // The facade on a manual clock, sized 1000 x 700 by the host, with every event it raises written to
 // a log, and a controller that answers a picked-up card with the next card ID.
-struct GraphicsFixture : ::testing::Test {
+struct GraphicsScene {
     TManualClock clock;
     TClockScope scope{clock};
     TGraphics g;
     std::vector<std::string> log;
     uint8_t nextId = 100;
 
-    GraphicsFixture() {
+    GraphicsScene() {
         g.OnCreateNewTable = [this](const TCreateSetting &s) {
             log.push_back(std::string("create ") + (s.Transfer ? "transfer" : "plain"));
         };
@@ -76,6 +76,8 @@ struct GraphicsFixture : ::testing::Test {
         clock.Advance(5);
     }
 };
+
+struct GraphicsFixture : ::testing::Test, GraphicsScene {};
 
 TEST_F(GraphicsFixture, BuildsTheClothAndTheEmptyLobbyLayerAndShowsNothing) {
     EXPECT_FALSE(g.MainForm().isVisible());
@@ -290,6 +292,120 @@ TEST_F(GraphicsFixture, ARoundWithATransferADiscardAndATakeThroughTheFacade) {
     EXPECT_EQ(g.Table()->TableState(), TTable::kStateAttack);
     g.EndTableGame();
     EXPECT_EQ(g.Table(), nullptr);
+}
+
+TEST_F(GraphicsFixture, TheDiscardEndsWhileTheLastCoverStillFliesAndTheUserLeadsNext) {
+    g.CreateNewTable(0, QStringLiteral("Иван"), TWindowShowPlayer::kNewTable);
+    g.StartGame(QStringLiteral("Иван"), {{QStringLiteral("Иван"), 1}, {QStringLiteral("Бот 2"), 2}},
+                {kSuitHearts, 4}, 24, 30, {{10, 2, 6}, {11, 1, 8}, {12, 4, 11}});
+    clock.Advance(5);
+    g.SetPlayerActive(2, 1);
+    g.CoverCard(true);
+    g.SetTransfer(false);
+    g.PlayerGo(2, kSuitClubs, 6);
+    g.SetPlayerActive(1, 1);
+    clock.Advance(600);
+    Click(OwnCard(11));
+    // The attacker is done at once: the round ends before the cover has landed.
+    g.AllBito(kNoSeat, 1);
+    clock.Advance(4600);
+    g.ShowCanGiveCard();
+    Take();
+    Click(OwnCard(12));
+    EXPECT_EQ(Take(), std::vector<std::string>{"go 12"});
+}
+
+// A quick server sends the next round's first card while the last round's end still counts down: that
+// round ends at once (its cards reach the taker or the discard, the controller hears of its end) and
+// the new card stays on the table.
+TEST(GraphicsRoundEnd, TheNextRoundsCardEndsTheCountdownStillRunning) {
+    struct Case {
+        const char *name;
+        uint8_t taker;
+        std::vector<std::string> atTheNewCard;
+        int seat2Cards;
+    };
+    const Case cases[] = {
+        // Seat 2 was dealt six cards and has led two.
+        {"discard", kNoSeat, {"clock", "round end", "clock"}, 4},
+        {"seat 2 takes", 2, {"clock", "round end", "clock"}, 6},
+        {"the user takes", 1, {"temp 1/6", "clock", "round end", "clock"}, 4},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        GraphicsScene f;
+        f.g.CreateNewTable(0, QStringLiteral("Иван"), TWindowShowPlayer::kNewTable);
+        f.g.StartGame(QStringLiteral("Иван"), {{QStringLiteral("Иван"), 1}, {QStringLiteral("Бот 2"), 2}},
+                      {kSuitHearts, 4}, 24, 30, {{10, 2, 6}, {11, 3, 8}, {12, 4, 11}, {13, 2, 9}});
+        f.clock.Advance(5);
+        // Seat 2 leads the six of clubs; the user covers it with the eight of hearts, or takes it.
+        f.g.SetPlayerActive(2, 1);
+        f.g.CoverCard(true);
+        f.g.SetTransfer(false);
+        f.g.PlayerGo(2, kSuitClubs, 6);
+        f.g.SetPlayerActive(1, 1);
+        f.clock.Advance(600);
+        if (c.taker == 1)
+            f.Click(f.g.Table()->PlayerBar()->ButtonTake());
+        else
+            f.Click(f.OwnCard(11));
+        f.clock.Advance(600);
+        f.g.AllBito(c.taker, 2);
+        f.clock.Advance(1500);
+        f.Take();
+        // Seat 2 leads the next round at once: the seven of diamonds.
+        f.g.CoverCard(true);
+        f.g.PlayerGo(2, kSuitDiamonds, 7);
+        f.g.SetPlayerActive(1, 1);
+        EXPECT_EQ(f.Take(), c.atTheNewCard);
+        f.clock.Advance(5000);
+        const TPlayingPlace *place = f.g.Table()->PlayingPlace();
+        EXPECT_TRUE(place->Card(0)->Visible());
+        EXPECT_EQ(place->GetCard(0), (TSrvCard{kSuitDiamonds, 7}));
+        EXPECT_EQ(place->CountNoCover(), 1);
+        EXPECT_EQ(f.g.Table()->Player(2)->CountCard(), c.seat2Cards);
+        // The old countdown is over for good, and the user covers the new card in its slot.
+        f.Click(f.OwnCard(13));
+        EXPECT_EQ(f.Take(), std::vector<std::string>{"cover 13 on 0"});
+    }
+}
+
+// The last cover of a round is still in the air when the round ends in the discard and the next
+// attack, on the user, comes at once. The swept card must not land as a played one: that would light
+// the user's cards against an empty slot, which every trump "beats", and a click on one would send the
+// server a cover it refuses.
+TEST(GraphicsRoundEnd, ACardSweptInTheAirLightsNothing) {
+    GraphicsScene f;
+    f.g.CreateNewTable(0, QStringLiteral("Иван"), TWindowShowPlayer::kNewTable);
+    f.g.StartGame(QStringLiteral("Иван"),
+                  {{QStringLiteral("Иван"), 1}, {QStringLiteral("Бот 2"), 2}, {QStringLiteral("Бот 3"), 3}},
+                  {kSuitDiamonds, 8}, 0, 30, {{4, 4, 10}, {8, 2, 10}, {16, 1, 7}, {20, 2, 9}});
+    f.clock.Advance(5);
+    // Seat 2 attacks seat 3 with the queen of hearts; seat 3's king is on its way when the round ends.
+    f.g.SetPlayerActive(2, 3);
+    f.g.PlayerGo(2, kSuitHearts, 11);
+    f.clock.Advance(600);
+    f.g.PlayerCover(3, 0, kSuitHearts, 12);
+    f.clock.Advance(100);
+    f.g.AllBito(kNoSeat, 3);
+    // Seat 3 attacks the user with the ace of trumps: nothing in the hand covers it.
+    f.g.CoverCard(true);
+    f.g.SetTransfer(false);
+    f.g.PlayerGo(3, kSuitDiamonds, 13);
+    f.g.SetPlayerActive(1, 1);
+    const TCardList *hand = f.g.Table()->Player(kOwnSeat)->CardList();
+    auto lit = [&] {
+        int n = 0;
+        for (int i = 0; i < hand->Count(); ++i)
+            n += hand->Sprite(i)->Lights() ? 1 : 0;
+        return n;
+    };
+    for (int step = 0; step < 8; ++step) {
+        SCOPED_TRACE(step);
+        EXPECT_EQ(lit(), 0);
+        f.clock.Advance(100);
+    }
+    EXPECT_TRUE(f.g.Table()->PickBitoButton()->Visible()); // taking is all there is
 }
 
 TEST_F(GraphicsFixture, StopGameClearsTheListTheWaitingRoomAndTheTable) {

@@ -226,6 +226,7 @@ TEST(OwnSeat, TransferNeedsACardOfTheAttackRank) {
     EXPECT_TRUE(rules::CanCover({3, 2}, {1, 13}, 3));
     EXPECT_FALSE(rules::CanCover({1, 13}, {3, 2}, 3));
     EXPECT_FALSE(rules::CanCover({2, 13}, {1, 2}, 3));
+    EXPECT_FALSE(rules::CanCover({3, 13}, {0, 0}, 3)); // an empty slot: not even a trump covers it
 }
 
 TEST(OwnSeat, TwoQuickClicksReportOnlyTheSecondAfterTheSpritesOwnEvent) {
