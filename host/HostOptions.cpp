@@ -36,6 +36,15 @@ bool ParseHostOptions(const QStringList &Arguments, THostOptions &Options, QStri
     const QCommandLineOption think(
         QStringLiteral("bot-think-ms"),
         QStringLiteral("How long bots think, MIN or MIN-MAX ms (default 500-1500)."), QStringLiteral("MS"));
+    const QCommandLineOption countdown(
+        QStringLiteral("countdown-tick-ms"),
+        QStringLiteral("One second of the countdown before a game, in ms (default 1000)."),
+        QStringLiteral("MS"));
+    const QCommandLineOption pause(
+        QStringLiteral("round-end-pause-ms"),
+        QStringLiteral("How long bots wait after a bout before leading, in ms (default 4500: the game shows "
+                       "the bout's end)."),
+        QStringLiteral("MS"));
     const QCommandLineOption tables(QStringLiteral("lobby-tables"),
                                     QStringLiteral("Tables with waiting bots in the lobby (default 3)."),
                                     QStringLiteral("N"));
@@ -51,7 +60,8 @@ bool ParseHostOptions(const QStringList &Arguments, THostOptions &Options, QStri
                                    QStringLiteral("S"));
     const QCommandLineOption quit(QStringLiteral("quit-after"), QStringLiteral("End after S seconds."),
                                   QStringLiteral("S"));
-    parser.addOptions({help, name, client, bots, level, think, tables, seed, autoplay, shots, every, quit});
+    parser.addOptions({help, name, client, bots, level, think, countdown, pause, tables, seed, autoplay,
+                       shots, every, quit});
 
     if (!parser.parse(QStringList{QStringLiteral("trelvo-host")} + Arguments)) {
         Error = parser.errorText();
@@ -97,6 +107,10 @@ bool ParseHostOptions(const QStringList &Arguments, THostOptions &Options, QStri
         Options.BotThinkMinMs = min;
         Options.BotThinkMaxMs = max;
     }
+    if (parser.isSet(countdown) && !ReadInt(parser.value(countdown), 10, 10000, Options.CountdownTickMs))
+        return fail(countdown, QStringLiteral("expected 10 to 10000 milliseconds"));
+    if (parser.isSet(pause) && !ReadInt(parser.value(pause), 0, 60000, Options.RoundEndPauseMs))
+        return fail(pause, QStringLiteral("expected 0 to 60000 milliseconds"));
     if (parser.isSet(tables) && !ReadInt(parser.value(tables), 0, 50, Options.LobbyTables))
         return fail(tables, QStringLiteral("expected 0 to 50"));
     if (parser.isSet(seed)) {

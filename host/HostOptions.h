@@ -17,6 +17,8 @@ struct THostOptions {
     THostBotLevel Level = THostBotLevel::Normal; // --level easy|normal
     int BotThinkMinMs = 500;                     // --bot-think-ms MIN[-MAX]
     int BotThinkMaxMs = 1500;
+    int CountdownTickMs = 1000;     // --countdown-tick-ms: one second of the countdown before a game
+    int RoundEndPauseMs = 4500;     // --round-end-pause-ms: bots wait so long after a bout before leading
     int LobbyTables = 3;            // --lobby-tables: tables with waiting bots listed at start
     std::uint64_t Seed = 0;         // --seed; 0 picks one
     bool Autoplay = false;          // --autoplay: the player's seat is played by clicks on the client window

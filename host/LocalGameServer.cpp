@@ -12,6 +12,8 @@ TLocalGameServer::TLocalGameServer(TClock &Clock, std::uint64_t Seed, const THos
         Options.Level == THostBotLevel::Easy ? server::TBotLevel::Easy : server::TBotLevel::Normal;
     serverOptions.BotThinkMinMs = Options.BotThinkMinMs;
     serverOptions.BotThinkMaxMs = Options.BotThinkMaxMs;
+    serverOptions.CountdownTickMs = Options.CountdownTickMs;
+    serverOptions.RoundEndPauseMs = Options.RoundEndPauseMs;
     FServer = std::make_unique<server::TGameServer>(Clock, Seed, serverOptions);
     FServer->OnSend = [this](TConnId Conn, const QString &Message) {
         if (auto handler = OnSend)

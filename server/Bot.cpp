@@ -15,9 +15,10 @@ int Value(const msg::TCard &C, int TrumpSuit) {
 
 } // namespace
 
-TBot::TBot(TClock &Clock, std::uint64_t Seed, TBotLevel Level, int ThinkMinMs, int ThinkMaxMs, QString Name)
+TBot::TBot(TClock &Clock, std::uint64_t Seed, TBotLevel Level, int ThinkMinMs, int ThinkMaxMs,
+           int RoundEndPauseMs, QString Name)
     : FClock(Clock), FRng(Seed), FLevel(Level), FThinkMinMs(ThinkMinMs), FThinkMaxMs(ThinkMaxMs),
-      FName(std::move(Name)) {}
+      FRoundEndPauseMs(RoundEndPauseMs), FName(std::move(Name)) {}
 
 TBot::~TBot() {
     if (FPending)
@@ -145,6 +146,7 @@ void TBot::Handle(const msg::TServerMessage &M) {
         FStock = end->DeckCount;
         FTaking = false;
         ++FBout;
+        FBoutEndedAt = FClock.Now();
         FTurn = end->NextID == FMyId ? TTurn::Lead : TTurn::None;
     } else if (std::get_if<msg::TGameResult>(&M)) {
         FInGame = false;
@@ -180,6 +182,15 @@ void TBot::Act() {
     }
     if (FTurn == TTurn::None || !FInGame)
         return;
+    // A card led while the clients still show the last bout's end would land in the middle of it.
+    const int64_t pause = FBoutEndedAt + FRoundEndPauseMs - FClock.Now();
+    if (FTurn == TTurn::Lead && FBout > 0 && pause > 0) {
+        FPending = FClock.Schedule(pause, [this] {
+            FPending = 0;
+            Act();
+        });
+        return;
+    }
     const TAction action = Choose();
     // Cleared before the request: the server's answer arrives inside it and may give the turn back.
     FTurn = TTurn::None;

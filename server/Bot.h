@@ -16,7 +16,9 @@ namespace trelvo::server {
 // after thinking on the clock. Easy plays random legal moves; Normal plays like a careful beginner.
 class TBot {
 public:
-    TBot(TClock &Clock, std::uint64_t Seed, TBotLevel Level, int ThinkMinMs, int ThinkMaxMs, QString Name);
+    // RoundEndPauseMs: how long the clients show a bout's end; the bot does not lead the next bout sooner.
+    TBot(TClock &Clock, std::uint64_t Seed, TBotLevel Level, int ThinkMinMs, int ThinkMaxMs,
+         int RoundEndPauseMs, QString Name);
     ~TBot();
     TBot(const TBot &) = delete;
     TBot &operator=(const TBot &) = delete;
@@ -66,6 +68,8 @@ private:
     TRandom FRng;
     TBotLevel FLevel;
     int FThinkMinMs, FThinkMaxMs;
+    int FRoundEndPauseMs;
+    int64_t FBoutEndedAt = 0;
     QString FName;
     TTableRules FRules;
     TClock::TId FPending = 0;

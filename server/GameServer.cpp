@@ -133,8 +133,8 @@ private:
 
     TTable &OpenTable(const TTableRules &Rules, bool BotsPlayAlone, bool Keep) {
         const int id = FNextTable++;
-        auto table =
-            std::make_unique<TTable>(id, Rules, BotsPlayAlone, FOptions.TimeGoSeconds, *this, FClock);
+        auto table = std::make_unique<TTable>(id, Rules, BotsPlayAlone, FOptions.TimeGoSeconds,
+                                              FOptions.CountdownTickMs, *this, FClock);
         table->OnIdle = [this](TTable &t) { t.Close(); };
         if (Keep)
             FKept.push_back(id);
@@ -148,7 +148,7 @@ private:
         TConn &conn = FConns[id];
         conn.Name = QStringLiteral("Бот %1").arg(++FBotNumber);
         conn.Bot = std::make_unique<TBot>(FClock, FRng.Next(), Level, FOptions.BotThinkMinMs,
-                                          FOptions.BotThinkMaxMs, conn.Name);
+                                          FOptions.BotThinkMaxMs, FOptions.RoundEndPauseMs, conn.Name);
         conn.Bot->SetRules(Rules);
         conn.Bot->OnRequest = [this, id](const QString &Request) { Receive(id, Request); };
         return id;

@@ -25,6 +25,10 @@ struct TServerOptions {
     TBotLevel Level = TBotLevel::Normal;
     int BotThinkMinMs = 500, BotThinkMaxMs = 1500; // tests shorten these
     int TimeGoSeconds = 30;
+    int CountdownTickMs = 1000; // one second of the countdown before a game; tests shorten it
+    // The clients show a bout's end (the plate slides up, counts three seconds, then the cards fly
+    // away: 4.2 s): bots lead the next bout only after it, with a little room for a slow client.
+    int RoundEndPauseMs = 4500;
 };
 
 // The three options of a table.

@@ -7,10 +7,10 @@
 
 namespace trelvo::server {
 
-TTable::TTable(int ID, const TTableRules &Rules, bool BotsPlayAlone, int TimeGoSeconds, ITableHost &Host,
-               TClock &Clock)
-    : FID(ID), FRules(Rules), FBotsPlayAlone(BotsPlayAlone), FTimeGo(TimeGoSeconds), FHost(Host),
-      FClock(Clock) {
+TTable::TTable(int ID, const TTableRules &Rules, bool BotsPlayAlone, int TimeGoSeconds, int CountdownTickMs,
+               ITableHost &Host, TClock &Clock)
+    : FID(ID), FRules(Rules), FBotsPlayAlone(BotsPlayAlone), FTimeGo(TimeGoSeconds),
+      FCountdownTickMs(CountdownTickMs), FHost(Host), FClock(Clock) {
     ArmIdle();
 }
 
@@ -144,7 +144,7 @@ void TTable::CheckCountdown() {
             return;
     FCountdown = kCountdownSeconds;
     Broadcast(msg::Build(msg::TCountdown{FCountdown}));
-    FCountdownTimer = FClock.Schedule(kTickMs, [this] { Tick(); });
+    FCountdownTimer = FClock.Schedule(FCountdownTickMs, [this] { Tick(); });
 }
 
 void TTable::StopCountdown() {
@@ -174,7 +174,7 @@ void TTable::Tick() {
         }
     }
     if (FCountdown > 0) {
-        FCountdownTimer = FClock.Schedule(kTickMs, [this] { Tick(); });
+        FCountdownTimer = FClock.Schedule(FCountdownTickMs, [this] { Tick(); });
         return;
     }
     Broadcast(msg::Build(msg::TCountdown{0}));

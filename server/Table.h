@@ -36,12 +36,13 @@ public:
     static constexpr int kCountdownSeconds = 10;
     // Who is not ready when the countdown reaches this is let go.
     static constexpr int kReadyDeadlineSeconds = 3;
+    // One second of the countdown; tests that play whole games shorten it.
     static constexpr int kTickMs = 1000;
     static constexpr int kIdleCloseMs = 5 * 60 * 1000;
 
     // BotsPlayAlone: bots start games without a person at the table (bot tables of tests and benches).
-    TTable(int ID, const TTableRules &Rules, bool BotsPlayAlone, int TimeGoSeconds, ITableHost &Host,
-           TClock &Clock);
+    TTable(int ID, const TTableRules &Rules, bool BotsPlayAlone, int TimeGoSeconds, int CountdownTickMs,
+           ITableHost &Host, TClock &Clock);
     ~TTable();
 
     int ID() const { return FID; }
@@ -93,6 +94,7 @@ private:
     TTableRules FRules;
     bool FBotsPlayAlone;
     int FTimeGo;
+    int FCountdownTickMs;
     ITableHost &FHost;
     TClock &FClock;
     std::array<TSeatState, kSlots> FSeats;

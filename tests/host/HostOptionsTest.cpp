@@ -17,6 +17,10 @@ TEST(HostOptions, ReadsEveryOptionAndRefusesValuesOutOfRange) {
                                   "Easy",
                                   "--bot-think-ms",
                                   "0-20",
+                                  "--countdown-tick-ms",
+                                  "100",
+                                  "--round-end-pause-ms",
+                                  "0",
                                   "--lobby-tables",
                                   "0",
                                   "--seed",
@@ -37,6 +41,8 @@ TEST(HostOptions, ReadsEveryOptionAndRefusesValuesOutOfRange) {
     EXPECT_EQ(options.Level, THostBotLevel::Easy);
     EXPECT_EQ(options.BotThinkMinMs, 0);
     EXPECT_EQ(options.BotThinkMaxMs, 20);
+    EXPECT_EQ(options.CountdownTickMs, 100);
+    EXPECT_EQ(options.RoundEndPauseMs, 0);
     EXPECT_EQ(options.LobbyTables, 0);
     EXPECT_EQ(options.Seed, 42u);
     EXPECT_TRUE(options.Autoplay);
@@ -55,6 +61,8 @@ TEST(HostOptions, ReadsEveryOptionAndRefusesValuesOutOfRange) {
                                {"--level", "hard"},
                                {"--bot-think-ms", "9-3"},
                                {"--bot-think-ms", "a"},
+                               {"--countdown-tick-ms", "0"},
+                               {"--round-end-pause-ms", "-1"},
                                {"--name", "a;b"},
                                {"--name", ""},
                                {"--unknown"},

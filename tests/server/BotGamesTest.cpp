@@ -1,5 +1,6 @@
 #include "ServerTestSupport.h"
 
+#include "server/Bot.h"
 #include "server/GameServer.h"
 
 #include <gtest/gtest.h>
@@ -53,6 +54,43 @@ TEST(BotGames, EveryVariantAndTableSizePlaysToTheEnd) {
                 }
             }
         }
+    }
+}
+
+// The clients show a bout's end for a few seconds; a bot that leads the next bout waits for it, even
+// when its thinking was already under way as the bout ended.
+TEST(BotGames, ABotLeadsTheNextBoutOnlyAfterTheClientsShowedTheEnd) {
+    struct Case {
+        const char *name;
+        int thinkMs, pauseMs;
+        bool scheduledBefore; // the bout ends while the bot's answer to an attack is pending
+    };
+    const Case cases[] = {{"thinking", 100, 4500, false},
+                          {"pending answer", 100, 4500, true},
+                          {"quick think, no pause", 100, 0, false}};
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        trelvo::TManualClock clock;
+        TBot bot(clock, 5, TBotLevel::Normal, c.thinkMs, c.thinkMs, c.pauseMs, QStringLiteral("Bot"));
+        std::vector<std::pair<int64_t, QString>> sent;
+        bot.OnRequest = [&](const QString &m) { sent.emplace_back(clock.Now(), m); };
+        // Ann (0) leads against the bot (1); the bot holds six clubs, hearts are trumps.
+        bot.Receive(QStringLiteral("9;2;30;0;Ann;1;Bot;0;3;6;24;6;0;1;5;1;1;6;2;1;7;3;1;8;4;1;9;5;1;10;"));
+        if (c.scheduledBefore) {
+            // Ann attacks; the bout ends (her clock ran out, say) before the bot has answered.
+            bot.Receive(QStringLiteral("10;0;1;2;5;0;"));
+        }
+        const int64_t ended = clock.Now();
+        bot.Receive(QStringLiteral("13;1;255;1;24;2;0;6;1;6;0;"));
+        clock.Advance(std::max(c.thinkMs, c.pauseMs) - 1);
+        const auto leads = [&] {
+            return std::count_if(sent.begin(), sent.end(),
+                                 [](const auto &s) { return s.second.startsWith(QStringLiteral("10;")); });
+        };
+        EXPECT_EQ(leads(), 0);
+        clock.Advance(2);
+        ASSERT_EQ(leads(), 1);
+        EXPECT_GE(sent.back().first - ended, std::max(c.thinkMs, c.pauseMs));
     }
 }
 

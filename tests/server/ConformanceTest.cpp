@@ -81,7 +81,8 @@ public:
         Game->OnPlayerTransfer = [send](int T, uint8_t C) { send(msg::Build(msg::TTransferRequest{T, C})); };
         Game->OnError = [this](int) { ++Errors; };
         // The brain decides; its requests become the person's clicks.
-        Brain = std::make_unique<TBot>(Clock, 99, TBotLevel::Normal, 200, 900, QStringLiteral("Ann"));
+        Brain = std::make_unique<TBot>(Clock, 99, TBotLevel::Normal, 200, 900,
+                                       TServerOptions{}.RoundEndPauseMs, QStringLiteral("Ann"));
         Brain->OnRequest = [this](const QString &Request) { Click(Request); };
     }
 
