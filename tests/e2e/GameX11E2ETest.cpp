@@ -8,6 +8,7 @@
 #include "SpinUntil.h"
 #include "X11Probe.h"
 
+#include "host/Autoplayer.h"
 #include "host/X11Input.h"
 #include "protocol/GameValues.h"
 #include "protocol/Protocol.h"
@@ -79,45 +80,8 @@ std::optional<QPoint> CentreOf(const QImage &Shot, QRgb Colour, int Tolerance, i
     return QPoint(static_cast<int>(sumX / count), static_cast<int>(sumY / count));
 }
 
-// Where to click on each lit card of the own hand, left to right: a lit card's white face shows through
-// a yellow veil in one exact tint, which the pictures on court cards do not share.
-std::vector<QPoint> LitCards(const QImage &Shot) {
-    constexpr QRgb kVeiledWhite = qRgb(253, 251, 180);
-    constexpr int kTolerance = 6, kMinPerColumn = 4, kMinWidth = 20, kInset = 10;
-    const QImage image = Shot.convertToFormat(QImage::Format_RGB32);
-    const int top = image.height() * 55 / 100; // the own hand lies in the lower part
-    std::vector<int> count(image.width(), 0), sumY(image.width(), 0);
-    for (int y = top; y < image.height(); ++y) {
-        const auto *row = reinterpret_cast<const QRgb *>(image.constScanLine(y));
-        for (int x = 0; x < image.width(); ++x)
-            if (std::abs(qRed(row[x]) - qRed(kVeiledWhite)) <= kTolerance &&
-                std::abs(qGreen(row[x]) - qGreen(kVeiledWhite)) <= kTolerance &&
-                std::abs(qBlue(row[x]) - qBlue(kVeiledWhite)) <= kTolerance) {
-                ++count[x];
-                sumY[x] += y;
-            }
-    }
-    std::vector<QPoint> cards;
-    for (int x = 0; x < image.width();) {
-        if (count[x] < kMinPerColumn) {
-            ++x;
-            continue;
-        }
-        int end = x;
-        while (end < image.width() && count[end] >= kMinPerColumn)
-            ++end;
-        if (end - x >= kMinWidth) {
-            const int clickX = x + kInset;
-            cards.emplace_back(clickX, sumY[clickX] / count[clickX]);
-        }
-        x = end;
-    }
-    return cards;
-}
-
-// The face of a lobby row and the play mark on the waiting room's ready button.
+// The face of a lobby row.
 constexpr QRgb kLobbyRow = qRgb(0xe0, 0xeb, 0xa0);
-constexpr QRgb kReadyMark = qRgb(0xff, 0xe0, 0x6a);
 
 class GameX11E2E : public testing::Test {
 protected:
@@ -221,14 +185,14 @@ protected:
     // when the card played to the user has landed).
     void ClickTheLitCard() {
         const std::optional<QPoint> card = Look([](const QImage &shot) -> std::optional<QPoint> {
-            const std::vector<QPoint> lit = LitCards(shot);
+            const std::vector<QPoint> lit = host::FindLitCards(shot);
             if (lit.size() == 1)
                 return lit.front();
             return std::nullopt;
         });
         if (!card) {
             Save("game-failure.png");
-            for (QPoint p : LitCards(Grab()))
+            for (QPoint p : host::FindLitCards(Grab()))
                 ADD_FAILURE() << "lit at " << p.x() << "," << p.y();
         }
         ASSERT_TRUE(card) << "no single lit card in the own hand";
@@ -284,9 +248,10 @@ TEST_F(GameX11E2E, AWholeGameIsDrawnFromTheLobbyToTheResultWithoutError) {
     tables.Tables = {{kTable, 2, false, false, false}};
     Send({tables});
     // Ann enters the listed table with a click on its row.
-    const std::string entered = ClickUntilAnswered(
-        [](const QImage &shot) { return CentreOf(shot, kLobbyRow, 12, 2000, shot.rect()); });
+    const auto row = [](const QImage &shot) { return CentreOf(shot, kLobbyRow, 12, 2000, shot.rect()); };
+    ASSERT_TRUE(Look(row)) << "no table in the lobby";
     Save("game-lobby.png");
+    const std::string entered = ClickUntilAnswered(row);
     ASSERT_EQ(entered, FromClient(msg::TEnterTableRequest{kTable})) << "the row did not take the click";
 
     using msg::TCard;
@@ -332,18 +297,18 @@ TEST_F(GameX11E2E, AWholeGameIsDrawnFromTheLobbyToTheResultWithoutError) {
         {"Ann throws in the six of hearts, her only six", [this] { ClickTheLitCard(); },
          {msg::TGoRequest{kTable, 11}}},
         {"the server shows it", srv({msg::TCardPlayed{kAnn, kCid, 3, 5, false}}), {clock, clock}},
-        {"the picture mid-game", [this] { Save("game-mid.png"); }, {}},
         {"Cid took, Bob moves; Ann draws two",
          srv({msg::TBoutEnd{false, kCid, kBob, 13, {{kBob, 6}, {kCid, 9}, {kAnn, 6}}, {{18, 3, 2}, {19, 1, 3}}}}),
          {clock}},
         {"Bob attacks Ann with the ten of clubs", srv({msg::TCardPlayed{kBob, kAnn, 1, 9, false}}), {clock}},
-        {"Ann's defence is offered",
+        {"Ann's defence is offered: the picture mid-game",
          [this] {
              ASSERT_TRUE(Look([](const QImage &shot) -> std::optional<QPoint> {
-                 if (LitCards(shot).size() == 1)
+                 if (host::FindLitCards(shot).size() == 1)
                      return QPoint();
                  return std::nullopt;
              })) << "the ace of clubs does not light up";
+             Save("game-mid.png");
          },
          {}},
         {"Ann's clock runs out: she takes", srv({msg::TTaken{kAnn, kBob}}), {clock}},
@@ -372,9 +337,8 @@ TEST_F(GameX11E2E, AWholeGameIsDrawnFromTheLobbyToTheResultWithoutError) {
 
     // The result waits a moment after the last bout's animation, then the waiting room shows it; Ann
     // declares herself ready for the next game there.
-    const auto readyButton = [](const QImage &shot) {
-        return CentreOf(shot, kReadyMark, 16, 10, shot.rect());
-    };
+    const host::TScreenReader reader;
+    const auto readyButton = [&reader](const QImage &shot) { return reader.Read(shot).Ready; };
     if (!Look(readyButton))
         Save("game-failure.png");
     ASSERT_TRUE(Look(readyButton, 0)) << "no waiting room after the game";
