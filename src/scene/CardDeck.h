@@ -14,6 +14,9 @@ namespace trelvo::scene {
 class TCardDeck : public TLayout {
 public:
     static constexpr float kWidth = 115, kHeight = 180;
+    // The backs lying across the trump stick out of the stock's box: 3 to the left, and to the right
+    // as far as 110 with the fullest stack a game can have. The table keeps this much free.
+    static constexpr float kOverhangLeft = 3, kReach = 110;
 
     explicit TCardDeck(TSceneObject *owner);
 

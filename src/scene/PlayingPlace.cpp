@@ -5,6 +5,8 @@
 
 #include "kit/Round.h"
 
+#include <algorithm>
+
 namespace trelvo::scene {
 
 TPlayingPlace::TPlayingPlace(TSceneObject *owner) : TLayout(owner) {
@@ -35,7 +37,9 @@ TPlayingPlace::TPlayingPlace(TSceneObject *owner) : TLayout(owner) {
 
 void TPlayingPlace::Repaint() {
     const double W = Width(), H = Height();
-    FPosFirsCard = {static_cast<float>(Round((W - 451) / 2.0)), static_cast<float>(Round((H - 144) / 2.0))};
+    const double centred = Round((W - kRowWidth) / 2.0);
+    FPosFirsCard = {static_cast<float>(std::max(centred, std::min<double>(FLeftmost, W - kRowWidth))),
+                    static_cast<float>(Round((H - 144) / 2.0))};
     for (int j = 0; j < kSlots; ++j)
         FPlaceLights[static_cast<size_t>(j)]->SetPosition(
             FPosFirsCard.X + kColumnStep * static_cast<float>(j), FPosFirsCard.Y + kCoverOffset);

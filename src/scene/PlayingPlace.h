@@ -41,6 +41,10 @@ public:
 
     // Recomputes the geometry from the current size; cards lying on the table stay where they are.
     void Repaint();
+    // The least x of the first column (in the place's coordinates): the row is centred unless that
+    // puts it further left, and then moves right as far as the place's width allows.
+    void SetLeftmost(float X) { FLeftmost = X; }
+    static constexpr float kRowWidth = kColumnStep * (kSlots - 1) + TCard::kWidth;
     // Flies a card from seat playerstate to attacking place PlaceID (MoveKind true) or over it.
     void MoveCard(uint8_t playerstate, uint8_t Suit, uint8_t Dignity, bool MoveKind, uint8_t PlaceID);
     // Flies every card on the table to that seat.
@@ -88,6 +92,7 @@ private:
     bool FSelect = true;
     bool FBito = false;
     uint8_t FMoveKind = kMoveNone;
+    float FLeftmost = 0;
 };
 
 } // namespace trelvo::scene

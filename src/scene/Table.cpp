@@ -4,11 +4,15 @@
 
 #include "kit/Round.h"
 
+#include <algorithm>
+
 namespace trelvo::scene {
 
 namespace {
 const TResBut kTakePictures{QString(), QStringLiteral("Button_PickUp_1"), QStringLiteral("Button_PickUp_2"),
                             QStringLiteral("Button_PickUp_3")};
+// The free space the stock keeps from the left seat and from the playing places.
+constexpr float kStockGap = 10;
 const TResBut kBitoPictures{QString(), QStringLiteral("Button_Bito_1"), QStringLiteral("Button_Bito_2"),
                             QStringLiteral("Button_Bito_3")};
 } // namespace
@@ -108,8 +112,17 @@ void TTable::Repaint() {
     Own()->SetLeftPlayerBar(FPlayerBar->X());
     for (TPlayer *seat : FPlayer)
         seat->Repaint();
+    // The stock lies 100 right of the left seat unless that reaches under the centred playing places;
+    // then it moves towards the left seat, and where even that is too little the places move right.
     TPlayer *left = Player(2);
-    FCardDeck->SetPosition(left->Width() + left->X() + 100, Own()->Y() - FCardDeck->Height() - 5);
+    const float leftSeat = left->Width() + left->X();
+    const float centredRow =
+        FPlayingPlace->X() +
+        static_cast<float>(Round((FPlayingPlace->Width() - TPlayingPlace::kRowWidth) / 2.0));
+    const float deckX = std::max(std::min(leftSeat + 100, centredRow - kStockGap - TCardDeck::kReach),
+                                 leftSeat + TCardDeck::kOverhangLeft + kStockGap);
+    FCardDeck->SetPosition(deckX, Own()->Y() - FCardDeck->Height() - 5);
+    FPlayingPlace->SetLeftmost(deckX + TCardDeck::kReach + kStockGap - FPlayingPlace->X());
     FPickBitoButton->SetPosition(FPlayerBar->Width() + FPlayerBar->X() + 80,
                                  FPlayerBar->Y() - FPickBitoButton->Height() - 130);
     FPlayingPlace->Repaint();

@@ -98,7 +98,7 @@ TEST(Table, GeometryAt1000x700) {
     EXPECT_EQ(f.Seat(1)->Y(), 470);
     EXPECT_EQ(f.table->PlayerBar()->Position(), QPointF(304, 600));
     EXPECT_EQ(f.table->PickBitoButton()->Position(), QPointF(777, 394));
-    EXPECT_EQ(f.table->CardDeck()->Position(), QPointF(201, 285));
+    EXPECT_EQ(f.table->CardDeck()->Position(), QPointF(155, 285)); // clear of the first column
     EXPECT_EQ(f.Seat(1)->TakeImg()->X(), 196);
     EXPECT_EQ(f.Seat(1)->PointerBeat()->Position(), QPointF(750, 180));
     EXPECT_EQ(f.table->RoundEnd()->X(), 181);
@@ -111,6 +111,60 @@ TEST(Table, GeometryAt1000x700) {
     f.table->PlayerTake(kNoSeat, kNoSeat);
     f.clock.Advance(800);
     EXPECT_EQ(f.table->RoundEnd()->Y(), 140);
+}
+
+// What a player sees of a piece: the union of its visible pictures, on the form.
+QRectF Seen(const TControl *piece) {
+    QRectF seen;
+    for (const TSceneObject *child : piece->Children())
+        if (const auto *control = dynamic_cast<const TControl *>(child); control && control->Visible())
+            seen = seen.united(control->AbsoluteRect());
+    return seen;
+}
+
+// The six attacking places with their covering places, on the form.
+QRectF PlayingRow(const TPlayingPlace *place) {
+    const QPointF first = place->LocalToAbsolute(QPointF(place->PosFirsCard().X, place->PosFirsCard().Y));
+    return {first, QSizeF(TPlayingPlace::kRowWidth, TPlayingPlace::kCoverOffset + TCard::kHeight)};
+}
+
+TEST(Table, TheStockThePlayingPlacesAndTheHandsDoNotOverlap) {
+    struct Case {
+        float w, h;
+        uint8_t stock; // a full stack of backs reaches farthest
+    };
+    for (const Case c : {Case{800, 600, 24}, Case{1000, 700, 24}, Case{1024, 768, 24}, Case{1280, 1024, 24},
+                         Case{800, 600, 1}}) {
+        TableFixture f;
+        f.form.SetSize(c.w, c.h);
+        // Six cards in every hand: the widest hands of a game's start.
+        f.Deal({{1, 1, 5}, {2, 1, 6}, {3, 2, 7}, {4, 3, 8}, {5, 4, 9}, {6, 4, 10}});
+        f.table->AddPlayer(4, QStringLiteral("Бот 4"));
+        for (int i = 0; i < 6; ++i)
+            f.table->AddPlayerCard(4, 0, 0, 0);
+        f.table->SetDeck(c.stock);
+        f.table->Repaint();
+        const std::string size = std::to_string(int(c.w)) + "x" + std::to_string(int(c.h));
+        const struct {
+            const char *name;
+            QRectF seen;
+        } pieces[] = {
+            {"the playing places", PlayingRow(f.table->PlayingPlace())},
+            {"the stock", Seen(f.table->CardDeck())},
+            {"the own hand", Seen(f.Seat(1)->CardList())},
+            {"the left hand", Seen(f.Seat(2)->CardList())},
+            {"the top hand", Seen(f.Seat(3)->CardList())},
+            {"the right hand", Seen(f.Seat(4)->CardList())},
+        };
+        for (const auto &piece : pieces)
+            EXPECT_FALSE(piece.seen.isEmpty()) << size << ": " << piece.name;
+        for (size_t i = 0; i < 2; ++i)
+            EXPECT_TRUE(QRectF(0, 0, c.w, c.h).contains(pieces[i].seen)) << size << ": " << pieces[i].name;
+        for (size_t i = 0; i < 2; ++i)
+            for (size_t j = i + 1; j < std::size(pieces); ++j)
+                EXPECT_FALSE(pieces[i].seen.intersects(pieces[j].seen))
+                    << size << ": " << pieces[i].name << " and " << pieces[j].name;
+    }
 }
 
 TEST(Table, DefenderPointerGoesToTheNextSeatWithCards) {

@@ -19,6 +19,15 @@ public:
         FProcess.start();
         FProcess.waitForStarted(5000);
     }
+    // Its standard error goes to a file, so that a long run cannot fill the pipe and block it, and
+    // the test can read everything it said after it ended.
+    TClientProcess(const QStringList &arguments, const QString &StderrFile) {
+        FProcess.setProgram(QStringLiteral(TRELVO_BINARY));
+        FProcess.setArguments(arguments);
+        FProcess.setStandardErrorFile(StderrFile);
+        FProcess.start();
+        FProcess.waitForStarted(5000);
+    }
     ~TClientProcess() {
         if (FProcess.state() != QProcess::NotRunning) {
             FProcess.kill();

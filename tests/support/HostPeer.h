@@ -25,6 +25,8 @@ public:
     // Waits the whole time and returns what arrived meanwhile (use sparingly: it is real time).
     const std::vector<std::string> &Collect(int Ms);
     std::vector<std::string> TakeMessages();
+    // Every message so far, without waiting.
+    const std::vector<std::string> &Messages() const { return FMessages; }
     bool WaitDisconnected(int TimeoutMs = 5000);
     // Drops the client's connection, as the host does when it ends.
     void Close();

@@ -59,8 +59,8 @@ void Settle(TClock &clock, int ms) {
 
 // Mid-game: seat 2 attacked seat 3 with three cards, two are covered, seat 4 throws in a card that
 // is still in the air, and the user may throw in too (the queen lights) or end with bito.
-void BuildMidGame(TDemoScene &out) {
-    TTable *table = DealTable(out, 1024, 768, kOwnHand, kFour, 14);
+void BuildMidGame(TDemoScene &out, float w = 1024, float h = 768) {
+    TTable *table = DealTable(out, w, h, kOwnHand, kFour, 14);
     table->PlayerActive(2, kNoSeat);
     table->PlayerGo(2, 1, 5);
     table->PlayerCover(3, 0, 1, 11);
@@ -133,13 +133,16 @@ TTable *TableOf(const TDemoScene &scene) {
 } // namespace
 
 QStringList TableSceneNames() {
-    return {QStringLiteral("table"), QStringLiteral("table-transfer"), QStringLiteral("table-take"),
+    return {QStringLiteral("table"),           QStringLiteral("table-800x600"),
+            QStringLiteral("table-transfer"),  QStringLiteral("table-take"),
             QStringLiteral("table-round-end"), QStringLiteral("table-your-turn")};
 }
 
 bool BuildTableScene(const QString &name, TDemoScene &scene) {
     if (name == QLatin1String("table"))
         BuildMidGame(scene);
+    else if (name == QLatin1String("table-800x600"))
+        BuildMidGame(scene, 800, 600);
     else if (name == QLatin1String("table-transfer"))
         BuildTransfer(scene);
     else if (name == QLatin1String("table-take"))
