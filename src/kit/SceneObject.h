@@ -95,4 +95,11 @@ private:
     std::shared_ptr<const bool> FAlive;
 };
 
+// A new child of parent, owned and parented by it: the two steps every built window repeats.
+template <class T> T *AddTo(TSceneObject *parent) {
+    auto *object = new T(parent);
+    object->SetParent(parent);
+    return object;
+}
+
 } // namespace trelvo

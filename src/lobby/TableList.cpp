@@ -8,12 +8,6 @@ namespace trelvo {
 
 namespace {
 
-template <class T> T *AddTo(TSceneObject *parent) {
-    auto *object = new T(parent);
-    object->SetParent(parent);
-    return object;
-}
-
 // Hints of the rule marks: the active text is the option's own name in the settings window.
 const char *const kHintTransferOn = "Переводной";
 const char *const kHintTransferOff = "Подкидной";

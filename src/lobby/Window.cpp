@@ -6,12 +6,6 @@ namespace trelvo {
 
 namespace {
 
-template <class T> T *AddTo(TSceneObject *parent) {
-    auto *object = new T(parent);
-    object->SetParent(parent);
-    return object;
-}
-
 TShadowEffect *AddShadow(TControl *control, const QString &name) {
     auto *shadow = AddTo<TShadowEffect>(control);
     shadow->SetName(name);

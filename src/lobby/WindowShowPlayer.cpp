@@ -10,12 +10,6 @@ namespace trelvo {
 
 namespace {
 
-template <class T> T *AddTo(TSceneObject *parent) {
-    auto *object = new T(parent);
-    object->SetParent(parent);
-    return object;
-}
-
 TText *AddHeader(TControl *parent, const QString &text, float left, float top) {
     auto *header = AddTo<TText>(parent);
     header->SetFontSize(12);

@@ -93,7 +93,7 @@ QString BuildMessage(const TClientMessage &M) {
 
 namespace {
 
-template <typename T> std::optional<TClientMessage> Finish(const TFieldReader &R, T &&M) {
+template <typename T> std::optional<TClientMessage> FinishClient(const TFieldReader &R, T &&M) {
     if (!R.Finish())
         return std::nullopt;
     return TClientMessage(std::forward<T>(M));
@@ -111,57 +111,57 @@ std::optional<TClientMessage> ParseClientMessage(QStringView Text) {
     case ServerOut::kTableList:
         // The payload is always "1;"; what it says is not used.
         r.Int();
-        return Finish(r, TTableListRequest{});
+        return FinishClient(r, TTableListRequest{});
     case ServerOut::kCreateNewTable: {
         TCreateTableRequest m;
         m.Transfer = r.StrictFlag();
         m.FirstNotTransfer = r.StrictFlag();
         m.MaxFive = r.StrictFlag();
-        return Finish(r, m);
+        return FinishClient(r, m);
     }
     case ServerOut::kExitInvite:
-        return Finish(r, TExitInviteRequest{r.Bare()});
+        return FinishClient(r, TExitInviteRequest{r.Bare()});
     case ServerOut::kEnterTable:
-        return Finish(r, TEnterTableRequest{r.Bare()});
+        return FinishClient(r, TEnterTableRequest{r.Bare()});
     case ServerOut::kPlayerReady: {
         TReadyRequest m;
         m.TableID = r.Int();
         m.Ready = r.StrictFlag();
-        return Finish(r, m);
+        return FinishClient(r, m);
     }
     case ServerOut::kPlayerGo: {
         TGoRequest m;
         m.TableID = r.Int();
         m.CardID = r.Int();
-        return Finish(r, m);
+        return FinishClient(r, m);
     }
     case ServerOut::kPlayerTake:
-        return Finish(r, TTakeRequest{r.Int()});
+        return FinishClient(r, TTakeRequest{r.Int()});
     case ServerOut::kPlayerBito:
-        return Finish(r, TBitoRequest{r.Int()});
+        return FinishClient(r, TBitoRequest{r.Int()});
     case ServerOut::kPlayerCover: {
         TCoverRequest m;
         m.TableID = r.Int();
         m.CardID = r.Int();
         m.SelectID = r.Int();
-        return Finish(r, m);
+        return FinishClient(r, m);
     }
     case ServerOut::kRoundStart:
-        return Finish(r, TRoundStartRequest{r.Int()});
+        return FinishClient(r, TRoundStartRequest{r.Int()});
     case ServerOut::kPlayerTransfer: {
         TTransferRequest m;
         m.TableID = r.Int();
         m.CardID = r.Int();
-        return Finish(r, m);
+        return FinishClient(r, m);
     }
     case ServerOut::kStateConnected: {
         TStateConnectedAnswer m;
         m.Connected = r.StrictFlag();
         m.Kind = r.Text();
-        return Finish(r, m);
+        return FinishClient(r, m);
     }
     case ServerOut::kSendSrvInfo:
-        return Finish(r, TServerInfoAnswer{r.StrictFlag()});
+        return FinishClient(r, TServerInfoAnswer{r.StrictFlag()});
     case ServerOut::kRedirectPlayerInfo: {
         TRedirectRequest m;
         m.EndCode = r.Int();
@@ -181,10 +181,10 @@ std::optional<TClientMessage> ParseClientMessage(QStringView Text) {
         m.MD5_CC = r.Text();
         m.MD5_Plugin = r.Text();
         m.MD5_GUI = r.Text();
-        return Finish(r, m);
+        return FinishClient(r, m);
     }
     case ServerOut::kEndRedirectPlayerInfo:
-        return Finish(r, TRedirectAnswer{r.StrictFlag()});
+        return FinishClient(r, TRedirectAnswer{r.StrictFlag()});
     default:
         return std::nullopt;
     }

@@ -175,7 +175,7 @@ QString BuildMessage(const TServerMessage &M) {
 
 namespace {
 
-template <typename T> std::optional<TServerMessage> Finish(const TFieldReader &R, T &&M) {
+template <typename T> std::optional<TServerMessage> FinishServer(const TFieldReader &R, T &&M) {
     if (!R.Finish())
         return std::nullopt;
     return TServerMessage(std::forward<T>(M));
@@ -195,7 +195,7 @@ std::optional<TServerMessage> ParseServerMessage(QStringView Text) {
         m.Status = r.Int();
         m.Echo = r.Int();
         m.PlayerID = r.Text();
-        return Finish(r, m);
+        return FinishServer(r, m);
     }
     case ServerIn::kResponseTableList: {
         TTableList m;
@@ -215,14 +215,14 @@ std::optional<TServerMessage> ParseServerMessage(QStringView Text) {
             t.MaxF = r.Flag();
             m.Tables.push_back(t);
         }
-        return Finish(r, m);
+        return FinishServer(r, m);
     }
     case ServerIn::kCreateNewTable:
-        return Finish(r, TTableCreated{r.Bare()});
+        return FinishServer(r, TTableCreated{r.Bare()});
     case ServerIn::kPlayerExitInvite:
-        return Finish(r, TTableClosed{});
+        return FinishServer(r, TTableClosed{});
     case ServerIn::kErrorEnterTable:
-        return Finish(r, TEntryRefused{r.Int()});
+        return FinishServer(r, TEntryRefused{r.Int()});
     case ServerIn::kChangeTable: {
         TWaitingRoom m;
         m.TableID = r.Int();
@@ -234,10 +234,10 @@ std::optional<TServerMessage> ParseServerMessage(QStringView Text) {
             s.Ready = r.Flag();
             m.Seats.push_back(s);
         }
-        return Finish(r, m);
+        return FinishServer(r, m);
     }
     case ServerIn::kUpdTimerNewTable:
-        return Finish(r, TCountdown{r.Int()});
+        return FinishServer(r, TCountdown{r.Int()});
     case ServerIn::kStartGame: {
         TGameStart m;
         const int n = r.Count(2);
@@ -255,7 +255,7 @@ std::optional<TServerMessage> ParseServerMessage(QStringView Text) {
         const int cards = r.Count(3);
         for (int i = 0; r.Ok() && i < cards; ++i)
             m.Cards.push_back(ReadCard(r));
-        return Finish(r, m);
+        return FinishServer(r, m);
     }
     case ServerIn::kPlayerGo: {
         TCardPlayed m;
@@ -264,16 +264,16 @@ std::optional<TServerMessage> ParseServerMessage(QStringView Text) {
         m.Suit = r.Int();
         m.Dignity = r.Int();
         m.Transfer = r.Flag();
-        return Finish(r, m);
+        return FinishServer(r, m);
     }
     case ServerIn::kPlayerTake: {
         TTaken m;
         m.TakerID = r.Int();
         m.NextID = r.Int();
-        return Finish(r, m);
+        return FinishServer(r, m);
     }
     case ServerIn::kPlayerBito:
-        return Finish(r, TPassed{r.Int()});
+        return FinishServer(r, TPassed{r.Int()});
     case ServerIn::kAllPlayerBito: {
         TBoutEnd m;
         m.Bito = r.Flag();
@@ -290,7 +290,7 @@ std::optional<TServerMessage> ParseServerMessage(QStringView Text) {
         const int cards = r.Count(3);
         for (int i = 0; r.Ok() && i < cards; ++i)
             m.Cards.push_back(ReadCard(r));
-        return Finish(r, m);
+        return FinishServer(r, m);
     }
     case ServerIn::kPlayerCover: {
         TCovered m;
@@ -303,14 +303,14 @@ std::optional<TServerMessage> ParseServerMessage(QStringView Text) {
             m.Suit = r.Int();
             m.Dignity = r.Int();
         }
-        return Finish(r, m);
+        return FinishServer(r, m);
     }
     case ServerIn::kEndGame: {
         TGameResult m;
         m.Result = r.Int();
         if (r.Ok() && m.Result != 3)
             m.ShowNow = r.Int();
-        return Finish(r, m);
+        return FinishServer(r, m);
     }
     case ServerIn::kPlayerExitGame: {
         TPlayerLeft m;
@@ -320,17 +320,17 @@ std::optional<TServerMessage> ParseServerMessage(QStringView Text) {
             r.Text();
             m.NextID = r.Int();
         }
-        return Finish(r, m);
+        return FinishServer(r, m);
     }
     case ServerIn::kCheckInternet:
-        return Finish(r, TReachabilityCheck{r.Text()});
+        return FinishServer(r, TReachabilityCheck{r.Text()});
     case ServerIn::kSendServerInfo: {
         TServerInfo m;
         m.Version = r.Text();
         m.MD5_Server = r.Text();
         m.MD5_Plugin = r.Text();
         m.Ver_Plug = r.Text();
-        return Finish(r, m);
+        return FinishServer(r, m);
     }
     case ServerIn::kRedirectPlayerInfo: {
         TRedirectedInfo m;
@@ -354,7 +354,7 @@ std::optional<TServerMessage> ParseServerMessage(QStringView Text) {
             i.MD5_Plugin = r.Text();
             i.MD5_GUI = r.Text();
         }
-        return Finish(r, m);
+        return FinishServer(r, m);
     }
     default:
         return std::nullopt;

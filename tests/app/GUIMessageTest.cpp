@@ -63,8 +63,6 @@ QString Box(const char *bad) {
         .arg(QString::fromUtf8(bad));
 }
 
-} // namespace
-
 TEST_F(GUIMessageTest, HostLayerConversionErrorsEndInTheBoxAndStopTheMessage) {
     struct Case {
         const char *text;
@@ -207,3 +205,5 @@ TEST(GUIMessageWithoutHost, MessagesAreDroppedWithoutNoticeAndNothingFails) {
     EXPECT_TRUE(host.TakeSent().empty());
     EXPECT_TRUE(boxes.empty());
 }
+
+} // namespace

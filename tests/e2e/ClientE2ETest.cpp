@@ -43,8 +43,6 @@ protected:
     QElapsedTimer FLobbyAt;
 };
 
-} // namespace
-
 TEST_F(ClientE2E, AcceptedVersionIsEchoedAndTheLobbyPollsAt500MsThenEvery5000Ms) {
     EnterLobby();
     const auto &first = FHost.WaitMessages(2, 3000);
@@ -178,3 +176,5 @@ TEST(ClientE2EStart, WithoutAHostToConnectToTheClientLeavesWithZero) {
             close(holder);
     }
 }
+
+} // namespace

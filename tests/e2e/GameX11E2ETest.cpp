@@ -231,8 +231,6 @@ struct Step {
     std::vector<msg::TClientMessage> out;
 };
 
-} // namespace
-
 TEST_F(GameX11E2E, AWholeGameIsDrawnFromTheLobbyToTheResultWithoutError) {
     Send(
         HostBytes(BuildHostMessage(HostIn::kSetPlayerInfo, QStringLiteral("Ann;10.0.0.2;1;srv;7.1;cc;pl;"))));
@@ -364,3 +362,5 @@ TEST_F(GameX11E2E, AWholeGameIsDrawnFromTheLobbyToTheResultWithoutError) {
             EXPECT_FALSE(line.contains(QLatin1String(sanitizer))) << qPrintable(line);
     }
 }
+
+} // namespace

@@ -18,7 +18,7 @@ std::vector<std::string> Drain(TWriteQueue &Queue) {
     return out;
 }
 
-std::string Pattern(std::size_t Size) {
+std::string Bytes(std::size_t Size) {
     std::string s(Size, '\0');
     for (std::size_t i = 0; i < Size; ++i)
         s[i] = char(i * 7 + i / 251);
@@ -43,7 +43,7 @@ TEST(WriteQueue, EventsAndAccountedSizeFollowTheContent) {
     EXPECT_TRUE(q.EmptyEvent().IsSet());
     EXPECT_FALSE(q.DataEvent().IsSet());
 
-    q.Enqueue(NewPipeWrite(Pattern(100).data(), 100));
+    q.Enqueue(NewPipeWrite(Bytes(100).data(), 100));
     EXPECT_EQ(q.DataSize(), 128u);
     EXPECT_TRUE(q.DataEvent().IsSet());
     EXPECT_FALSE(q.EmptyEvent().IsSet());
@@ -76,7 +76,7 @@ TEST(WriteQueue, RecordsAboveTheLimitAreFramedAndCutInOrder) {
     };
     for (const Case &c : cases) {
         TWriteQueue q;
-        const std::string data = Pattern(c.size);
+        const std::string data = Bytes(c.size);
         q.Enqueue(NewPipeWrite(data.data(), data.size()));
         const std::vector<std::string> nodes = Drain(q);
         if (c.parts.empty()) {

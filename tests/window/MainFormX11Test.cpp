@@ -76,8 +76,6 @@ protected:
     int FNotifications = 0;
 };
 
-} // namespace
-
 TEST_F(MainFormX11, EmbedsIntoTheHostWindowAtTheDesignPlace) {
     EXPECT_TRUE(EmbeddedAtDesignPlace());
     EXPECT_EQ(FForm.ChatWindow(), WId(FHost));
@@ -136,3 +134,5 @@ TEST(MainFormSettings, HiddenFramelessOnTopAtTheDesignPlace) {
     form.SetParentWindow(0);
     EXPECT_EQ(form.ChatWindow(), WId(0));
 }
+
+} // namespace
