@@ -69,7 +69,8 @@ bool ParseHostOptions(const QStringList &Arguments, THostOptions &Options, QStri
     }
     if (parser.isSet(help)) {
         Help = true;
-        Error = parser.helpText();
+        // Read before the application exists, the parser knows no program name of its own.
+        Error = parser.helpText().replace(QStringLiteral("<executable_name>"), QStringLiteral("trelvo-host"));
         return true;
     }
     if (!parser.positionalArguments().isEmpty()) {

@@ -15,13 +15,14 @@
 int main(int argc, char **argv) {
     using namespace trelvo;
     using namespace trelvo::host;
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("trelvo-host"));
-
+    // The options are read before the window system is reached: --help and a bad option need no display.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
     THostOptions options;
     QString error;
     bool help = false;
-    if (!ParseHostOptions(QApplication::arguments().mid(1), options, error, help)) {
+    if (!ParseHostOptions(arguments, options, error, help)) {
         std::fprintf(stderr, "trelvo-host: %s (see --help)\n", qPrintable(error));
         return 2;
     }
@@ -29,6 +30,9 @@ int main(int argc, char **argv) {
         std::fputs(qPrintable(error), stdout);
         return 0;
     }
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("trelvo-host"));
 
     TQtClock clock;
     TClockScope clockScope(clock);
