@@ -192,13 +192,19 @@ bool TPipeClient::Write(const void *Buffer, std::uint32_t Count) {
 }
 
 bool TPipeClient::QueueWrite(std::unique_ptr<TPipeWrite> PipeWrite) {
+    std::vector<std::unique_ptr<TPipeWrite>> batch;
+    batch.push_back(std::move(PipeWrite));
+    return QueueWrites(batch);
+}
+
+bool TPipeClient::QueueWrites(std::vector<std::unique_ptr<TPipeWrite>> &Batch) {
     if (FThrottle != 0 && FWriteQueue->DataSize() > FThrottle && Connected())
         WaitForRoom();
     // A link the worker found down drops what is written, as an ended connection does.
     if (!Connected() || FLinkDown->IsSet())
         return false;
     FSentWanted->store(static_cast<bool>(OnPipeSent));
-    FWriteQueue->Enqueue(std::move(PipeWrite));
+    FWriteQueue->EnqueueAll(Batch);
     return true;
 }
 
@@ -207,20 +213,11 @@ bool TPipeClient::SendStream(TStream *Stream) {
         return false;
     bool result = true;
     FSentWanted->store(static_cast<bool>(OnPipeSent));
-    FWriteQueue->EnqueueStartPacket();
     try {
-        Stream->SetPosition(0);
-        // Each block is read straight into its own queue record: one copy on the way out.
-        while (std::unique_ptr<TPipeWrite> block = ReadBlock(*Stream)) {
-            if (!QueueWrite(std::move(block))) {
-                result = false;
-                break;
-            }
-        }
+        result = QueueFramedStream(*Stream, *FWriteQueue, [this](auto &Batch) { return QueueWrites(Batch); });
     } catch (...) {
         // The message is closed and flushed also when reading it or a handler run meanwhile failed;
         // the first error is the one that leaves.
-        FWriteQueue->EnqueueEndPacket();
         try {
             FlushPipeBuffers();
         } catch (...) {
@@ -228,7 +225,6 @@ bool TPipeClient::SendStream(TStream *Stream) {
         }
         throw;
     }
-    FWriteQueue->EnqueueEndPacket();
     FlushPipeBuffers();
     return result;
 }

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace trelvo {
 
@@ -66,6 +67,7 @@ private:
     void WorkerFinished();
     void StartWorker();
     bool QueueWrite(std::unique_ptr<TPipeWrite> PipeWrite);
+    bool QueueWrites(std::vector<std::unique_ptr<TPipeWrite>> &Batch);
     void WaitForRoom();
     void PeerHungUp();
 

@@ -199,6 +199,12 @@ bool TPipeServer::Write(TPipeHandle Pipe, const void *Buffer, std::uint32_t Coun
 }
 
 bool TPipeServer::QueueWrite(TPipeHandle Pipe, std::unique_ptr<TPipeWrite> PipeWrite) {
+    std::vector<std::unique_ptr<TPipeWrite>> batch;
+    batch.push_back(std::move(PipeWrite));
+    return QueueWrites(Pipe, batch);
+}
+
+bool TPipeServer::QueueWrites(TPipeHandle Pipe, std::vector<std::unique_ptr<TPipeWrite>> &Batch) {
     TConnection *connection = Find(Pipe);
     if (connection && FThrottle != 0 && connection->Queue->DataSize() > FThrottle && Connected(Pipe))
         FlushPipeBuffers(Pipe);
@@ -206,7 +212,7 @@ bool TPipeServer::QueueWrite(TPipeHandle Pipe, std::unique_ptr<TPipeWrite> PipeW
     if (!connection || !Connected(Pipe))
         return false;
     FSentWanted->store(static_cast<bool>(OnPipeSent));
-    connection->Queue->Enqueue(std::move(PipeWrite));
+    connection->Queue->EnqueueAll(Batch);
     return true;
 }
 
@@ -217,17 +223,10 @@ bool TPipeServer::SendStream(TPipeHandle Pipe, TStream *Stream) {
     std::shared_ptr<TWriteQueue> queue = connection->Queue;
     bool result = true;
     FSentWanted->store(static_cast<bool>(OnPipeSent));
-    queue->EnqueueStartPacket();
     try {
-        Stream->SetPosition(0);
-        while (std::unique_ptr<TPipeWrite> block = ReadBlock(*Stream)) {
-            if (!QueueWrite(Pipe, std::move(block))) {
-                result = false;
-                break;
-            }
-        }
+        result = QueueFramedStream(*Stream, *queue,
+                                   [this, Pipe](auto &Batch) { return QueueWrites(Pipe, Batch); });
     } catch (...) {
-        queue->EnqueueEndPacket();
         try {
             FlushPipeBuffers(Pipe);
         } catch (...) {
@@ -235,7 +234,6 @@ bool TPipeServer::SendStream(TPipeHandle Pipe, TStream *Stream) {
         }
         throw;
     }
-    queue->EnqueueEndPacket();
     FlushPipeBuffers(Pipe);
     return result;
 }

@@ -73,6 +73,7 @@ private:
 
     std::intptr_t HandleNotification(std::uint32_t Msg, std::uintptr_t WParam, std::intptr_t LParam);
     bool QueueWrite(TPipeHandle Pipe, std::unique_ptr<TPipeWrite> PipeWrite);
+    bool QueueWrites(TPipeHandle Pipe, std::vector<std::unique_ptr<TPipeWrite>> &Batch);
     void AddConnection(TPipeHandle Socket);
     void WorkerFinished(TPipeHandle Pipe);
     void ListenerError(int ErrorCode);

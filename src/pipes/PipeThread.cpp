@@ -178,7 +178,7 @@ bool TPipeThread::ReadSome() {
     for (int i = 0; i < kReadBatch; ++i) {
         switch (FReceiver.ReadPacket(FPipe, FErrorCode)) {
         case TPipeReceiver::TReadResult::Read:
-            if (FWriteState == TWriteState::Idle && FWriteQueue->DataEvent().IsSet())
+            if (FWriteState == TWriteState::Idle && FWriteQueue->HasData())
                 return true;
             continue;
         case TPipeReceiver::TReadResult::Pending:
@@ -196,7 +196,7 @@ bool TPipeThread::ReadSome() {
 // Starts writes while none is in flight and the queue holds data.
 bool TPipeThread::PumpWrite() {
     while (FWriteState == TWriteState::Idle) {
-        if (!FWriteQueue->DataEvent().IsSet())
+        if (!FWriteQueue->HasData())
             return true;
         FPipeWrite = FWriteQueue->Dequeue();
         if (!FPipeWrite)

@@ -31,6 +31,53 @@ std::unique_ptr<TPipeWrite> ReadBlock(TStream &Stream) {
     return block;
 }
 
+namespace {
+// Bytes of blocks read before they are queued: the memory throttle is looked at once per batch.
+constexpr std::size_t kBatchBytes = 4 * MAX_BUFFER;
+
+std::unique_ptr<TPipeWrite> ControlWrite(std::uint32_t Command) {
+    const TPipeControlPacket packet = MakeControlPacket(Command);
+    return NewPipeWrite(packet.data(), packet.size());
+}
+} // namespace
+
+bool QueueFramedStream(TStream &Stream, TWriteQueue &Queue, const TQueueBatch &QueueBatch) {
+    std::vector<std::unique_ptr<TPipeWrite>> batch;
+    batch.push_back(ControlWrite(MB_START));
+    bool started = false;
+    bool queued = true;
+    try {
+        Stream.SetPosition(0);
+        for (bool end = false; queued && !end;) {
+            std::size_t bytes = 0;
+            while (bytes < kBatchBytes) {
+                std::unique_ptr<TPipeWrite> block = ReadBlock(Stream);
+                if (!block) {
+                    end = true;
+                    batch.push_back(ControlWrite(MB_END));
+                    break;
+                }
+                bytes += static_cast<std::size_t>(block->Count);
+                batch.push_back(std::move(block));
+            }
+            queued = QueueBatch(batch);
+            started = started || queued;
+        }
+    } catch (...) {
+        // What was read but not queued is dropped; the frame is closed.
+        if (!started)
+            Queue.EnqueueStartPacket();
+        Queue.EnqueueEndPacket();
+        throw;
+    }
+    if (!queued) {
+        if (!started)
+            Queue.EnqueueStartPacket();
+        Queue.EnqueueEndPacket();
+    }
+    return queued;
+}
+
 TWriteQueue::~TWriteQueue() {
     Clear();
 }
@@ -43,18 +90,31 @@ void TWriteQueue::Enqueue(std::unique_ptr<TPipeWrite> PipeWrite) {
     std::lock_guard lock(FMutex);
     if (!PipeWrite)
         return;
-    if (PipeWrite->Count <= static_cast<std::int32_t>(MAX_BUFFER)) {
-        auto *node = new TWriteNode{std::move(PipeWrite), nullptr};
-        FDataSize += NodeCost(*node);
-        if (FTail)
-            FTail->NextNode = node;
-        else
-            FHead = node;
-        FTail = node;
-    } else {
-        EnqueueSplit(std::move(PipeWrite));
-    }
+    Link(std::move(PipeWrite));
     UpdateEvents();
+}
+
+void TWriteQueue::EnqueueAll(std::vector<std::unique_ptr<TPipeWrite>> &PipeWrites) {
+    std::lock_guard lock(FMutex);
+    for (auto &write : PipeWrites)
+        if (write)
+            Link(std::move(write));
+    PipeWrites.clear();
+    UpdateEvents();
+}
+
+void TWriteQueue::Link(std::unique_ptr<TPipeWrite> PipeWrite) {
+    if (PipeWrite->Count > static_cast<std::int32_t>(MAX_BUFFER)) {
+        EnqueueSplit(std::move(PipeWrite));
+        return;
+    }
+    auto *node = new TWriteNode{std::move(PipeWrite), nullptr};
+    FDataSize += NodeCost(*node);
+    if (FTail)
+        FTail->NextNode = node;
+    else
+        FHead = node;
+    FTail = node;
 }
 
 void TWriteQueue::EnqueueSplit(std::unique_ptr<TPipeWrite> PipeWrite) {
@@ -102,6 +162,7 @@ std::unique_ptr<TPipeWrite> TWriteQueue::Dequeue() {
 
 void TWriteQueue::Clear() {
     std::lock_guard lock(FMutex);
+    FHasData.store(false, std::memory_order_release);
     FDataEv.Reset();
     while (FHead) {
         TWriteNode *next = FHead->NextNode;
@@ -124,6 +185,7 @@ bool TWriteQueue::Empty() const {
 }
 
 void TWriteQueue::UpdateEvents() {
+    FHasData.store(FHead != nullptr, std::memory_order_release);
     if (FHead) {
         FDataEv.Set();
         FEmptyEv.Reset();

@@ -2,10 +2,13 @@
 
 #include "sync/Event.h"
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 namespace trelvo {
 
@@ -21,6 +24,15 @@ class TStream;
 // The next block of at most MAX_BUFFER bytes of Stream, or none at its end.
 std::unique_ptr<TPipeWrite> ReadBlock(TStream &Stream);
 
+class TWriteQueue;
+// Queues a batch of records for the owner (after its memory throttle); false when it could not.
+using TQueueBatch = std::function<bool(std::vector<std::unique_ptr<TPipeWrite>> &Batch)>;
+// Cuts Stream, from its start, into the records of one framed message (start packet, blocks of
+// MAX_BUFFER bytes, end packet) and hands them to QueueBatch in batches of a few blocks, so that a short
+// message wakes the worker once. The frame is closed also when QueueBatch refuses a batch or reading
+// the stream fails; false when QueueBatch refused.
+bool QueueFramedStream(TStream &Stream, TWriteQueue &Queue, const TQueueBatch &QueueBatch);
+
 // The outgoing queue shared by the owner's thread (enqueue, clear) and the worker (dequeue).
 // DataEvent is set exactly while the queue holds a node, EmptyEvent exactly while it holds none.
 class TWriteQueue {
@@ -32,6 +44,8 @@ public:
 
     // Takes the record; one larger than MAX_BUFFER is framed and cut into packets.
     void Enqueue(std::unique_ptr<TPipeWrite> PipeWrite);
+    // Takes the records in order, as Enqueue would one by one, but signals the worker once for all.
+    void EnqueueAll(std::vector<std::unique_ptr<TPipeWrite>> &PipeWrites);
     void EnqueueStartPacket();
     void EnqueueEndPacket();
     // The oldest record, or none.
@@ -40,6 +54,9 @@ public:
     void Clear();
 
     TEvent &DataEvent() { return FDataEv; }
+    // Whether the queue holds a node, as DataEvent tells, without taking the event's lock: the worker
+    // looks after every packet it reads.
+    bool HasData() const { return FHasData.load(std::memory_order_acquire); }
     TEvent &EmptyEvent() { return FEmptyEv; }
     // Accounted size: Count + 28 bytes per node holding a record (12 for an empty node).
     std::uint32_t DataSize() const;
@@ -53,6 +70,8 @@ private:
 
     static std::uint32_t NodeCost(const TWriteNode &Node);
     void EnqueueSplit(std::unique_ptr<TPipeWrite> PipeWrite);
+    // Links a record of at most MAX_BUFFER bytes (or splits a larger one) without updating the events.
+    void Link(std::unique_ptr<TPipeWrite> PipeWrite);
     void EnqueueControl(std::uint32_t Command);
     void UpdateEvents();
 
@@ -60,6 +79,7 @@ private:
     mutable std::recursive_mutex FMutex;
     TEvent FDataEv{false};
     TEvent FEmptyEv{true};
+    std::atomic<bool> FHasData{false};
     std::uint32_t FDataSize = 0;
     TWriteNode *FHead = nullptr;
     TWriteNode *FTail = nullptr;
