@@ -20,8 +20,8 @@ namespace {
 // How long the worker still lets a pending write or read finish once told to stop.
 constexpr int kKillGraceMs = 100;
 // The peer reading a packet wakes the worker; it also looks again this often while a write waits, in
-// case a wake-up was lost (at most 20 wake-ups a second for a peer that never reads).
-constexpr int kWriteCheckMs = 50;
+// case a wake-up was lost (at most 10 wake-ups a second for a peer that never reads).
+constexpr int kWriteCheckMs = 100;
 // Packets read in one go at most before the worker looks at the rest of its work.
 constexpr int kReadBatch = 16;
 
