@@ -1,7 +1,7 @@
 // The pipe transport against raw SOCK_SEQPACKET sockets: round-trip latency of a 64-byte message and
 // throughput of 1 MiB and 64 MiB messages, with and without the flush after every write.
-#include "pipes/PipeThread.h"
 #include "pipes/PipeSocket.h"
+#include "pipes/PipeThread.h"
 #include "pipes/Pipes.h"
 
 #include <benchmark/benchmark.h>
@@ -108,7 +108,9 @@ public:
         FThread = std::thread([this, Name] {
             TPipeServer server;
             server.SetPipeName(Name);
-            server.OnPipeMessage = [&server](void *, TPipeHandle Pipe, TStream &S) { server.SendStream(Pipe, S); };
+            server.OnPipeMessage = [&server](void *, TPipeHandle Pipe, TStream &S) {
+                server.SendStream(Pipe, S);
+            };
             FOpen = server.Open();
             FReady = true;
             TThreadQueue::Current().WaitUntil([this] { return FStop.load(); }, -1);
@@ -225,7 +227,8 @@ void PairedRoundTrip(benchmark::State &State) {
     close(fds[0]);
     close(fds[1]);
     auto percentile = [](std::vector<double> &Times, double P) {
-        std::nth_element(Times.begin(), Times.begin() + static_cast<long>(P * (Times.size() - 1)), Times.end());
+        std::nth_element(Times.begin(), Times.begin() + static_cast<long>(P * (Times.size() - 1)),
+                         Times.end());
         return Times[static_cast<std::size_t>(P * (Times.size() - 1))];
     };
     const double trips = static_cast<double>(raw.size());
@@ -383,16 +386,18 @@ int main(int argc, char **argv) {
     if (c.count("latency/paired:raw_us")) {
         const double raw = c["latency/paired:raw_us"], framed = c["latency/paired:framed_us"];
         const double rawFast = c["latency/paired:raw_p10_us"], framedFast = c["latency/paired:framed_p10_us"];
-        std::printf("64-byte round trip, raw and framed alternating: median %.1f x raw (goal <= 5x; raw %.1f us, "
-                    "framed %.1f us); tenth percentile %.1f x (raw %.1f us, framed %.1f us); context switches "
-                    "a round trip: raw %.1f, framed %.1f\n",
-                    framed / raw, raw, framed, framedFast / rawFast, rawFast, framedFast,
-                    c["latency/paired:raw_switches"], c["latency/paired:framed_switches"]);
+        std::printf(
+            "64-byte round trip, raw and framed alternating: median %.1f x raw (goal <= 5x; raw %.1f us, "
+            "framed %.1f us); tenth percentile %.1f x (raw %.1f us, framed %.1f us); context switches "
+            "a round trip: raw %.1f, framed %.1f\n",
+            framed / raw, raw, framed, framedFast / rawFast, rawFast, framedFast,
+            c["latency/paired:raw_switches"], c["latency/paired:framed_switches"]);
     }
     if (c.count("wakeups/stalled_flush:wakeups_per_s"))
-        std::printf("Worker wake-ups while its flush waits for a peer that does not read: %.1f a second (goal "
-                    "<= 20)\n",
-                    c["wakeups/stalled_flush:wakeups_per_s"]);
+        std::printf(
+            "Worker wake-ups while its flush waits for a peer that does not read: %.1f a second (goal "
+            "<= 20)\n",
+            c["wakeups/stalled_flush:wakeups_per_s"]);
     for (const char *size : {"1", "64"}) {
         const std::string raw = std::string("throughput/raw/") + size;
         const std::string framed = std::string("throughput/framed/") + size;

@@ -12,7 +12,6 @@
 #include <new>
 #include <poll.h>
 #include <sys/ioctl.h>
-#include <sys/mman.h>
 #include <sys/socket.h>
 
 namespace trelvo {
@@ -50,17 +49,11 @@ std::size_t LargestPacket() {
 }
 } // namespace
 
-TPipeReceiver::TPipeReceiver(TDeliver Deliver) : FDeliver(std::move(Deliver)), FRcvUsed(MAX_BUFFER) {
-    FRcvAlloc = LargestPacket();
-    void *p = mmap(nullptr, FRcvAlloc, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (p == MAP_FAILED)
-        throw std::bad_alloc();
-    FRcvBuffer = static_cast<std::uint8_t *>(p);
-}
+TPipeReceiver::TPipeReceiver(TDeliver Deliver)
+    : FDeliver(std::move(Deliver)), FArea(TPipeMultiMsg::kSpillBytes + LargestPacket()),
+      FRcvUsed(MAX_BUFFER) {}
 
-TPipeReceiver::~TPipeReceiver() {
-    munmap(FRcvBuffer, FRcvAlloc);
-}
+TPipeReceiver::~TPipeReceiver() = default;
 
 TPipeReceiver::TReadResult TPipeReceiver::ReadAvailable(int Fd, int &ErrorCode) {
     for (;;) {
@@ -72,9 +65,18 @@ TPipeReceiver::TReadResult TPipeReceiver::ReadAvailable(int Fd, int &ErrorCode) 
 
 TPipeReceiver::TReadResult TPipeReceiver::ReadPacket(int Fd, int &ErrorCode) {
     bool resetSeen = false;
+    // A packet of a message assembled in the area goes straight to its place.
+    std::uint8_t *buffer = FArea.Data();
+    std::size_t room = LargestPacket();
+    if (FMultiMsg) {
+        if (std::uint8_t *tail = FMultiMsg->Tail()) {
+            buffer = tail;
+            room = FMultiMsg->TailRoom();
+        }
+    }
     for (;;) {
         // MSG_TRUNC: the result is the packet's whole length, even when the buffer was too small.
-        const ssize_t size = recv(Fd, FRcvBuffer, FRcvAlloc, MSG_DONTWAIT | MSG_TRUNC);
+        const ssize_t size = recv(Fd, buffer, room, MSG_DONTWAIT | MSG_TRUNC);
         if (size < 0) {
             if (errno == EINTR)
                 continue;
@@ -90,16 +92,17 @@ TPipeReceiver::TReadResult TPipeReceiver::ReadPacket(int Fd, int &ErrorCode) {
         }
         if (size == 0 && AtEnd(Fd))
             return TReadResult::Closed;
-        if (static_cast<std::size_t>(size) > FRcvAlloc) {
+        if (static_cast<std::size_t>(size) > room) {
             // Only a peer with a forced send buffer gets here; the packet is lost, and so is the
             // message it belonged to.
             qCWarning(lcPipes, "A packet of %zd bytes exceeds the %zu the pipe can take; dropped", size,
-                      FRcvAlloc);
+                      room);
             FMultiMsg.reset();
             return TReadResult::Read;
         }
-        FRcvUsed = std::max(FRcvUsed, static_cast<std::size_t>(size));
-        DispatchPacket(FRcvBuffer, static_cast<std::size_t>(size));
+        if (buffer == FArea.Data())
+            FRcvUsed = std::max(FRcvUsed, static_cast<std::size_t>(size));
+        DispatchPacket(buffer, static_cast<std::size_t>(size));
         return TReadResult::Read;
     }
 }
@@ -119,7 +122,7 @@ void TPipeReceiver::DispatchPacket(const std::uint8_t *Data, std::size_t Count) 
     if (ReadControlPacket(Data, Count, command)) {
         if (command == MB_START) {
             FMultiMsg.reset();
-            FMultiMsg = std::make_unique<TPipeMultiMsg>();
+            FMultiMsg = std::make_unique<TPipeMultiMsg>(&FArea);
         } else if (command == MB_END) {
             if (FMultiMsg) {
                 std::unique_ptr<TPipeMultiMsg> done = std::move(FMultiMsg);
@@ -135,7 +138,10 @@ void TPipeReceiver::DispatchPacket(const std::uint8_t *Data, std::size_t Count) 
             FMultiMsg.reset();
         }
     } else if (FMultiMsg) {
-        FMultiMsg->Append(Data, Count);
+        if (Data == FMultiMsg->Tail())
+            FMultiMsg->Commit(Count);
+        else
+            FMultiMsg->Append(Data, Count);
     } else {
         if (Data != FRcvStream.Memory()) {
             // An unframed packet is handed over from the read buffer itself, without a copy.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "pipes/MultiMsg.h"
+#include "pipes/ReadArea.h"
 #include "pipes/Streams.h"
 
 #include <cstddef>
@@ -37,7 +38,8 @@ public:
     // Appends a packet's bytes to the receive stream and dispatches it.
     void Receive(const void *Data, std::size_t Count);
 
-    // The part of the read buffer in use: the largest packet read so far, at least MAX_BUFFER.
+    // The part of the read buffer in use for single packets: the largest packet read so far, at least
+    // MAX_BUFFER.
     std::size_t BufferSize() const { return FRcvUsed; }
     bool Assembling() const { return FMultiMsg != nullptr; }
     // True when the message being assembled lives in a temporary file.
@@ -51,10 +53,10 @@ private:
     TDeliver FDeliver;
     std::unique_ptr<TPipeMultiMsg> FMultiMsg;
     TFastMemStream FRcvStream;
-    // Reserved address space for the largest packet a peer can send; pages are taken only as packets
-    // reach them.
-    std::uint8_t *FRcvBuffer = nullptr;
-    std::size_t FRcvAlloc = 0;
+    // Room for the largest packet a peer can send, and for a framed message assembled in memory with
+    // such a packet still to come: unframed packets land at its start, a framed message's packets at
+    // its assembly's end.
+    TPipeReadArea FArea;
     std::size_t FRcvUsed;
 };
 

@@ -46,9 +46,11 @@ bool QueueFramedStream(TStream &Stream, TWriteQueue &Queue, const TQueueBatch &Q
     batch.push_back(ControlWrite(MB_START));
     bool started = false;
     bool queued = true;
+    bool reading = true;
     try {
         Stream.SetPosition(0);
         for (bool end = false; queued && !end;) {
+            reading = true;
             std::size_t bytes = 0;
             while (bytes < kBatchBytes) {
                 std::unique_ptr<TPipeWrite> block = ReadBlock(Stream);
@@ -60,13 +62,18 @@ bool QueueFramedStream(TStream &Stream, TWriteQueue &Queue, const TQueueBatch &Q
                 bytes += static_cast<std::size_t>(block->Count);
                 batch.push_back(std::move(block));
             }
+            reading = false;
             queued = QueueBatch(batch);
             started = started || queued;
         }
     } catch (...) {
-        // What was read but not queued is dropped; the frame is closed.
-        if (!started)
+        // What was read goes out before the frame is closed; a batch that failed on its way into the
+        // queue is dropped.
+        if (reading) {
+            Queue.EnqueueAll(batch);
+        } else if (!started) {
             Queue.EnqueueStartPacket();
+        }
         Queue.EnqueueEndPacket();
         throw;
     }

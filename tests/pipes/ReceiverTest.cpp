@@ -141,6 +141,53 @@ TEST_F(ReceiverFixture, EndlessStartWithoutEndAssemblesInAFileNotInMemory) {
     EXPECT_EQ(receiver.BufferSize(), MAX_BUFFER);
 }
 
+// Framed messages are received straight into their place, in memory and then staged for the file:
+// every byte must arrive once, in order, whatever the size, and a message must not show bytes of the
+// one before it.
+TEST_F(ReceiverFixture, FramedMessagesOfEverySizeArriveWhole) {
+    auto pattern = [](std::size_t Size, unsigned Seed) {
+        std::string s(Size, '\0');
+        for (std::size_t i = 0; i < Size; ++i)
+            s[i] = char(Seed + i * 31 + i / 65521);
+        return s;
+    };
+    struct Case {
+        const char *name;
+        std::size_t size;
+        bool inFile;
+    };
+    const Case cases[] = {
+        {"one packet", 100, false},
+        {"exactly the memory limit", TPipeMultiMsg::kSpillBytes, false},
+        {"one byte over the limit", TPipeMultiMsg::kSpillBytes + 1, true},
+        {"over the limit by more than one staged write",
+         TPipeMultiMsg::kSpillBytes + 2 * TPipeMultiMsg::kStageBytes + 12345, true},
+        {"short again after a long one", 5000, false},
+    };
+    unsigned seed = 1;
+    for (const Case &c : cases) {
+        const std::string message = pattern(c.size, seed++);
+        std::vector<std::string> packets{Control("STMB")};
+        for (std::size_t at = 0; at < message.size(); at += MAX_BUFFER)
+            packets.push_back(message.substr(at, MAX_BUFFER));
+        packets.push_back(Control("ETMB"));
+        packets.push_back("after");
+        delivered.clear();
+        bool inFile = false;
+        receiver.Receive(Control("XXMB").data(), 16);
+        for (std::size_t i = 0; i + 2 < packets.size(); ++i) {
+            Feed({packets[i]});
+            inFile = inFile || receiver.AssemblingInFile();
+        }
+        Feed({packets[packets.size() - 2], packets.back()});
+        ASSERT_EQ(delivered.size(), 2u) << c.name;
+        EXPECT_EQ(delivered[0].size(), message.size()) << c.name;
+        EXPECT_TRUE(delivered[0] == message) << c.name;
+        EXPECT_EQ(delivered[1], "after") << c.name;
+        EXPECT_EQ(inFile, c.inFile) << c.name;
+    }
+}
+
 TEST_F(ReceiverFixture, RandomStreamsMatchTheReferenceReading) {
     std::mt19937 random(20261210);
     for (int round = 0; round < 40; ++round) {

@@ -110,7 +110,7 @@ TEST(Streams, AssemblyGoesBackToMemoryWhenTheTemporaryFileCannotBeWritten) {
     TPipeMultiMsg message;
     {
         TFileSizeLimit full(limit);
-        for (std::size_t i = 0; expected.size() < limit + 4 * MAX_BUFFER; ++i) {
+        for (std::size_t i = 0; expected.size() < limit + TPipeMultiMsg::kStageBytes + 4 * MAX_BUFFER; ++i) {
             const std::string packet(MAX_BUFFER, static_cast<char>('a' + i % 26));
             message.Append(packet.data(), packet.size());
             expected += packet;
