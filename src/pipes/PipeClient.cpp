@@ -213,20 +213,27 @@ bool TPipeClient::SendStream(TStream *Stream) {
         return false;
     bool result = true;
     FSentWanted->store(static_cast<bool>(OnPipeSent));
+    // Outside a sent message this waits for the queue to empty, so the blocks may point into the stream.
+    const bool borrow = !TThreadQueue::InSendMessage();
     try {
-        result = QueueFramedStream(*Stream, *FWriteQueue, [this](auto &Batch) { return QueueWrites(Batch); });
+        result = QueueFramedStream(
+            *Stream, *FWriteQueue, [this](auto &Batch) { return QueueWrites(Batch); }, borrow);
     } catch (...) {
         // The message is closed and flushed also when reading it or a handler run meanwhile failed;
         // the first error is the one that leaves.
         try {
-            FlushPipeBuffers();
+            FlushSent(borrow);
         } catch (...) {
             LogSwallowed(lcPipes(), "flushing after a failed send");
         }
         throw;
     }
-    FlushPipeBuffers();
+    FlushSent(borrow);
     return result;
+}
+
+void TPipeClient::FlushSent(bool Borrowed) {
+    FlushUntilSent([this] { FlushPipeBuffers(); }, Borrowed);
 }
 
 void TPipeClient::FlushPipeBuffers() {

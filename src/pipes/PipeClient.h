@@ -68,6 +68,7 @@ private:
     void StartWorker();
     bool QueueWrite(std::unique_ptr<TPipeWrite> PipeWrite);
     bool QueueWrites(std::vector<std::unique_ptr<TPipeWrite>> &Batch);
+    void FlushSent(bool Borrowed);
     void WaitForRoom();
     void PeerHungUp();
 

@@ -223,18 +223,20 @@ bool TPipeServer::SendStream(TPipeHandle Pipe, TStream *Stream) {
     std::shared_ptr<TWriteQueue> queue = connection->Queue;
     bool result = true;
     FSentWanted->store(static_cast<bool>(OnPipeSent));
+    const bool borrow = !TThreadQueue::InSendMessage();
+    auto flush = [this, Pipe, borrow] { FlushUntilSent([this, Pipe] { FlushPipeBuffers(Pipe); }, borrow); };
     try {
-        result = QueueFramedStream(*Stream, *queue,
-                                   [this, Pipe](auto &Batch) { return QueueWrites(Pipe, Batch); });
+        result = QueueFramedStream(
+            *Stream, *queue, [this, Pipe](auto &Batch) { return QueueWrites(Pipe, Batch); }, borrow);
     } catch (...) {
         try {
-            FlushPipeBuffers(Pipe);
+            flush();
         } catch (...) {
             LogSwallowed(lcPipes(), "flushing after a failed send");
         }
         throw;
     }
-    FlushPipeBuffers(Pipe);
+    flush();
     return result;
 }
 

@@ -208,7 +208,7 @@ bool TPipeThread::PumpWrite() {
 }
 
 bool TPipeThread::TrySend() {
-    const ssize_t n = send(FPipe, FPipeWrite->Buffer.get(), static_cast<std::size_t>(FPipeWrite->Count),
+    const ssize_t n = send(FPipe, FPipeWrite->Data(), static_cast<std::size_t>(FPipeWrite->Count),
                            MSG_NOSIGNAL | MSG_DONTWAIT);
     if (n < 0) {
         if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) {

@@ -7,6 +7,7 @@
 #include <new>
 #include <sys/mman.h>
 #include <sys/stat.h>
+#include <typeinfo>
 #include <unistd.h>
 
 namespace trelvo {
@@ -47,6 +48,14 @@ void TMemoryView::Write(const void *, std::size_t) {
 
 void TMemoryView::SetSize(std::uint64_t) {
     throw EStreamError("Stream size error: the stream is read-only");
+}
+
+bool TMemoryView::ViewIsDirect() const {
+    return typeid(*this) == typeid(TMemoryView);
+}
+
+bool TMemoryStream::ViewIsDirect() const {
+    return typeid(*this) == typeid(TMemoryStream) || typeid(*this) == typeid(TFastMemStream);
 }
 
 void TStream::CopyFrom(TStream &Source) {

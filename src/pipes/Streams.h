@@ -31,6 +31,8 @@ public:
     // The whole content without a copy where the stream can give one (memory, a mapped file); valid
     // until the stream is written to or goes.
     virtual std::string_view View();
+    // True when View() shows the stream's own memory rather than a copy.
+    virtual bool ViewIsDirect() const { return false; }
     // Appends everything of Source from its position to its end.
     void CopyFrom(TStream &Source);
 
@@ -51,6 +53,8 @@ public:
     std::uint64_t Position() const override { return FPosition; }
     void SetPosition(std::uint64_t NewPosition) override { FPosition = NewPosition; }
     std::string_view View() override { return {reinterpret_cast<const char *>(FData), FSize}; }
+    // A subclass may read differently from the memory it shows.
+    bool ViewIsDirect() const override;
 
 private:
     const std::uint8_t *FData;
@@ -75,6 +79,8 @@ public:
     std::uint64_t Position() const override { return FPosition; }
     void SetPosition(std::uint64_t NewPosition) override { FPosition = NewPosition; }
     std::string_view View() override { return {reinterpret_cast<const char *>(FMemory), FSize}; }
+    // A subclass may read differently from the memory it shows; the fast stream only reserves more.
+    bool ViewIsDirect() const override;
 
     // Empties the stream and releases its memory.
     void Clear();

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <exception>
+#include <string_view>
 
 namespace trelvo {
 
@@ -41,7 +43,22 @@ std::unique_ptr<TPipeWrite> ControlWrite(std::uint32_t Command) {
 }
 } // namespace
 
-bool QueueFramedStream(TStream &Stream, TWriteQueue &Queue, const TQueueBatch &QueueBatch) {
+bool QueueFramedStream(TStream &Stream, TWriteQueue &Queue, const TQueueBatch &QueueBatch, bool Borrow) {
+    const std::string_view borrowed = Borrow && Stream.ViewIsDirect() ? Stream.View() : std::string_view();
+    std::size_t lent = 0;
+    // The next block: a slice of the stream's memory, or a copy read from it.
+    auto nextBlock = [&]() -> std::unique_ptr<TPipeWrite> {
+        if (borrowed.data() == nullptr)
+            return ReadBlock(Stream);
+        if (lent >= borrowed.size())
+            return nullptr;
+        auto block = std::make_unique<TPipeWrite>();
+        block->Borrowed = reinterpret_cast<const std::uint8_t *>(borrowed.data()) + lent;
+        block->Count = static_cast<std::int32_t>(std::min<std::size_t>(borrowed.size() - lent, MAX_BUFFER));
+        lent += static_cast<std::size_t>(block->Count);
+        Stream.SetPosition(lent);
+        return block;
+    };
     std::vector<std::unique_ptr<TPipeWrite>> batch;
     batch.push_back(ControlWrite(MB_START));
     bool started = false;
@@ -53,7 +70,7 @@ bool QueueFramedStream(TStream &Stream, TWriteQueue &Queue, const TQueueBatch &Q
             reading = true;
             std::size_t bytes = 0;
             while (bytes < kBatchBytes) {
-                std::unique_ptr<TPipeWrite> block = ReadBlock(Stream);
+                std::unique_ptr<TPipeWrite> block = nextBlock();
                 if (!block) {
                     end = true;
                     batch.push_back(ControlWrite(MB_END));
@@ -83,6 +100,21 @@ bool QueueFramedStream(TStream &Stream, TWriteQueue &Queue, const TQueueBatch &Q
         Queue.EnqueueEndPacket();
     }
     return queued;
+}
+
+void FlushUntilSent(const std::function<void()> &Flush, bool Borrowed) {
+    std::exception_ptr error;
+    do {
+        try {
+            Flush();
+            break;
+        } catch (...) {
+            if (!error)
+                error = std::current_exception();
+        }
+    } while (Borrowed);
+    if (error)
+        std::rethrow_exception(error);
 }
 
 TWriteQueue::~TWriteQueue() {
@@ -128,7 +160,7 @@ void TWriteQueue::EnqueueSplit(std::unique_ptr<TPipeWrite> PipeWrite) {
     std::lock_guard lock(FMutex);
     EnqueueStartPacket();
     TFinally end([this] { EnqueueEndPacket(); });
-    const std::uint8_t *p = PipeWrite->Buffer.get();
+    const std::uint8_t *p = PipeWrite->Data();
     std::int32_t left = PipeWrite->Count;
     while (left > 0) {
         const std::int32_t chunk = std::min<std::int32_t>(left, MAX_BUFFER);

@@ -12,10 +12,14 @@
 
 namespace trelvo {
 
-// One queued write: a private copy of the bytes.
+// One queued write: a private copy of the bytes, or bytes borrowed from a stream whose sender waits
+// until the queue has sent them.
 struct TPipeWrite {
     std::unique_ptr<std::uint8_t[]> Buffer;
+    const std::uint8_t *Borrowed = nullptr;
     std::int32_t Count = 0;
+
+    const std::uint8_t *Data() const { return Buffer ? Buffer.get() : Borrowed; }
 };
 
 std::unique_ptr<TPipeWrite> NewPipeWrite(const void *Buffer, std::size_t Count);
@@ -24,14 +28,21 @@ class TStream;
 // The next block of at most MAX_BUFFER bytes of Stream, or none at its end.
 std::unique_ptr<TPipeWrite> ReadBlock(TStream &Stream);
 
+// Runs Flush, the owner's wait for its queue to empty. With Borrowed blocks queued the wait goes on
+// through handlers that fail meanwhile, since the blocks point into the caller's stream; the first
+// failure leaves afterwards.
+void FlushUntilSent(const std::function<void()> &Flush, bool Borrowed);
+
 class TWriteQueue;
 // Queues a batch of records for the owner (after its memory throttle); false when it could not.
 using TQueueBatch = std::function<bool(std::vector<std::unique_ptr<TPipeWrite>> &Batch)>;
 // Cuts Stream, from its start, into the records of one framed message (start packet, blocks of
 // MAX_BUFFER bytes, end packet) and hands them to QueueBatch in batches of a few blocks, so that a short
 // message wakes the worker once. The frame is closed also when QueueBatch refuses a batch or reading
-// the stream fails; false when QueueBatch refused.
-bool QueueFramedStream(TStream &Stream, TWriteQueue &Queue, const TQueueBatch &QueueBatch);
+// the stream fails; false when QueueBatch refused. With Borrow, the blocks of a stream in memory point
+// into it instead of holding copies: the caller must then not let the stream go or change before the
+// queue has sent them.
+bool QueueFramedStream(TStream &Stream, TWriteQueue &Queue, const TQueueBatch &QueueBatch, bool Borrow);
 
 // The outgoing queue shared by the owner's thread (enqueue, clear) and the worker (dequeue).
 // DataEvent is set exactly while the queue holds a node, EmptyEvent exactly while it holds none.

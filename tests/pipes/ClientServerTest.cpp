@@ -102,6 +102,35 @@ TEST_F(ClientServer, MessagesTravelBothWaysAndTheServerSeesTheConnection) {
     EXPECT_TRUE(log.events.size() == 5u && log.events.back() == "message");
 }
 
+// A stream in memory is sent from its own bytes where the send waits for the queue, and copied where it
+// cannot (inside a handler): either way what arrives is what the stream held when it was sent, however
+// the stream changes right after.
+TEST_F(ClientServer, StreamsChangedRightAfterTheSendArriveAsTheyWere) {
+    ConnectClient();
+    const std::string sent = Pattern(3 * MAX_BUFFER + 5, 3);
+    server.OnPipeMessage = [&](void *, TPipeHandle Pipe, TStream &S) {
+        received.push_back(S.Bytes());
+        TMemoryStream answer(sent);
+        server.SendStream(Pipe, answer);
+        answer.SetSize(0);
+        answer.Write(std::string(sent.size(), 'x').data(), sent.size());
+    };
+    struct Case {
+        const char *name;
+        bool client;
+    };
+    for (const Case c : {Case{"outside a handler", true}, Case{"inside a handler", false}}) {
+        received.clear();
+        log.messages.clear();
+        TMemoryStream s(sent);
+        ASSERT_TRUE(client.SendStream(s)) << c.name;
+        s.SetSize(0);
+        s.Write(std::string(sent.size(), 'y').data(), sent.size());
+        ASSERT_TRUE(PumpUntil([&] { return !log.messages.empty(); })) << c.name;
+        EXPECT_TRUE((c.client ? received.at(0) : log.messages.at(0)) == sent) << c.name;
+    }
+}
+
 TEST_F(ClientServer, SentEventsReportEachWriteOfAFramedMessage) {
     ConnectClient();
     TMemoryStream s(Pattern(65535));

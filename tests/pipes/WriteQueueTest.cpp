@@ -14,7 +14,7 @@ namespace {
 std::vector<std::string> Drain(TWriteQueue &Queue) {
     std::vector<std::string> out;
     while (auto w = Queue.Dequeue())
-        out.emplace_back(reinterpret_cast<const char *>(w->Buffer.get()), static_cast<std::size_t>(w->Count));
+        out.emplace_back(reinterpret_cast<const char *>(w->Data()), static_cast<std::size_t>(w->Count));
     return out;
 }
 
