@@ -8,26 +8,32 @@
 namespace trelvo {
 
 namespace {
-struct TSpare {
+// Areas of ended connections, kept for the next ones: a client and a server in one process each find
+// theirs.
+constexpr int kSpareAreas = 2;
+
+struct TSpares {
     std::mutex Lock;
-    void *Data = nullptr;
-    std::size_t Size = 0;
+    void *Data[kSpareAreas] = {};
+    std::size_t Size[kSpareAreas] = {};
 };
 
 // Never destroyed: areas may be given back while the process exits.
-TSpare &Spare() {
-    static TSpare *spare = new TSpare;
-    return *spare;
+TSpares &Spares() {
+    static TSpares *spares = new TSpares;
+    return *spares;
 }
 } // namespace
 
 TPipeReadArea::TPipeReadArea(std::size_t Size) : FSize(Size) {
     {
-        TSpare &spare = Spare();
-        std::lock_guard lock(spare.Lock);
-        if (spare.Data && spare.Size == Size) {
-            FData = static_cast<std::uint8_t *>(std::exchange(spare.Data, nullptr));
-            return;
+        TSpares &spares = Spares();
+        std::lock_guard lock(spares.Lock);
+        for (int i = 0; i < kSpareAreas; ++i) {
+            if (spares.Data[i] && spares.Size[i] == Size) {
+                FData = static_cast<std::uint8_t *>(std::exchange(spares.Data[i], nullptr));
+                return;
+            }
         }
     }
     void *p =
@@ -38,13 +44,17 @@ TPipeReadArea::TPipeReadArea(std::size_t Size) : FSize(Size) {
 }
 
 TPipeReadArea::~TPipeReadArea() {
-    void *old = nullptr;
-    std::size_t oldSize = 0;
+    void *old = FData;
+    std::size_t oldSize = FSize;
     {
-        TSpare &spare = Spare();
-        std::lock_guard lock(spare.Lock);
-        old = std::exchange(spare.Data, FData);
-        oldSize = std::exchange(spare.Size, FSize);
+        TSpares &spares = Spares();
+        std::lock_guard lock(spares.Lock);
+        // A free place takes the area; otherwise it replaces the oldest spare.
+        int slot = 0;
+        while (slot < kSpareAreas - 1 && spares.Data[slot])
+            ++slot;
+        std::swap(old, spares.Data[slot]);
+        std::swap(oldSize, spares.Size[slot]);
     }
     if (old)
         munmap(old, oldSize);

@@ -7,8 +7,8 @@ namespace trelvo {
 
 // Reserved address space that packets are received into and framed messages assembled in. Pages are
 // taken only as data reaches them, and stay for the next message: fresh pages cost far more than the
-// copy into them. For the same reason the area of an ended connection is kept for the next one (one
-// spare area in the process).
+// copy into them. For the same reason the area of an ended connection is kept for the next one (two
+// spare areas in the process).
 class TPipeReadArea {
 public:
     explicit TPipeReadArea(std::size_t Size);
