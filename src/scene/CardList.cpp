@@ -135,9 +135,12 @@ void TCardList::RepaintVertical(size_t n) {
 void TCardList::Repaint() {
     if (!FOwner)
         return;
-    if (FRotate)
-        SetY(static_cast<float>(Round((FOwner->Height() - Height()) / 2.0) - 90));
-    else
+    if (FRotate) {
+        // A side column sits 90 above the middle; on a low table a long one would leave the window at
+        // the top, so its first card stays inside the seat.
+        const float y = static_cast<float>(Round((FOwner->Height() - Height()) / 2.0) - 90);
+        SetY(std::max(y, 0.0f));
+    } else
         SetX(static_cast<float>(Round((FOwner->Width() - Width()) / 2.0)));
 }
 

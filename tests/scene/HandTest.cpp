@@ -109,7 +109,8 @@ TEST(HandLayout, WidthsAndHeightsFollowTheCount) {
         if (column) {
             EXPECT_EQ(hand->Height(), c.extent);
             EXPECT_EQ(hand->Width(), 96);
-            EXPECT_EQ(hand->Y(), Round((500 - c.extent) / 2.0) - 90);
+            // 90 above the middle, but never above the seat (fifteen cards would start at -15).
+            EXPECT_EQ(hand->Y(), std::max(Round((500 - c.extent) / 2.0) - 90, 0));
             EXPECT_EQ(hand->X(), c.mode == TCardList::kAlignLeft ? 5 : 0);
         } else {
             EXPECT_EQ(hand->Width(), c.extent);
