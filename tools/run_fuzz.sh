@@ -4,10 +4,12 @@
 # non-zero on a finding; the crashing input is kept in build/fuzz/artifacts/.
 #   tools/run_fuzz.sh            default number of runs
 #   TRELVO_FUZZ_RUNS=100000 tools/run_fuzz.sh
+#   TRELVO_FUZZ_SECONDS=30 tools/run_fuzz.sh     each target stops after 30 s at most (default 60)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 runs=${TRELVO_FUZZ_RUNS:-5000}
+seconds=${TRELVO_FUZZ_SECONDS:-60}
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz --target fuzz_pipes fuzz_dispatcher
 
@@ -27,7 +29,7 @@ cp fuzz/corpus/dispatcher/* "$work/dispatcher/"
     head -c 3000 /dev/zero | tr '\0' 'x' | sed 's/x/x;/g'
 } >"$work/dispatcher/huge-table-list"
 
-build/fuzz/fuzz/fuzz_pipes -seed=1 -runs="$runs" -max_len=2048 -len_control=0 -max_total_time=60 \
+build/fuzz/fuzz/fuzz_pipes -seed=1 -runs="$runs" -max_len=2048 -len_control=0 -max_total_time="$seconds" \
     -rss_limit_mb=2048 -artifact_prefix=build/fuzz/artifacts/ "$work/pipes"
-build/fuzz/fuzz/fuzz_dispatcher -seed=1 -runs="$runs" -max_len=1300000 -max_total_time=60 \
+build/fuzz/fuzz/fuzz_dispatcher -seed=1 -runs="$runs" -max_len=1300000 -max_total_time="$seconds" \
     -rss_limit_mb=4096 -artifact_prefix=build/fuzz/artifacts/ "$work/dispatcher"
