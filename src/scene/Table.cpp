@@ -377,6 +377,8 @@ void TTable::CardClicked(uint8_t CardID, uint8_t Suit, uint8_t Dignity) {
 
 void TTable::TakeClicked() {
     FYourTurn->Hide();
+    // The user takes from now on: a card still in the air that lands offers no cover.
+    FTableState = kStateTaking;
     OwnTakeSteps();
     if (OnPickClick)
         OnPickClick();

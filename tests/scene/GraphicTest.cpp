@@ -408,6 +408,32 @@ TEST(GraphicsRoundEnd, ACardSweptInTheAirLightsNothing) {
     EXPECT_TRUE(f.g.Table()->PickBitoButton()->Visible()); // taking is all there is
 }
 
+// The user takes while the attacker's second card is still in the air: its landing must not offer the
+// cover again (the take button and lit cards would come back, and a click would cover while taking).
+TEST_F(GraphicsFixture, ACardLandingAfterTheUserTookOffersNoCover) {
+    g.CreateNewTable(0, QStringLiteral("Иван"), TWindowShowPlayer::kNewTable);
+    g.StartGame(QStringLiteral("Иван"), {{QStringLiteral("Иван"), 1}, {QStringLiteral("Бот 2"), 2}},
+                {kSuitHearts, 4}, 24, 30, {{10, 1, 8}, {11, 1, 9}, {12, 3, 7}});
+    clock.Advance(5);
+    g.SetPlayerActive(2, 1);
+    g.CoverCard(true);
+    g.SetTransfer(false);
+    g.PlayerGo(2, kSuitClubs, 6);
+    g.SetPlayerActive(1, 1);
+    clock.Advance(600);
+    g.PlayerGo(2, kSuitClubs, 7);
+    clock.Advance(100);
+    Click(g.Table()->PickBitoButton());
+    clock.Advance(600);
+    EXPECT_FALSE(g.Table()->PickBitoButton()->Visible());
+    const TCardList *hand = g.Table()->Player(kOwnSeat)->CardList();
+    for (int i = 0; i < hand->Count(); ++i)
+        EXPECT_FALSE(hand->Sprite(i)->Lights()) << "card " << i;
+    Take();
+    Click(OwnCard(11));
+    EXPECT_TRUE(Take().empty());
+}
+
 TEST_F(GraphicsFixture, StopGameClearsTheListTheWaitingRoomAndTheTable) {
     g.ShowTableList();
     g.UpdateInviteList(2, TPlayerList{});
