@@ -13,6 +13,8 @@ const TResBut kTakePictures{QString(), QStringLiteral("Button_PickUp_1"), QStrin
                             QStringLiteral("Button_PickUp_3")};
 // The free space the stock keeps from the left seat and from the playing places.
 constexpr float kStockGap = 10;
+// Between the take or bito button and the right seat's cards.
+constexpr float kButtonGap = 10;
 const TResBut kBitoPictures{QString(), QStringLiteral("Button_Bito_1"), QStringLiteral("Button_Bito_2"),
                             QStringLiteral("Button_Bito_3")};
 } // namespace
@@ -123,10 +125,25 @@ void TTable::Repaint() {
                                  leftSeat + TCardDeck::kOverhangLeft + kStockGap);
     FCardDeck->SetPosition(deckX, Own()->Y() - FCardDeck->Height() - 5);
     FPlayingPlace->SetLeftmost(deckX + TCardDeck::kReach + kStockGap - FPlayingPlace->X());
-    FPickBitoButton->SetPosition(FPlayerBar->Width() + FPlayerBar->X() + 80,
-                                 FPlayerBar->Y() - FPickBitoButton->Height() - 130);
     FPlayingPlace->Repaint();
+    PlacePickBitoButton();
     FRoundEnd->SetX(FPlayerBar->X() - FRoundEnd->Width() - 20);
+}
+
+void TTable::PlacePickBitoButton() {
+    // 80 right of the player bar and 130 above it; on a narrow table it keeps left of the right seat's
+    // cards and, where it then reaches under the playing places, below their row.
+    TPlayer *right = Player(4);
+    const float rightCards = right->X() + right->CardList()->X();
+    const float w = FPickBitoButton->Width(), h = FPickBitoButton->Height();
+    const float x = std::min(FPlayerBar->Width() + FPlayerBar->X() + 80, rightCards - w - kButtonGap);
+    float y = FPlayerBar->Y() - h - 130;
+    const float rowLeft = FPlayingPlace->X() + FPlayingPlace->PosFirsCard().X;
+    const float rowTop = FPlayingPlace->Y() + FPlayingPlace->PosFirsCard().Y;
+    const float rowBottom = rowTop + TPlayingPlace::kCoverOffset + TCard::kHeight;
+    if (x < rowLeft + TPlayingPlace::kRowWidth && y < rowBottom && y + h > rowTop)
+        y = rowBottom + kButtonGap;
+    FPickBitoButton->SetPosition(x, y);
 }
 
 // --- the controller's commands --------------------------------------------------------------

@@ -111,6 +111,7 @@ private:
     // Seat 1 stops taking clicks and its lights go out.
     void DisarmOwnHand();
     void ShowTakeButton();
+    void PlacePickBitoButton();
     void HideBitoButton();
     void OwnTakeSteps();
     void CardClicked(uint8_t CardID, uint8_t Suit, uint8_t Dignity);

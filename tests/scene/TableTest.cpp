@@ -128,7 +128,7 @@ QRectF PlayingRow(const TPlayingPlace *place) {
     return {first, QSizeF(TPlayingPlace::kRowWidth, TPlayingPlace::kCoverOffset + TCard::kHeight)};
 }
 
-TEST(Table, TheStockThePlayingPlacesAndTheHandsDoNotOverlap) {
+TEST(Table, TheStockThePlayingPlacesTheTakeButtonAndTheHandsDoNotOverlap) {
     struct Case {
         float w, h;
         uint8_t stock; // a full stack of backs reaches farthest
@@ -143,6 +143,7 @@ TEST(Table, TheStockThePlayingPlacesAndTheHandsDoNotOverlap) {
         for (int i = 0; i < 6; ++i)
             f.table->AddPlayerCard(4, 0, 0, 0);
         f.table->SetDeck(c.stock);
+        f.table->ShowBitoButton();
         f.table->Repaint();
         const std::string size = std::to_string(int(c.w)) + "x" + std::to_string(int(c.h));
         const struct {
@@ -151,6 +152,7 @@ TEST(Table, TheStockThePlayingPlacesAndTheHandsDoNotOverlap) {
         } pieces[] = {
             {"the playing places", PlayingRow(f.table->PlayingPlace())},
             {"the stock", Seen(f.table->CardDeck())},
+            {"the take or bito button", f.table->PickBitoButton()->AbsoluteRect()},
             {"the own hand", Seen(f.Seat(1)->CardList())},
             {"the left hand", Seen(f.Seat(2)->CardList())},
             {"the top hand", Seen(f.Seat(3)->CardList())},
@@ -158,9 +160,9 @@ TEST(Table, TheStockThePlayingPlacesAndTheHandsDoNotOverlap) {
         };
         for (const auto &piece : pieces)
             EXPECT_FALSE(piece.seen.isEmpty()) << size << ": " << piece.name;
-        for (size_t i = 0; i < 2; ++i)
-            EXPECT_TRUE(QRectF(0, 0, c.w, c.h).contains(pieces[i].seen)) << size << ": " << pieces[i].name;
-        for (size_t i = 0; i < 2; ++i)
+        for (const auto &piece : pieces)
+            EXPECT_TRUE(QRectF(0, 0, c.w, c.h).contains(piece.seen)) << size << ": " << piece.name;
+        for (size_t i = 0; i < 3; ++i)
             for (size_t j = i + 1; j < std::size(pieces); ++j)
                 EXPECT_FALSE(pieces[i].seen.intersects(pieces[j].seen))
                     << size << ": " << pieces[i].name << " and " << pieces[j].name;
