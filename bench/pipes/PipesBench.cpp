@@ -33,17 +33,22 @@ void MakePair(int Fds[2]) {
         std::abort();
 }
 
-void RawRoundTrip(benchmark::State &State) {
-    int fds[2];
-    MakePair(fds);
-    std::thread echo([fd = fds[1]] {
+// Sends back every packet that arrives on Fd, until the socket is shut down.
+std::thread RawEcho(int Fd) {
+    return std::thread([Fd] {
         char buffer[256];
         for (;;) {
-            const ssize_t n = recv(fd, buffer, sizeof buffer, 0);
-            if (n <= 0 || send(fd, buffer, static_cast<std::size_t>(n), MSG_NOSIGNAL) < 0)
+            const ssize_t n = recv(Fd, buffer, sizeof buffer, 0);
+            if (n <= 0 || send(Fd, buffer, static_cast<std::size_t>(n), MSG_NOSIGNAL) < 0)
                 return;
         }
     });
+}
+
+void RawRoundTrip(benchmark::State &State) {
+    int fds[2];
+    MakePair(fds);
+    std::thread echo = RawEcho(fds[1]);
     const std::string message(64, 'm');
     char reply[256];
     for (auto _ : State) {
@@ -174,14 +179,7 @@ void FramedThroughput(benchmark::State &State, bool Flush) {
 void PairedRoundTrip(benchmark::State &State) {
     int fds[2];
     MakePair(fds);
-    std::thread rawEcho([fd = fds[1]] {
-        char buffer[256];
-        for (;;) {
-            const ssize_t n = recv(fd, buffer, sizeof buffer, 0);
-            if (n <= 0 || send(fd, buffer, static_cast<std::size_t>(n), MSG_NOSIGNAL) < 0)
-                return;
-        }
-    });
+    std::thread rawEcho = RawEcho(fds[1]);
     const std::string name = "bench-paired-" + std::to_string(getpid());
     TEchoThread echo(name);
     TPipeClient client;

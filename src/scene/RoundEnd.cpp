@@ -58,14 +58,9 @@ void TRoundEnd::ShowTime() {
 }
 
 void TRoundEnd::Start(uint8_t aTime) {
+    // A countdown still running ends first; its plate comes back at once for the new one.
+    Finish();
     FAnimationClose->Stop();
-    if (FMoved) {
-        FAnimationOpen->Stop();
-        FSecondTimer->SetEnabled(false);
-        FMoved = false;
-        if (OnEnd)
-            OnEnd();
-    }
     FTime = static_cast<int8_t>(aTime);
     ShowTime();
     SetOpacity(1);
@@ -89,13 +84,8 @@ void TRoundEnd::Finish() {
 void TRoundEnd::Tick() {
     --FTime;
     ShowTime();
-    if (FTime <= 0) {
-        FSecondTimer->SetEnabled(false);
-        FAnimationClose->Start();
-        FMoved = false;
-        if (OnEnd)
-            OnEnd();
-    }
+    if (FTime <= 0)
+        Finish();
 }
 
 } // namespace trelvo::scene

@@ -69,6 +69,22 @@ struct GraphicsScene {
                 return hand->Sprite(i);
         return nullptr;
     }
+    // A game of the user and seat 2 ("Бот 2"), hearts trumps, the user holding Hand.
+    void StartTwoHanded(const TListCardID &Hand) {
+        g.CreateNewTable(0, QStringLiteral("Иван"), TWindowShowPlayer::kNewTable);
+        g.StartGame(QStringLiteral("Иван"), {{QStringLiteral("Иван"), 1}, {QStringLiteral("Бот 2"), 2}},
+                    {kSuitHearts, 4}, 24, 30, Hand);
+        clock.Advance(5);
+    }
+    // Seat 2 leads a card against the user, as the controller hands it on; it has landed on return.
+    void SeatTwoAttacksTheUser(uint8_t Suit, uint8_t Dignity) {
+        g.SetPlayerActive(2, 1);
+        g.CoverCard(true);
+        g.SetTransfer(false);
+        g.PlayerGo(2, Suit, Dignity);
+        g.SetPlayerActive(1, 1);
+        clock.Advance(600);
+    }
     // A window's close button, then its fade and the moment its deferred free needs.
     void CloseByButton(TWindow *window) {
         Click(window->Button_Close());
@@ -295,16 +311,8 @@ TEST_F(GraphicsFixture, ARoundWithATransferADiscardAndATakeThroughTheFacade) {
 }
 
 TEST_F(GraphicsFixture, TheDiscardEndsWhileTheLastCoverStillFliesAndTheUserLeadsNext) {
-    g.CreateNewTable(0, QStringLiteral("Иван"), TWindowShowPlayer::kNewTable);
-    g.StartGame(QStringLiteral("Иван"), {{QStringLiteral("Иван"), 1}, {QStringLiteral("Бот 2"), 2}},
-                {kSuitHearts, 4}, 24, 30, {{10, 2, 6}, {11, 1, 8}, {12, 4, 11}});
-    clock.Advance(5);
-    g.SetPlayerActive(2, 1);
-    g.CoverCard(true);
-    g.SetTransfer(false);
-    g.PlayerGo(2, kSuitClubs, 6);
-    g.SetPlayerActive(1, 1);
-    clock.Advance(600);
+    StartTwoHanded({{10, 2, 6}, {11, 1, 8}, {12, 4, 11}});
+    SeatTwoAttacksTheUser(kSuitClubs, 6);
     Click(OwnCard(11));
     // The attacker is done at once: the round ends before the cover has landed.
     g.AllBito(kNoSeat, 1);
@@ -334,17 +342,9 @@ TEST(GraphicsRoundEnd, TheNextRoundsCardEndsTheCountdownStillRunning) {
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         GraphicsScene f;
-        f.g.CreateNewTable(0, QStringLiteral("Иван"), TWindowShowPlayer::kNewTable);
-        f.g.StartGame(QStringLiteral("Иван"), {{QStringLiteral("Иван"), 1}, {QStringLiteral("Бот 2"), 2}},
-                      {kSuitHearts, 4}, 24, 30, {{10, 2, 6}, {11, 3, 8}, {12, 4, 11}, {13, 2, 9}});
-        f.clock.Advance(5);
+        f.StartTwoHanded({{10, 2, 6}, {11, 3, 8}, {12, 4, 11}, {13, 2, 9}});
         // Seat 2 leads the six of clubs; the user covers it with the eight of hearts, or takes it.
-        f.g.SetPlayerActive(2, 1);
-        f.g.CoverCard(true);
-        f.g.SetTransfer(false);
-        f.g.PlayerGo(2, kSuitClubs, 6);
-        f.g.SetPlayerActive(1, 1);
-        f.clock.Advance(600);
+        f.SeatTwoAttacksTheUser(kSuitClubs, 6);
         if (c.taker == 1)
             f.Click(f.g.Table()->PlayerBar()->ButtonTake());
         else
@@ -411,16 +411,8 @@ TEST(GraphicsRoundEnd, ACardSweptInTheAirLightsNothing) {
 // The user takes while the attacker's second card is still in the air: its landing must not offer the
 // cover again (the take button and lit cards would come back, and a click would cover while taking).
 TEST_F(GraphicsFixture, ACardLandingAfterTheUserTookOffersNoCover) {
-    g.CreateNewTable(0, QStringLiteral("Иван"), TWindowShowPlayer::kNewTable);
-    g.StartGame(QStringLiteral("Иван"), {{QStringLiteral("Иван"), 1}, {QStringLiteral("Бот 2"), 2}},
-                {kSuitHearts, 4}, 24, 30, {{10, 1, 8}, {11, 1, 9}, {12, 3, 7}});
-    clock.Advance(5);
-    g.SetPlayerActive(2, 1);
-    g.CoverCard(true);
-    g.SetTransfer(false);
-    g.PlayerGo(2, kSuitClubs, 6);
-    g.SetPlayerActive(1, 1);
-    clock.Advance(600);
+    StartTwoHanded({{10, 1, 8}, {11, 1, 9}, {12, 3, 7}});
+    SeatTwoAttacksTheUser(kSuitClubs, 6);
     g.PlayerGo(2, kSuitClubs, 7);
     clock.Advance(100);
     Click(g.Table()->PickBitoButton());
