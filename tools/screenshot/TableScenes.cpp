@@ -65,11 +65,11 @@ void BuildMidGame(TDemoScene &out, float w = 1024, float h = 768) {
     table->PlayerGo(2, 1, 5);
     table->PlayerCover(3, 0, 1, 11);
     table->PlayerGo(2, 2, 5);
-    table->PlayerCover(3, 1, 3, 3);
+    table->PlayerCover(3, 1, 3, 6); // the seven of trumps
     table->PlayerGo(2, 4, 5);
     Settle(TClock::Current(), 3000);
     table->PlayerActive(4, 3);
-    table->PlayerGo(4, 4, 3);
+    table->PlayerGo(4, 4, 7); // the eight of spades, still in the air
     table->PlayerActive(1, kNoSeat);
     table->ShowBitoButton();
     table->ShowCanGiveCard();
@@ -109,7 +109,7 @@ void BuildRoundEnd(TDemoScene &out) {
     table->PlayerGo(3, 1, 7);
     table->PlayerCover(4, 0, 1, 10);
     table->PlayerGo(3, 2, 7);
-    table->PlayerCover(4, 1, 3, 2);
+    table->PlayerCover(4, 1, 3, 7); // the eight of trumps
     Settle(TClock::Current(), 1000);
     table->PlayerTake(kNoSeat, 4);
     out.shotAtMs = 1200;
