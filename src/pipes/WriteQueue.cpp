@@ -126,18 +126,22 @@ std::uint32_t TWriteQueue::NodeCost(const TWriteNode &Node) {
 }
 
 void TWriteQueue::Enqueue(std::unique_ptr<TPipeWrite> PipeWrite) {
-    std::lock_guard lock(FMutex);
     if (!PipeWrite)
         return;
-    Link(std::move(PipeWrite));
+    {
+        std::lock_guard lock(FMutex);
+        Link(std::move(PipeWrite));
+    }
     UpdateEvents();
 }
 
 void TWriteQueue::EnqueueAll(std::vector<std::unique_ptr<TPipeWrite>> &PipeWrites) {
-    std::lock_guard lock(FMutex);
-    for (auto &write : PipeWrites)
-        if (write)
-            Link(std::move(write));
+    {
+        std::lock_guard lock(FMutex);
+        for (auto &write : PipeWrites)
+            if (write)
+                Link(std::move(write));
+    }
     PipeWrites.clear();
     UpdateEvents();
 }
@@ -154,6 +158,7 @@ void TWriteQueue::Link(std::unique_ptr<TPipeWrite> PipeWrite) {
     else
         FHead = node;
     FTail = node;
+    FHasData.store(true, std::memory_order_release);
 }
 
 void TWriteQueue::EnqueueSplit(std::unique_ptr<TPipeWrite> PipeWrite) {
@@ -185,32 +190,37 @@ void TWriteQueue::EnqueueEndPacket() {
 }
 
 std::unique_ptr<TPipeWrite> TWriteQueue::Dequeue() {
-    std::lock_guard lock(FMutex);
-    if (!FHead)
-        return nullptr;
-    TWriteNode *node = FHead;
-    FDataSize -= NodeCost(*node);
-    if (FTail == node)
-        FTail = nullptr;
-    FHead = node->NextNode;
-    std::unique_ptr<TPipeWrite> result = std::move(node->PipeWrite);
-    delete node;
+    std::unique_ptr<TPipeWrite> result;
+    {
+        std::lock_guard lock(FMutex);
+        if (!FHead)
+            return nullptr;
+        TWriteNode *node = FHead;
+        FDataSize -= NodeCost(*node);
+        if (FTail == node)
+            FTail = nullptr;
+        FHead = node->NextNode;
+        FHasData.store(FHead != nullptr, std::memory_order_release);
+        result = std::move(node->PipeWrite);
+        delete node;
+    }
     UpdateEvents();
     return result;
 }
 
 void TWriteQueue::Clear() {
-    std::lock_guard lock(FMutex);
-    FHasData.store(false, std::memory_order_release);
-    FDataEv.Reset();
-    while (FHead) {
-        TWriteNode *next = FHead->NextNode;
-        delete FHead;
-        FHead = next;
+    {
+        std::lock_guard lock(FMutex);
+        FHasData.store(false, std::memory_order_release);
+        while (FHead) {
+            TWriteNode *next = FHead->NextNode;
+            delete FHead;
+            FHead = next;
+        }
+        FTail = nullptr;
+        FDataSize = 0;
     }
-    FTail = nullptr;
-    FDataSize = 0;
-    FEmptyEv.Set();
+    UpdateEvents();
 }
 
 std::uint32_t TWriteQueue::DataSize() const {
@@ -223,9 +233,12 @@ bool TWriteQueue::Empty() const {
     return FHead == nullptr;
 }
 
+// Runs after the queue's lock is let go, so that a woken worker does not wait for it. Every call
+// applies the queue's state as it is then, so the call that follows the last change leaves the events
+// right, whatever order calls from two threads come in.
 void TWriteQueue::UpdateEvents() {
-    FHasData.store(FHead != nullptr, std::memory_order_release);
-    if (FHead) {
+    std::lock_guard lock(FEventLock);
+    if (FHasData.load(std::memory_order_acquire)) {
         FDataEv.Set();
         FEmptyEv.Reset();
     } else {

@@ -45,7 +45,8 @@ using TQueueBatch = std::function<bool(std::vector<std::unique_ptr<TPipeWrite>> 
 bool QueueFramedStream(TStream &Stream, TWriteQueue &Queue, const TQueueBatch &QueueBatch, bool Borrow);
 
 // The outgoing queue shared by the owner's thread (enqueue, clear) and the worker (dequeue).
-// DataEvent is set exactly while the queue holds a node, EmptyEvent exactly while it holds none.
+// DataEvent is set while the queue holds a node, EmptyEvent while it holds none; after a change they
+// catch up as soon as the call that made it returns.
 class TWriteQueue {
 public:
     TWriteQueue() = default;
@@ -65,8 +66,7 @@ public:
     void Clear();
 
     TEvent &DataEvent() { return FDataEv; }
-    // Whether the queue holds a node, as DataEvent tells, without taking the event's lock: the worker
-    // looks after every packet it reads.
+    // Whether the queue holds a node, without any lock: the worker looks after every packet it reads.
     bool HasData() const { return FHasData.load(std::memory_order_acquire); }
     TEvent &EmptyEvent() { return FEmptyEv; }
     // Accounted size: Count + 28 bytes per node holding a record (12 for an empty node).
@@ -88,6 +88,7 @@ private:
 
     // Recursive: splitting and the control packets enqueue while already holding it.
     mutable std::recursive_mutex FMutex;
+    std::mutex FEventLock;
     TEvent FDataEv{false};
     TEvent FEmptyEv{true};
     std::atomic<bool> FHasData{false};

@@ -25,25 +25,25 @@ TEvent::~TEvent() {
 
 void TEvent::Set() {
     std::lock_guard lock(FLock);
-    if (FSet)
+    if (FSet.load(std::memory_order_relaxed))
         return;
+    // The flag first: a waiter woken by the descriptor must find the event set.
+    FSet.store(true, std::memory_order_release);
     std::uint64_t one = 1;
     [[maybe_unused]] ssize_t n = write(FFd, &one, sizeof one);
-    FSet = true;
 }
 
 void TEvent::Reset() {
     std::lock_guard lock(FLock);
-    if (!FSet)
+    if (!FSet.load(std::memory_order_relaxed))
         return;
     std::uint64_t value = 0;
     [[maybe_unused]] ssize_t n = read(FFd, &value, sizeof value);
-    FSet = false;
+    FSet.store(false, std::memory_order_release);
 }
 
 bool TEvent::IsSet() const {
-    std::lock_guard lock(FLock);
-    return FSet;
+    return FSet.load(std::memory_order_acquire);
 }
 
 bool TEvent::Wait(int TimeoutMs) const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <mutex>
 
 namespace trelvo {
@@ -21,8 +22,10 @@ public:
 
 private:
     int FFd;
-    mutable std::mutex FLock;
-    bool FSet = false;
+    // Serialises Set and Reset, so that the flag and the descriptor agree; IsSet only reads the flag,
+    // so that a thread woken by Set does not queue behind the setter's lock.
+    std::mutex FLock;
+    std::atomic<bool> FSet{false};
 };
 
 } // namespace trelvo

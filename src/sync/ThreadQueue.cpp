@@ -1,11 +1,14 @@
 #include "sync/ThreadQueue.h"
 
+#include "sync/BriefSpin.h"
 #include "sync/SysTime.h"
 
 #include <cerrno>
 #include <condition_variable>
 #include <exception>
 #include <poll.h>
+#include <shared_mutex>
+#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -14,25 +17,25 @@ namespace trelvo {
 struct TSendState {
     std::mutex Lock;
     std::condition_variable Done;
-    bool Finished = false;
+    std::atomic<bool> Finished{false};
     std::intptr_t Result = 0;
-    // Set when the handler has returned, for a sender that waits on descriptors of its own. Set under
-    // the lock: a sender that saw Finished may destroy it at once.
+    // Set when the handler has returned, for a sender that waits on descriptors of its own.
     TEvent *DoneEvent = nullptr;
 
     void Finish(std::intptr_t Value) {
-        std::lock_guard lock(Lock);
         Result = Value;
-        Finished = true;
-        if (DoneEvent)
+        if (DoneEvent) {
+            // No lock for the sender to queue behind once woken. Finished comes last: a sender that
+            // saw it may let the event go at once.
             DoneEvent->Set();
-        else
-            Done.notify_all();
-    }
-    bool IsFinished() {
+            Finished.store(true, std::memory_order_release);
+            return;
+        }
         std::lock_guard lock(Lock);
-        return Finished;
+        Finished.store(true, std::memory_order_release);
+        Done.notify_all();
     }
+    bool IsFinished() const { return Finished.load(std::memory_order_acquire); }
 };
 
 namespace {
@@ -45,7 +48,8 @@ struct TWindowRec {
 // Process-wide table of targets. Never destroyed: detached worker threads may still post while the
 // process exits.
 struct TRegistry {
-    std::mutex Lock;
+    // Looked up by every thread for every message; changed only when targets come and go.
+    std::shared_mutex Lock;
     std::unordered_map<TWindowHandle, TWindowRec> Windows;
     TWindowHandle Next = 1;
 };
@@ -85,7 +89,7 @@ std::shared_ptr<TThreadQueue> CurrentShared() {
 
 bool Lookup(TWindowHandle Wnd, TWindowRec &Rec) {
     auto &reg = Registry();
-    std::lock_guard lock(reg.Lock);
+    std::shared_lock lock(reg.Lock);
     auto it = reg.Windows.find(Wnd);
     if (it == reg.Windows.end())
         return false;
@@ -121,16 +125,22 @@ bool TThreadQueue::HasMessages() const {
 }
 
 bool TThreadQueue::Push(TQueued Message) {
-    std::lock_guard lock(FLock);
-    if (FClosed)
-        return false;
-    FMessages.push_back(std::move(Message));
+    {
+        std::lock_guard lock(FLock);
+        if (FClosed)
+            return false;
+        FMessages.push_back(std::move(Message));
+    }
+    // Outside the lock, so that the woken owner does not wait for it. A set that comes after the owner
+    // has emptied the queue only wakes it once more: Pop clears it.
     FReady.Set();
     return true;
 }
 
 bool TThreadQueue::Pop(TQueued &Message, bool SentOnly, std::uint32_t Min, std::uint32_t Max) {
     std::lock_guard lock(FLock);
+    if (FMessages.empty())
+        FReady.Reset();
     for (auto it = FMessages.begin(); it != FMessages.end(); ++it) {
         if (SentOnly && !it->Send && (it->Msg < Min || it->Msg > Max))
             continue;
@@ -296,7 +306,7 @@ std::intptr_t SendMessage(TWindowHandle Wnd, std::uint32_t Msg, std::uintptr_t W
         return 0;
     rec = {};
     std::unique_lock lock(state->Lock);
-    state->Done.wait(lock, [&] { return state->Finished; });
+    state->Done.wait(lock, [&] { return state->IsFinished(); });
     return state->Result;
 }
 
@@ -313,8 +323,16 @@ std::intptr_t SendMessageWaiting(TWindowHandle Wnd, std::uint32_t Msg, std::uint
     if (!TQueueAccess::Push(*rec.Queue, {Wnd, Msg, WParam, LParam, state}))
         return 0;
     rec = {};
-    while (!state->IsFinished())
-        Wait();
+    // A short handler is over before a sleep would even begin.
+    thread_local TBriefSpin handler(30000);
+    handler.Until([&] { return state->IsFinished(); });
+    while (!state->IsFinished()) {
+        // Set but not yet finished: the handler's thread is between the two, a moment away.
+        if (Done.IsSet())
+            std::this_thread::yield();
+        else
+            Wait();
+    }
     return state->Result;
 }
 

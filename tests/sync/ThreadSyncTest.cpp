@@ -1,4 +1,5 @@
 
+#include "sync/BriefSpin.h"
 #include "sync/ThreadSync.h"
 #include "sync/SysTime.h"
 #include "sync/ThreadQueue.h"
@@ -6,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <poll.h>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -269,6 +271,102 @@ TEST(ThreadQueue, SenderIsReleasedWhenTheOwningThreadEnds) {
     sender.join();
     EXPECT_EQ(result, 0);
     EXPECT_FALSE(IsWindow(wnd));
+}
+
+// The owner sleeps only on its queue's descriptor, so one lost wake-up would stop it at the
+// deadline; and once the queue is drained the descriptor must fall quiet, or an event loop watching
+// it would spin.
+TEST(ThreadQueue, PostsRacingTheOwnerNeverLoseAWakeUpAndLeaveNoStaleReadiness) {
+    constexpr int kSenders = 3, kEach = 20000;
+    std::atomic<int> handled{0};
+    const TWindowHandle wnd = AllocateWindow([&](std::uint32_t, std::uintptr_t, std::intptr_t) {
+        handled.fetch_add(1);
+        return 0;
+    });
+    auto &queue = TThreadQueue::Current();
+    std::vector<std::thread> senders;
+    for (int t = 0; t < kSenders; ++t)
+        senders.emplace_back([&] {
+            for (int i = 0; i < kEach; ++i)
+                PostMessage(wnd, 1, 0, 0);
+        });
+    bool stalled = false;
+    while (handled.load() < kSenders * kEach && !stalled) {
+        pollfd p{queue.EventFd(), POLLIN, 0};
+        stalled = poll(&p, 1, 10000) == 0;
+        queue.ProcessMessages();
+    }
+    for (auto &t : senders)
+        t.join();
+    EXPECT_FALSE(stalled) << handled.load() << " of " << kSenders * kEach << " handled";
+
+    // A busy owner often runs a message before its sender's wake-up comes: once the sender is done,
+    // one more look must leave the descriptor quiet.
+    int stale = 0;
+    std::atomic<int> posted{0};
+    std::thread one([&] {
+        for (int i = 0; i < 2000; ++i) {
+            while (handled.load() < kSenders * kEach + i)
+                std::this_thread::yield();
+            PostMessage(wnd, 1, 0, 0);
+            posted.store(i + 1);
+        }
+    });
+    for (int i = 0; i < 2000 && !stalled; ++i) {
+        const std::uint64_t start = TickMs();
+        while (!(handled.load() > kSenders * kEach + i && posted.load() > i) && !stalled) {
+            queue.ProcessMessages();
+            stalled = TickMs() - start > 10000;
+        }
+        queue.ProcessMessages();
+        pollfd p{queue.EventFd(), POLLIN, 0};
+        stale += poll(&p, 1, 0) != 0;
+    }
+    one.join();
+    EXPECT_FALSE(stalled);
+    EXPECT_EQ(stale, 0) << "the descriptor stayed readable with nothing queued";
+    DeallocateWindow(wnd);
+}
+
+// A sender that waits on descriptors of its own sleeps on the done event alone: a hand-off whose
+// wake-up got lost would stop it at the deadline.
+TEST(ThreadQueue, EveryWaitingSendIsReleasedWithItsResult) {
+    constexpr int kSends = 20000;
+    const TWindowHandle wnd = AllocateWindow([](std::uint32_t Msg, std::uintptr_t, std::intptr_t) {
+        return static_cast<std::intptr_t>(Msg) * 2;
+    });
+    std::atomic<bool> done{false}, stalled{false};
+    int wrong = 0;
+    std::thread sender([&] {
+        TEvent handedOff;
+        for (std::uint32_t i = 1; i <= kSends && !stalled.load(); ++i) {
+            const std::intptr_t result = SendMessageWaiting(wnd, i, 0, 0, handedOff, [&] {
+                pollfd p{handedOff.Fd(), POLLIN, 0};
+                if (poll(&p, 1, 10000) == 0)
+                    stalled.store(true);
+            });
+            wrong += result != static_cast<std::intptr_t>(i) * 2;
+        }
+        done.store(true);
+    });
+    ASSERT_TRUE(TThreadQueue::Current().WaitUntil([&] { return done.load(); }, 120000));
+    sender.join();
+    EXPECT_FALSE(stalled.load());
+    EXPECT_EQ(wrong, 0);
+    DeallocateWindow(wnd);
+}
+
+TEST(BriefSpin, AMissSkipsTheNextLooksThenLooksAgain) {
+    TBriefSpin spin(1000);
+    int looks = 0;
+    EXPECT_TRUE(spin.Until([&] { return ++looks == 3; }));
+    EXPECT_EQ(looks, 3);
+    EXPECT_FALSE(spin.Until([] { return false; }));
+    looks = 0;
+    for (int i = 0; i < TBriefSpin::kSkipAfterMiss; ++i)
+        EXPECT_FALSE(spin.Until([&] { return ++looks > 0; }));
+    EXPECT_EQ(looks, 0) << "skipped looks must not ask";
+    EXPECT_TRUE(spin.Until([&] { return ++looks > 0; }));
 }
 
 } // namespace
