@@ -290,7 +290,7 @@ TEST(ThreadQueue, PostsRacingTheOwnerNeverLoseAWakeUpAndLeaveNoStaleReadiness) {
             for (int i = 0; i < kEach; ++i)
                 PostMessage(wnd, 1, 0, 0);
         });
-    bool stalled = false;
+    std::atomic<bool> stalled{false};
     while (handled.load() < kSenders * kEach && !stalled) {
         pollfd p{queue.EventFd(), POLLIN, 0};
         stalled = poll(&p, 1, 10000) == 0;
@@ -298,15 +298,15 @@ TEST(ThreadQueue, PostsRacingTheOwnerNeverLoseAWakeUpAndLeaveNoStaleReadiness) {
     }
     for (auto &t : senders)
         t.join();
-    EXPECT_FALSE(stalled) << handled.load() << " of " << kSenders * kEach << " handled";
+    EXPECT_FALSE(stalled.load()) << handled.load() << " of " << kSenders * kEach << " handled";
 
     // A busy owner often runs a message before its sender's wake-up comes: once the sender is done,
     // one more look must leave the descriptor quiet.
     int stale = 0;
-    std::atomic<int> posted{0};
+    std::atomic<int> posted{0}, checked{0};
     std::thread one([&] {
         for (int i = 0; i < 2000; ++i) {
-            while (handled.load() < kSenders * kEach + i)
+            while (checked.load() < i && !stalled)
                 std::this_thread::yield();
             PostMessage(wnd, 1, 0, 0);
             posted.store(i + 1);
@@ -321,9 +321,10 @@ TEST(ThreadQueue, PostsRacingTheOwnerNeverLoseAWakeUpAndLeaveNoStaleReadiness) {
         queue.ProcessMessages();
         pollfd p{queue.EventFd(), POLLIN, 0};
         stale += poll(&p, 1, 0) != 0;
+        checked.store(i + 1);
     }
     one.join();
-    EXPECT_FALSE(stalled);
+    EXPECT_FALSE(stalled.load());
     EXPECT_EQ(stale, 0) << "the descriptor stayed readable with nothing queued";
     DeallocateWindow(wnd);
 }
