@@ -240,10 +240,11 @@ void TPipeClient::FlushPipeBuffers() {
     if (TThreadQueue::InSendMessage())
         return;
     auto &queue = TThreadQueue::Current();
+    const TWriteQueue::TEmptyWait empty(*FWriteQueue);
     while (Connected()) {
-        if (FWriteQueue->EmptyEvent().IsSet())
+        if (empty.Empty())
             return;
-        pollfd p[2] = {{FWriteQueue->EmptyEvent().Fd(), POLLIN, 0}, {queue.EventFd(), POLLIN, 0}};
+        pollfd p[2] = {{empty.Fd(), POLLIN, 0}, {queue.EventFd(), POLLIN, 0}};
         if (poll(p, 2, -1) <= 0)
             continue;
         if (p[0].revents & POLLIN)
@@ -267,8 +268,9 @@ void TPipeClient::WaitForRoom() {
     auto &queue = TThreadQueue::Current();
     FRoomWanted->Set();
     TFinally done([this] { FRoomWanted->Reset(); });
-    while (Connected() && !FLinkDown->IsSet() && !FWriteQueue->EmptyEvent().IsSet()) {
-        pollfd p[3] = {{FWriteQueue->EmptyEvent().Fd(), POLLIN, 0},
+    const TWriteQueue::TEmptyWait empty(*FWriteQueue);
+    while (Connected() && !FLinkDown->IsSet() && !empty.Empty()) {
+        pollfd p[3] = {{empty.Fd(), POLLIN, 0},
                        {FLinkDown->Fd(), POLLIN, 0},
                        {queue.EventFd(), POLLIN, 0}};
         if (poll(p, 3, -1) > 0 && (p[2].revents & POLLIN))

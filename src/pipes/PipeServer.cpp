@@ -246,9 +246,10 @@ void TPipeServer::FlushPipeBuffers(TPipeHandle Pipe) {
     auto &queue = TThreadQueue::Current();
     while (Connected(Pipe)) {
         std::shared_ptr<TWriteQueue> writes = Find(Pipe)->Queue;
-        if (writes->EmptyEvent().IsSet())
+        const TWriteQueue::TEmptyWait empty(*writes);
+        if (empty.Empty())
             return;
-        pollfd p[2] = {{writes->EmptyEvent().Fd(), POLLIN, 0}, {queue.EventFd(), POLLIN, 0}};
+        pollfd p[2] = {{empty.Fd(), POLLIN, 0}, {queue.EventFd(), POLLIN, 0}};
         if (poll(p, 2, -1) <= 0)
             continue;
         if (p[0].revents & POLLIN)

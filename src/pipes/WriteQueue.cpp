@@ -238,13 +238,28 @@ bool TWriteQueue::Empty() const {
 // right, whatever order calls from two threads come in.
 void TWriteQueue::UpdateEvents() {
     std::lock_guard lock(FEventLock);
-    if (FHasData.load(std::memory_order_acquire)) {
+    const bool hasData = FHasData.load(std::memory_order_seq_cst);
+    if (hasData)
         FDataEv.Set();
-        FEmptyEv.Reset();
-    } else {
+    else
         FDataEv.Reset();
+    if (FEmptyWaits.load(std::memory_order_seq_cst) == 0)
+        return;
+    if (hasData)
+        FEmptyEv.Reset();
+    else
         FEmptyEv.Set();
-    }
+}
+
+// Counted before the events are brought up to date: an update that runs after it keeps the empty
+// event, and one that ran before is followed by this one.
+TWriteQueue::TEmptyWait::TEmptyWait(TWriteQueue &Queue) : FQueue(Queue) {
+    FQueue.FEmptyWaits.fetch_add(1, std::memory_order_seq_cst);
+    FQueue.UpdateEvents();
+}
+
+TWriteQueue::TEmptyWait::~TEmptyWait() {
+    FQueue.FEmptyWaits.fetch_sub(1, std::memory_order_seq_cst);
 }
 
 } // namespace trelvo

@@ -19,16 +19,22 @@ struct TSendState {
     std::condition_variable Done;
     std::atomic<bool> Finished{false};
     std::intptr_t Result = 0;
-    // Set when the handler has returned, for a sender that waits on descriptors of its own.
+    // For a sender that waits on descriptors of its own: set when the handler has returned, but only
+    // if the sender has gone to sleep on it (a sender that is still looking needs no system call).
     TEvent *DoneEvent = nullptr;
+    std::atomic<bool> Sleeping{false};
+    // The handler's thread is done with DoneEvent: from here on the sender may let it go.
+    std::atomic<bool> Released{false};
 
     void Finish(std::intptr_t Value) {
         Result = Value;
         if (DoneEvent) {
-            // No lock for the sender to queue behind once woken. Finished comes last: a sender that
-            // saw it may let the event go at once.
-            DoneEvent->Set();
-            Finished.store(true, std::memory_order_release);
+            // Finished before Sleeping is looked at, as the sender does the reverse: one of the two
+            // sees the other's flag, so a sleeping sender is always woken.
+            Finished.store(true, std::memory_order_seq_cst);
+            if (Sleeping.load(std::memory_order_seq_cst))
+                DoneEvent->Set();
+            Released.store(true, std::memory_order_release);
             return;
         }
         std::lock_guard lock(Lock);
@@ -327,12 +333,14 @@ std::intptr_t SendMessageWaiting(TWindowHandle Wnd, std::uint32_t Msg, std::uint
     thread_local TBriefSpin handler(30000);
     handler.Until([&] { return state->IsFinished(); });
     while (!state->IsFinished()) {
-        // Set but not yet finished: the handler's thread is between the two, a moment away.
-        if (Done.IsSet())
-            std::this_thread::yield();
-        else
-            Wait();
+        state->Sleeping.store(true, std::memory_order_seq_cst);
+        if (state->Finished.load(std::memory_order_seq_cst))
+            break;
+        Wait();
     }
+    // Finished, and the handler's thread a few instructions from letting the event go.
+    while (!state->Released.load(std::memory_order_acquire))
+        std::this_thread::yield();
     return state->Result;
 }
 
