@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <dirent.h>
 #include <map>
+#include <memory>
 #include <poll.h>
 #include <set>
 #include <string>
@@ -137,24 +138,35 @@ private:
     std::atomic<bool> FReady{false}, FOpen{false}, FStop{false};
 };
 
-void FramedRoundTrip(benchmark::State &State, bool Flush) {
-    TPipeThread::SetFlushAfterWrite(Flush);
-    const std::string name = "bench-latency-" + std::to_string(getpid());
-    TEchoThread echo(name);
+// A client connected to an echoing server on its own thread; RoundTrip sends and waits for the echo.
+struct TEchoedClient {
+    TEchoThread echo;
     TPipeClient client;
     bool replied = false;
-    client.OnPipeMessage = [&](void *, TPipeHandle, TStream &) { replied = true; };
-    client.SetPipeName(name);
-    if (!client.Connect(0, true))
-        std::abort();
-    TMemoryStream message(std::string(64, 'm'));
-    auto &queue = TThreadQueue::Current();
-    for (auto _ : State) {
-        replied = false;
-        client.SendStream(message);
-        queue.WaitUntil([&] { return replied; }, -1);
+
+    explicit TEchoedClient(const std::string &Name) : echo(Name) {
+        client.OnPipeMessage = [this](void *, TPipeHandle, TStream &) { replied = true; };
+        client.SetPipeName(Name);
+        if (!client.Connect(0, true))
+            std::abort();
     }
-    client.Disconnect();
+    ~TEchoedClient() { client.Disconnect(); }
+
+    void RoundTrip(TMemoryStream &Message) {
+        replied = false;
+        client.SendStream(Message);
+        TThreadQueue::Current().WaitUntil([this] { return replied; }, -1);
+    }
+};
+
+void FramedRoundTrip(benchmark::State &State, bool Flush) {
+    TPipeThread::SetFlushAfterWrite(Flush);
+    {
+        TEchoedClient echoed("bench-latency-" + std::to_string(getpid()));
+        TMemoryStream message(std::string(64, 'm'));
+        for (auto _ : State)
+            echoed.RoundTrip(message);
+    }
     TPipeThread::SetFlushAfterWrite(true);
 }
 
@@ -180,17 +192,9 @@ void PairedRoundTrip(benchmark::State &State) {
     int fds[2];
     MakePair(fds);
     std::thread rawEcho = RawEcho(fds[1]);
-    const std::string name = "bench-paired-" + std::to_string(getpid());
-    TEchoThread echo(name);
-    TPipeClient client;
-    bool replied = false;
-    client.OnPipeMessage = [&](void *, TPipeHandle, TStream &) { replied = true; };
-    client.SetPipeName(name);
-    if (!client.Connect(0, true))
-        std::abort();
+    auto echoed = std::make_unique<TEchoedClient>("bench-paired-" + std::to_string(getpid()));
     const std::string payload(64, 'm');
     TMemoryStream message(payload);
-    auto &queue = TThreadQueue::Current();
     auto switches = [] {
         rusage usage{};
         getrusage(RUSAGE_SELF, &usage);
@@ -210,9 +214,7 @@ void PairedRoundTrip(benchmark::State &State) {
                 std::abort();
             const auto t1 = TClock::now();
             const double s1 = switches();
-            replied = false;
-            client.SendStream(message);
-            queue.WaitUntil([&] { return replied; }, -1);
+            echoed->RoundTrip(message);
             const auto t2 = TClock::now();
             framedSwitches += switches() - s1;
             rawSwitches += s1 - s0;
@@ -220,7 +222,7 @@ void PairedRoundTrip(benchmark::State &State) {
             framed.push_back(std::chrono::duration<double>(t2 - t1).count());
         }
     }
-    client.Disconnect();
+    echoed.reset();
     shutdown(fds[0], SHUT_RDWR);
     rawEcho.join();
     close(fds[0]);
