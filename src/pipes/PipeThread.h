@@ -97,9 +97,9 @@ private:
     std::shared_ptr<std::atomic<bool>> FSentWanted;
     TPipeReceiver FReceiver;
     // The peer's next packet, and the peer taking ours, are looked for briefly before sleeping.
+    static constexpr std::uint64_t kPeerSpinNs = 50000;
     TBriefSpin FReadSpin{kPeerSpinNs};
     TBriefSpin FWriteSpin{kPeerSpinNs};
-    static constexpr std::uint64_t kPeerSpinNs = 50000;
 };
 
 } // namespace trelvo

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "sync/SysTime.h"
+
 #include <cstdint>
-#include <ctime>
 
 namespace trelvo {
 
@@ -19,11 +20,11 @@ public:
             --FSkip;
             return false;
         }
-        const std::uint64_t end = NowNs() + FSpinNs;
+        const std::uint64_t end = TickNs() + FSpinNs;
         do {
             if (Done())
                 return true;
-        } while (NowNs() < end);
+        } while (TickNs() < end);
         FSkip = kSkipAfterMiss;
         return false;
     }
@@ -32,12 +33,6 @@ public:
     static constexpr int kSkipAfterMiss = 16;
 
 private:
-    static std::uint64_t NowNs() {
-        timespec t{};
-        clock_gettime(CLOCK_MONOTONIC, &t);
-        return static_cast<std::uint64_t>(t.tv_sec) * 1000000000u + static_cast<std::uint64_t>(t.tv_nsec);
-    }
-
     const std::uint64_t FSpinNs;
     int FSkip = 0;
 };

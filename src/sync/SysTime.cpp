@@ -12,9 +12,13 @@ std::uint32_t CurrentThreadId() {
 }
 
 std::uint64_t TickMs() {
+    return TickNs() / 1000000u;
+}
+
+std::uint64_t TickNs() {
     timespec ts{};
     clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<std::uint64_t>(ts.tv_sec) * 1000u + static_cast<std::uint64_t>(ts.tv_nsec) / 1000000u;
+    return static_cast<std::uint64_t>(ts.tv_sec) * 1000000000u + static_cast<std::uint64_t>(ts.tv_nsec);
 }
 
 } // namespace trelvo

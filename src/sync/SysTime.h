@@ -11,6 +11,8 @@ std::uint32_t CurrentThreadId();
 
 // Milliseconds of a monotonic clock.
 std::uint64_t TickMs();
+// Nanoseconds of the same clock.
+std::uint64_t TickNs();
 
 // Time-out value meaning "wait forever".
 constexpr std::uint32_t kInfinite = 0xFFFFFFFFu;
