@@ -35,6 +35,8 @@ public:
         for (TClock::TId id : {FReaper, FSweep})
             if (id)
                 FClock.Cancel(id);
+        for (const auto &[table, id] : FBotFill)
+            FClock.Cancel(id);
     }
 
     TConnId Connect(const QString &Name) {
@@ -217,8 +219,27 @@ private:
         TTable &table = OpenTable(rules, false, false);
         Send(Conn, msg::Build(msg::TTableCreated{table.ID()}));
         Seat(Conn, table);
-        for (int i = 0; i < FOptions.AutoJoinBots; ++i)
-            Seat(NewBot(FOptions.Level, rules), table);
+        if (FOptions.BotFillMs < 0)
+            for (int i = 0; i < FOptions.AutoJoinBots; ++i)
+                Seat(NewBot(FOptions.Level, rules), table);
+        ArmBotFill(table.ID());
+    }
+
+    // Restarted by every person who sits down; bots come one at a time while seats stay free.
+    void ArmBotFill(int TableID) {
+        if (FOptions.BotFillMs <= 0)
+            return;
+        if (auto old = FBotFill.find(TableID); old != FBotFill.end())
+            FClock.Cancel(old->second);
+        FBotFill[TableID] = FClock.Schedule(FOptions.BotFillMs, [this, TableID] {
+            FBotFill.erase(TableID);
+            auto it = FTables.find(TableID);
+            if (it == FTables.end() || it->second->HumanCount() == 0 || it->second->Full())
+                return;
+            if (!it->second->Playing())
+                Seat(NewBot(FOptions.Level, it->second->Rules()), *it->second);
+            ArmBotFill(TableID);
+        });
     }
 
     void Handle(TConnId Conn, TConn &C, const msg::TExitInviteRequest &M) {
@@ -244,7 +265,8 @@ private:
             Send(Conn, msg::Build(msg::TEntryRefused{reason}));
             return;
         }
-        Seat(Conn, *table->second);
+        if (Seat(Conn, *table->second))
+            ArmBotFill(M.TableID);
     }
 
     void Handle(TConnId Conn, TConn &C, const msg::TReadyRequest &M) {
@@ -303,6 +325,7 @@ private:
     std::vector<std::unique_ptr<TTable>> FDeadTables;
     TClock::TId FReaper = 0;
     TClock::TId FSweep = 0;
+    std::map<int, TClock::TId> FBotFill; // by table
     TConnId FNextConn = 1;
     int FNextTable = 0;
     int FBotNumber = 0;

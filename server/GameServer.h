@@ -29,6 +29,10 @@ struct TServerOptions {
     // The clients show a bout's end (the plate slides up, counts three seconds, then the cards fly
     // away: 4.2 s): bots lead the next bout only after it, with a little room for a slow client.
     int RoundEndPauseMs = 4500;
+    // -1: AutoJoinBots bots sit down as a person creates a table. Otherwise no bot sits down then; when
+    // positive, a bot takes a free seat of a waiting table with a person at it after so many ms without
+    // a new person (the network server's --bot-fill).
+    int BotFillMs = -1;
 };
 
 // The three options of a table.
