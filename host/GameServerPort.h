@@ -16,6 +16,8 @@ public:
 
     // One message from the server to a connected player.
     std::function<void(TConnId Conn, const QString &Message)> OnSend;
+    // Whether the server can be reached, in words for the player (a server on the network says so).
+    std::function<void(bool Connected, const QString &Text)> OnStatus;
 
     // A player logs in; the server may answer through OnSend before this returns.
     virtual TConnId Connect(const QString &PlayerName) = 0;

@@ -49,6 +49,10 @@ THost::THost(const THostOptions &Options, std::unique_ptr<IGameServer> Server, c
     FClient =
         std::make_unique<TClientLauncher>(FOptions.ClientPath.isEmpty() ? FindClient() : FOptions.ClientPath);
 
+    FServer->OnStatus = [this](bool Connected, const QString &Text) {
+        FWindow.SetServerStatus(Connected, Text);
+        Log(Text);
+    };
     FRelay->OnLog = [this](const QString &Line) { Log(Line); };
     FRelay->OnSendToClient = [this](const QString &Text) { FLink->Send(Text); };
     FRelay->OnStopRequested = [this] {
@@ -92,6 +96,7 @@ THost::THost(const THostOptions &Options, std::unique_ptr<IGameServer> Server, c
 
 THost::~THost() {
     Shutdown();
+    FServer->OnStatus = nullptr;
     FChildWatch.reset();
     FClient.reset();
     FLink.reset();

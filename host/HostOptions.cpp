@@ -1,6 +1,7 @@
 #include "host/HostOptions.h"
 
 #include <QCommandLineParser>
+#include <QUrl>
 
 namespace trelvo::host {
 
@@ -60,8 +61,13 @@ bool ParseHostOptions(const QStringList &Arguments, THostOptions &Options, QStri
                                    QStringLiteral("S"));
     const QCommandLineOption quit(QStringLiteral("quit-after"), QStringLiteral("End after S seconds."),
                                   QStringLiteral("S"));
+    const QCommandLineOption server(
+        QStringLiteral("server"),
+        QStringLiteral("Play on trelvo-server at ws://HOST:PORT or wss://HOST:PORT instead of the game server "
+                       "in this program (whose bot options then do not apply)."),
+        QStringLiteral("URL"));
     parser.addOptions({help, name, client, bots, level, think, countdown, pause, tables, seed, autoplay,
-                       shots, every, quit});
+                       shots, every, quit, server});
 
     if (!parser.parse(QStringList{QStringLiteral("trelvo-host")} + Arguments)) {
         Error = parser.errorText();
@@ -127,6 +133,13 @@ bool ParseHostOptions(const QStringList &Arguments, THostOptions &Options, QStri
         return fail(every, QStringLiteral("expected 1 to 3600 seconds"));
     if (parser.isSet(quit) && !ReadInt(parser.value(quit), 1, 24 * 3600, Options.QuitAfterSeconds))
         return fail(quit, QStringLiteral("expected a number of seconds"));
+    if (parser.isSet(server)) {
+        const QUrl url(parser.value(server), QUrl::StrictMode);
+        if (!url.isValid() || (url.scheme() != QStringLiteral("ws") && url.scheme() != QStringLiteral("wss")) ||
+            url.host().isEmpty())
+            return fail(server, QStringLiteral("expected ws://HOST:PORT or wss://HOST:PORT"));
+        Options.ServerUrl = url.toString();
+    }
     return true;
 }
 

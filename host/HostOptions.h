@@ -25,6 +25,7 @@ struct THostOptions {
     QString ScreenshotDir;          // --screenshots DIR: the host window is saved there every few seconds
     int ScreenshotEverySeconds = 5; // --screenshot-every
     int QuitAfterSeconds = 0;       // --quit-after: 0 runs until the window is closed
+    QString ServerUrl;              // --server ws[s]://HOST:PORT: a game server on the network
 };
 
 // Reads the arguments (without the program name). False with Error set on a bad or unknown option;

@@ -10,6 +10,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QTime>
 #include <QVBoxLayout>
 
@@ -113,6 +114,20 @@ void THostWindow::SetClientNotice(const QString &Text) {
 
 QString THostWindow::ClientNotice() const {
     return FNotice->isHidden() ? QString() : FNoticeText->text();
+}
+
+void THostWindow::SetServerStatus(bool Connected, const QString &Text) {
+    if (!FServerStatus) {
+        FServerStatus = new QLabel(this);
+        FServerStatus->setWordWrap(true);
+        statusBar()->addWidget(FServerStatus, 1);
+    }
+    FServerStatus->setText(QStringLiteral("● ") + Text);
+    FServerStatus->setStyleSheet(Connected ? QStringLiteral("color: #1e7b34;") : QStringLiteral("color: #a61b1b;"));
+}
+
+QString THostWindow::ServerStatus() const {
+    return FServerStatus ? FServerStatus->text() : QString();
 }
 
 void THostWindow::closeEvent(QCloseEvent *Event) {

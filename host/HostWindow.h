@@ -34,6 +34,11 @@ public:
     void SetClientNotice(const QString &Text);
     QString ClientNotice() const;
 
+    // The link to a game server on the network: a line at the window's foot, green when connected.
+    // Without a call (the server in this process) there is no such line.
+    void SetServerStatus(bool Connected, const QString &Text);
+    QString ServerStatus() const;
+
     QAction *ShowGameAction() const { return FShowGame; }
     QAction *HideGameAction() const { return FHideGame; }
     QAction *AboutAction() const { return FAbout; }
@@ -56,6 +61,7 @@ private:
     QPlainTextEdit *FLog;
     QWidget *FNotice;
     QLabel *FNoticeText;
+    QLabel *FServerStatus = nullptr;
     QAction *FShowGame = nullptr;
     QAction *FHideGame = nullptr;
     QAction *FAbout = nullptr;

@@ -1,8 +1,11 @@
-// trelvo-host: a chat window with its plug-in, the Durak game server and bots; starts the client.
+// trelvo-host: a chat window with its plug-in, the Durak game server and bots (or a game server on the
+// network); starts the client.
 #include "common/QtClock.h"
+#include "common/SeatName.h"
 #include "host/Autoplayer.h"
 #include "host/Host.h"
 #include "host/LocalGameServer.h"
+#include "host/NetGameServer.h"
 #include "host/ScreenshotTimer.h"
 #include "host/X11Input.h"
 
@@ -37,7 +40,12 @@ int main(int argc, char **argv) {
     TQtClock clock;
     TClockScope clockScope(clock);
     const std::uint64_t seed = options.Seed != 0 ? options.Seed : QRandomGenerator::global()->generate64();
-    THost host(options, std::make_unique<TLocalGameServer>(clock, seed, options), kClientPipeName);
+    std::unique_ptr<IGameServer> server;
+    if (options.ServerUrl.isEmpty())
+        server = std::make_unique<TLocalGameServer>(clock, seed, options);
+    else
+        server = std::make_unique<TNetGameServer>(clock, QUrl(options.ServerUrl));
+    THost host(options, std::move(server), SeatName(kClientPipeName));
     host.OnClosed = [] { QCoreApplication::exit(0); };
     if (!host.Start(error)) {
         std::fprintf(stderr, "%s\n", qPrintable(error));

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Fails when a folder of src/, server/ or host/ includes a folder it may not. Dependencies point one way:
+# Fails when a folder of src/, server/, netserver/ or host/ includes a folder it may not. Dependencies point one way:
 # a folder may include only itself and the folders listed for it below (README.md shows the same table).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -19,7 +19,8 @@ declare -A allowed=(
     [stats]="common sync protocol game/api"
     [app]="common sync protocol pipes window assets kit lobby game game/api scene stats"
     [server]="common protocol"
-    [host]="common sync protocol pipes assets server"
+    [host]="common sync protocol pipes assets server netserver"
+    [netserver]="common protocol server"
 )
 
 # The layer a path belongs to: game/api apart from the rest of game.
@@ -56,7 +57,7 @@ while IFS= read -r file; do
             status=1
         fi
     done < <(grep -E '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' "$file" || true)
-done < <(find src server host -type f \( -name '*.h' -o -name '*.cpp' \) 2>/dev/null | sort)
+done < <(find src server netserver host -type f \( -name '*.h' -o -name '*.cpp' \) 2>/dev/null | sort)
 
 [ "$status" -eq 0 ] && echo "layering: every include points down"
 exit "$status"

@@ -3,6 +3,7 @@
 #include "GUIMessage.h"
 #include "PipeHostLink.h"
 #include "common/QtClock.h"
+#include "common/SeatName.h"
 #include "lobby/About.h"
 #include "scene/Graphic.h"
 #include "stats/Statistics.h"
@@ -24,7 +25,7 @@ void RunClient(QApplication &app) {
     auto game = std::make_unique<TGame>(std::make_unique<scene::TGraphics>(), std::make_unique<TStatistics>(),
                                         []() -> IAboutForm * { return new TForm_About(); });
     // While the window is embedded in a foreign window Qt ignores quit(); exit() ends the loop.
-    auto link = std::make_unique<TPipeHostLink>();
+    auto link = std::make_unique<TPipeHostLink>(SeatName(kHostPipeName));
     const IHostLink &host = *link;
     TGUIMessage dispatcher(std::move(game), std::move(link), std::make_unique<TMessageBoxReporter>(),
                            [] { QCoreApplication::exit(0); });

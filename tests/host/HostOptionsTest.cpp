@@ -33,7 +33,9 @@ TEST(HostOptions, ReadsEveryOptionAndRefusesValuesOutOfRange) {
                                   "--quit-after",
                                   "60",
                                   "--client",
-                                  "/x/trelvo"},
+                                  "/x/trelvo",
+                                  "--server",
+                                  "wss://cards.example.org:47017"},
                                  options, error, help))
         << error.toStdString();
     EXPECT_EQ(options.PlayerName, QStringLiteral("Аня"));
@@ -50,6 +52,7 @@ TEST(HostOptions, ReadsEveryOptionAndRefusesValuesOutOfRange) {
     EXPECT_EQ(options.ScreenshotEverySeconds, 2);
     EXPECT_EQ(options.QuitAfterSeconds, 60);
     EXPECT_EQ(options.ClientPath, QStringLiteral("/x/trelvo"));
+    EXPECT_EQ(options.ServerUrl, QStringLiteral("wss://cards.example.org:47017"));
 
     THostOptions single;
     ASSERT_TRUE(ParseHostOptions({"--bot-think-ms", "300"}, single, error, help));
@@ -65,6 +68,8 @@ TEST(HostOptions, ReadsEveryOptionAndRefusesValuesOutOfRange) {
                                {"--round-end-pause-ms", "-1"},
                                {"--name", "a;b"},
                                {"--name", ""},
+                               {"--server", "http://cards.example.org:47017"},
+                               {"--server", "ws://"},
                                {"--unknown"},
                                {"stray"}};
     for (const QStringList &arguments : bad) {

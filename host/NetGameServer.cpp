@@ -1,0 +1,181 @@
+#include "host/NetGameServer.h"
+
+#include "host/HostLog.h"
+#include "netserver/Session.h"
+#include "protocol/Fields.h"
+#include "protocol/ServerMessages.h"
+
+#include <QWebSocket>
+
+#include <algorithm>
+
+namespace trelvo::host {
+
+TNetGameServer::TNetGameServer(TClock &Clock, QUrl Url) : FClock(Clock), FUrl(std::move(Url)) {}
+
+TNetGameServer::~TNetGameServer() {
+    FWanted = false;
+    if (FRetry)
+        FClock.Cancel(FRetry);
+    if (FSocket) {
+        QObject::disconnect(FSocket.get(), nullptr, this, nullptr);
+        FSocket->abort();
+    }
+}
+
+IGameServer::TConnId TNetGameServer::Connect(const QString &PlayerName) {
+    FName = PlayerName;
+    ++FConn;
+    FWanted = true;
+    FRejoining = false;
+    FRetryMs = kFirstRetryMs;
+    Open();
+    return FConn;
+}
+
+void TNetGameServer::Receive(TConnId Conn, const QString &Message) {
+    if (Conn != FConn || !FOnline) {
+        qCDebug(lcHost) << "not connected to the game server: a message of the client is dropped";
+        return;
+    }
+    ++FFramesOut;
+    FSocket->sendTextMessage(Message);
+}
+
+void TNetGameServer::Disconnect(TConnId Conn) {
+    if (Conn != FConn)
+        return;
+    FWanted = false;
+    FOnline = false;
+    if (FRetry) {
+        FClock.Cancel(FRetry);
+        FRetry = 0;
+    }
+    if (FSocket) {
+        QObject::disconnect(FSocket.get(), nullptr, this, nullptr);
+        FSocket->close();
+        FSocket.release()->deleteLater();
+    }
+    Status(false, QStringLiteral("Нет связи с сервером: игра закрыта."));
+}
+
+void TNetGameServer::Open() {
+    FRetry = 0;
+    if (FSocket) {
+        QObject::disconnect(FSocket.get(), nullptr, this, nullptr);
+        FSocket->abort();
+        FSocket.release()->deleteLater();
+    }
+    FSocket = std::make_unique<QWebSocket>();
+    FSocket->setMaxAllowedIncomingFrameSize(kMaxFrameBytes);
+    FSocket->setMaxAllowedIncomingMessageSize(kMaxFrameBytes);
+    QObject::connect(FSocket.get(), &QWebSocket::connected, this, [this] { Opened(); });
+    QObject::connect(FSocket.get(), &QWebSocket::textMessageReceived, this,
+                     [this](const QString &Text) { FOnline ? Frame(Text) : Answer(Text); });
+    QObject::connect(FSocket.get(), &QWebSocket::disconnected, this, [this] { Lost(); });
+    // A server that cannot be reached never connects, so it never disconnects either.
+    QObject::connect(FSocket.get(), qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), this,
+                     [this](QAbstractSocket::SocketError) {
+        if (FSocket->state() == QAbstractSocket::UnconnectedState)
+            Lost();
+    });
+    Status(false, QStringLiteral("Подключение к серверу %1…").arg(FUrl.toString()));
+    FSocket->open(FUrl);
+}
+
+void TNetGameServer::Opened() {
+    FSocket->sendTextMessage(net::BuildHello({net::kProtocolVersion, FName}));
+}
+
+void TNetGameServer::Answer(const QString &Text) {
+    const auto answer = net::ParseAnswer(Text);
+    if (!answer || !answer->Accepted) {
+        const net::TRefusal reason = answer ? answer->Reason : net::TRefusal::Malformed;
+        // Back after a lost link the server may not yet have let the old session go.
+        const bool retry = FRejoining && reason == net::TRefusal::NameTaken;
+        qCWarning(lcHost).noquote() << "the game server refuses the login:" << net::RefusalWord(reason);
+        if (!retry)
+            FWanted = false;
+        QObject::disconnect(FSocket.get(), nullptr, this, nullptr);
+        FSocket->close();
+        if (retry)
+            Lost();
+        else
+            Status(false, net::RefusalText(reason));
+        return;
+    }
+    FOnline = true;
+    FRetryMs = kFirstRetryMs;
+    Status(true, QStringLiteral("Подключено к серверу %1").arg(FUrl.toString()));
+}
+
+void TNetGameServer::Frame(const QString &Text) {
+    ++FFramesIn;
+    if (FRejoining) {
+        int sub = 0;
+        QStringView payload;
+        // The client logged in long ago: the version check and reachability check of the new
+        // session would only confuse it.
+        if (msg::SplitSubcode(Text, sub, payload) && (sub == 1 || sub == 20))
+            return;
+        FRejoining = false;
+    }
+    Track(Text);
+    Deliver(Text);
+}
+
+void TNetGameServer::Track(const QString &Message) {
+    const auto m = msg::ParseServerMessage(Message);
+    if (!m)
+        return;
+    if (const auto *start = std::get_if<msg::TGameStart>(&*m)) {
+        auto own = std::find_if(start->Players.begin(), start->Players.end(),
+                                [this](const msg::TGamePlayer &P) { return P.Name == FName; });
+        FGameID = own == start->Players.end() ? -1 : own->ID;
+    } else if (std::holds_alternative<msg::TGameResult>(*m)) {
+        FGameID = -1;
+    } else if (const auto *left = std::get_if<msg::TPlayerLeft>(&*m)) {
+        if (left->ToLeaver)
+            FGameID = -1, FInRoom = false;
+    } else if (std::holds_alternative<msg::TWaitingRoom>(*m)) {
+        FInRoom = true;
+    } else if (std::holds_alternative<msg::TTableClosed>(*m)) {
+        FInRoom = false;
+    }
+}
+
+void TNetGameServer::Lost() {
+    const bool wasOnline = FOnline;
+    FOnline = false;
+    if (!FWanted || FRetry)
+        return;
+    if (wasOnline) {
+        qCWarning(lcHost) << "the link to the game server is lost";
+        // The server has let the player go: a game in progress counts as left.
+        if (FGameID >= 0)
+            Deliver(msg::Build(msg::TPlayerLeft{FGameID, true, msg::kNobody}));
+        else if (FInRoom)
+            Deliver(msg::Build(msg::TTableClosed{}));
+        FGameID = -1;
+        FInRoom = false;
+        FRejoining = true;
+    }
+    Status(false, QStringLiteral("Нет связи с сервером %1. Новая попытка через %2 с; проверьте сеть и адрес "
+                                 "сервера (--server).")
+                      .arg(FUrl.toString())
+                      .arg(FRetryMs / 1000));
+    FRetry = FClock.Schedule(FRetryMs, [this] { Open(); });
+    FRetryMs = std::min(FRetryMs * 2, kLastRetryMs);
+}
+
+void TNetGameServer::Deliver(const QString &Message) {
+    if (auto handler = OnSend)
+        handler(FConn, Message);
+}
+
+void TNetGameServer::Status(bool Connected, const QString &Text) {
+    if (auto handler = OnStatus)
+        handler(Connected, Text);
+}
+
+} // namespace trelvo::host
