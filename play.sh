@@ -6,8 +6,27 @@
 #                                              no display needed: a private X server, your seat played by
 #                                              pointer clicks, a screenshot every few seconds into DIR
 #                                              (defaults 60 and screenshots/play/)
+#   ./play.sh --server ws://HOST:PORT          play on a trelvo-server instead of against local bots
+#   ./play.sh --second-seat [...]              a second host and client on this machine (own pipe and
+#                                              instance names, the name USER-2): two seats of one table
+#   ./play.sh --start-server [SERVER OPTIONS]  run trelvo-server here (trelvo-server --help lists them)
 set -euo pipefail
 cd "$(dirname "$0")"
+
+if [ "${1:-}" = "--start-server" ]; then
+    shift
+    bash tools/setup.sh
+    cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DTRELVO_TESTS=OFF >/dev/null
+    cmake --build build/release --target trelvo-server -j2
+    exec build/release/netserver/trelvo-server "$@"
+fi
+
+seat=()
+if [ "${1:-}" = "--second-seat" ]; then
+    shift
+    export TRELVO_SEAT=2
+    seat=(--name "${USER:-player}-2")
+fi
 
 headless=0
 seconds=60
@@ -42,7 +61,7 @@ if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
 fi
 
 if [ "$headless" -eq 0 ]; then
-    exec "$host" "$@"
+    exec "$host" "${seat[@]}" "$@"
 fi
 
 xvfb_pid=""
@@ -67,5 +86,5 @@ wm_pid=$!
 mkdir -p "$shots"
 rm -f "$shots"/host-*.png
 echo "play.sh: playing for $seconds s on display $DISPLAY; screenshots go to $shots/"
-"$host" --autoplay --screenshots "$shots" --screenshot-every 5 --quit-after "$seconds" "$@"
+"$host" "${seat[@]}" --autoplay --screenshots "$shots" --screenshot-every 5 --quit-after "$seconds" "$@"
 echo "play.sh: done; $(find "$shots" -name 'host-*.png' | wc -l) screenshots in $shots/"

@@ -4,6 +4,9 @@
 #include "server/Log.h"
 
 #include <QAbstractSocket>
+#include <QSslServer>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTimer>
 #include <QWebSocket>
 #include <QWebSocketServer>
@@ -37,18 +40,30 @@ struct TNetServer::TPeer {
 
 TNetServer::TNetServer(TClock &Clock, server::TGameServer &Game, TNetServerOptions Options)
     : FClock(Clock), FGame(Game), FOptions(std::move(Options)) {
-    FListener = std::make_unique<QWebSocketServer>(
-        QStringLiteral("trelvo-server"),
-        FOptions.Tls ? QWebSocketServer::SecureMode : QWebSocketServer::NonSecureMode);
-    if (FOptions.Tls)
-        FListener->setSslConfiguration(*FOptions.Tls);
+    // Our own TCP (or TLS) listener hands each socket to the WebSocket layer: only so can a socket be
+    // told to send small frames at once.
+    if (FOptions.Tls) {
+        auto tls = std::make_unique<QSslServer>();
+        tls->setSslConfiguration(*FOptions.Tls);
+        tls->setHandshakeTimeout(FOptions.SessionTimeoutMs);
+        FTcp = std::move(tls);
+    } else {
+        FTcp = std::make_unique<QTcpServer>();
+    }
+    FTcp->setMaxPendingConnections(1000);
+    FListener = std::make_unique<QWebSocketServer>(QStringLiteral("trelvo-server"), QWebSocketServer::NonSecureMode);
     // The upgrade request is bounded in time too, before any peer of ours exists.
     FListener->setHandshakeTimeout(FOptions.SessionTimeoutMs);
+    QObject::connect(FTcp.get(), &QTcpServer::pendingConnectionAvailable, this, [this] {
+        while (QTcpSocket *socket = FTcp->nextPendingConnection()) {
+            socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+            FListener->handleConnection(socket);
+        }
+    });
     QObject::connect(FListener.get(), &QWebSocketServer::newConnection, this, [this] { Accept(); });
-    QObject::connect(FListener.get(), &QWebSocketServer::acceptError, this,
-                     [](QAbstractSocket::SocketError Error) {
-                         qCWarning(server::lcServer) << "cannot accept a connection:" << Error;
-                     });
+    QObject::connect(FTcp.get(), &QTcpServer::acceptError, this, [](QAbstractSocket::SocketError Error) {
+        qCWarning(server::lcServer) << "cannot accept a connection:" << Error;
+    });
     FGame.OnSend = [this](int Conn, const QString &Message) { Send(Conn, Message); };
 }
 
@@ -66,19 +81,20 @@ TNetServer::~TNetServer() {
 }
 
 bool TNetServer::Listen(QString &Error) {
-    if (!FListener->listen(FOptions.Address, FOptions.Port)) {
+    if (!FTcp->listen(FOptions.Address, FOptions.Port)) {
         Error = QStringLiteral("cannot listen on %1:%2: %3")
                     .arg(FOptions.Address.toString())
                     .arg(FOptions.Port)
-                    .arg(FListener->errorString());
+                    .arg(FTcp->errorString());
         return false;
     }
-    qCInfo(server::lcServer).noquote() << "listening on" << FListener->serverUrl().toString();
+    qCInfo(server::lcServer).noquote() << "listening on" << (FOptions.Tls ? "wss://" : "ws://")
+                                       << FOptions.Address.toString() + QLatin1Char(':') + QString::number(Port());
     return true;
 }
 
 quint16 TNetServer::Port() const {
-    return FListener->serverPort();
+    return FTcp->serverPort();
 }
 
 void TNetServer::Accept() {
@@ -255,9 +271,9 @@ void TNetServer::CheckAccepting() {
     const bool full = Peers() >= FOptions.MaxConnections + kSpareSockets;
     if (full && !FPaused) {
         qCWarning(server::lcServer) << "not accepting: " << Peers() << "sockets open";
-        FListener->pauseAccepting();
+        FTcp->pauseAccepting();
     } else if (!full && FPaused) {
-        FListener->resumeAccepting();
+        FTcp->resumeAccepting();
     }
     FPaused = full;
 }

@@ -15,6 +15,7 @@
 #include <memory>
 #include <vector>
 
+class QTcpServer;
 class QWebSocket;
 class QWebSocketServer;
 
@@ -78,6 +79,7 @@ private:
     TClock &FClock;
     server::TGameServer &FGame;
     TNetServerOptions FOptions;
+    std::unique_ptr<QTcpServer> FTcp;
     std::unique_ptr<QWebSocketServer> FListener;
     std::map<QWebSocket *, std::unique_ptr<TPeer>> FPeers;
     std::map<int, TPeer *> FByConn;
