@@ -56,13 +56,14 @@ class TPlayedClient {
 public:
     using TSend = std::function<void(TConnId Conn, const QString &Text)>;
 
-    TPlayedClient(TJumpClock &Clock, TSend Send) : FClock(Clock), FSend(std::move(Send)) {
+    TPlayedClient(TJumpClock &Clock, TSend Send, const QString &Name = QStringLiteral("Ann"))
+        : FClock(Clock), FSend(std::move(Send)) {
         auto graphics = std::make_unique<trelvo::test::TRecordingGraphics>();
         Gfx = graphics.get();
         Gfx->AutoRoundStart = true;
         Game =
             std::make_unique<TGame>(std::move(graphics), std::make_unique<trelvo::test::TFakeStatistics>());
-        Game->SetPlayerInfo(QStringLiteral("Ann"), QStringLiteral("10.0.0.2"), 1);
+        Game->SetPlayerInfo(Name, QStringLiteral("10.0.0.2"), 1);
         auto send = [this](const QString &Text) { FSend(Conn, Text); };
         Game->OnTableList = [send] { send(msg::Build(msg::TTableListRequest{})); };
         Game->OnCreateNewTable = [send](const QString &Param) {
@@ -84,7 +85,7 @@ public:
         Game->OnError = [this](int) { ++Errors; };
         // The brain decides; its requests become the person's clicks.
         Brain = std::make_unique<TBot>(Clock, 99, TBotLevel::Normal, 200, 900,
-                                       TServerOptions{}.RoundEndPauseMs, QStringLiteral("Ann"));
+                                       TServerOptions{}.RoundEndPauseMs, Name);
         Brain->OnRequest = [this](const QString &Request) { Click(Request); };
     }
 
