@@ -5,6 +5,7 @@
 #include "protocol/Fields.h"
 #include "protocol/ServerMessages.h"
 
+#include <QSslError>
 #include <QWebSocket>
 
 #include <algorithm>
@@ -56,7 +57,7 @@ void TNetGameServer::Disconnect(TConnId Conn) {
         FSocket->close();
         FSocket.release()->deleteLater();
     }
-    Status(false, QStringLiteral("Нет связи с сервером: игра закрыта."));
+    Status(false, QStringLiteral("Игра закрыта: с сервером %1 не соединено.").arg(FUrl.toString()));
 }
 
 void TNetGameServer::Open() {
@@ -78,6 +79,14 @@ void TNetGameServer::Open() {
                      [this](QAbstractSocket::SocketError) {
         if (FSocket->state() == QAbstractSocket::UnconnectedState)
             Lost();
+    });
+    // A certificate that cannot be trusted does not become trustworthy by asking again.
+    QObject::connect(FSocket.get(), &QWebSocket::sslErrors, this, [this](const QList<QSslError> &Errors) {
+        FWanted = false;
+        qCWarning(lcHost) << "the game server's certificate is not trusted:" << Errors;
+        Status(false, QStringLiteral("Сервер %1 предъявил сертификат, которому нельзя доверять (%2). Сообщите "
+                                     "владельцу сервера.")
+                          .arg(FUrl.toString(), Errors.isEmpty() ? QString() : Errors.first().errorString()));
     });
     Status(false, QStringLiteral("Подключение к серверу %1…").arg(FUrl.toString()));
     FSocket->open(FUrl);

@@ -88,8 +88,10 @@ bool TNetServer::Listen(QString &Error) {
                     .arg(FTcp->errorString());
         return false;
     }
-    qCInfo(server::lcServer).noquote() << "listening on" << (FOptions.Tls ? "wss://" : "ws://")
-                                       << FOptions.Address.toString() + QLatin1Char(':') + QString::number(Port());
+    qCInfo(server::lcServer).noquote() << QStringLiteral("listening on %1://%2:%3")
+                                              .arg(FOptions.Tls ? QStringLiteral("wss") : QStringLiteral("ws"),
+                                                   FOptions.Address.toString())
+                                              .arg(Port());
     return true;
 }
 
@@ -107,7 +109,7 @@ void TNetServer::Accept() {
         socket->setMaxAllowedIncomingFrameSize(static_cast<quint64>(FOptions.MaxFrameBytes));
         socket->setMaxAllowedIncomingMessageSize(static_cast<quint64>(FOptions.MaxFrameBytes));
         socket->setReadBufferSize(FOptions.MaxFrameBytes);
-        qCInfo(server::lcServer) << "connection" << peer->ID << "from" << socket->peerAddress().toString();
+        qCInfo(server::lcServer).noquote() << "connection" << peer->ID << "from" << socket->peerAddress().toString();
         TPeer &ref = *peer;
         FPeers[socket] = std::move(peer);
         QObject::connect(socket, &QWebSocket::textMessageReceived, this, [this, &ref](const QString &Text) {

@@ -286,11 +286,13 @@ int main(int argc, char **argv) {
         const bool all = Connect(players, port, stats);
         stats.RoundTripsUs.clear();
         const TProcessFigures before = Figures(pid);
+        const TProcessFigures selfBefore = Figures(QCoreApplication::applicationPid());
         const qint64 start = time.elapsed();
         const long resultsBefore = stats.Results;
         Spin(seconds * 1000);
         const double wall = (time.elapsed() - start) / 1000.0;
         const TProcessFigures after = Figures(pid);
+        const TProcessFigures selfAfter = Figures(QCoreApplication::applicationPid());
         const double games = (stats.Results - resultsBefore) / double(kTableSize) / wall;
         std::printf("active: %d players at %zu tables, %s, for %.0f s\n", stats.Welcomed, tables.size(),
                     all ? "all logged in" : "NOT all logged in", wall);
@@ -302,6 +304,8 @@ int main(int argc, char **argv) {
         std::printf("  server RSS              %8.1f MiB, %.1f KiB a connection\n", after.RssKiB / 1024.0,
                     double(after.RssKiB - empty.RssKiB) / std::max(1, stats.Welcomed));
         std::printf("  server CPU              %8.1f %% of one core\n", (after.CpuMs - before.CpuMs) / wall / 10.0);
+        std::printf("  load generator CPU      %8.1f %% of one core (its own delays count in the round trip)\n",
+                    (selfAfter.CpuMs - selfBefore.CpuMs) / wall / 10.0);
         std::printf("  hand counts not matching the server's: %ld, connections closed: %d   (goal 0, 0)\n",
                     stats.Mismatches, stats.Closed);
         for (auto &p : players)
