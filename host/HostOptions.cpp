@@ -63,8 +63,9 @@ bool ParseHostOptions(const QStringList &Arguments, THostOptions &Options, QStri
                                   QStringLiteral("S"));
     const QCommandLineOption server(
         QStringLiteral("server"),
-        QStringLiteral("Play on trelvo-server at ws://HOST:PORT or wss://HOST:PORT instead of the game server "
-                       "in this program (whose bot options then do not apply)."),
+        QStringLiteral(
+            "Play on trelvo-server at ws://HOST:PORT or wss://HOST:PORT instead of the game server "
+            "in this program (whose bot options then do not apply)."),
         QStringLiteral("URL"));
     parser.addOptions({help, name, client, bots, level, think, countdown, pause, tables, seed, autoplay,
                        shots, every, quit, server});
@@ -135,7 +136,8 @@ bool ParseHostOptions(const QStringList &Arguments, THostOptions &Options, QStri
         return fail(quit, QStringLiteral("expected a number of seconds"));
     if (parser.isSet(server)) {
         const QUrl url(parser.value(server), QUrl::StrictMode);
-        if (!url.isValid() || (url.scheme() != QStringLiteral("ws") && url.scheme() != QStringLiteral("wss")) ||
+        if (!url.isValid() ||
+            (url.scheme() != QStringLiteral("ws") && url.scheme() != QStringLiteral("wss")) ||
             url.host().isEmpty())
             return fail(server, QStringLiteral("expected ws://HOST:PORT or wss://HOST:PORT"));
         Options.ServerUrl = url.toString();

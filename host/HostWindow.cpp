@@ -123,7 +123,8 @@ void THostWindow::SetServerStatus(bool Connected, const QString &Text) {
         statusBar()->addWidget(FServerStatus, 1);
     }
     FServerStatus->setText(QStringLiteral("● ") + Text);
-    FServerStatus->setStyleSheet(Connected ? QStringLiteral("color: #1e7b34;") : QStringLiteral("color: #a61b1b;"));
+    FServerStatus->setStyleSheet(Connected ? QStringLiteral("color: #1e7b34;")
+                                           : QStringLiteral("color: #a61b1b;"));
 }
 
 QString THostWindow::ServerStatus() const {

@@ -77,16 +77,17 @@ void TNetGameServer::Open() {
     // A server that cannot be reached never connects, so it never disconnects either.
     QObject::connect(FSocket.get(), qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), this,
                      [this](QAbstractSocket::SocketError) {
-        if (FSocket->state() == QAbstractSocket::UnconnectedState)
-            Lost();
-    });
+                         if (FSocket->state() == QAbstractSocket::UnconnectedState)
+                             Lost();
+                     });
     // A certificate that cannot be trusted does not become trustworthy by asking again.
     QObject::connect(FSocket.get(), &QWebSocket::sslErrors, this, [this](const QList<QSslError> &Errors) {
         FWanted = false;
         qCWarning(lcHost) << "the game server's certificate is not trusted:" << Errors;
-        Status(false, QStringLiteral("Сервер %1 предъявил сертификат, которому нельзя доверять (%2). Сообщите "
-                                     "владельцу сервера.")
-                          .arg(FUrl.toString(), Errors.isEmpty() ? QString() : Errors.first().errorString()));
+        Status(false,
+               QStringLiteral("Сервер %1 предъявил сертификат, которому нельзя доверять (%2). Сообщите "
+                              "владельцу сервера.")
+                   .arg(FUrl.toString(), Errors.isEmpty() ? QString() : Errors.first().errorString()));
     });
     Status(false, QStringLiteral("Подключение к серверу %1…").arg(FUrl.toString()));
     FSocket->open(FUrl);

@@ -52,8 +52,8 @@ private:
     std::unique_ptr<QWebSocket> FSocket;
     QString FName;
     TConnId FConn = 0;
-    bool FWanted = false;   // a login is wanted: a lost link is tried again
-    bool FOnline = false;   // welcomed by the server
+    bool FWanted = false;    // a login is wanted: a lost link is tried again
+    bool FOnline = false;    // welcomed by the server
     bool FRejoining = false; // the login answers of a renewed session are not the client's news
     int FRetryMs = kFirstRetryMs;
     TClock::TId FRetry = 0;

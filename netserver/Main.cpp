@@ -33,7 +33,8 @@ int main(int argc, char **argv) {
     // A server's log says who came and went unless the rules say otherwise; journald adds the time.
     if (qEnvironmentVariableIsEmpty("QT_LOGGING_RULES"))
         QLoggingCategory::setFilterRules(QStringLiteral("trelvo.server.info=true"));
-    qSetMessagePattern(QStringLiteral("%{if-warning}warning: %{endif}%{if-critical}error: %{endif}%{message}"));
+    qSetMessagePattern(
+        QStringLiteral("%{if-warning}warning: %{endif}%{if-critical}error: %{endif}%{message}"));
     if (!LoadTls(options, error)) {
         std::fprintf(stderr, "trelvo-server: %s\n", qPrintable(error));
         return 2;

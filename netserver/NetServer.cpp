@@ -51,7 +51,8 @@ TNetServer::TNetServer(TClock &Clock, server::TGameServer &Game, TNetServerOptio
         FTcp = std::make_unique<QTcpServer>();
     }
     FTcp->setMaxPendingConnections(1000);
-    FListener = std::make_unique<QWebSocketServer>(QStringLiteral("trelvo-server"), QWebSocketServer::NonSecureMode);
+    FListener =
+        std::make_unique<QWebSocketServer>(QStringLiteral("trelvo-server"), QWebSocketServer::NonSecureMode);
     // The upgrade request is bounded in time too, before any peer of ours exists.
     FListener->setHandshakeTimeout(FOptions.SessionTimeoutMs);
     QObject::connect(FTcp.get(), &QTcpServer::pendingConnectionAvailable, this, [this] {
@@ -88,10 +89,10 @@ bool TNetServer::Listen(QString &Error) {
                     .arg(FTcp->errorString());
         return false;
     }
-    qCInfo(server::lcServer).noquote() << QStringLiteral("listening on %1://%2:%3")
-                                              .arg(FOptions.Tls ? QStringLiteral("wss") : QStringLiteral("ws"),
-                                                   FOptions.Address.toString())
-                                              .arg(Port());
+    qCInfo(server::lcServer).noquote()
+        << QStringLiteral("listening on %1://%2:%3")
+               .arg(FOptions.Tls ? QStringLiteral("wss") : QStringLiteral("ws"), FOptions.Address.toString())
+               .arg(Port());
     return true;
 }
 
@@ -109,7 +110,8 @@ void TNetServer::Accept() {
         socket->setMaxAllowedIncomingFrameSize(static_cast<quint64>(FOptions.MaxFrameBytes));
         socket->setMaxAllowedIncomingMessageSize(static_cast<quint64>(FOptions.MaxFrameBytes));
         socket->setReadBufferSize(FOptions.MaxFrameBytes);
-        qCInfo(server::lcServer).noquote() << "connection" << peer->ID << "from" << socket->peerAddress().toString();
+        qCInfo(server::lcServer).noquote()
+            << "connection" << peer->ID << "from" << socket->peerAddress().toString();
         TPeer &ref = *peer;
         FPeers[socket] = std::move(peer);
         QObject::connect(socket, &QWebSocket::textMessageReceived, this, [this, &ref](const QString &Text) {
@@ -132,8 +134,8 @@ void TNetServer::Accept() {
                  QWebSocketProtocol::CloseCodePolicyViolated, false);
         });
         if (Peers() > FOptions.MaxConnections + kSpareSockets)
-            Drop(ref, QStringLiteral("no room for another socket"), QWebSocketProtocol::CloseCodeAbnormalDisconnection,
-                 true);
+            Drop(ref, QStringLiteral("no room for another socket"),
+                 QWebSocketProtocol::CloseCodeAbnormalDisconnection, true);
     }
     CheckAccepting();
 }
@@ -236,9 +238,10 @@ void TNetServer::Gone(QWebSocket *Socket) {
     if (!peer.Closing) {
         // Qt closes a peer over the frame limit by itself: the reason is its own.
         const auto code = Socket->closeCode();
-        const QString why = code == QWebSocketProtocol::CloseCodeTooMuchData
-                                ? QStringLiteral("a frame over %1 bytes").arg(FOptions.MaxFrameBytes)
-                                : QStringLiteral("close code %1 %2").arg(int(code)).arg(Socket->closeReason());
+        const QString why =
+            code == QWebSocketProtocol::CloseCodeTooMuchData
+                ? QStringLiteral("a frame over %1 bytes").arg(FOptions.MaxFrameBytes)
+                : QStringLiteral("close code %1 %2").arg(int(code)).arg(Socket->closeReason());
         if (code == QWebSocketProtocol::CloseCodeNormal || code == QWebSocketProtocol::CloseCodeGoingAway ||
             code == QWebSocketProtocol::CloseCodeAbnormalDisconnection)
             qCInfo(server::lcServer) << "connection" << peer.ID << "gone";

@@ -34,7 +34,7 @@ struct TNetServerOptions {
     int RatePerSecond = 20; // game messages a peer may send a second, on average
     int RateBurst = 40;     // and at once
     int SessionTimeoutMs = 10000;
-    qint64 MaxQueuedBytes = 256 * 1024; // what may wait to be sent to one peer
+    qint64 MaxQueuedBytes = 256 * 1024;   // what may wait to be sent to one peer
     std::optional<QSslConfiguration> Tls; // set: wss:// only
 };
 

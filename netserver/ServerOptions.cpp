@@ -39,7 +39,8 @@ bool ReadListen(const QString &Text, QHostAddress &Address, quint16 &Port) {
 
 } // namespace
 
-bool ParseServerOptions(const QStringList &Arguments, TServerCommandLine &Options, QString &Error, bool &Help) {
+bool ParseServerOptions(const QStringList &Arguments, TServerCommandLine &Options, QString &Error,
+                        bool &Help) {
     Help = false;
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -51,7 +52,8 @@ bool ParseServerOptions(const QStringList &Arguments, TServerCommandLine &Option
         QStringLiteral("Address and port to listen on (default 127.0.0.1:%1; :PORT for every address).")
             .arg(kDefaultPort),
         QStringLiteral("ADDR:PORT"));
-    const QCommandLineOption cert(QStringLiteral("cert"), QStringLiteral("TLS certificate (PEM): wss:// only."),
+    const QCommandLineOption cert(QStringLiteral("cert"),
+                                  QStringLiteral("TLS certificate (PEM): wss:// only."),
                                   QStringLiteral("FILE"));
     const QCommandLineOption key(QStringLiteral("key"), QStringLiteral("TLS private key (PEM)."),
                                  QStringLiteral("FILE"));
@@ -81,7 +83,8 @@ bool ParseServerOptions(const QStringList &Arguments, TServerCommandLine &Option
     }
     if (parser.isSet(help)) {
         Help = true;
-        Error = parser.helpText().replace(QStringLiteral("<executable_name>"), QStringLiteral("trelvo-server"));
+        Error =
+            parser.helpText().replace(QStringLiteral("<executable_name>"), QStringLiteral("trelvo-server"));
         return true;
     }
     if (!parser.positionalArguments().isEmpty()) {
@@ -142,7 +145,8 @@ bool LoadTls(TServerCommandLine &Options, QString &Error) {
         key = QSslKey(&keyFile, QSsl::Ec, QSsl::Pem);
     }
     if (chain.isEmpty() || key.isNull()) {
-        Error = QStringLiteral("%1 holds no certificate or %2 no RSA/EC key").arg(Options.CertFile, Options.KeyFile);
+        Error = QStringLiteral("%1 holds no certificate or %2 no RSA/EC key")
+                    .arg(Options.CertFile, Options.KeyFile);
         return false;
     }
     QSslConfiguration tls = QSslConfiguration::defaultConfiguration();

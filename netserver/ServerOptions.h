@@ -20,7 +20,8 @@ struct TServerCommandLine {
 
 // Reads the arguments (without the program name). False with Error on a bad or unknown option;
 // --help sets Help and returns true with the usage text in Error.
-bool ParseServerOptions(const QStringList &Arguments, TServerCommandLine &Options, QString &Error, bool &Help);
+bool ParseServerOptions(const QStringList &Arguments, TServerCommandLine &Options, QString &Error,
+                        bool &Help);
 
 // Reads the certificate and key into Options.Net.Tls; false with Error when they cannot be read.
 bool LoadTls(TServerCommandLine &Options, QString &Error);

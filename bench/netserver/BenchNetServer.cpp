@@ -74,8 +74,8 @@ struct TStats {
     int Welcomed = 0;
     int Refused = 0;
     int Closed = 0;
-    long Results = 0;       // game results received: four a game of four
-    long Mismatches = 0;    // a player's own count of its cards differed from the server's
+    long Results = 0;    // game results received: four a game of four
+    long Mismatches = 0; // a player's own count of its cards differed from the server's
     long FramesIn = 0;
     std::vector<qint64> RoundTripsUs;
 };
@@ -88,14 +88,15 @@ public:
     TPlayer(TClock &Clock, TStats &Stats, QElapsedTimer &Time, int Index, bool Playing)
         : FStats(Stats), FTime(Time), FName(QStringLiteral("p%1").arg(Index)) {
         if (Playing) {
-            FBrain = std::make_unique<server::TBot>(Clock, 1000 + Index, server::TBotLevel::Normal, 1000, 2000,
-                                                    server::TServerOptions{}.RoundEndPauseMs, FName);
+            FBrain = std::make_unique<server::TBot>(Clock, 1000 + Index, server::TBotLevel::Normal, 1000,
+                                                    2000, server::TServerOptions{}.RoundEndPauseMs, FName);
             FBrain->OnRequest = [this](const QString &Request) { Request_(Request); };
         }
         QObject::connect(&FSocket, &QWebSocket::connected, [this] {
             FSocket.sendTextMessage(net::BuildHello({net::kProtocolVersion, FName}));
         });
-        QObject::connect(&FSocket, &QWebSocket::textMessageReceived, [this](const QString &Text) { Frame(Text); });
+        QObject::connect(&FSocket, &QWebSocket::textMessageReceived,
+                         [this](const QString &Text) { Frame(Text); });
         QObject::connect(&FSocket, &QWebSocket::disconnected, [this] { ++FStats.Closed; });
     }
 
@@ -112,7 +113,8 @@ private:
     void Request_(const QString &Request) {
         int sub = 0;
         QStringView payload;
-        if (msg::SplitSubcode(Request, sub, payload) && (sub == 10 || sub == 11 || sub == 12 || sub == 14 || sub == 19))
+        if (msg::SplitSubcode(Request, sub, payload) &&
+            (sub == 10 || sub == 11 || sub == 12 || sub == 14 || sub == 19))
             FMoveSentAt = FTime.nsecsElapsed();
         Send(Request);
     }
@@ -154,7 +156,10 @@ void TPlayer::Frame(const QString &Text) {
         FWelcomed = true;
         ++FStats.Welcomed;
         if (Creator)
-            Send(QStringLiteral("3;%1;%2;%3;").arg(int(Rules.Transfer)).arg(int(Rules.FirstNotTransfer)).arg(int(Rules.MaxFive)));
+            Send(QStringLiteral("3;%1;%2;%3;")
+                     .arg(int(Rules.Transfer))
+                     .arg(int(Rules.FirstNotTransfer))
+                     .arg(int(Rules.MaxFive)));
         return;
     }
     if (FMoveSentAt) {
@@ -221,7 +226,8 @@ bool Connect(std::vector<std::unique_ptr<TPlayer>> &Players, quint16 Port, TStat
         if (i % 100 == 99)
             SpinUntil([&] { return Stats.Welcomed + Stats.Refused >= static_cast<int>(i) - 100; }, 5000);
     }
-    return SpinUntil([&] { return Stats.Welcomed + Stats.Refused >= static_cast<int>(Players.size()); }, 120000);
+    return SpinUntil([&] { return Stats.Welcomed + Stats.Refused >= static_cast<int>(Players.size()); },
+                     120000);
 }
 
 int ReadOption(const QStringList &Args, const QString &Name, int Default) {
@@ -252,8 +258,10 @@ int main(int argc, char **argv) {
         return env;
     }());
     server.start(QStringLiteral(TRELVO_SERVER_BINARY),
-                 {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:%1").arg(port), QStringLiteral("--max-connections"),
-                  QString::number(std::max(playerCount, idleCount) + 100), QStringLiteral("--seed"), QStringLiteral("1")});
+                 {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:%1").arg(port),
+                  QStringLiteral("--max-connections"),
+                  QString::number(std::max(playerCount, idleCount) + 100), QStringLiteral("--seed"),
+                  QStringLiteral("1")});
     if (!server.waitForStarted()) {
         std::fprintf(stderr, "cannot start %s\n", TRELVO_SERVER_BINARY);
         return 1;
@@ -303,9 +311,11 @@ int main(int argc, char **argv) {
                     Percentile(stats.RoundTripsUs, 0.99) / 1000.0);
         std::printf("  server RSS              %8.1f MiB, %.1f KiB a connection\n", after.RssKiB / 1024.0,
                     double(after.RssKiB - empty.RssKiB) / std::max(1, stats.Welcomed));
-        std::printf("  server CPU              %8.1f %% of one core\n", (after.CpuMs - before.CpuMs) / wall / 10.0);
-        std::printf("  load generator CPU      %8.1f %% of one core (its own delays count in the round trip)\n",
-                    (selfAfter.CpuMs - selfBefore.CpuMs) / wall / 10.0);
+        std::printf("  server CPU              %8.1f %% of one core\n",
+                    (after.CpuMs - before.CpuMs) / wall / 10.0);
+        std::printf(
+            "  load generator CPU      %8.1f %% of one core (its own delays count in the round trip)\n",
+            (selfAfter.CpuMs - selfBefore.CpuMs) / wall / 10.0);
         std::printf("  hand counts not matching the server's: %ld, connections closed: %d   (goal 0, 0)\n",
                     stats.Mismatches, stats.Closed);
         for (auto &p : players)
@@ -329,7 +339,8 @@ int main(int argc, char **argv) {
         std::printf("idle: %d connections held%s\n", stats.Welcomed, all ? "" : " (NOT all logged in)");
         std::printf("  server RSS              %8.1f MiB, %.1f KiB a connection   (goal <= 64 KiB)\n",
                     held.RssKiB / 1024.0, double(held.RssKiB - base.RssKiB) / std::max(1, stats.Welcomed));
-        std::printf("  server CPU while idle   %8.1f %% of one core\n", (later.CpuMs - held.CpuMs) / 5.0 / 10.0);
+        std::printf("  server CPU while idle   %8.1f %% of one core\n",
+                    (later.CpuMs - held.CpuMs) / 5.0 / 10.0);
         for (auto &p : players)
             p->Close();
     }

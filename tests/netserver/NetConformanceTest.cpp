@@ -10,8 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <deque>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,7 +26,8 @@ namespace {
 struct TRemotePlayer {
     TRemotePlayer(TJumpClock &Clock, quint16 Port, const QString &Name)
         : Remote(Clock, QUrl(QStringLiteral("ws://127.0.0.1:%1").arg(Port))),
-          Client(Clock, [this](TConnId Conn, const QString &Text) { Remote.Receive(Conn, Text); }, Name) {
+          Client(
+              Clock, [this](TConnId Conn, const QString &Text) { Remote.Receive(Conn, Text); }, Name) {
         Remote.OnSend = [this](host::IGameServer::TConnId, const QString &Text) { Wire.push_back(Text); };
         Client.Conn = Remote.Connect(Name);
     }
@@ -39,14 +40,16 @@ struct TRemotePlayer {
 // the clients answered to it as well. False when the frames do not meet within the deadline.
 bool Settle(const net::TNetServer &Listener, const std::vector<TRemotePlayer *> &Players) {
     for (;;) {
-        const bool met = SpinUntil([&] {
-            std::uint64_t out = 0, in = 0;
-            for (TRemotePlayer *p : Players) {
-                out += p->Remote.FramesOut();
-                in += p->Remote.FramesIn();
-            }
-            return Listener.FramesIn() == out && Listener.FramesOut() == in;
-        }, 10000);
+        const bool met = SpinUntil(
+            [&] {
+                std::uint64_t out = 0, in = 0;
+                for (TRemotePlayer *p : Players) {
+                    out += p->Remote.FramesOut();
+                    in += p->Remote.FramesIn();
+                }
+                return Listener.FramesIn() == out && Listener.FramesOut() == in;
+            },
+            10000);
         if (!met)
             return false;
         bool delivered = false;
@@ -137,10 +140,12 @@ TEST(NetConformance, TwoPeopleFindEachOtherInTheLobbyAndPlayWholeGames) {
 
     // Bob's lobby asks for the list now and then, as it always does; Ann's table shows in it.
     bool settled = true;
-    ASSERT_TRUE(clock.RunUntil([&] {
-        settled = settled && Settle(listener, both);
-        return !settled || table.has_value();
-    }, 10000));
+    ASSERT_TRUE(clock.RunUntil(
+        [&] {
+            settled = settled && Settle(listener, both);
+            return !settled || table.has_value();
+        },
+        10000));
     ASSERT_TRUE(settled);
     ASSERT_TRUE(table.has_value());
     bob.Client.Gfx->OnEnterTable(*table);

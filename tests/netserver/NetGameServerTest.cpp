@@ -114,7 +114,8 @@ TEST_F(NetGameServerTest, ALostLinkSendsTheClientToTheLobbyAndIsTriedAgainWithBa
         Clock.Advance(10);
         SpinUntil([] { return false; }, 5);
     }
-    ASSERT_TRUE(got.filter(QRegularExpression(QStringLiteral("^9;"))).size() == 1) << got.join(' ').toStdString();
+    ASSERT_TRUE(got.filter(QRegularExpression(QStringLiteral("^9;"))).size() == 1)
+        << got.join(' ').toStdString();
     const auto start = msg::ParseServerMessage(got.filter(QRegularExpression(QStringLiteral("^9;"))).first());
     ASSERT_TRUE(start);
     int ownID = -1;

@@ -23,7 +23,8 @@ namespace trelvo::net::test {
 class TWsPeer {
 public:
     explicit TWsPeer(quint16 Port) {
-        QObject::connect(&Socket, &QWebSocket::textMessageReceived, [this](const QString &Text) { Got << Text; });
+        QObject::connect(&Socket, &QWebSocket::textMessageReceived,
+                         [this](const QString &Text) { Got << Text; });
         QObject::connect(&Socket, &QWebSocket::disconnected, [this] { Closed = true; });
         Socket.open(QUrl(QStringLiteral("ws://127.0.0.1:%1").arg(Port)));
     }
@@ -75,12 +76,13 @@ public:
             return false;
         QByteArray answer;
         return trelvo::test::SpinUntil([&] {
-            char buffer[1024];
-            const ssize_t n = ::recv(FFd, buffer, sizeof buffer, 0);
-            if (n > 0)
-                answer.append(buffer, static_cast<int>(n));
-            return answer.contains("\r\n\r\n");
-        }) && answer.startsWith("HTTP/1.1 101");
+                   char buffer[1024];
+                   const ssize_t n = ::recv(FFd, buffer, sizeof buffer, 0);
+                   if (n > 0)
+                       answer.append(buffer, static_cast<int>(n));
+                   return answer.contains("\r\n\r\n");
+               }) &&
+               answer.startsWith("HTTP/1.1 101");
     }
 
     // One text frame; false when the socket takes no more.

@@ -38,13 +38,18 @@ TEST(ServerOptions, ReadsEveryOptionAndRefusesBadValues) {
     ASSERT_TRUE(ParseServerOptions({"--listen", ":9000"}, all, error, help));
     EXPECT_EQ(all.Net.Address, QHostAddress(QHostAddress::Any));
 
-    const QStringList bad[] = {{"--listen", "127.0.0.1"},      {"--listen", "nowhere:80"},
-                               {"--listen", "127.0.0.1:70000"}, {"--cert", "a.pem"},
-                               {"--bot-fill", "-1"},            {"--max-connections", "0"},
-                               {"--level", "hard"},             {"stray"}};
+    const QStringList bad[] = {{"--listen", "127.0.0.1"},
+                               {"--listen", "nowhere:80"},
+                               {"--listen", "127.0.0.1:70000"},
+                               {"--cert", "a.pem"},
+                               {"--bot-fill", "-1"},
+                               {"--max-connections", "0"},
+                               {"--level", "hard"},
+                               {"stray"}};
     for (const QStringList &arguments : bad) {
         TServerCommandLine unchanged;
-        EXPECT_FALSE(ParseServerOptions(arguments, unchanged, error, help)) << arguments.join(' ').toStdString();
+        EXPECT_FALSE(ParseServerOptions(arguments, unchanged, error, help))
+            << arguments.join(' ').toStdString();
         EXPECT_FALSE(error.isEmpty());
     }
 }
@@ -53,8 +58,8 @@ TEST(ServerOptions, AMissingCertificateIsAnErrorNotAPlainListener) {
     TServerCommandLine options;
     QString error;
     bool help = false;
-    ASSERT_TRUE(ParseServerOptions({"--cert", "/nonexistent/c.pem", "--key", "/nonexistent/k.pem"}, options, error,
-                                   help));
+    ASSERT_TRUE(ParseServerOptions({"--cert", "/nonexistent/c.pem", "--key", "/nonexistent/k.pem"}, options,
+                                   error, help));
     EXPECT_FALSE(LoadTls(options, error));
     EXPECT_FALSE(options.Net.Tls);
 }

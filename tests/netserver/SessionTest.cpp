@@ -27,8 +27,8 @@ TEST(Session, HelloAndAnswersSurviveTheirOwnReading) {
 }
 
 TEST(Session, FramesThatAreNoHelloOrAnswerAreNotRead) {
-    for (const char *frame : {"", "hello;1;Ann", "hello;x;Ann;", "hello;1;Ann;x;", "hi;1;Ann;", "hello; 1;Ann;",
-                              "7;hello;1;Ann;"})
+    for (const char *frame : {"", "hello;1;Ann", "hello;x;Ann;", "hello;1;Ann;x;", "hi;1;Ann;",
+                              "hello; 1;Ann;", "7;hello;1;Ann;"})
         EXPECT_FALSE(ParseHello(QString::fromUtf8(frame))) << frame;
     for (const char *frame : {"", "welcome;", "welcome;x;", "refused;why;", "refused;full", "welcome;1;2;"})
         EXPECT_FALSE(ParseAnswer(QString::fromUtf8(frame))) << frame;

@@ -27,7 +27,8 @@ TEST(Conformance, TheServerDrivesTheRealControllerThroughWholeGames) {
             TGameServer server(clock, seed, options);
             int games = 0;
             server.OnGameOver = [&](const TGameRecord &) { ++games; };
-            TPlayedClient client(clock, [&server](TConnId Conn, const QString &Text) { server.Receive(Conn, Text); });
+            TPlayedClient client(
+                clock, [&server](TConnId Conn, const QString &Text) { server.Receive(Conn, Text); });
             std::deque<std::pair<TConnId, QString>> wire;
             server.OnSend = [&](TConnId Conn, const QString &Text) { wire.push_back({Conn, Text}); };
             auto pump = [&] {

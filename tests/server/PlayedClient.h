@@ -221,9 +221,9 @@ struct ConformanceCase {
 };
 
 inline const std::vector<ConformanceCase> &ConformanceCases() {
-    static const std::vector<ConformanceCase> cases = {{2, {false, false, false}}, {3, {true, false, false}},
-                                                       {4, {true, true, true}},    {2, {true, false, false}},
-                                                       {3, {false, false, true}},  {4, {false, false, false}}};
+    static const std::vector<ConformanceCase> cases = {
+        {2, {false, false, false}}, {3, {true, false, false}}, {4, {true, true, true}},
+        {2, {true, false, false}},  {3, {false, false, true}}, {4, {false, false, false}}};
     return cases;
 }
 
