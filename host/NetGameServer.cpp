@@ -39,6 +39,11 @@ void TNetGameServer::Receive(TConnId Conn, const QString &Message) {
         qCDebug(lcHost) << "not connected to the game server: a message of the client is dropped";
         return;
     }
+    int sub = 0;
+    QStringView payload;
+    // Leaving the waiting room is answered by nothing: the player is in the lobby from now on.
+    if (msg::SplitSubcode(Message, sub, payload) && sub == 4)
+        FInRoom = false;
     ++FFramesOut;
     FSocket->sendTextMessage(Message);
 }

@@ -4,6 +4,7 @@
 
 #include "host/NetGameServer.h"
 #include "netserver/NetServer.h"
+#include "netserver/ServerOptions.h"
 #include "netserver/Session.h"
 #include "protocol/ServerMessages.h"
 #include "server/GameServer.h"
@@ -126,6 +127,17 @@ TEST_F(NetGameServerTest, ALostLinkSendsTheClientToTheLobbyAndIsTriedAgainWithBa
     ASSERT_TRUE(SpinUntil([&] { return !ann->Online(); }));
     EXPECT_EQ(got.last(), QStringLiteral("16;%1;").arg(ownID));
 
+    // In the lobby, after leaving a table by one's own choice: nothing to tell the client.
+    Clock.Advance(host::TNetGameServer::kFirstRetryMs);
+    ASSERT_TRUE(SpinUntil([&] { return ann->Online(); }));
+    ann->Receive(conn, QStringLiteral("3;0;0;0;"));
+    ASSERT_TRUE(SpinUntil([&] { return got.last().startsWith(QStringLiteral("6;")); }));
+    ann->Receive(conn, QStringLiteral("4;%1").arg(got.last().section(u';', 1, 1)));
+    const int beforeLoss = got.size();
+    RestartListener();
+    ASSERT_TRUE(SpinUntil([&] { return !ann->Online(); }));
+    EXPECT_EQ(got.size(), beforeLoss);
+
     // Nobody listens for a while: the waits grow.
     const quint16 port = Listener->Port();
     Listener.reset();
@@ -136,6 +148,33 @@ TEST_F(NetGameServerTest, ALostLinkSendsTheClientToTheLobbyAndIsTriedAgainWithBa
     Listen(port);
     Clock.Advance(4000);
     EXPECT_TRUE(SpinUntil([&] { return ann->Online(); }));
+}
+
+// A server whose certificate cannot be trusted is said so, and not asked again.
+TEST(NetGameServerTls, AnUntrustedCertificateIsToldAndNotTriedAgain) {
+    TManualClock clock;
+    TClockScope scope(clock);
+    server::TGameServer game(clock, 3, {});
+    net::TServerCommandLine tls;
+    tls.CertFile = QStringLiteral(TRELVO_TEST_DIR "/test-cert.pem");
+    tls.KeyFile = QStringLiteral(TRELVO_TEST_DIR "/test-key.pem");
+    QString error;
+    ASSERT_TRUE(net::LoadTls(tls, error)) << error.toStdString();
+    tls.Net.Port = 0;
+    net::TNetServer listener(clock, game, tls.Net);
+    ASSERT_TRUE(listener.Listen(error)) << error.toStdString();
+
+    host::TNetGameServer remote(clock, QUrl(QStringLiteral("wss://127.0.0.1:%1").arg(listener.Port())));
+    QStringList status;
+    remote.OnStatus = [&](bool, const QString &Text) { status << Text; };
+    remote.Connect(QStringLiteral("Ann"));
+    ASSERT_TRUE(SpinUntil([&] { return status.last().contains(QStringLiteral("сертификат")); }));
+    const int said = status.size();
+    clock.Advance(120000);
+    SpinUntil([] { return false; }, 100);
+    EXPECT_EQ(status.size(), said);
+    EXPECT_FALSE(remote.Online());
+    EXPECT_EQ(listener.Players(), 0);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "NetTestSupport.h"
 
 #include "netserver/NetServer.h"
+#include "netserver/ServerOptions.h"
 #include "netserver/Session.h"
 #include "server/GameServer.h"
 
@@ -217,6 +218,27 @@ TEST_F(NetServerTest, APeerThatNeverReadsIsClosedWhileOthersPlayOn) {
     EXPECT_GT(games, 0);
     EXPECT_TRUE(SpinUntil([this] { return Server->Players() == 1; }));
     EXPECT_FALSE(bob->Closed);
+}
+
+// With a certificate the listener speaks TLS: a wss:// peer is welcomed (this test's certificate is
+// its own, so the peer accepts it knowingly) and a plain ws:// one never gets as far as a hello.
+TEST_F(NetServerTest, WithACertificateOnlyTlsPeersGetIn) {
+    TServerCommandLine tls;
+    tls.CertFile = QStringLiteral(TRELVO_TEST_DIR "/test-cert.pem");
+    tls.KeyFile = QStringLiteral(TRELVO_TEST_DIR "/test-key.pem");
+    QString error;
+    ASSERT_TRUE(LoadTls(tls, error)) << error.toStdString();
+    Start(tls.Net);
+
+    TWsPeer secure(0);
+    QObject::connect(&secure.Socket, &QWebSocket::sslErrors,
+                     [&](const QList<QSslError> &) { secure.Socket.ignoreSslErrors(); });
+    secure.Socket.open(QUrl(QStringLiteral("wss://127.0.0.1:%1").arg(Server->Port())));
+    EXPECT_TRUE(secure.LogIn(BuildHello({kProtocolVersion, QStringLiteral("Ann")})));
+
+    auto plain = Peer();
+    EXPECT_FALSE(plain->WaitOpen(2000));
+    EXPECT_EQ(Server->Players(), 1);
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "SpinUntil.h"
 
 #include <QByteArray>
+#include <QSslError>
 #include <QStringList>
 #include <QUrl>
 #include <QWebSocket>
@@ -22,14 +23,17 @@ namespace trelvo::net::test {
 // A well-behaved peer: a Qt WebSocket that keeps every frame it is sent.
 class TWsPeer {
 public:
+    // Port 0: the caller opens the socket.
     explicit TWsPeer(quint16 Port) {
         QObject::connect(&Socket, &QWebSocket::textMessageReceived,
                          [this](const QString &Text) { Got << Text; });
         QObject::connect(&Socket, &QWebSocket::disconnected, [this] { Closed = true; });
-        Socket.open(QUrl(QStringLiteral("ws://127.0.0.1:%1").arg(Port)));
+        if (Port != 0)
+            Socket.open(QUrl(QStringLiteral("ws://127.0.0.1:%1").arg(Port)));
     }
-    bool WaitOpen() {
-        return trelvo::test::SpinUntil([this] { return Socket.state() == QAbstractSocket::ConnectedState; });
+    bool WaitOpen(int TimeoutMs = 5000) {
+        return trelvo::test::SpinUntil([this] { return Socket.state() == QAbstractSocket::ConnectedState; },
+                                       TimeoutMs);
     }
     bool WaitFrames(int Count) {
         return trelvo::test::SpinUntil([this, Count] { return Got.size() >= Count; });

@@ -63,3 +63,9 @@ TEST(ServerOptions, AMissingCertificateIsAnErrorNotAPlainListener) {
     EXPECT_FALSE(LoadTls(options, error));
     EXPECT_FALSE(options.Net.Tls);
 }
+
+TEST(ServerOptions, TheOpenFileLimitIsRaisedToFitTheConnections) {
+    std::uint64_t got = 0;
+    EXPECT_TRUE(RaiseOpenFileLimit(100, got));
+    EXPECT_GE(got, 100u);
+}
