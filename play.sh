@@ -30,7 +30,7 @@ fi
 
 headless=0
 seconds=60
-shots=screenshots/play
+shots=screenshots/play${TRELVO_SEAT:+-$TRELVO_SEAT}
 if [ "${1:-}" = "--headless" ]; then
     headless=1
     shift
