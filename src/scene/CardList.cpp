@@ -137,9 +137,9 @@ void TCardList::Repaint() {
         return;
     if (FRotate) {
         // A side column sits 90 above the middle; on a low table a long one would leave the window at
-        // the top, so its first card stays inside the seat.
+        // the top (the seat's owner fills the window), so there its first card stays at the edge.
         const float y = static_cast<float>(Round((FOwner->Height() - Height()) / 2.0) - 90);
-        SetY(std::max(y, 0.0f));
+        SetY(std::max(y, -FOwner->Y()));
     } else
         SetX(static_cast<float>(Round((FOwner->Width() - Width()) / 2.0)));
 }

@@ -225,10 +225,11 @@ void TGraphics::UpdateTimerNewTable(int Value) {
 }
 
 void TGraphics::KickInvite() {
-    if (!FWindow_Players)
-        return;
+    // Also before the waiting room was built: the server may close the table right after the entry.
     DestroyWaitingRoom();
     ShowTableList();
+    // The list was only hidden when the user chose the table.
+    SetEnableEnterTable(true);
 }
 
 void TGraphics::StopGame() {
@@ -287,9 +288,15 @@ void TGraphics::StartGame(const QString &PlayerName, const TGPlayerList &GPlayer
 }
 
 void TGraphics::DestroyTable() {
+    // The controller may end the game from inside an event of the table (a message handled inside the
+    // send of a move): the table may be running the method that raised it, so it goes on the next turn
+    // of the loop, silent and out of sight from now on.
     if (TTable *table = FTable.Get()) {
         FTable.Reset();
-        delete table;
+        table->ClearEvents();
+        table->SetVisible(false);
+        table->SetEnabled(false);
+        table->DeferredFree();
     }
 }
 

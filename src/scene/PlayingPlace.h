@@ -49,6 +49,8 @@ public:
     void MoveCard(uint8_t playerstate, uint8_t Suit, uint8_t Dignity, bool MoveKind, uint8_t PlaceID);
     // Flies every card on the table to that seat.
     void MovePickUp(uint8_t playerstate);
+    // Lands the pick-up's flights at once (each landing reported); nothing when none is in the air.
+    void FinishPickUp();
     // 0: the round ended in a discard (only after Bito was set); 1: clear at once, silently.
     void MoveBito(uint8_t type_move);
     TSrvCard GetCard(uint8_t slot) const;
@@ -76,6 +78,7 @@ public:
 
 private:
     bool Open(int i) const; // attacking place i holds a card that is not covered
+    uint8_t LowestOpen(uint8_t none) const;
     void Landed(TCardMoved *card);
     void CoverMarkerClicked(uint8_t a);
     void TransferMarkerClicked();

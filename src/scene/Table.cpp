@@ -5,6 +5,7 @@
 #include "kit/Round.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace trelvo::scene {
 
@@ -40,7 +41,9 @@ TTable::TTable(TSceneObject *owner) : TLayout(owner) {
     FPlayerBar->OnPickClick = [this] { TakeClicked(); };
     FPlayerBar->OnBitoClick = [this] { BitoClicked(); };
     FPlayerBar->OnRoundStart = [this] {
-        if (OnRoundStart)
+        if (FHoldRoundStart)
+            FRoundStartHeld = true;
+        else if (OnRoundStart)
             OnRoundStart();
     };
     FPlayerBar->OnRoundStop = [this] { ClockRanOut(); };
@@ -155,6 +158,9 @@ void TTable::PlayerGo(uint8_t playerid, uint8_t Suit, uint8_t Dignity) {
     // The next round's first card may come while the last round's end still counts down: that round
     // ends now, or its discard would sweep the new card away and its deal would come too late.
     FRoundEnd->Finish();
+    // So do the last round's cards still flying to the taker: their landing ends the round and the
+    // controller deals, and only then does the lead leave the hand it was dealt into.
+    FPlayingPlace->FinishPickUp();
     if (playerid == kOwnSeat) {
         // A move the user clicked is on the table already; its report arrives in state 2.
         if (FTableState != kStateAttack)
@@ -353,10 +359,10 @@ void TTable::CardClicked(uint8_t CardID, uint8_t Suit, uint8_t Dignity) {
         HideBitoButton();
         Own()->DelCard(CardID);
         Repaint();
-        FPlayingPlace->MoveCard(kOwnSeat, Suit, Dignity, true, static_cast<uint8_t>(FCountCardGo));
+        FPlayingPlace->MoveCard(kOwnSeat, Suit, Dignity, true, static_cast<uint8_t>(FCountCardGo++));
+        // Raised last: a message handled inside the send of the move finds the table up to date.
         if (OnGo)
             OnGo(CardID);
-        ++FCountCardGo;
         break;
     case kStateCover: {
         // Covering the last open card ends the defence; otherwise the user covers on.
@@ -382,10 +388,9 @@ void TTable::CardClicked(uint8_t CardID, uint8_t Suit, uint8_t Dignity) {
         Repaint();
         FPlayingPlace->HideSelectCoverCard();
         FPlayingPlace->HideTransferPlace();
-        FPlayingPlace->MoveCard(kOwnSeat, Suit, Dignity, true, static_cast<uint8_t>(FCountCardGo));
+        FPlayingPlace->MoveCard(kOwnSeat, Suit, Dignity, true, static_cast<uint8_t>(FCountCardGo++));
         if (OnTransfer)
             OnTransfer(CardID);
-        ++FCountCardGo;
         break;
     default:
         break;
@@ -451,12 +456,31 @@ void TTable::PickedUpCardLanded(uint8_t Suit, uint8_t Dignity) {
 void TTable::RoundFinished() {
     if (TPlayer *taker = Player(Ftake_playerid))
         taker->SetTake(false);
-    if (Fnext_playerid != kNoSeat)
-        PlayerActive(Fnext_playerid, kNoSeat);
+    const uint8_t next = Fnext_playerid;
     Ftake_playerid = kNoSeat;
     Fnext_playerid = kNoSeat;
+    // The clock's restart is sent last: the next round's first message, handled inside that send,
+    // finds this round over and the new cards dealt.
+    FHoldRoundStart = true;
+    if (next != kNoSeat)
+        PlayerActive(next, kNoSeat);
+    FHoldRoundStart = false;
+    const bool restarted = std::exchange(FRoundStartHeld, false);
     if (OnBitoEnd)
         OnBitoEnd();
+    if (restarted && OnRoundStart)
+        OnRoundStart();
+}
+
+void TTable::ClearEvents() {
+    OnGo = nullptr;
+    OnCover = nullptr;
+    OnPickClick = nullptr;
+    OnBitoClick = nullptr;
+    OnGetCardFromTemp = nullptr;
+    OnBitoEnd = nullptr;
+    OnRoundStart = nullptr;
+    OnTransfer = nullptr;
 }
 
 } // namespace trelvo::scene

@@ -229,7 +229,7 @@ TEST(Table, ARoundWithATransferATakeAndADiscard) {
     EXPECT_FALSE(f.Seat(2)->Take());
     EXPECT_TRUE(f.Seat(3)->NickBar()->Active());
     EXPECT_EQ(f.Take(),
-              (std::vector<std::string>{"clock", "clock", "transfer 15", "clock", "clock", "round end"}));
+              (std::vector<std::string>{"clock", "clock", "transfer 15", "clock", "round end", "clock"}));
 
     // Round 2: the user attacks with the queen of spades, seat 2 covers, the user ends with bito.
     f.table->PlayerActive(1, kNoSeat);
@@ -256,7 +256,7 @@ TEST(Table, ARoundWithATransferATakeAndADiscard) {
     f.clock.Advance(4000);
     EXPECT_FALSE(f.table->PlayingPlace()->Card(0)->Visible());
     EXPECT_FALSE(f.table->PlayingPlace()->Card(6)->Visible());
-    EXPECT_EQ(f.Take(), (std::vector<std::string>{"clock", "go 12", "clock", "bito", "clock", "round end"}));
+    EXPECT_EQ(f.Take(), (std::vector<std::string>{"clock", "go 12", "clock", "bito", "round end", "clock"}));
 
     // Round 3: seat 2 attacks the user with two cards, the user covers one and then takes.
     f.table->PlayerActive(2, 1);
@@ -282,7 +282,7 @@ TEST(Table, ARoundWithATransferATakeAndADiscard) {
     EXPECT_EQ(f.Seat(1)->CountCard(), 6);
     EXPECT_NE(f.OwnCard(102), nullptr);
     EXPECT_EQ(f.Take(), (std::vector<std::string>{"clock", "clock", "cover 13 on 0", "take", "temp 2/5",
-                                                  "temp 1/5", "temp 3/5", "clock", "round end"}));
+                                                  "temp 1/5", "temp 3/5", "round end", "clock"}));
 }
 
 TEST(Table, TheClockReachingZeroDisarmsTheUserAndReportsNothing) {
@@ -316,8 +316,8 @@ TEST(Table, PickUpRaisesOneTempCardPerCardAndANewRoundFollows) {
     f.clock.Advance(4000);
     EXPECT_TRUE(f.log.empty());
     f.clock.Advance(600);
-    EXPECT_EQ(f.Take(), (std::vector<std::string>{"temp 4/2", "temp 4/3", "temp 4/4", "temp 4/5", "clock",
-                                                  "round end"}));
+    EXPECT_EQ(f.Take(), (std::vector<std::string>{"temp 4/2", "temp 4/3", "temp 4/4", "temp 4/5", "round end",
+                                                  "clock"}));
     EXPECT_EQ(f.Seat(1)->CountCard(), 5);
     EXPECT_EQ(f.Pointer(), 1); // after seat 3 comes seat 4 (empty), then the user
 }
@@ -366,7 +366,158 @@ TEST(Table, APlayerLeavingClearsTheTableAndTheUsersControls) {
     f.Take();
     f.table->PlayerTake(kNoSeat, 2);
     f.clock.Advance(4000);
-    EXPECT_EQ(f.Take(), (std::vector<std::string>{"clock", "round end"}));
+    EXPECT_EQ(f.Take(), (std::vector<std::string>{"round end", "clock"}));
+}
+
+} // namespace
+} // namespace trelvo::scene
+
+namespace trelvo::scene {
+namespace {
+
+// A quick server's next message is handled inside the send of the user's move (the pipe's flush lets
+// handlers run): another seat's card handled there must take the next place, not the user's.
+TEST(TableQuickServer, ACardHandledInsideTheUsersSendTakesTheNextPlace) {
+    struct Case {
+        const char *name;
+        bool transfer;
+    };
+    for (const Case c : {Case{"attack", false}, Case{"transfer", true}}) {
+        SCOPED_TRACE(c.name);
+        TableFixture f;
+        f.Deal({{1, 1, 5}, {2, 2, 5}, {3, 4, 9}});
+        f.Take();
+        auto throwIn = [&] { f.table->PlayerGo(3, kSuitSpades, 5); };
+        if (c.transfer) {
+            f.table->PlayerActive(2, kNoSeat);
+            f.table->SetTableState(TTable::kStateCover);
+            f.table->SetTransfer(true);
+            f.table->PlayerGo(2, kSuitHearts, 5);
+            f.table->PlayerActive(1, 1);
+            f.clock.Advance(600);
+            ASSERT_EQ(f.table->TableState(), TTable::kStateTransfer);
+            f.table->OnTransfer = [&](uint8_t) { throwIn(); };
+        } else {
+            f.table->PlayerActive(1, kNoSeat);
+            f.table->ShowCanGiveCard();
+            f.table->OnGo = [&](uint8_t) { throwIn(); };
+        }
+        const uint8_t first = c.transfer ? 1 : 0;
+        f.Click(f.OwnCard(1));
+        f.clock.Advance(600);
+        const TPlayingPlace *place = f.table->PlayingPlace();
+        EXPECT_EQ(place->GetCard(first), (TSrvCard{kSuitClubs, 5}));
+        EXPECT_EQ(place->GetCard(first + 1), (TSrvCard{kSuitSpades, 5}));
+        EXPECT_EQ(f.table->CountCardGo(), first + 2);
+    }
+}
+
+// Seat 2 leads the five of clubs and the five of diamonds against the user, who holds the nine of each
+// (no trumps): each nine covers only its own suit.
+struct TwoOpenCards : TableFixture {
+    TwoOpenCards() {
+        Deal({{1, kSuitClubs, 9}, {2, kSuitDiamonds, 9}, {3, kSuitSpades, 2}});
+        table->PlayerActive(2, 1);
+        table->SetTableState(TTable::kStateCover);
+        table->PlayerGo(2, kSuitClubs, 5);
+        table->PlayerGo(2, kSuitDiamonds, 5);
+        table->PlayerActive(1, 1);
+        clock.Advance(600);
+        Take();
+    }
+    int SelectedMarker() const {
+        int selected = -1;
+        for (int i = 0; i < TPlayingPlace::kSlots; ++i) {
+            const TPlaceLights *marker = table->PlayingPlace()->PlaceLights(i);
+            if (marker->Visible() && marker->State() == TPlaceLights::kSelected) {
+                EXPECT_EQ(selected, -1) << "two markers selected";
+                selected = i;
+            }
+        }
+        return selected;
+    }
+};
+
+TEST(TableCoverChoice, TheLowestOpenCardIsOfferedFirstAndAnotherMarkerMovesTheLightsAndTheCover) {
+    TwoOpenCards f;
+    EXPECT_EQ(f.SelectedMarker(), 0);
+    EXPECT_EQ(f.LitIds(), std::vector<int>{1});
+    f.Click(f.table->PlayingPlace()->PlaceLights(1));
+    EXPECT_EQ(f.SelectedMarker(), 1);
+    EXPECT_EQ(f.LitIds(), std::vector<int>{2});
+    f.Click(f.OwnCard(2));
+    EXPECT_EQ(f.Take(), std::vector<std::string>{"cover 2 on 1"});
+    f.clock.Advance(600);
+    EXPECT_EQ(f.table->PlayingPlace()->GetCard(7), (TSrvCard{kSuitDiamonds, 9}));
+}
+
+// A card thrown in while the user has chosen the second card must not move the choice: the marker,
+// the lit cards and the place the next click covers stay together, during the flight and after it.
+TEST(TableCoverChoice, AThrowInKeepsTheUsersChoice) {
+    for (const bool clickInFlight : {true, false}) {
+        SCOPED_TRACE(clickInFlight ? "click during the flight" : "click after the landing");
+        TwoOpenCards f;
+        f.Click(f.table->PlayingPlace()->PlaceLights(1));
+        f.table->PlayerGo(2, kSuitSpades, 5);
+        f.clock.Advance(100);
+        EXPECT_EQ(f.SelectedMarker(), 1);
+        EXPECT_EQ(f.LitIds(), std::vector<int>{2});
+        if (!clickInFlight) {
+            f.clock.Advance(600);
+            EXPECT_EQ(f.SelectedMarker(), 1);
+            EXPECT_EQ(f.LitIds(), std::vector<int>{2});
+        }
+        f.Take();
+        f.Click(f.OwnCard(2));
+        EXPECT_EQ(f.Take(), std::vector<std::string>{"cover 2 on 1"});
+    }
+}
+
+// The own hand lifts the card under the pointer to y 0 and drops it back to 30, only while clicks are
+// allowed; a card lifted when clicks go off stays up until the next layout.
+TEST(TableHand, HoverLiftsTheOwnCardOnlyWhileClicksAreAllowed) {
+    TableFixture f;
+    f.Deal({{1, 1, 5}, {2, 2, 6}});
+    TCardMoved *card = f.Seat(1)->CardList()->Sprite(0);
+    auto hover = [&](bool enter) {
+        if (enter)
+            card->MouseEnter();
+        else
+            card->MouseLeave();
+        f.clock.Advance(200);
+        return card->Y();
+    };
+    EXPECT_EQ(hover(true), TCardList::kOwnCardTop); // clicks are off at the start
+    f.table->PlayerActive(1, kNoSeat);
+    EXPECT_EQ(hover(true), 0);
+    EXPECT_EQ(hover(false), TCardList::kOwnCardTop);
+    EXPECT_EQ(hover(true), 0);
+    f.Seat(1)->SetCanClick(false);
+    EXPECT_EQ(hover(false), 0);
+    f.table->AddPlayerCard(1, 3, 3, 7);
+    EXPECT_EQ(f.Seat(1)->CardList()->Sprite(0)->Y(), TCardList::kOwnCardTop);
+}
+
+// A side column sits 90 above the middle of its seat; only a column that would leave the window at
+// the top is held at the window's edge.
+TEST(TableHand, ASideColumnIsHeldOnlyWhereItWouldLeaveTheWindow) {
+    struct Case {
+        float h;
+        int cards;
+    };
+    for (const Case c : {Case{600, 6}, Case{700, 6}, Case{768, 15}, Case{1024, 6}, Case{600, 15}}) {
+        SCOPED_TRACE(std::to_string(int(c.h)) + " high, " + std::to_string(c.cards) + " cards");
+        TableFixture f;
+        f.form.SetSize(1000, c.h);
+        f.Deal({{1, 1, 5}});
+        f.table->SetPlayerCountCard(2, static_cast<uint8_t>(c.cards));
+        f.table->Repaint();
+        const TPlayer *seat = f.Seat(2);
+        const TCardList *hand = seat->CardList();
+        const double centred = Round((seat->Height() - hand->Height()) / 2.0) - 90;
+        EXPECT_EQ(hand->Y(), std::max(centred, -double(seat->Y())));
+        EXPECT_GE(hand->AbsoluteRect().top(), 0);
+    }
 }
 
 } // namespace
