@@ -39,6 +39,9 @@ TGraphics::TGraphics() : FMainForm(std::make_unique<TMain_Form>()), FForm(std::m
     FWindowStart->SetParent(FForm.get());
     FWindowStart->OnClickCreateTable = [this] { OpenSettingTable(); };
     FWindowStart->OnClickEnterTable = [this](int ID) { EnterTable(ID); };
+    // Every change of the window's size lays the scene out at once, also one the host did not ask for:
+    // full screen takes effect only after the key that asked for it has been handled.
+    FForm->OnResize = [this](TControl *) { RepaintScene(); };
 }
 
 TGraphics::~TGraphics() {

@@ -52,6 +52,23 @@ void TPlayingPlace::Repaint() {
     FStartPos[2] = {0, midY};
     FStartPos[3] = {midX, 0};
     FStartPos[4] = {static_cast<float>(W) - TCard::kWidth, midY};
+    // The cards follow: those lying in their places move there, those in the air land there (or, on
+    // their way to the taker, at the taker's new point).
+    for (int slot = 0; slot < 2 * kSlots; ++slot) {
+        TCardMoved *card = FCard[static_cast<size_t>(slot)];
+        if (!card->Visible())
+            continue;
+        const TPos to = FMoveKind == kMovePickUp && card->Flying() ? StartPos(FPickUpSeat) : SlotPos(slot);
+        if (card->Flying())
+            card->StopValue(to.X, to.Y);
+        else
+            card->SetPosition(to.X, to.Y);
+    }
+}
+
+TPos TPlayingPlace::SlotPos(int slot) const {
+    return {FPosFirsCard.X + kColumnStep * static_cast<float>(slot % kSlots),
+            FPosFirsCard.Y + (slot >= kSlots ? kCoverOffset : 0)};
 }
 
 bool TPlayingPlace::Open(int i) const {
@@ -113,6 +130,7 @@ void TPlayingPlace::MovePickUp(uint8_t playerstate) {
         card->StopAnimation();
     FCountMove = 0;
     FMoveKind = kMovePickUp;
+    FPickUpSeat = playerstate;
     const TPos to = StartPos(playerstate);
     for (TCardMoved *card : FCard) {
         if (!card->Visible())

@@ -76,6 +76,8 @@ TTable::TTable(TSceneObject *owner) : TLayout(owner) {
 
     FYourTurn = new TYourTurn(this);
     FYourTurn->SetParent(this);
+    // Placed by the layout: centred it would lie over the cards the user must cover.
+    FYourTurn->SetAlign(TAlignLayout::None);
 }
 
 TPlayer *TTable::Player(uint8_t playerid) const {
@@ -130,7 +132,17 @@ void TTable::Repaint() {
     FPlayingPlace->SetLeftmost(deckX + TCardDeck::kReach + kStockGap - FPlayingPlace->X());
     FPlayingPlace->Repaint();
     PlacePickBitoButton();
+    PlaceYourTurn();
     FRoundEnd->SetX(FPlayerBar->X() - FRoundEnd->Width() - 20);
+}
+
+void TTable::PlaceYourTurn() {
+    // Centred in the free band between the playing places and the own hand.
+    const float rowBottom = FPlayingPlace->Y() + FPlayingPlace->PosFirsCard().Y + TPlayingPlace::kCoverOffset +
+                            TCard::kHeight;
+    const float handTop = Own()->Y() + Own()->CardList()->Y();
+    FYourTurn->SetPosition(static_cast<float>(Round((Width() - FYourTurn->Width()) / 2.0)),
+                           rowBottom + static_cast<float>(Round((handTop - rowBottom - FYourTurn->Height()) / 2.0)));
 }
 
 void TTable::PlacePickBitoButton() {
@@ -189,7 +201,8 @@ void TTable::PlayerCover(uint8_t playerid, uint8_t CoverID, uint8_t Suit, uint8_
 void TTable::PlayerActive(uint8_t playerid, uint8_t beat_playerid) {
     for (TPlayer *seat : FPlayer)
         seat->SetActive(false);
-    if (playerid == kOwnSeat && !FCoverYourTurn)
+    // Only when the user has a move to make: not while taking, not with an empty hand (the user is out).
+    if (playerid == kOwnSeat && !FCoverYourTurn && FTableState != kStateTaking && Own()->CountCard() > 0)
         FYourTurn->Show();
     FCoverYourTurn = false;
 

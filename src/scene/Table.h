@@ -114,6 +114,7 @@ private:
     void DisarmOwnHand();
     void ShowTakeButton();
     void PlacePickBitoButton();
+    void PlaceYourTurn();
     void HideBitoButton();
     void OwnTakeSteps();
     void CardClicked(uint8_t CardID, uint8_t Suit, uint8_t Dignity);

@@ -1,5 +1,9 @@
 #include "scene/Graphic.h"
 #include "common/Clock.h"
+#include "common/VirtualKeys.h"
+#include "kit/Round.h"
+
+#include <QCoreApplication>
 
 #include <gtest/gtest.h>
 
@@ -622,6 +626,40 @@ TEST(GraphicsRoundEnd, ACardStillFlyingWhenThePickUpStartsOffersNothing) {
     f.Take();
     f.Click(f.OwnCard(12));
     EXPECT_EQ(f.Take(), std::vector<std::string>{"cover 12 on 0"});
+}
+
+} // namespace
+} // namespace trelvo::scene
+
+namespace trelvo::scene {
+namespace {
+
+// F11 lays the table out for the full screen at once, and again for the window's own size when the
+// user leaves it; a host resize meanwhile changes nothing until then.
+TEST_F(GraphicsFixture, FullScreenAndBackLayTheTableOutAtOnce) {
+    StartTwoHanded({{10, 1, 6}, {11, 1, 9}, {12, 4, 11}});
+    g.ShowGUI();
+    QCoreApplication::processEvents();
+    const TTable *table = g.Table();
+    auto laidOutFor = [&](int w, int h) {
+        EXPECT_EQ(g.Form().Width(), w);
+        EXPECT_EQ(g.Form().Height(), h);
+        EXPECT_EQ(table->PlayerBar()->Y(), h - 100);
+        EXPECT_EQ(table->PlayerBar()->X(), Round((w - table->PlayerBar()->Width()) / 2.0));
+    };
+    laidOutFor(1000, 700);
+    g.MainForm().FormKeyDown(VK_F11);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(g.MainForm().isFullScreen());
+    const QSize screen = g.MainForm().size();
+    ASSERT_NE(screen, QSize(1000, 700));
+    laidOutFor(screen.width(), screen.height());
+    g.OnChatResize(600, 900); // ignored in full screen
+    QCoreApplication::processEvents();
+    laidOutFor(screen.width(), screen.height());
+    g.MainForm().FormKeyDown(VK_F11);
+    QCoreApplication::processEvents();
+    laidOutFor(1000, 700);
 }
 
 } // namespace

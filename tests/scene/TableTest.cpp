@@ -157,12 +157,13 @@ TEST(Table, TheStockThePlayingPlacesTheTakeButtonAndTheHandsDoNotOverlap) {
             {"the left hand", Seen(f.Seat(2)->CardList())},
             {"the top hand", Seen(f.Seat(3)->CardList())},
             {"the right hand", Seen(f.Seat(4)->CardList())},
+            {"the your-turn cue", f.table->YourTurn()->AbsoluteRect()},
         };
         for (const auto &piece : pieces)
             EXPECT_FALSE(piece.seen.isEmpty()) << size << ": " << piece.name;
         for (const auto &piece : pieces)
             EXPECT_TRUE(QRectF(0, 0, c.w, c.h).contains(piece.seen)) << size << ": " << piece.name;
-        for (size_t i = 0; i < 3; ++i)
+        for (size_t i = 0; i < std::size(pieces); ++i)
             for (size_t j = i + 1; j < std::size(pieces); ++j)
                 EXPECT_FALSE(pieces[i].seen.intersects(pieces[j].seen))
                     << size << ": " << pieces[i].name << " and " << pieces[j].name;
@@ -322,23 +323,33 @@ TEST(Table, PickUpRaisesOneTempCardPerCardAndANewRoundFollows) {
     EXPECT_EQ(f.Pointer(), 1); // after seat 3 comes seat 4 (empty), then the user
 }
 
-TEST(Table, AResizeInMidFlightLandsTheCardAndLaterFlightsUseTheNewGeometry) {
-    TableFixture f;
-    f.Deal({{1, 1, 5}});
-    f.table->Repaint();
-    f.table->PlayerGo(3, kSuitSpades, 7);
-    f.clock.Advance(200);
-    f.form.SetSize(1280, 1024);
-    f.table->Repaint();
-    f.clock.Advance(400);
-    TPlayingPlace *place = f.table->PlayingPlace();
-    EXPECT_EQ(place->Card(0)->Position(), QPointF(174, 115)); // where it was sent
-    EXPECT_EQ(place->Width(), 1078);
-    f.table->PlayerGo(3, kSuitSpades, 8);
-    f.clock.Advance(600);
-    EXPECT_EQ(place->Card(1)->Position(), QPointF(place->PosFirsCard().X + 76, place->PosFirsCard().Y));
-    EXPECT_EQ(place->PosFirsCard().X, Round((1078 - 451) / 2.0));
-    EXPECT_EQ(f.table->PlayerBar()->Y(), 1024 - 100);
+// Every card on the table follows a new size at once, one in the air too: it lands where its place is
+// now, and so does a card sent after the resize.
+TEST(Table, AResizeMovesTheCardsOnTheTableAndInTheAirToTheirPlacesAtTheNewSize) {
+    for (const QSizeF size : {QSizeF(800, 600), QSizeF(1024, 768), QSizeF(1280, 1024), QSizeF(1600, 1200)}) {
+        SCOPED_TRACE(std::to_string(int(size.width())) + "x" + std::to_string(int(size.height())));
+        TableFixture f;
+        f.Deal({{1, 1, 5}});
+        f.table->PlayerGo(3, kSuitSpades, 7);
+        f.table->PlayerGo(3, kSuitSpades, 8);
+        f.clock.Advance(600);
+        f.table->PlayerCover(2, 0, kSuitSpades, 9);
+        f.table->PlayerGo(2, kSuitSpades, 10);
+        f.clock.Advance(200);
+        f.form.SetSize(float(size.width()), float(size.height()));
+        f.table->Repaint();
+        f.clock.Advance(400);
+        f.table->PlayerGo(3, kSuitClubs, 10);
+        f.clock.Advance(600);
+        TPlayingPlace *place = f.table->PlayingPlace();
+        const TPos first = place->PosFirsCard();
+        for (int slot : {0, 1, 2, 3, 6}) {
+            const float x = first.X + TPlayingPlace::kColumnStep * float(slot % 6);
+            const float y = first.Y + (slot >= 6 ? TPlayingPlace::kCoverOffset : 0);
+            EXPECT_EQ(place->Card(slot)->Position(), QPointF(x, y)) << "slot " << slot;
+        }
+        EXPECT_EQ(f.table->PlayerBar()->Y(), size.height() - 100);
+    }
 }
 
 TEST(Table, APlayerLeavingClearsTheTableAndTheUsersControls) {
@@ -518,6 +529,39 @@ TEST(TableHand, ASideColumnIsHeldOnlyWhereItWouldLeaveTheWindow) {
         EXPECT_EQ(hand->Y(), std::max(centred, -double(seat->Y())));
         EXPECT_GE(hand->AbsoluteRect().top(), 0);
     }
+}
+
+} // namespace
+} // namespace trelvo::scene
+
+namespace trelvo::scene {
+namespace {
+
+// "Ваш ход!" shows only when the user has a move to make.
+TEST(TableYourTurn, ShownOnlyWhenTheUserHasAMoveToMake) {
+    TableFixture f;
+    f.Deal({{1, kSuitClubs, 9}, {2, kSuitDiamonds, 9}});
+    TYourTurn *cue = f.table->YourTurn();
+    // Seat 2 attacks; the user is on turn to cover.
+    f.table->PlayerActive(2, 1);
+    f.table->SetTableState(TTable::kStateCover);
+    f.table->PlayerGo(2, kSuitClubs, 5);
+    f.table->PlayerActive(1, 1);
+    EXPECT_TRUE(cue->Cycling());
+    f.clock.Advance(3000);
+    // The user takes; seat 2 throws in and the turn comes back to the user, who has nothing to do.
+    f.Click(f.table->PickBitoButton());
+    f.table->SetTableState(TTable::kStateTaking);
+    f.table->PlayerGo(2, kSuitClubs, 6);
+    f.table->PlayerActive(1, 1);
+    EXPECT_FALSE(cue->Cycling());
+    f.table->PlayerTake(1, 2);
+    f.clock.Advance(5000);
+    // With no card left the user has won: the turn passing to seat 1 asks nothing of it.
+    TableFixture g;
+    g.Deal({});
+    g.table->PlayerActive(1, kNoSeat);
+    EXPECT_FALSE(g.table->YourTurn()->Cycling());
 }
 
 } // namespace
