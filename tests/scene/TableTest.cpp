@@ -102,10 +102,12 @@ TEST(Table, GeometryAt1000x700) {
     EXPECT_EQ(f.Seat(1)->TakeImg()->X(), 196);
     EXPECT_EQ(f.Seat(1)->PointerBeat()->Position(), QPointF(750, 180));
     EXPECT_EQ(f.table->RoundEnd()->X(), 181);
-    EXPECT_EQ(f.Seat(2)->TakeImg()->Position(), QPointF(180, -30));
-    EXPECT_EQ(f.Seat(2)->PointerBeat()->Position(), QPointF(120, 0));
-    EXPECT_EQ(f.Seat(4)->TakeImg()->Position(), QPointF(-168, -30));
-    EXPECT_EQ(f.Seat(4)->PointerBeat()->Position(), QPointF(-40, -50));
+    // A side seat's marks stay with its column, 90 above the middle (at -64 here) but held 56 below the
+    // window's top for the name plate and the pointer over it; the take mark goes under the column.
+    EXPECT_EQ(f.Seat(2)->CardList()->Y(), -40);
+    EXPECT_EQ(f.Seat(2)->NickBar()->Position(), QPointF(10, -96));
+    EXPECT_EQ(f.Seat(2)->TakeImg()->Position(), QPointF(9, -40 + 321 + 10));
+    EXPECT_EQ(f.Seat(2)->PointerBeat()->Position(), QPointF(38, -66.5));
     EXPECT_EQ(f.table->CardDeck()->SpriteCount(), 11);
     // The round-end plate slides from the seat's lower edge to 140.
     f.table->PlayerTake(kNoSeat, kNoSeat);
@@ -128,7 +130,9 @@ QRectF PlayingRow(const TPlayingPlace *place) {
     return {first, QSizeF(TPlayingPlace::kRowWidth, TPlayingPlace::kCoverOffset + TCard::kHeight)};
 }
 
-TEST(Table, TheStockThePlayingPlacesTheTakeButtonAndTheHandsDoNotOverlap) {
+// At every size of the table nothing lies on anything else and everything stays inside the window: the
+// playing places, the stock, the big button, the four hands, the your-turn cue and every seat's marks.
+TEST(Table, TheStockThePlayingPlacesTheTakeButtonTheHandsAndTheMarksDoNotOverlap) {
     struct Case {
         float w, h;
         uint8_t stock; // a full stack of backs reaches farthest
@@ -144,6 +148,11 @@ TEST(Table, TheStockThePlayingPlacesTheTakeButtonAndTheHandsDoNotOverlap) {
             f.table->AddPlayerCard(4, 0, 0, 0);
         f.table->SetDeck(c.stock);
         f.table->ShowBitoButton();
+        // Every seat's marks at once: the name plates, the take marks and the defender pointers.
+        for (uint8_t seat = 1; seat <= 4; ++seat) {
+            f.Seat(seat)->SetTake(true);
+            f.Seat(seat)->SetBeat(true);
+        }
         f.table->Repaint();
         const std::string size = std::to_string(int(c.w)) + "x" + std::to_string(int(c.h));
         const struct {
@@ -158,6 +167,18 @@ TEST(Table, TheStockThePlayingPlacesTheTakeButtonAndTheHandsDoNotOverlap) {
             {"the top hand", Seen(f.Seat(3)->CardList())},
             {"the right hand", Seen(f.Seat(4)->CardList())},
             {"the your-turn cue", f.table->YourTurn()->AbsoluteRect()},
+            {"the left name plate", f.Seat(2)->NickBar()->AbsoluteRect()},
+            {"the top name plate", f.Seat(3)->NickBar()->AbsoluteRect()},
+            {"the right name plate", f.Seat(4)->NickBar()->AbsoluteRect()},
+            {"the own take mark", f.Seat(1)->TakeImg()->AbsoluteRect()},
+            {"the left take mark", f.Seat(2)->TakeImg()->AbsoluteRect()},
+            {"the top take mark", f.Seat(3)->TakeImg()->AbsoluteRect()},
+            {"the right take mark", f.Seat(4)->TakeImg()->AbsoluteRect()},
+            {"the own pointer", f.Seat(1)->PointerBeat()->AbsoluteRect()},
+            {"the left pointer", f.Seat(2)->PointerBeat()->AbsoluteRect()},
+            {"the top pointer", f.Seat(3)->PointerBeat()->AbsoluteRect()},
+            {"the right pointer", f.Seat(4)->PointerBeat()->AbsoluteRect()},
+            {"the player bar", f.table->PlayerBar()->AbsoluteRect()},
         };
         for (const auto &piece : pieces)
             EXPECT_FALSE(piece.seen.isEmpty()) << size << ": " << piece.name;
@@ -526,8 +547,8 @@ TEST(TableHand, ASideColumnIsHeldOnlyWhereItWouldLeaveTheWindow) {
         const TPlayer *seat = f.Seat(2);
         const TCardList *hand = seat->CardList();
         const double centred = Round((seat->Height() - hand->Height()) / 2.0) - 90;
-        EXPECT_EQ(hand->Y(), std::max(centred, -double(seat->Y())));
-        EXPECT_GE(hand->AbsoluteRect().top(), 0);
+        EXPECT_EQ(hand->Y(), std::max(centred, TCardList::kSideHeadroom - double(seat->Y())));
+        EXPECT_GE(seat->NickBar()->AbsoluteRect().top(), 0);
     }
 }
 
