@@ -147,6 +147,14 @@ TEST(Table, TheStockThePlayingPlacesTheTakeButtonTheHandsAndTheMarksDoNotOverlap
         for (int i = 0; i < 6; ++i)
             f.table->AddPlayerCard(4, 0, 0, 0);
         f.table->SetDeck(c.stock);
+        // Six pairs in play, the hands dealt up again.
+        for (uint8_t i = 0; i < TPlayingPlace::kSlots; ++i) {
+            f.table->PlayerGo(4, kSuitSpades, static_cast<uint8_t>(2 + i));
+            f.table->PlayerCover(2, i, kSuitSpades, static_cast<uint8_t>(8 + i));
+        }
+        f.clock.Advance(600);
+        f.table->SetPlayerCountCard(2, 6);
+        f.table->SetPlayerCountCard(4, 6);
         f.table->ShowBitoButton();
         // Every seat's marks at once: the name plates, the take marks and the defender pointers.
         for (uint8_t seat = 1; seat <= 4; ++seat) {
@@ -160,6 +168,7 @@ TEST(Table, TheStockThePlayingPlacesTheTakeButtonTheHandsAndTheMarksDoNotOverlap
             QRectF seen;
         } pieces[] = {
             {"the playing places", PlayingRow(f.table->PlayingPlace())},
+            {"the cards in play", Seen(f.table->PlayingPlace())},
             {"the stock", Seen(f.table->CardDeck())},
             {"the take or bito button", f.table->PickBitoButton()->AbsoluteRect()},
             {"the own hand", Seen(f.Seat(1)->CardList())},
@@ -184,7 +193,9 @@ TEST(Table, TheStockThePlayingPlacesTheTakeButtonTheHandsAndTheMarksDoNotOverlap
             EXPECT_FALSE(piece.seen.isEmpty()) << size << ": " << piece.name;
         for (const auto &piece : pieces)
             EXPECT_TRUE(QRectF(0, 0, c.w, c.h).contains(piece.seen)) << size << ": " << piece.name;
-        for (size_t i = 0; i < std::size(pieces); ++i)
+        EXPECT_EQ(f.Seat(3)->CountCard(), 6);
+        EXPECT_TRUE(pieces[0].seen.contains(pieces[1].seen)) << size << ": the cards lie in their places";
+        for (size_t i = 1; i < std::size(pieces); ++i)
             for (size_t j = i + 1; j < std::size(pieces); ++j)
                 EXPECT_FALSE(pieces[i].seen.intersects(pieces[j].seen))
                     << size << ": " << pieces[i].name << " and " << pieces[j].name;
