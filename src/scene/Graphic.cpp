@@ -341,9 +341,11 @@ void TGraphics::GiveCard() {
     TTable *table = FTable.Get();
     if (!table)
         return;
-    table->PlayerActive(kOwnSeat, kNoSeat);
     table->ShowBitoButton();
     table->ShowCanGiveCard();
+    // Last, since it sends the clock's restart: a report handled inside that send (the round's end)
+    // finds the controls already there and takes them away.
+    table->PlayerActive(kOwnSeat, kNoSeat);
 }
 
 void TGraphics::ShowCanGiveCard() {

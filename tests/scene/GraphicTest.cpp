@@ -664,3 +664,33 @@ TEST_F(GraphicsFixture, FullScreenAndBackLayTheTableOutAtOnce) {
 
 } // namespace
 } // namespace trelvo::scene
+
+namespace trelvo::scene {
+namespace {
+
+// The round ends while the clock's restart of GiveCard is being sent (the server's report of the
+// round's end handled inside that send): no bito button and no lit card may be left over.
+TEST(GraphicsQuickServer, TheRoundEndingInsideGiveCardsClockLeavesNoControls) {
+    GraphicsScene f;
+    f.StartTwoHanded({{10, 1, 6}, {11, 1, 9}, {12, 4, 11}});
+    f.SeatTwoAttacksTheUser(kSuitClubs, 6);
+    f.Click(f.OwnCard(11));
+    f.clock.Advance(600);
+    bool ended = false;
+    f.Inside = [&](const std::string &event) {
+        if (event == "clock" && !ended) {
+            ended = true;
+            f.g.AllBito(kNoSeat, 2);
+        }
+    };
+    f.g.GiveCard();
+    ASSERT_TRUE(ended);
+    const TTable *table = f.g.Table();
+    EXPECT_FALSE(table->PickBitoButton()->Visible());
+    const TCardList *hand = table->Player(kOwnSeat)->CardList();
+    for (int i = 0; i < hand->Count(); ++i)
+        EXPECT_FALSE(hand->Sprite(i)->Lights()) << i;
+}
+
+} // namespace
+} // namespace trelvo::scene
