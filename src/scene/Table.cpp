@@ -138,11 +138,12 @@ void TTable::Repaint() {
 
 void TTable::PlaceYourTurn() {
     // Centred in the free band between the playing places and the own hand.
-    const float rowBottom = FPlayingPlace->Y() + FPlayingPlace->PosFirsCard().Y + TPlayingPlace::kCoverOffset +
-                            TCard::kHeight;
+    const float rowBottom =
+        FPlayingPlace->Y() + FPlayingPlace->PosFirsCard().Y + TPlayingPlace::kCoverOffset + TCard::kHeight;
     const float handTop = Own()->Y() + Own()->CardList()->Y();
     FYourTurn->SetPosition(static_cast<float>(Round((Width() - FYourTurn->Width()) / 2.0)),
-                           rowBottom + static_cast<float>(Round((handTop - rowBottom - FYourTurn->Height()) / 2.0)));
+                           rowBottom +
+                               static_cast<float>(Round((handTop - rowBottom - FYourTurn->Height()) / 2.0)));
 }
 
 void TTable::PlacePickBitoButton() {

@@ -18,8 +18,7 @@ struct ServerMessage {
 // What happens: something done to the controller, or a game-server message (subcode and payload).
 struct Act {
     template <class F>
-        requires std::invocable<F>
-    Act(F f) : run(std::move(f)) {}
+    requires std::invocable<F> Act(F f) : run(std::move(f)) {}
     Act(ServerMessage m) : sub(m.sub), payload(m.payload) {}
 
     std::function<void()> run;

@@ -37,12 +37,11 @@ struct GraphicsScene {
         g.OnCardCover = [this](uint8_t id, uint8_t place) {
             // The take button is gone before the controller hears of the cover.
             Note("cover " + std::to_string(id) + " on " + std::to_string(place) +
-                          (g.Table()->PickBitoButton()->Visible() ? " button shown" : ""));
+                 (g.Table()->PickBitoButton()->Visible() ? " button shown" : ""));
         };
         g.OnCardTransfer = [this](uint8_t id) { Note("transfer " + std::to_string(id)); };
         g.OnPlayerTakeCard = [this] {
-            Note(std::string("take") +
-                          (g.Table()->PickBitoButton()->Visible() ? " button shown" : ""));
+            Note(std::string("take") + (g.Table()->PickBitoButton()->Visible() ? " button shown" : ""));
         };
         g.OnPlayerBitoCard = [this] { Note("bito"); };
         g.OnGetTempCard = [this](uint8_t s, uint8_t d) {
@@ -466,7 +465,7 @@ namespace {
 TEST(GraphicsQuickServer, TheTableIsFreedOnlyAfterTheCallThatRaisedTheEvent) {
     struct Case {
         const char *name;
-        const char *event; // the event inside which the controller acts
+        const char *event;                          // the event inside which the controller acts
         std::function<void(GraphicsScene &)> reach; // brings the table to the point where it raises it
         std::function<void(GraphicsScene &)> act;
     };
