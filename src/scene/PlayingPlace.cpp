@@ -148,7 +148,11 @@ void TPlayingPlace::MovePickUp(uint8_t playerstate) {
 void TPlayingPlace::MoveBito(uint8_t type_move) {
     if (!FBito && type_move != 1)
         return;
-    // Hidden before they stop: a card still in the air is swept away, it does not land in its slot.
+    // Swept cards vanish silently, also on their way to a taker (who may be the player who left): a
+    // pick-up cut short this way still ends the round, once.
+    const bool pickingUp = FMoveKind == kMovePickUp && FCountMove > 0;
+    FMoveKind = kMoveNone;
+    FCountMove = 0;
     for (TCardMoved *card : FCard) {
         if (!card->Visible())
             continue;
@@ -156,7 +160,7 @@ void TPlayingPlace::MoveBito(uint8_t type_move) {
         card->StopAnimation();
     }
     // The round ends on screen even when the table was cleared meanwhile.
-    if (type_move == 0 && OnBitoEnd)
+    if ((type_move == 0 || pickingUp) && OnBitoEnd)
         OnBitoEnd();
 }
 

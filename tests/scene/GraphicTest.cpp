@@ -9,6 +9,7 @@
 
 #include <QPointF>
 
+#include <algorithm>
 #include <functional>
 
 #include <string>
@@ -689,6 +690,57 @@ TEST(GraphicsQuickServer, TheRoundEndingInsideGiveCardsClockLeavesNoControls) {
     const TCardList *hand = table->Player(kOwnSeat)->CardList();
     for (int i = 0; i < hand->Count(); ++i)
         EXPECT_FALSE(hand->Sprite(i)->Lights()) << i;
+}
+
+} // namespace
+} // namespace trelvo::scene
+
+namespace trelvo::scene {
+namespace {
+
+// A player leaves while the round's end counts down or while the table's cards fly to the taker: the
+// cards vanish, the round still ends exactly once (the controller deals then), and a seat that left
+// gets no cards.
+TEST(GraphicsRoundEnd, APlayerLeavingDuringTheRoundsEndEndsItOnceAndLeavesTheSeatEmpty) {
+    struct Case {
+        const char *name;
+        int wait; // ms from AllBito to the leaving
+        uint8_t leaver;
+    };
+    const Case cases[] = {
+        {"the taker leaves during the countdown", 1500, 2},
+        {"another leaves during the countdown", 1500, 3},
+        {"the taker leaves during the pick-up", 3900, 2},
+        {"another leaves during the pick-up", 3900, 3},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        GraphicsScene f;
+        f.g.CreateNewTable(0, QStringLiteral("Иван"), TWindowShowPlayer::kNewTable);
+        f.g.StartGame(
+            QStringLiteral("Иван"),
+            {{QStringLiteral("Иван"), 1}, {QStringLiteral("Бот 2"), 2}, {QStringLiteral("Бот 3"), 3}},
+            {kSuitHearts, 4}, 24, 30, {{10, 1, 6}, {11, 1, 9}});
+        f.clock.Advance(5);
+        // Seat 3 attacks seat 2, who takes; the user moves next.
+        f.g.SetPlayerActive(3, 2);
+        f.g.PlayerGo(3, kSuitClubs, 6);
+        f.g.PlayerGo(3, kSuitClubs, 7);
+        f.clock.Advance(600);
+        f.g.PlayerTake(2);
+        f.g.AllBito(2, 1);
+        f.clock.Advance(c.wait);
+        f.Take();
+        f.g.PlayerExitGame(c.leaver);
+        f.clock.Advance(5000);
+        const std::vector<std::string> events = f.Take();
+        EXPECT_EQ(std::count(events.begin(), events.end(), "round end"), 1);
+        const TTable *table = f.g.Table();
+        for (int slot = 0; slot < 2 * TPlayingPlace::kSlots; ++slot)
+            EXPECT_FALSE(table->PlayingPlace()->Card(slot)->Visible()) << slot;
+        EXPECT_EQ(table->Player(c.leaver)->CountCard(), 0);
+        EXPECT_FALSE(table->Player(2)->Take());
+    }
 }
 
 } // namespace
