@@ -13,7 +13,7 @@ TGameArea::TGameArea(QWidget *Parent) : QWidget(Parent) {
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, QColor(0x1e, 0x3a, 0x28));
     setPalette(palette);
-    setMinimumSize(320, 240);
+    setMinimumSize(kMinimumWidth, kMinimumHeight);
     winId();
 }
 

@@ -11,6 +11,11 @@ namespace trelvo::host {
 // whose id goes to the client, and whose size the client follows.
 class TGameArea : public QWidget {
 public:
+    // The smallest size at which the client lays its table out without anything overlapping (four
+    // seats, six pairs in play): below it the window stops shrinking rather than the game area.
+    static constexpr int kMinimumWidth = 800;
+    static constexpr int kMinimumHeight = 600;
+
     explicit TGameArea(QWidget *Parent = nullptr);
 
     std::function<void(QSize Size)> OnResized;

@@ -57,6 +57,9 @@ THostWindow::THostWindow() {
     FLog->setFont(small);
     FSplitter->addWidget(FGameArea);
     FSplitter->addWidget(FLog);
+    // The game area keeps its minimum; the log gives way first, down to a narrow strip, and can be
+    // folded away to make the window narrower still.
+    FLog->setMinimumWidth(kLogMinimumWidth);
     FSplitter->setStretchFactor(0, 1);
     FSplitter->setStretchFactor(1, 0);
     FSplitter->setCollapsible(0, false);

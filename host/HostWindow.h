@@ -20,6 +20,7 @@ class TGameArea;
 class THostWindow : public QMainWindow {
 public:
     static constexpr int kLogLines = 2000;
+    static constexpr int kLogMinimumWidth = 120;
 
     THostWindow();
     ~THostWindow() override;

@@ -654,10 +654,12 @@ void TGame::PlayerExitGame(const QString &Value) {
     const int nextID = ReadInt(Value, pos);
     Graphics->PlayerExitGame(ClientPlayerid(leaverID));
     if (LowByte(nextID) != kNoSeat) {
+        // Set first: the clock's restart is sent from inside SetPlayerActive, and the next report may
+        // be handled inside that send.
+        FState = GameState::kInGame;
         Graphics->SetPlayerActive(ClientPlayerid(nextID), kNoSeat);
         if (IsOwnId(nextID))
             Graphics->ShowCanGiveCard();
-        FState = GameState::kInGame;
     }
 }
 

@@ -136,12 +136,13 @@ void TCardList::Repaint() {
     if (!FOwner)
         return;
     if (FRotate) {
-        // A side column sits 90 above the middle; on a low table a long one would leave the window at
-        // the top, so its first card stays inside the seat.
+        // A side column sits 90 above the middle; on a low table it would leave the window at the top
+        // (the seat's owner fills the window) with the seat's name plate over it: only there it stops,
+        // with the plate at the window's edge.
         const float y = static_cast<float>(Round((FOwner->Height() - Height()) / 2.0) - 90);
-        SetY(std::max(y, 0.0f));
+        SetY(std::max(y, kSideHeadroom - FOwner->Y()));
     } else
-        SetX(static_cast<float>(Round((FOwner->Width() - Width()) / 2.0)));
+        SetX(static_cast<float>(Round((FOwner->Width() - Width()) / 2.0)) + FCentreShift);
 }
 
 void TCardList::ExchangeShown(TCardMoved *a, TCardMoved *b) {

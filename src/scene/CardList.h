@@ -25,6 +25,8 @@ public:
     // Placement modes.
     enum : uint8_t { kAlignLeft = 0, kAlignTop = 1, kAlignOwn = 2, kAlignRight = 3 };
     static constexpr float kOwnHeight = 126, kOwnCardTop = 30;
+    // Room a side seat keeps above its column for its name plate and defender pointer.
+    static constexpr float kSideHeadroom = 56;
 
     TOnClick OnClick;
 
@@ -61,6 +63,8 @@ public:
     void SetCanClick(bool value) { FCanClick = value; }
     // The seat the list is centred in.
     void SetOwner(TControl *value) { FOwner = value; }
+    // How far right of the owner's centre a horizontal list sits.
+    void SetCentreShift(float value) { FCentreShift = value; }
 
 private:
     void RepaintHorizontal(TSortedList D);
@@ -74,6 +78,7 @@ private:
     uint8_t FAlign = kAlignLeft;
     bool FCanClick = false;
     TControl *FOwner = nullptr;
+    float FCentreShift = 0;
 };
 
 } // namespace trelvo::scene

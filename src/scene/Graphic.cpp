@@ -39,6 +39,9 @@ TGraphics::TGraphics() : FMainForm(std::make_unique<TMain_Form>()), FForm(std::m
     FWindowStart->SetParent(FForm.get());
     FWindowStart->OnClickCreateTable = [this] { OpenSettingTable(); };
     FWindowStart->OnClickEnterTable = [this](int ID) { EnterTable(ID); };
+    // Every change of the window's size lays the scene out at once, also one the host did not ask for:
+    // full screen takes effect only after the key that asked for it has been handled.
+    FForm->OnResize = [this](TControl *) { RepaintScene(); };
 }
 
 TGraphics::~TGraphics() {
@@ -225,10 +228,11 @@ void TGraphics::UpdateTimerNewTable(int Value) {
 }
 
 void TGraphics::KickInvite() {
-    if (!FWindow_Players)
-        return;
+    // Also before the waiting room was built: the server may close the table right after the entry.
     DestroyWaitingRoom();
     ShowTableList();
+    // The list was only hidden when the user chose the table.
+    SetEnableEnterTable(true);
 }
 
 void TGraphics::StopGame() {
@@ -287,9 +291,15 @@ void TGraphics::StartGame(const QString &PlayerName, const TGPlayerList &GPlayer
 }
 
 void TGraphics::DestroyTable() {
+    // The controller may end the game from inside an event of the table (a message handled inside the
+    // send of a move): the table may be running the method that raised it, so it goes on the next turn
+    // of the loop, silent and out of sight from now on.
     if (TTable *table = FTable.Get()) {
         FTable.Reset();
-        delete table;
+        table->ClearEvents();
+        table->SetVisible(false);
+        table->SetEnabled(false);
+        table->DeferredFree();
     }
 }
 
@@ -331,9 +341,11 @@ void TGraphics::GiveCard() {
     TTable *table = FTable.Get();
     if (!table)
         return;
-    table->PlayerActive(kOwnSeat, kNoSeat);
     table->ShowBitoButton();
     table->ShowCanGiveCard();
+    // Last, since it sends the clock's restart: a report handled inside that send (the round's end)
+    // finds the controls already there and takes them away.
+    table->PlayerActive(kOwnSeat, kNoSeat);
 }
 
 void TGraphics::ShowCanGiveCard() {

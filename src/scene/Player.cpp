@@ -91,6 +91,9 @@ TPlayer::TPlayer(TSceneObject *owner, uint8_t aPlace) : TLayout(owner), FPlace(a
     const int seat = (FPlace >= 1 && FPlace <= 4) ? FPlace - 1 : 3;
     if (FPlace == 2 || FPlace == 4)
         FCardList->SetRotate(true);
+    // The top hand leaves room for its name plate on the left and its marks on the right.
+    if (FPlace == 3)
+        FCardList->SetCentreShift(kTopShift);
     FCardList->SetAlignMode(kModes[seat]);
     FPointerBeat->SetRotationAngle(kPointerAngles[seat]);
     Repaint();
@@ -132,24 +135,38 @@ void TPlayer::Repaint() {
         FPointerBeat->SetPosition(Width() / 2 + 250, Height() - 50);
         break;
     case 2:
-        FTakeImg->SetPosition(FNickBar->Width() + FNickBar->X() + 20, FNickBar->Y());
-        FPointerBeat->SetPosition(FNickBar->Width() + FNickBar->X() - 40, 0);
-        SetWidth(hand->Width() + hand->X());
+    case 4:
+        PlaceSideMarks();
+        SetWidth(FPlace == 2 ? hand->Width() + hand->X() : hand->Width() + 5);
         break;
-    case 3:
-        FNickBar->SetX(static_cast<float>(Round((hand->Width() - FNickBar->Width()) / 2.0)) + hand->X());
-        FTakeImg->SetPosition(static_cast<float>(Round((FNickBar->Width() - FTakeImg->Width()) / 2.0)) +
-                                  FNickBar->X(),
-                              hand->Height() + hand->Y() + 10);
-        FPointerBeat->SetPosition(FNickBar->X() - 50, 2);
+    case 3: {
+        // The name plate left of the hand, the take mark and the pointer right of it, all in the
+        // seat's band: nothing lies on the cards and nothing reaches another seat.
+        const float mid = hand->Height() / 2;
+        FNickBar->SetPosition(hand->X() - kTopPlateGap - FNickBar->Width(),
+                              static_cast<float>(Round(mid - FNickBar->Height() / 2.0)));
+        const float right = hand->X() + hand->Width() + kTopMarkGap;
+        FTakeImg->SetPosition(right, static_cast<float>(Round(mid - FTakeImg->Height() / 2.0)));
+        FPointerBeat->SetPosition(right, hand->Height() - FPointerBeat->Height() - 9);
         SetHeight(hand->Height());
         break;
+    }
     default:
-        FTakeImg->SetPosition(FNickBar->X() - FTakeImg->Width() - 20, FNickBar->Y());
-        FPointerBeat->SetPosition(FNickBar->X() + 20, -50);
-        SetWidth(hand->Width() + 5);
         break;
     }
+}
+
+void TPlayer::PlaceSideMarks() {
+    // Above the column the name plate and under it the pointer, over the cards' middle; the take mark
+    // below the column. The column keeps room for them at the window's top.
+    TCardList *hand = FCardList;
+    const float centre = hand->X() + TCard::kHeight / 2;
+    FNickBar->SetPosition(FPlace == 2 ? 10 : -60, hand->Y() - TCardList::kSideHeadroom);
+    // The pointer turns about its centre: place the centre.
+    FPointerBeat->SetPosition(centre - FPointerBeat->Width() / 2,
+                              hand->Y() - 18 - FPointerBeat->Height() / 2);
+    FTakeImg->SetPosition(static_cast<float>(Round(centre - FTakeImg->Width() / 2.0)),
+                          hand->Y() + hand->Height() + 10);
 }
 
 void TPlayer::ShowCanUsedToCoverCard(const TSrvCard &aCard) {

@@ -53,6 +53,10 @@ class TPlayer : public TLayout {
 public:
     using TOnPlayerCardClick = std::function<void(uint8_t CardID, uint8_t Suit, uint8_t Dignity)>;
     static constexpr float kOwnSeatHeight = 230;
+    // The top seat: its name plate 10 left of the hand, its take mark and pointer 10 right of it; the
+    // hand sits right of centre so that the whole row is centred.
+    static constexpr float kTopPlateGap = 10, kTopMarkGap = 10;
+    static constexpr float kTopShift = ((kTopPlateGap + 150) - (kTopMarkGap + 88)) / 2;
 
     TOnPlayerCardClick OnPlayerCardClick;
 
@@ -100,6 +104,7 @@ public:
 
 private:
     void LayOutHand();
+    void PlaceSideMarks();
     uint8_t TrumpSuit() const { return FTrump ? FTrump->Suit : 0; }
     void DeferClick(uint8_t CardID, uint8_t Suit, uint8_t Dignity);
 

@@ -52,6 +52,23 @@ void TPlayingPlace::Repaint() {
     FStartPos[2] = {0, midY};
     FStartPos[3] = {midX, 0};
     FStartPos[4] = {static_cast<float>(W) - TCard::kWidth, midY};
+    // The cards follow: those lying in their places move there, those in the air land there (or, on
+    // their way to the taker, at the taker's new point).
+    for (int slot = 0; slot < 2 * kSlots; ++slot) {
+        TCardMoved *card = FCard[static_cast<size_t>(slot)];
+        if (!card->Visible())
+            continue;
+        const TPos to = FMoveKind == kMovePickUp && card->Flying() ? StartPos(FPickUpSeat) : SlotPos(slot);
+        if (card->Flying())
+            card->StopValue(to.X, to.Y);
+        else
+            card->SetPosition(to.X, to.Y);
+    }
+}
+
+TPos TPlayingPlace::SlotPos(int slot) const {
+    return {FPosFirsCard.X + kColumnStep * static_cast<float>(slot % kSlots),
+            FPosFirsCard.Y + (slot >= kSlots ? kCoverOffset : 0)};
 }
 
 bool TPlayingPlace::Open(int i) const {
@@ -67,9 +84,7 @@ void TPlayingPlace::MoveCard(uint8_t playerstate, uint8_t Suit, uint8_t Dignity,
     }
     // The next round's first card can come while the last round's cards still fly to the taker: those
     // land first, or they would keep their slots, take the new card's selection and never reach a hand.
-    if (FMoveKind == kMovePickUp)
-        for (TCardMoved *card : FCard)
-            card->StopAnimation();
+    FinishPickUp();
     FMoveKind = kMovePlayed;
     const float x = FPosFirsCard.X + kColumnStep * PlaceID;
     float y = FPosFirsCard.Y;
@@ -88,19 +103,34 @@ void TPlayingPlace::MoveCard(uint8_t playerstate, uint8_t Suit, uint8_t Dignity,
     card->StartValue(start.X, start.Y);
     card->StopValue(x, y);
     card->StartAnimation();
+    // The user's choice of card to cover stays while that card is open; otherwise the lowest open one.
+    if (!Open(FSelectID))
+        FSelectID = LowestOpen(FSelectID);
+}
+
+uint8_t TPlayingPlace::LowestOpen(uint8_t none) const {
     for (int i = 0; i < kSlots; ++i)
-        if (Open(i)) {
-            FSelectID = static_cast<uint8_t>(i);
-            break;
-        }
+        if (Open(i))
+            return static_cast<uint8_t>(i);
+    return none;
+}
+
+void TPlayingPlace::FinishPickUp() {
+    // A landing may end the round and the next card may start flying from inside it: that one stays.
+    for (TCardMoved *card : FCard)
+        if (FMoveKind == kMovePickUp)
+            card->StopAnimation();
 }
 
 void TPlayingPlace::MovePickUp(uint8_t playerstate) {
-    // A card still in the air lands first, as what it was, so it is not counted as picked up.
+    // A card still in the air lands first, silently, as a swept card does: it belongs to the pick-up
+    // now, and offering the user's defence against the old round's cards would be wrong.
+    FMoveKind = kMoveNone;
     for (TCardMoved *card : FCard)
         card->StopAnimation();
     FCountMove = 0;
     FMoveKind = kMovePickUp;
+    FPickUpSeat = playerstate;
     const TPos to = StartPos(playerstate);
     for (TCardMoved *card : FCard) {
         if (!card->Visible())
@@ -118,7 +148,11 @@ void TPlayingPlace::MovePickUp(uint8_t playerstate) {
 void TPlayingPlace::MoveBito(uint8_t type_move) {
     if (!FBito && type_move != 1)
         return;
-    // Hidden before they stop: a card still in the air is swept away, it does not land in its slot.
+    // Swept cards vanish silently, also on their way to a taker (who may be the player who left): a
+    // pick-up cut short this way still ends the round, once.
+    const bool pickingUp = FMoveKind == kMovePickUp && FCountMove > 0;
+    FMoveKind = kMoveNone;
+    FCountMove = 0;
     for (TCardMoved *card : FCard) {
         if (!card->Visible())
             continue;
@@ -126,7 +160,7 @@ void TPlayingPlace::MoveBito(uint8_t type_move) {
         card->StopAnimation();
     }
     // The round ends on screen even when the table was cleared meanwhile.
-    if (type_move == 0 && OnBitoEnd)
+    if ((type_move == 0 || pickingUp) && OnBitoEnd)
         OnBitoEnd();
 }
 
@@ -157,18 +191,18 @@ uint8_t TPlayingPlace::CountNoCover() const {
 }
 
 void TPlayingPlace::ShowSelectCoverCard() {
-    int first = -1;
     for (int i = 0; i < kSlots; ++i) {
         if (!Open(i))
             continue;
         TPlaceLights *marker = FPlaceLights[static_cast<size_t>(i)];
         marker->SetState(TPlaceLights::kIdle);
         marker->SetVisible(true);
-        if (first < 0)
-            first = i;
     }
-    if (!FTransferLight && first >= 0)
-        FPlaceLights[static_cast<size_t>(first)]->SetState(TPlaceLights::kSelected);
+    // The marker shows the card a click covers: the user's choice while it is open, else the lowest.
+    if (!Open(FSelectID))
+        FSelectID = LowestOpen(FSelectID);
+    if (!FTransferLight && Open(FSelectID))
+        FPlaceLights[FSelectID]->SetState(TPlaceLights::kSelected);
 }
 
 void TPlayingPlace::HideSelectCoverCard() {

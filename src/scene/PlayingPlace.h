@@ -39,7 +39,7 @@ public:
 
     explicit TPlayingPlace(TSceneObject *owner);
 
-    // Recomputes the geometry from the current size; cards lying on the table stay where they are.
+    // Recomputes the geometry from the current size; the cards on the table move to their places.
     void Repaint();
     // The least x of the first column (in the place's coordinates): the row is centred unless that
     // puts it further left, and then moves right as far as the place's width allows.
@@ -49,6 +49,8 @@ public:
     void MoveCard(uint8_t playerstate, uint8_t Suit, uint8_t Dignity, bool MoveKind, uint8_t PlaceID);
     // Flies every card on the table to that seat.
     void MovePickUp(uint8_t playerstate);
+    // Lands the pick-up's flights at once (each landing reported); nothing when none is in the air.
+    void FinishPickUp();
     // 0: the round ended in a discard (only after Bito was set); 1: clear at once, silently.
     void MoveBito(uint8_t type_move);
     TSrvCard GetCard(uint8_t slot) const;
@@ -76,6 +78,8 @@ public:
 
 private:
     bool Open(int i) const; // attacking place i holds a card that is not covered
+    uint8_t LowestOpen(uint8_t none) const;
+    TPos SlotPos(int slot) const;
     void Landed(TCardMoved *card);
     void CoverMarkerClicked(uint8_t a);
     void TransferMarkerClicked();
@@ -92,6 +96,7 @@ private:
     bool FSelect = true;
     bool FBito = false;
     uint8_t FMoveKind = kMoveNone;
+    uint8_t FPickUpSeat = 0;
     float FLeftmost = 0;
 };
 

@@ -5,6 +5,7 @@
 #include "kit/Round.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace trelvo::scene {
 
@@ -40,7 +41,9 @@ TTable::TTable(TSceneObject *owner) : TLayout(owner) {
     FPlayerBar->OnPickClick = [this] { TakeClicked(); };
     FPlayerBar->OnBitoClick = [this] { BitoClicked(); };
     FPlayerBar->OnRoundStart = [this] {
-        if (OnRoundStart)
+        if (FHoldRoundStart)
+            FRoundStartHeld = true;
+        else if (OnRoundStart)
             OnRoundStart();
     };
     FPlayerBar->OnRoundStop = [this] { ClockRanOut(); };
@@ -73,6 +76,8 @@ TTable::TTable(TSceneObject *owner) : TLayout(owner) {
 
     FYourTurn = new TYourTurn(this);
     FYourTurn->SetParent(this);
+    // Placed by the layout: centred it would lie over the cards the user must cover.
+    FYourTurn->SetAlign(TAlignLayout::None);
 }
 
 TPlayer *TTable::Player(uint8_t playerid) const {
@@ -127,7 +132,18 @@ void TTable::Repaint() {
     FPlayingPlace->SetLeftmost(deckX + TCardDeck::kReach + kStockGap - FPlayingPlace->X());
     FPlayingPlace->Repaint();
     PlacePickBitoButton();
+    PlaceYourTurn();
     FRoundEnd->SetX(FPlayerBar->X() - FRoundEnd->Width() - 20);
+}
+
+void TTable::PlaceYourTurn() {
+    // Centred in the free band between the playing places and the own hand.
+    const float rowBottom =
+        FPlayingPlace->Y() + FPlayingPlace->PosFirsCard().Y + TPlayingPlace::kCoverOffset + TCard::kHeight;
+    const float handTop = Own()->Y() + Own()->CardList()->Y();
+    FYourTurn->SetPosition(static_cast<float>(Round((Width() - FYourTurn->Width()) / 2.0)),
+                           rowBottom +
+                               static_cast<float>(Round((handTop - rowBottom - FYourTurn->Height()) / 2.0)));
 }
 
 void TTable::PlacePickBitoButton() {
@@ -155,6 +171,9 @@ void TTable::PlayerGo(uint8_t playerid, uint8_t Suit, uint8_t Dignity) {
     // The next round's first card may come while the last round's end still counts down: that round
     // ends now, or its discard would sweep the new card away and its deal would come too late.
     FRoundEnd->Finish();
+    // So do the last round's cards still flying to the taker: their landing ends the round and the
+    // controller deals, and only then does the lead leave the hand it was dealt into.
+    FPlayingPlace->FinishPickUp();
     if (playerid == kOwnSeat) {
         // A move the user clicked is on the table already; its report arrives in state 2.
         if (FTableState != kStateAttack)
@@ -183,7 +202,8 @@ void TTable::PlayerCover(uint8_t playerid, uint8_t CoverID, uint8_t Suit, uint8_
 void TTable::PlayerActive(uint8_t playerid, uint8_t beat_playerid) {
     for (TPlayer *seat : FPlayer)
         seat->SetActive(false);
-    if (playerid == kOwnSeat && !FCoverYourTurn)
+    // Only when the user has a move to make: not while taking, not with an empty hand (the user is out).
+    if (playerid == kOwnSeat && !FCoverYourTurn && FTableState != kStateTaking && Own()->CountCard() > 0)
         FYourTurn->Show();
     FCoverYourTurn = false;
 
@@ -353,10 +373,10 @@ void TTable::CardClicked(uint8_t CardID, uint8_t Suit, uint8_t Dignity) {
         HideBitoButton();
         Own()->DelCard(CardID);
         Repaint();
-        FPlayingPlace->MoveCard(kOwnSeat, Suit, Dignity, true, static_cast<uint8_t>(FCountCardGo));
+        FPlayingPlace->MoveCard(kOwnSeat, Suit, Dignity, true, static_cast<uint8_t>(FCountCardGo++));
+        // Raised last: a message handled inside the send of the move finds the table up to date.
         if (OnGo)
             OnGo(CardID);
-        ++FCountCardGo;
         break;
     case kStateCover: {
         // Covering the last open card ends the defence; otherwise the user covers on.
@@ -382,10 +402,9 @@ void TTable::CardClicked(uint8_t CardID, uint8_t Suit, uint8_t Dignity) {
         Repaint();
         FPlayingPlace->HideSelectCoverCard();
         FPlayingPlace->HideTransferPlace();
-        FPlayingPlace->MoveCard(kOwnSeat, Suit, Dignity, true, static_cast<uint8_t>(FCountCardGo));
+        FPlayingPlace->MoveCard(kOwnSeat, Suit, Dignity, true, static_cast<uint8_t>(FCountCardGo++));
         if (OnTransfer)
             OnTransfer(CardID);
-        ++FCountCardGo;
         break;
     default:
         break;
@@ -451,12 +470,31 @@ void TTable::PickedUpCardLanded(uint8_t Suit, uint8_t Dignity) {
 void TTable::RoundFinished() {
     if (TPlayer *taker = Player(Ftake_playerid))
         taker->SetTake(false);
-    if (Fnext_playerid != kNoSeat)
-        PlayerActive(Fnext_playerid, kNoSeat);
+    const uint8_t next = Fnext_playerid;
     Ftake_playerid = kNoSeat;
     Fnext_playerid = kNoSeat;
+    // The clock's restart is sent last: the next round's first message, handled inside that send,
+    // finds this round over and the new cards dealt.
+    FHoldRoundStart = true;
+    if (next != kNoSeat)
+        PlayerActive(next, kNoSeat);
+    FHoldRoundStart = false;
+    const bool restarted = std::exchange(FRoundStartHeld, false);
     if (OnBitoEnd)
         OnBitoEnd();
+    if (restarted && OnRoundStart)
+        OnRoundStart();
+}
+
+void TTable::ClearEvents() {
+    OnGo = nullptr;
+    OnCover = nullptr;
+    OnPickClick = nullptr;
+    OnBitoClick = nullptr;
+    OnGetCardFromTemp = nullptr;
+    OnBitoEnd = nullptr;
+    OnRoundStart = nullptr;
+    OnTransfer = nullptr;
 }
 
 } // namespace trelvo::scene

@@ -85,6 +85,8 @@ public:
     void HideAllPointer();
     // Lays out the whole table for its current size.
     void Repaint();
+    // Drops every handler of the table's events: a table being freed reports nothing more.
+    void ClearEvents();
 
     uint8_t TableState() const { return FTableState; }
     void SetTableState(uint8_t value) { FTableState = value; }
@@ -112,6 +114,7 @@ private:
     void DisarmOwnHand();
     void ShowTakeButton();
     void PlacePickBitoButton();
+    void PlaceYourTurn();
     void HideBitoButton();
     void OwnTakeSteps();
     void CardClicked(uint8_t CardID, uint8_t Suit, uint8_t Dignity);
@@ -139,6 +142,9 @@ private:
     bool FTransfer = false;
     TYourTurn *FYourTurn;
     bool FCoverYourTurn = false;
+    // While the round's end hands the turn on, the clock's restart waits for the end to be reported.
+    bool FHoldRoundStart = false;
+    bool FRoundStartHeld = false;
     TOnTextError FOnTextError;
 };
 

@@ -5,6 +5,7 @@
 #include "fakes/FakeStatistics.h"
 #include "fakes/RecordingGraphics.h"
 
+#include "MemoryHostLink.h"
 #include "common/Clock.h"
 #include "game/Game.h"
 #include "game/ServerRouting.h"
@@ -25,7 +26,10 @@ using Lines = std::vector<std::string>;
 // About window, all writing into one log together with the requests the controller raises.
 class GameFixture : public testing::Test {
 protected:
-    GameFixture() { MakeGame(); }
+    GameFixture() {
+        Host.OnMessage = [this](std::string_view Bytes) { Relayed(Bytes); };
+        MakeGame();
+    }
 
     // A fresh controller with fresh fakes: state 0, own name Ann.
     void MakeGame() {
@@ -36,30 +40,47 @@ protected:
         Stats = statistics.get();
         Game = std::make_unique<TGame>(std::move(graphics), std::move(statistics),
                                        TFakeAboutForm::Factory(&Log, &LastAbout));
-        Game->OnTableList = [this] { Log.Add("OnTableList()"); };
-        Game->OnCreateNewTable = [this](const QString &p) { Log.Add("OnCreateNewTable(" + p + ")"); };
-        Game->OnExitInvite = [this](int id) { Log.Add("OnExitInvite(" + N(id) + ")"); };
-        Game->OnEnterTable = [this](int id) { Log.Add("OnEnterTable(" + N(id) + ")"); };
+        Game->OnTableList = [this] { Request("OnTableList()"); };
+        Game->OnCreateNewTable = [this](const QString &p) { Request("OnCreateNewTable(" + p + ")"); };
+        Game->OnExitInvite = [this](int id) { Request("OnExitInvite(" + N(id) + ")"); };
+        Game->OnEnterTable = [this](int id) { Request("OnEnterTable(" + N(id) + ")"); };
         Game->OnPlayerReady = [this](int id, char s) {
-            Log.Add("OnPlayerReady(" + N(id) + "," + std::string(1, s) + ")");
+            Request("OnPlayerReady(" + N(id) + "," + std::string(1, s) + ")");
         };
-        Game->OnPlayerGo = [this](int t, uint8_t c) { Log.Add("OnPlayerGo(" + N(t) + "," + N(c) + ")"); };
+        Game->OnPlayerGo = [this](int t, uint8_t c) { Request("OnPlayerGo(" + N(t) + "," + N(c) + ")"); };
         Game->OnPlayerCover = [this](int t, uint8_t c, uint8_t s) {
-            Log.Add("OnPlayerCover(" + N(t) + "," + N(c) + "," + N(s) + ")");
+            Request("OnPlayerCover(" + N(t) + "," + N(c) + "," + N(s) + ")");
         };
-        Game->OnPlayerTake = [this](int id) { Log.Add("OnPlayerTake(" + N(id) + ")"); };
-        Game->OnPlayerBito = [this](int id) { Log.Add("OnPlayerBito(" + N(id) + ")"); };
-        Game->OnRoundStart = [this](int id) { Log.Add("OnRoundStart(" + N(id) + ")"); };
-        Game->OnStopPlugin = [this] { Log.Add("OnStopPlugin()"); };
-        Game->OnError = [this](int e) { Log.Add("OnError(" + N(e) + ")"); };
+        Game->OnPlayerTake = [this](int id) { Request("OnPlayerTake(" + N(id) + ")"); };
+        Game->OnPlayerBito = [this](int id) { Request("OnPlayerBito(" + N(id) + ")"); };
+        Game->OnRoundStart = [this](int id) { Request("OnRoundStart(" + N(id) + ")"); };
+        Game->OnStopPlugin = [this] { Request("OnStopPlugin()"); };
+        Game->OnError = [this](int e) { Request("OnError(" + N(e) + ")"); };
         Game->OnPlayerTransfer = [this](int t, uint8_t c) {
-            Log.Add("OnPlayerTransfer(" + N(t) + "," + N(c) + ")");
+            Request("OnPlayerTransfer(" + N(t) + "," + N(c) + ")");
         };
         Game->SetPlayerInfo(QStringLiteral("Ann"), QStringLiteral("10.0.0.2"), 1);
         Log.Clear();
     }
 
     static std::string N(int v) { return std::to_string(v); }
+
+    // A request of the controller: logged, then sent to the host (whose flush may deliver messages).
+    void Request(const std::string &Line) {
+        Log.Add(Line);
+        Host.Send(Line);
+    }
+    void Request(const QString &Line) { Request(Line.toStdString()); }
+    void Request(const char *Line) { Request(std::string(Line)); }
+    // A game-server message as the host relays it: "7;" subcode ";" payload.
+    void Relayed(std::string_view Bytes) {
+        const QString text = QString::fromUtf8(Bytes.data(), static_cast<qsizetype>(Bytes.size()));
+        const qsizetype sub = text.indexOf(QLatin1Char(';'), 2);
+        Server(text.mid(2, sub - 2).toInt(), text.mid(sub + 1));
+    }
+    static std::string RelayText(int Sub, const char *Payload) {
+        return "7;" + std::to_string(Sub) + ";" + Payload;
+    }
 
     // The game-server messages as the dispatcher hands them over (subcode and payload).
     void Server(int Sub, const QString &Payload) {
@@ -97,6 +118,9 @@ protected:
     TManualClock Clock;
     TClockScope Scope{Clock};
     TCallLog Log;
+    // The link the controller's requests go out on; with FlushDelivers, messages queued for the client
+    // are handled inside the send of the next request.
+    TMemoryHostLink Host;
     TRecordingGraphics *Gfx = nullptr;
     TFakeStatistics *Stats = nullptr;
     TFakeAboutForm *LastAbout = nullptr;

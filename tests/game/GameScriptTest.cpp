@@ -1,5 +1,6 @@
 #include "GameFixture.h"
 
+#include <concepts>
 #include <functional>
 
 using namespace trelvo;
@@ -9,25 +10,95 @@ namespace {
 
 // One step of a session: what happens, everything the controller does about it, in order, and the
 // state it is in afterwards.
+struct ServerMessage {
+    int sub;
+    const char *payload;
+};
+
+// What happens: something done to the controller, or a game-server message (subcode and payload).
+struct Act {
+    template <class F>
+    requires std::invocable<F> Act(F f) : run(std::move(f)) {}
+    Act(ServerMessage m) : sub(m.sub), payload(m.payload) {}
+
+    std::function<void()> run;
+    int sub = 0;
+    const char *payload = nullptr;
+};
+
 struct Step {
     const char *what;
-    std::function<void()> act;
+    Act act;
     Lines out;
     int state;
 };
 
 } // namespace
 
-class GameScript : public GameFixture {};
+class GameScript : public GameFixture {
+protected:
+    // Each step in order, its output and state checked after it.
+    void Play(const std::vector<Step> &Steps) {
+        for (const Step &step : Steps) {
+            Run(step);
+            EXPECT_EQ(Take(), step.out) << step.what;
+            if (step.state >= 0) {
+                EXPECT_EQ(Game->State(), step.state) << step.what;
+            }
+        }
+    }
 
-// Ann (this player, server id 2, seat 1) plays at table 3 with Bob (id 0, seat 3) and Cid (id 1,
-// seat 4): seat 2 stays empty. The scene restarts its move clock whenever a seat is marked active.
+    // As a quick server plays it: the game-server messages that follow an action of this player are
+    // already waiting when the action's request is sent, and the send's flush hands them to the
+    // controller before it returns. The output of the action and of those messages comes together.
+    void PlayQuickly(const std::vector<Step> &Steps) {
+        Host.SetFlushDelivers(true);
+        for (size_t i = 0; i < Steps.size();) {
+            size_t next = i + 1;
+            Lines out = Steps[i].out;
+            if (!Steps[i].act.payload) {
+                for (; next < Steps.size() && Steps[next].act.payload; ++next) {
+                    Host.Queue(RelayText(Steps[next].act.sub, Steps[next].act.payload));
+                    out.insert(out.end(), Steps[next].out.begin(), Steps[next].out.end());
+                }
+            }
+            Run(Steps[i]);
+            Host.DeliverQueued(); // the loop's next turn, when no request was sent
+            const Step &last = Steps[next - 1];
+            EXPECT_EQ(Take(), out) << Steps[i].what << " .. " << last.what;
+            if (last.state >= 0) {
+                EXPECT_EQ(Game->State(), last.state) << Steps[i].what << " .. " << last.what;
+            }
+            i = next;
+        }
+    }
+
+    void Run(const Step &step) {
+        if (!step.act.payload)
+            step.act.run();
+        else if (Host.FlushDelivers())
+            Host.Queue(RelayText(step.act.sub, step.act.payload));
+        else
+            Server(step.act.sub, step.act.payload);
+    }
+
+    // Ann (this player, server id 2, seat 1) plays at table 3 with Bob (id 0, seat 3) and Cid (id 1,
+    // seat 4): seat 2 stays empty. The scene restarts its move clock whenever a seat is marked active.
+    std::vector<Step> WholeGame();
+};
+
 TEST_F(GameScript, AWholeGameFromLobbyBackToTheLobby) {
+    Play(WholeGame());
+}
+
+TEST_F(GameScript, AWholeGameWithAQuickServerWhoseMessagesArriveInsideTheSends) {
+    PlayQuickly(WholeGame());
+}
+
+std::vector<Step> GameScript::WholeGame() {
     Gfx->AutoRoundStart = true;
-    auto srv = [this](int sub, const char *payload) {
-        return [this, sub, payload] { Server(sub, payload); };
-    };
-    const Step steps[] = {
+    auto srv = [](int sub, const char *payload) { return ServerMessage{sub, payload}; };
+    return {
         {"host data",
          [this] {
              Game->SetPlayerInfo(QStringLiteral("Ann"), QStringLiteral("10.0.0.2"), 1);
@@ -160,11 +231,4 @@ TEST_F(GameScript, AWholeGameFromLobbyBackToTheLobby) {
         {"the lobby polls again", [this] { Clock.Advance(500); }, {"OnTableList()"}, 1},
         {"and the controller goes away quietly", [this] { Game.reset(); }, {}, -1},
     };
-    for (const Step &step : steps) {
-        step.act();
-        EXPECT_EQ(Take(), step.out) << step.what;
-        if (step.state >= 0) {
-            EXPECT_EQ(Game->State(), step.state) << step.what;
-        }
-    }
 }

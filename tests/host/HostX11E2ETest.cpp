@@ -83,6 +83,10 @@ TEST_F(HostX11E2E, ClientEmbedsIntoTheGameAreaAndFollowsItsSize) {
     host->Window().resize(host->Window().width() - 150, host->Window().height() - 100);
     const uint32_t resized = WaitEmbedded();
     EXPECT_EQ(resized, client) << "the client did not follow the game area's new size";
+    // Below the size at which the client's table fits, the log gives way and the window stops
+    // shrinking: the game area keeps its minimum.
+    EXPECT_GE(host->Window().GameArea().width(), TGameArea::kMinimumWidth);
+    EXPECT_GE(host->Window().GameArea().height(), TGameArea::kMinimumHeight);
 }
 
 TEST_F(HostX11E2E, VersionCheckLobbyPollAndTableListCrossTheRealPipe) {
@@ -135,8 +139,9 @@ TEST_F(HostX11E2E, F11TakesTheGameToFullScreenAndBackIntoTheResizedGameArea) {
         << "the client did not fill the screen";
 
     // The chat window changes meanwhile; back in it, the game takes the new size.
-    host->Window().resize(host->Window().width() - 120, host->Window().height() - 80);
-    ASSERT_TRUE(SpinUntil([&] { return host->Window().GameArea().width() < 700; }, kDeadlineMs));
+    const int before = host->Window().GameArea().width();
+    host->Window().resize(host->Window().width() + 120, host->Window().height() + 80);
+    ASSERT_TRUE(SpinUntil([&] { return host->Window().GameArea().width() > before; }, kDeadlineMs));
     pressF11Over(client);
     EXPECT_EQ(WaitEmbedded(), client) << "the client did not come back at the game area's size";
     EXPECT_EQ(host->EmbeddedWindow(), client);

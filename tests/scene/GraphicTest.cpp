@@ -1,9 +1,16 @@
 #include "scene/Graphic.h"
 #include "common/Clock.h"
+#include "common/VirtualKeys.h"
+#include "kit/Round.h"
+
+#include <QCoreApplication>
 
 #include <gtest/gtest.h>
 
 #include <QPointF>
+
+#include <algorithm>
+#include <functional>
 
 #include <string>
 #include <vector>
@@ -22,30 +29,38 @@ struct GraphicsScene {
 
     GraphicsScene() {
         g.OnCreateNewTable = [this](const TCreateSetting &s) {
-            log.push_back(std::string("create ") + (s.Transfer ? "transfer" : "plain"));
+            Note(std::string("create ") + (s.Transfer ? "transfer" : "plain"));
         };
-        g.OnCloseInvite = [this] { log.push_back("close invite"); };
-        g.OnEnterTable = [this](int id) { log.push_back("enter " + std::to_string(id)); };
-        g.OnReady = [this](bool s) { log.push_back(s ? "ready" : "not ready"); };
-        g.OnCardGo = [this](uint8_t id) { log.push_back("go " + std::to_string(id)); };
+        g.OnCloseInvite = [this] { Note("close invite"); };
+        g.OnEnterTable = [this](int id) { Note("enter " + std::to_string(id)); };
+        g.OnReady = [this](bool s) { Note(s ? "ready" : "not ready"); };
+        g.OnCardGo = [this](uint8_t id) { Note("go " + std::to_string(id)); };
         g.OnCardCover = [this](uint8_t id, uint8_t place) {
             // The take button is gone before the controller hears of the cover.
-            log.push_back("cover " + std::to_string(id) + " on " + std::to_string(place) +
-                          (g.Table()->PickBitoButton()->Visible() ? " button shown" : ""));
+            Note("cover " + std::to_string(id) + " on " + std::to_string(place) +
+                 (g.Table()->PickBitoButton()->Visible() ? " button shown" : ""));
         };
-        g.OnCardTransfer = [this](uint8_t id) { log.push_back("transfer " + std::to_string(id)); };
+        g.OnCardTransfer = [this](uint8_t id) { Note("transfer " + std::to_string(id)); };
         g.OnPlayerTakeCard = [this] {
-            log.push_back(std::string("take") +
-                          (g.Table()->PickBitoButton()->Visible() ? " button shown" : ""));
+            Note(std::string("take") + (g.Table()->PickBitoButton()->Visible() ? " button shown" : ""));
         };
-        g.OnPlayerBitoCard = [this] { log.push_back("bito"); };
+        g.OnPlayerBitoCard = [this] { Note("bito"); };
         g.OnGetTempCard = [this](uint8_t s, uint8_t d) {
-            log.push_back("temp " + std::to_string(s) + "/" + std::to_string(d));
+            Note("temp " + std::to_string(s) + "/" + std::to_string(d));
             g.GivePlayerCard(kOwnSeat, nextId++, s, d);
         };
-        g.OnBitoEnd = [this] { log.push_back("round end"); };
-        g.OnRoundStart = [this] { log.push_back("clock"); };
+        g.OnBitoEnd = [this] { Note("round end"); };
+        g.OnRoundStart = [this] { Note("clock"); };
         g.OnChatResize(700, 1000);
+    }
+
+    // Runs inside every event the facade raises, right after it was logged: a controller that reacts
+    // at once, as one does when a quick server's message is handled inside the send of a request.
+    std::function<void(const std::string &Event)> Inside;
+    void Note(std::string Line) {
+        log.push_back(Line);
+        if (Inside)
+            Inside(Line);
     }
 
     std::vector<std::string> Take() {
@@ -268,7 +283,7 @@ TEST_F(GraphicsFixture, ARoundWithATransferADiscardAndATakeThroughTheFacade) {
     clock.Advance(4600);
     EXPECT_EQ(g.Table()->Player(2)->CountCard(), 8);
     EXPECT_EQ(Take(),
-              (std::vector<std::string>{"clock", "clock", "transfer 15", "clock", "clock", "round end"}));
+              (std::vector<std::string>{"clock", "clock", "transfer 15", "clock", "round end", "clock"}));
 
     // The user attacks with the queen of spades, seat 2 covers, the user ends with the discard.
     g.SetPlayerActive(1, kNoSeat);
@@ -282,7 +297,7 @@ TEST_F(GraphicsFixture, ARoundWithATransferADiscardAndATakeThroughTheFacade) {
     Click(g.Table()->PickBitoButton());
     g.AllBito(kNoSeat, 2);
     clock.Advance(4000);
-    EXPECT_EQ(Take(), (std::vector<std::string>{"clock", "go 12", "clock", "bito", "clock", "round end"}));
+    EXPECT_EQ(Take(), (std::vector<std::string>{"clock", "go 12", "clock", "bito", "round end", "clock"}));
 
     // Seat 2 attacks with two cards; the user covers one, then takes and the controller hands out IDs.
     g.SetPlayerActive(2, 1);
@@ -300,7 +315,7 @@ TEST_F(GraphicsFixture, ARoundWithATransferADiscardAndATakeThroughTheFacade) {
     EXPECT_EQ(g.Table()->Player(1)->CountCard(), 6);
     EXPECT_NE(OwnCard(102), nullptr);
     EXPECT_EQ(Take(), (std::vector<std::string>{"clock", "clock", "cover 13 on 0", "take", "temp 2/5",
-                                                "temp 1/5", "temp 3/5", "clock", "round end"}));
+                                                "temp 1/5", "temp 3/5", "round end", "clock"}));
 
     // A player leaves: the seat empties and the user attacks anew.
     g.PlayerExitGame(3);
@@ -335,9 +350,9 @@ TEST(GraphicsRoundEnd, TheNextRoundsCardEndsTheCountdownStillRunning) {
     };
     const Case cases[] = {
         // Seat 2 was dealt six cards and has led two.
-        {"discard", kNoSeat, {"clock", "round end", "clock"}, 4},
-        {"seat 2 takes", 2, {"clock", "round end", "clock"}, 6},
-        {"the user takes", 1, {"temp 1/6", "clock", "round end", "clock"}, 4},
+        {"discard", kNoSeat, {"round end", "clock", "clock"}, 4},
+        {"seat 2 takes", 2, {"round end", "clock", "clock"}, 6},
+        {"the user takes", 1, {"temp 1/6", "round end", "clock", "clock"}, 4},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -437,6 +452,295 @@ TEST_F(GraphicsFixture, StopGameClearsTheListTheWaitingRoomAndTheTable) {
     EXPECT_FALSE(g.WindowStart()->Valid());
     EXPECT_EQ(g.Window_Players(), nullptr);
     EXPECT_EQ(g.Table(), nullptr);
+}
+
+} // namespace
+} // namespace trelvo::scene
+
+namespace trelvo::scene {
+namespace {
+
+// The controller ends or replaces the game from inside an event of the table (a StopGame, StartGame or
+// the user's own removal handled inside the send of a move). The table is still running the method that
+// raised the event: it must outlive that call, report nothing more, and go on the next turn of the loop.
+TEST(GraphicsQuickServer, TheTableIsFreedOnlyAfterTheCallThatRaisedTheEvent) {
+    struct Case {
+        const char *name;
+        const char *event;                          // the event inside which the controller acts
+        std::function<void(GraphicsScene &)> reach; // brings the table to the point where it raises it
+        std::function<void(GraphicsScene &)> act;
+    };
+    auto attack = [](GraphicsScene &f) {
+        f.g.SetPlayerActive(1, kNoSeat);
+        f.g.ShowCanGiveCard();
+        f.Click(f.OwnCard(10));
+    };
+    auto cover = [](GraphicsScene &f) {
+        f.SeatTwoAttacksTheUser(kSuitClubs, 6);
+        f.Click(f.OwnCard(11));
+    };
+    auto transfer = [](GraphicsScene &f) {
+        f.g.SetPlayerActive(2, 1);
+        f.g.CoverCard(true);
+        f.g.SetTransfer(true);
+        f.g.PlayerGo(2, kSuitClubs, 6);
+        f.g.SetPlayerActive(1, 1);
+        f.clock.Advance(600);
+        f.Click(f.OwnCard(10));
+    };
+    auto take = [](GraphicsScene &f) {
+        f.SeatTwoAttacksTheUser(kSuitClubs, 6);
+        f.Click(f.g.Table()->PickBitoButton());
+    };
+    auto roundEnd = [](GraphicsScene &f) {
+        f.g.AllBito(kNoSeat, 2);
+        f.clock.Advance(4000);
+    };
+    auto stop = [](GraphicsScene &f) { f.g.StopGame(); };
+    auto end = [](GraphicsScene &f) { f.g.EndTableGame(); };
+    auto excluded = [](GraphicsScene &f) {
+        f.g.EndTableGame();
+        f.g.ShowTableList();
+    };
+    auto restart = [](GraphicsScene &f) {
+        f.g.StartGame(QStringLiteral("Иван"), {{QStringLiteral("Иван"), 1}, {QStringLiteral("Бот 2"), 2}},
+                      {kSuitHearts, 4}, 24, 30, {{20, 1, 5}});
+    };
+    const Case cases[] = {
+        {"StopGame inside the attack", "go", attack, stop},
+        {"EndTableGame inside the cover", "cover", cover, end},
+        {"a new game inside the transfer", "transfer", transfer, restart},
+        {"StopGame inside the take", "take", take, stop},
+        {"the user removed inside the clock restart at the round's end", "clock", roundEnd, excluded},
+        {"a new game inside the round's end", "round end", roundEnd, restart},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        GraphicsScene f;
+        f.StartTwoHanded({{10, 1, 6}, {11, 1, 9}, {12, 4, 11}});
+        TWeakRef<TTable> old(f.g.Table());
+        bool aliveInside = false, acted = false;
+        f.Inside = [&](const std::string &event) {
+            if (acted || event.rfind(c.event, 0) != 0)
+                return;
+            acted = true;
+            c.act(f);
+            aliveInside = bool(old);
+        };
+        c.reach(f);
+        f.Inside = nullptr;
+        ASSERT_TRUE(acted);
+        EXPECT_TRUE(aliveInside);
+        f.clock.Advance(5);
+        EXPECT_FALSE(old);
+        // Nothing more from the old table.
+        const std::vector<std::string> after = f.Take();
+        EXPECT_EQ(after.back().rfind(c.event, 0), 0u) << after.back();
+        f.clock.Advance(10000);
+        EXPECT_TRUE(f.Take().empty());
+    }
+}
+
+// The table list comes back when the server closes the table, also before the waiting room was built.
+TEST_F(GraphicsFixture, KickInviteShowsTheTableListWithOrWithoutAWaitingRoom) {
+    for (const bool room : {true, false}) {
+        SCOPED_TRACE(room ? "in the waiting room" : "before the waiting room");
+        g.ShowTableList();
+        g.WindowStart()->OnClickEnterTable(3);
+        if (room)
+            g.UpdateInviteList(3, TPlayerList{});
+        g.KickInvite();
+        clock.Advance(5);
+        EXPECT_EQ(g.Window_Players(), nullptr);
+        EXPECT_TRUE(g.WindowStart()->Valid());
+        EXPECT_TRUE(g.WindowStart()->Visible());
+    }
+}
+
+// A quick server: the next round's first card comes while the last round's end still counts down (it
+// ends at once) or while its cards still fly to the taker. The controller deals in OnBitoEnd, setting
+// the leader's count as the server counted it before the lead: the lead must come off after that.
+TEST(GraphicsRoundEnd, TheLeaderShowsItsCardsLessTheLeadAfterAQuickRoundEnd) {
+    struct Case {
+        const char *name;
+        uint8_t taker;
+        int dealt; // seat 2's count in the deal
+        int wait;  // ms from AllBito to the next lead
+    };
+    const Case cases[] = {
+        {"discard, countdown cut short", kNoSeat, 6, 1500},
+        {"seat 2 takes, countdown cut short", 2, 7, 1500},
+        {"seat 2 takes, in the pick-up's flight", 2, 7, 3900},
+        {"the user takes, countdown cut short", 1, 6, 1500},
+        {"the user takes, in the pick-up's flight", 1, 6, 3900},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        GraphicsScene f;
+        f.StartTwoHanded({{10, 2, 6}, {11, 3, 8}, {12, 4, 11}, {13, 2, 9}});
+        f.Inside = [&](const std::string &event) {
+            if (event == "round end")
+                f.g.SetPlayerCountCard(2, static_cast<uint8_t>(c.dealt));
+        };
+        f.SeatTwoAttacksTheUser(kSuitClubs, 6);
+        if (c.taker == 1)
+            f.Click(f.g.Table()->PlayerBar()->ButtonTake());
+        else
+            f.Click(f.OwnCard(11));
+        f.clock.Advance(600);
+        f.g.AllBito(c.taker, 2);
+        f.clock.Advance(c.wait);
+        f.g.CoverCard(true);
+        f.g.PlayerGo(2, kSuitDiamonds, 7);
+        f.g.SetPlayerActive(1, 1);
+        f.clock.Advance(5000);
+        EXPECT_EQ(f.g.Table()->Player(2)->CountCard(), c.dealt - 1);
+    }
+}
+
+// The user takes and seat 2 throws in; the round ends at once and seat 2 leads the next round before
+// the thrown-in card has landed, with a transfer allowed. That card must land silently (it belongs to
+// the pick-up): landing as a played card it would offer the old round's transfer, and the next click
+// would transfer instead of covering the new card.
+TEST(GraphicsRoundEnd, ACardStillFlyingWhenThePickUpStartsOffersNothing) {
+    GraphicsScene f;
+    // The nine of clubs, the six of diamonds (could transfer the old six of clubs), the eight of trumps.
+    f.StartTwoHanded({{10, kSuitClubs, 9}, {11, kSuitDiamonds, 6}, {12, kSuitHearts, 8}});
+    f.SeatTwoAttacksTheUser(kSuitClubs, 6);
+    f.Click(f.g.Table()->PlayerBar()->ButtonTake());
+    f.g.PlayerGo(2, kSuitClubs, 7); // thrown in, in the air
+    f.clock.Advance(100);
+    f.g.AllBito(1, 2);
+    f.g.SetTransfer(true);
+    f.g.CoverCard(true);
+    f.g.PlayerGo(2, kSuitDiamonds, 10);
+    f.g.SetPlayerActive(1, 1);
+    f.clock.Advance(600);
+    const TTable *table = f.g.Table();
+    EXPECT_EQ(table->TableState(), TTable::kStateCover);
+    for (int i = 1; i < TPlayingPlace::kSlots; ++i)
+        EXPECT_FALSE(table->PlayingPlace()->PlaceLights(i)->Visible()) << i;
+    const TCardList *hand = table->Player(kOwnSeat)->CardList();
+    for (int i = 0; i < hand->Count(); ++i)
+        EXPECT_EQ(hand->Sprite(i)->Lights(), hand->Sprite(i)->ID() == 12) << int(hand->Sprite(i)->ID());
+    f.Take();
+    f.Click(f.OwnCard(12));
+    EXPECT_EQ(f.Take(), std::vector<std::string>{"cover 12 on 0"});
+}
+
+} // namespace
+} // namespace trelvo::scene
+
+namespace trelvo::scene {
+namespace {
+
+// F11 lays the table out for the full screen at once, and again for the window's own size when the
+// user leaves it; a host resize meanwhile changes nothing until then.
+TEST_F(GraphicsFixture, FullScreenAndBackLayTheTableOutAtOnce) {
+    StartTwoHanded({{10, 1, 6}, {11, 1, 9}, {12, 4, 11}});
+    g.ShowGUI();
+    QCoreApplication::processEvents();
+    const TTable *table = g.Table();
+    auto laidOutFor = [&](int w, int h) {
+        EXPECT_EQ(g.Form().Width(), w);
+        EXPECT_EQ(g.Form().Height(), h);
+        EXPECT_EQ(table->PlayerBar()->Y(), h - 100);
+        EXPECT_EQ(table->PlayerBar()->X(), Round((w - table->PlayerBar()->Width()) / 2.0));
+    };
+    laidOutFor(1000, 700);
+    g.MainForm().FormKeyDown(VK_F11);
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(g.MainForm().isFullScreen());
+    const QSize screen = g.MainForm().size();
+    ASSERT_NE(screen, QSize(1000, 700));
+    laidOutFor(screen.width(), screen.height());
+    g.OnChatResize(600, 900); // ignored in full screen
+    QCoreApplication::processEvents();
+    laidOutFor(screen.width(), screen.height());
+    g.MainForm().FormKeyDown(VK_F11);
+    QCoreApplication::processEvents();
+    laidOutFor(1000, 700);
+}
+
+} // namespace
+} // namespace trelvo::scene
+
+namespace trelvo::scene {
+namespace {
+
+// The round ends while the clock's restart of GiveCard is being sent (the server's report of the
+// round's end handled inside that send): no bito button and no lit card may be left over.
+TEST(GraphicsQuickServer, TheRoundEndingInsideGiveCardsClockLeavesNoControls) {
+    GraphicsScene f;
+    f.StartTwoHanded({{10, 1, 6}, {11, 1, 9}, {12, 4, 11}});
+    f.SeatTwoAttacksTheUser(kSuitClubs, 6);
+    f.Click(f.OwnCard(11));
+    f.clock.Advance(600);
+    bool ended = false;
+    f.Inside = [&](const std::string &event) {
+        if (event == "clock" && !ended) {
+            ended = true;
+            f.g.AllBito(kNoSeat, 2);
+        }
+    };
+    f.g.GiveCard();
+    ASSERT_TRUE(ended);
+    const TTable *table = f.g.Table();
+    EXPECT_FALSE(table->PickBitoButton()->Visible());
+    const TCardList *hand = table->Player(kOwnSeat)->CardList();
+    for (int i = 0; i < hand->Count(); ++i)
+        EXPECT_FALSE(hand->Sprite(i)->Lights()) << i;
+}
+
+} // namespace
+} // namespace trelvo::scene
+
+namespace trelvo::scene {
+namespace {
+
+// A player leaves while the round's end counts down or while the table's cards fly to the taker: the
+// cards vanish, the round still ends exactly once (the controller deals then), and a seat that left
+// gets no cards.
+TEST(GraphicsRoundEnd, APlayerLeavingDuringTheRoundsEndEndsItOnceAndLeavesTheSeatEmpty) {
+    struct Case {
+        const char *name;
+        int wait; // ms from AllBito to the leaving
+        uint8_t leaver;
+    };
+    const Case cases[] = {
+        {"the taker leaves during the countdown", 1500, 2},
+        {"another leaves during the countdown", 1500, 3},
+        {"the taker leaves during the pick-up", 3900, 2},
+        {"another leaves during the pick-up", 3900, 3},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        GraphicsScene f;
+        f.g.CreateNewTable(0, QStringLiteral("Иван"), TWindowShowPlayer::kNewTable);
+        f.g.StartGame(
+            QStringLiteral("Иван"),
+            {{QStringLiteral("Иван"), 1}, {QStringLiteral("Бот 2"), 2}, {QStringLiteral("Бот 3"), 3}},
+            {kSuitHearts, 4}, 24, 30, {{10, 1, 6}, {11, 1, 9}});
+        f.clock.Advance(5);
+        // Seat 3 attacks seat 2, who takes; the user moves next.
+        f.g.SetPlayerActive(3, 2);
+        f.g.PlayerGo(3, kSuitClubs, 6);
+        f.g.PlayerGo(3, kSuitClubs, 7);
+        f.clock.Advance(600);
+        f.g.PlayerTake(2);
+        f.g.AllBito(2, 1);
+        f.clock.Advance(c.wait);
+        f.Take();
+        f.g.PlayerExitGame(c.leaver);
+        f.clock.Advance(5000);
+        const std::vector<std::string> events = f.Take();
+        EXPECT_EQ(std::count(events.begin(), events.end(), "round end"), 1);
+        const TTable *table = f.g.Table();
+        for (int slot = 0; slot < 2 * TPlayingPlace::kSlots; ++slot)
+            EXPECT_FALSE(table->PlayingPlace()->Card(slot)->Visible()) << slot;
+        EXPECT_EQ(table->Player(c.leaver)->CountCard(), 0);
+        EXPECT_FALSE(table->Player(2)->Take());
+    }
 }
 
 } // namespace

@@ -93,6 +93,7 @@ TEST(HandLayout, WidthsAndHeightsFollowTheCount) {
         TSceneFixture f;
         auto *seat = f.Add<TLayout>();
         seat->SetSize(1000, 500);
+        seat->SetY(200); // well below the window's top: nothing holds a column back
         auto *hand = new TCardList(seat);
         hand->SetParent(seat);
         hand->SetOwner(seat);
@@ -109,8 +110,8 @@ TEST(HandLayout, WidthsAndHeightsFollowTheCount) {
         if (column) {
             EXPECT_EQ(hand->Height(), c.extent);
             EXPECT_EQ(hand->Width(), 96);
-            // 90 above the middle, but never above the seat (fifteen cards would start at -15).
-            EXPECT_EQ(hand->Y(), std::max(Round((500 - c.extent) / 2.0) - 90, 0));
+            // 90 above the middle (fifteen cards start at -15).
+            EXPECT_EQ(hand->Y(), Round((500 - c.extent) / 2.0) - 90);
             EXPECT_EQ(hand->X(), c.mode == TCardList::kAlignLeft ? 5 : 0);
         } else {
             EXPECT_EQ(hand->Width(), c.extent);

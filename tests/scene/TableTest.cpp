@@ -102,10 +102,12 @@ TEST(Table, GeometryAt1000x700) {
     EXPECT_EQ(f.Seat(1)->TakeImg()->X(), 196);
     EXPECT_EQ(f.Seat(1)->PointerBeat()->Position(), QPointF(750, 180));
     EXPECT_EQ(f.table->RoundEnd()->X(), 181);
-    EXPECT_EQ(f.Seat(2)->TakeImg()->Position(), QPointF(180, -30));
-    EXPECT_EQ(f.Seat(2)->PointerBeat()->Position(), QPointF(120, 0));
-    EXPECT_EQ(f.Seat(4)->TakeImg()->Position(), QPointF(-168, -30));
-    EXPECT_EQ(f.Seat(4)->PointerBeat()->Position(), QPointF(-40, -50));
+    // A side seat's marks stay with its column, 90 above the middle (at -64 here) but held 56 below the
+    // window's top for the name plate and the pointer over it; the take mark goes under the column.
+    EXPECT_EQ(f.Seat(2)->CardList()->Y(), -40);
+    EXPECT_EQ(f.Seat(2)->NickBar()->Position(), QPointF(10, -96));
+    EXPECT_EQ(f.Seat(2)->TakeImg()->Position(), QPointF(9, -40 + 321 + 10));
+    EXPECT_EQ(f.Seat(2)->PointerBeat()->Position(), QPointF(38, -66.5));
     EXPECT_EQ(f.table->CardDeck()->SpriteCount(), 11);
     // The round-end plate slides from the seat's lower edge to 140.
     f.table->PlayerTake(kNoSeat, kNoSeat);
@@ -128,7 +130,9 @@ QRectF PlayingRow(const TPlayingPlace *place) {
     return {first, QSizeF(TPlayingPlace::kRowWidth, TPlayingPlace::kCoverOffset + TCard::kHeight)};
 }
 
-TEST(Table, TheStockThePlayingPlacesTheTakeButtonAndTheHandsDoNotOverlap) {
+// At every size of the table nothing lies on anything else and everything stays inside the window: the
+// playing places, the stock, the big button, the four hands, the your-turn cue and every seat's marks.
+TEST(Table, TheStockThePlayingPlacesTheTakeButtonTheHandsAndTheMarksDoNotOverlap) {
     struct Case {
         float w, h;
         uint8_t stock; // a full stack of backs reaches farthest
@@ -143,7 +147,20 @@ TEST(Table, TheStockThePlayingPlacesTheTakeButtonAndTheHandsDoNotOverlap) {
         for (int i = 0; i < 6; ++i)
             f.table->AddPlayerCard(4, 0, 0, 0);
         f.table->SetDeck(c.stock);
+        // Six pairs in play, the hands dealt up again.
+        for (uint8_t i = 0; i < TPlayingPlace::kSlots; ++i) {
+            f.table->PlayerGo(4, kSuitSpades, static_cast<uint8_t>(2 + i));
+            f.table->PlayerCover(2, i, kSuitSpades, static_cast<uint8_t>(8 + i));
+        }
+        f.clock.Advance(600);
+        f.table->SetPlayerCountCard(2, 6);
+        f.table->SetPlayerCountCard(4, 6);
         f.table->ShowBitoButton();
+        // Every seat's marks at once: the name plates, the take marks and the defender pointers.
+        for (uint8_t seat = 1; seat <= 4; ++seat) {
+            f.Seat(seat)->SetTake(true);
+            f.Seat(seat)->SetBeat(true);
+        }
         f.table->Repaint();
         const std::string size = std::to_string(int(c.w)) + "x" + std::to_string(int(c.h));
         const struct {
@@ -151,18 +168,34 @@ TEST(Table, TheStockThePlayingPlacesTheTakeButtonAndTheHandsDoNotOverlap) {
             QRectF seen;
         } pieces[] = {
             {"the playing places", PlayingRow(f.table->PlayingPlace())},
+            {"the cards in play", Seen(f.table->PlayingPlace())},
             {"the stock", Seen(f.table->CardDeck())},
             {"the take or bito button", f.table->PickBitoButton()->AbsoluteRect()},
             {"the own hand", Seen(f.Seat(1)->CardList())},
             {"the left hand", Seen(f.Seat(2)->CardList())},
             {"the top hand", Seen(f.Seat(3)->CardList())},
             {"the right hand", Seen(f.Seat(4)->CardList())},
+            {"the your-turn cue", f.table->YourTurn()->AbsoluteRect()},
+            {"the left name plate", f.Seat(2)->NickBar()->AbsoluteRect()},
+            {"the top name plate", f.Seat(3)->NickBar()->AbsoluteRect()},
+            {"the right name plate", f.Seat(4)->NickBar()->AbsoluteRect()},
+            {"the own take mark", f.Seat(1)->TakeImg()->AbsoluteRect()},
+            {"the left take mark", f.Seat(2)->TakeImg()->AbsoluteRect()},
+            {"the top take mark", f.Seat(3)->TakeImg()->AbsoluteRect()},
+            {"the right take mark", f.Seat(4)->TakeImg()->AbsoluteRect()},
+            {"the own pointer", f.Seat(1)->PointerBeat()->AbsoluteRect()},
+            {"the left pointer", f.Seat(2)->PointerBeat()->AbsoluteRect()},
+            {"the top pointer", f.Seat(3)->PointerBeat()->AbsoluteRect()},
+            {"the right pointer", f.Seat(4)->PointerBeat()->AbsoluteRect()},
+            {"the player bar", f.table->PlayerBar()->AbsoluteRect()},
         };
         for (const auto &piece : pieces)
             EXPECT_FALSE(piece.seen.isEmpty()) << size << ": " << piece.name;
         for (const auto &piece : pieces)
             EXPECT_TRUE(QRectF(0, 0, c.w, c.h).contains(piece.seen)) << size << ": " << piece.name;
-        for (size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(f.Seat(3)->CountCard(), 6);
+        EXPECT_TRUE(pieces[0].seen.contains(pieces[1].seen)) << size << ": the cards lie in their places";
+        for (size_t i = 1; i < std::size(pieces); ++i)
             for (size_t j = i + 1; j < std::size(pieces); ++j)
                 EXPECT_FALSE(pieces[i].seen.intersects(pieces[j].seen))
                     << size << ": " << pieces[i].name << " and " << pieces[j].name;
@@ -229,7 +262,7 @@ TEST(Table, ARoundWithATransferATakeAndADiscard) {
     EXPECT_FALSE(f.Seat(2)->Take());
     EXPECT_TRUE(f.Seat(3)->NickBar()->Active());
     EXPECT_EQ(f.Take(),
-              (std::vector<std::string>{"clock", "clock", "transfer 15", "clock", "clock", "round end"}));
+              (std::vector<std::string>{"clock", "clock", "transfer 15", "clock", "round end", "clock"}));
 
     // Round 2: the user attacks with the queen of spades, seat 2 covers, the user ends with bito.
     f.table->PlayerActive(1, kNoSeat);
@@ -256,7 +289,7 @@ TEST(Table, ARoundWithATransferATakeAndADiscard) {
     f.clock.Advance(4000);
     EXPECT_FALSE(f.table->PlayingPlace()->Card(0)->Visible());
     EXPECT_FALSE(f.table->PlayingPlace()->Card(6)->Visible());
-    EXPECT_EQ(f.Take(), (std::vector<std::string>{"clock", "go 12", "clock", "bito", "clock", "round end"}));
+    EXPECT_EQ(f.Take(), (std::vector<std::string>{"clock", "go 12", "clock", "bito", "round end", "clock"}));
 
     // Round 3: seat 2 attacks the user with two cards, the user covers one and then takes.
     f.table->PlayerActive(2, 1);
@@ -282,7 +315,7 @@ TEST(Table, ARoundWithATransferATakeAndADiscard) {
     EXPECT_EQ(f.Seat(1)->CountCard(), 6);
     EXPECT_NE(f.OwnCard(102), nullptr);
     EXPECT_EQ(f.Take(), (std::vector<std::string>{"clock", "clock", "cover 13 on 0", "take", "temp 2/5",
-                                                  "temp 1/5", "temp 3/5", "clock", "round end"}));
+                                                  "temp 1/5", "temp 3/5", "round end", "clock"}));
 }
 
 TEST(Table, TheClockReachingZeroDisarmsTheUserAndReportsNothing) {
@@ -316,29 +349,39 @@ TEST(Table, PickUpRaisesOneTempCardPerCardAndANewRoundFollows) {
     f.clock.Advance(4000);
     EXPECT_TRUE(f.log.empty());
     f.clock.Advance(600);
-    EXPECT_EQ(f.Take(), (std::vector<std::string>{"temp 4/2", "temp 4/3", "temp 4/4", "temp 4/5", "clock",
-                                                  "round end"}));
+    EXPECT_EQ(f.Take(), (std::vector<std::string>{"temp 4/2", "temp 4/3", "temp 4/4", "temp 4/5", "round end",
+                                                  "clock"}));
     EXPECT_EQ(f.Seat(1)->CountCard(), 5);
     EXPECT_EQ(f.Pointer(), 1); // after seat 3 comes seat 4 (empty), then the user
 }
 
-TEST(Table, AResizeInMidFlightLandsTheCardAndLaterFlightsUseTheNewGeometry) {
-    TableFixture f;
-    f.Deal({{1, 1, 5}});
-    f.table->Repaint();
-    f.table->PlayerGo(3, kSuitSpades, 7);
-    f.clock.Advance(200);
-    f.form.SetSize(1280, 1024);
-    f.table->Repaint();
-    f.clock.Advance(400);
-    TPlayingPlace *place = f.table->PlayingPlace();
-    EXPECT_EQ(place->Card(0)->Position(), QPointF(174, 115)); // where it was sent
-    EXPECT_EQ(place->Width(), 1078);
-    f.table->PlayerGo(3, kSuitSpades, 8);
-    f.clock.Advance(600);
-    EXPECT_EQ(place->Card(1)->Position(), QPointF(place->PosFirsCard().X + 76, place->PosFirsCard().Y));
-    EXPECT_EQ(place->PosFirsCard().X, Round((1078 - 451) / 2.0));
-    EXPECT_EQ(f.table->PlayerBar()->Y(), 1024 - 100);
+// Every card on the table follows a new size at once, one in the air too: it lands where its place is
+// now, and so does a card sent after the resize.
+TEST(Table, AResizeMovesTheCardsOnTheTableAndInTheAirToTheirPlacesAtTheNewSize) {
+    for (const QSizeF size : {QSizeF(800, 600), QSizeF(1024, 768), QSizeF(1280, 1024), QSizeF(1600, 1200)}) {
+        SCOPED_TRACE(std::to_string(int(size.width())) + "x" + std::to_string(int(size.height())));
+        TableFixture f;
+        f.Deal({{1, 1, 5}});
+        f.table->PlayerGo(3, kSuitSpades, 7);
+        f.table->PlayerGo(3, kSuitSpades, 8);
+        f.clock.Advance(600);
+        f.table->PlayerCover(2, 0, kSuitSpades, 9);
+        f.table->PlayerGo(2, kSuitSpades, 10);
+        f.clock.Advance(200);
+        f.form.SetSize(float(size.width()), float(size.height()));
+        f.table->Repaint();
+        f.clock.Advance(400);
+        f.table->PlayerGo(3, kSuitClubs, 10);
+        f.clock.Advance(600);
+        TPlayingPlace *place = f.table->PlayingPlace();
+        const TPos first = place->PosFirsCard();
+        for (int slot : {0, 1, 2, 3, 6}) {
+            const float x = first.X + TPlayingPlace::kColumnStep * float(slot % 6);
+            const float y = first.Y + (slot >= 6 ? TPlayingPlace::kCoverOffset : 0);
+            EXPECT_EQ(place->Card(slot)->Position(), QPointF(x, y)) << "slot " << slot;
+        }
+        EXPECT_EQ(f.table->PlayerBar()->Y(), size.height() - 100);
+    }
 }
 
 TEST(Table, APlayerLeavingClearsTheTableAndTheUsersControls) {
@@ -366,7 +409,191 @@ TEST(Table, APlayerLeavingClearsTheTableAndTheUsersControls) {
     f.Take();
     f.table->PlayerTake(kNoSeat, 2);
     f.clock.Advance(4000);
-    EXPECT_EQ(f.Take(), (std::vector<std::string>{"clock", "round end"}));
+    EXPECT_EQ(f.Take(), (std::vector<std::string>{"round end", "clock"}));
+}
+
+} // namespace
+} // namespace trelvo::scene
+
+namespace trelvo::scene {
+namespace {
+
+// A quick server's next message is handled inside the send of the user's move (the pipe's flush lets
+// handlers run): another seat's card handled there must take the next place, not the user's.
+TEST(TableQuickServer, ACardHandledInsideTheUsersSendTakesTheNextPlace) {
+    struct Case {
+        const char *name;
+        bool transfer;
+    };
+    for (const Case c : {Case{"attack", false}, Case{"transfer", true}}) {
+        SCOPED_TRACE(c.name);
+        TableFixture f;
+        f.Deal({{1, 1, 5}, {2, 2, 5}, {3, 4, 9}});
+        f.Take();
+        auto throwIn = [&] { f.table->PlayerGo(3, kSuitSpades, 5); };
+        if (c.transfer) {
+            f.table->PlayerActive(2, kNoSeat);
+            f.table->SetTableState(TTable::kStateCover);
+            f.table->SetTransfer(true);
+            f.table->PlayerGo(2, kSuitHearts, 5);
+            f.table->PlayerActive(1, 1);
+            f.clock.Advance(600);
+            ASSERT_EQ(f.table->TableState(), TTable::kStateTransfer);
+            f.table->OnTransfer = [&](uint8_t) { throwIn(); };
+        } else {
+            f.table->PlayerActive(1, kNoSeat);
+            f.table->ShowCanGiveCard();
+            f.table->OnGo = [&](uint8_t) { throwIn(); };
+        }
+        const uint8_t first = c.transfer ? 1 : 0;
+        f.Click(f.OwnCard(1));
+        f.clock.Advance(600);
+        const TPlayingPlace *place = f.table->PlayingPlace();
+        EXPECT_EQ(place->GetCard(first), (TSrvCard{kSuitClubs, 5}));
+        EXPECT_EQ(place->GetCard(first + 1), (TSrvCard{kSuitSpades, 5}));
+        EXPECT_EQ(f.table->CountCardGo(), first + 2);
+    }
+}
+
+// Seat 2 leads the five of clubs and the five of diamonds against the user, who holds the nine of each
+// (no trumps): each nine covers only its own suit.
+struct TwoOpenCards : TableFixture {
+    TwoOpenCards() {
+        Deal({{1, kSuitClubs, 9}, {2, kSuitDiamonds, 9}, {3, kSuitSpades, 2}});
+        table->PlayerActive(2, 1);
+        table->SetTableState(TTable::kStateCover);
+        table->PlayerGo(2, kSuitClubs, 5);
+        table->PlayerGo(2, kSuitDiamonds, 5);
+        table->PlayerActive(1, 1);
+        clock.Advance(600);
+        Take();
+    }
+    int SelectedMarker() const {
+        int selected = -1;
+        for (int i = 0; i < TPlayingPlace::kSlots; ++i) {
+            const TPlaceLights *marker = table->PlayingPlace()->PlaceLights(i);
+            if (marker->Visible() && marker->State() == TPlaceLights::kSelected) {
+                EXPECT_EQ(selected, -1) << "two markers selected";
+                selected = i;
+            }
+        }
+        return selected;
+    }
+};
+
+TEST(TableCoverChoice, TheLowestOpenCardIsOfferedFirstAndAnotherMarkerMovesTheLightsAndTheCover) {
+    TwoOpenCards f;
+    EXPECT_EQ(f.SelectedMarker(), 0);
+    EXPECT_EQ(f.LitIds(), std::vector<int>{1});
+    f.Click(f.table->PlayingPlace()->PlaceLights(1));
+    EXPECT_EQ(f.SelectedMarker(), 1);
+    EXPECT_EQ(f.LitIds(), std::vector<int>{2});
+    f.Click(f.OwnCard(2));
+    EXPECT_EQ(f.Take(), std::vector<std::string>{"cover 2 on 1"});
+    f.clock.Advance(600);
+    EXPECT_EQ(f.table->PlayingPlace()->GetCard(7), (TSrvCard{kSuitDiamonds, 9}));
+}
+
+// A card thrown in while the user has chosen the second card must not move the choice: the marker,
+// the lit cards and the place the next click covers stay together, during the flight and after it.
+TEST(TableCoverChoice, AThrowInKeepsTheUsersChoice) {
+    for (const bool clickInFlight : {true, false}) {
+        SCOPED_TRACE(clickInFlight ? "click during the flight" : "click after the landing");
+        TwoOpenCards f;
+        f.Click(f.table->PlayingPlace()->PlaceLights(1));
+        f.table->PlayerGo(2, kSuitSpades, 5);
+        f.clock.Advance(100);
+        EXPECT_EQ(f.SelectedMarker(), 1);
+        EXPECT_EQ(f.LitIds(), std::vector<int>{2});
+        if (!clickInFlight) {
+            f.clock.Advance(600);
+            EXPECT_EQ(f.SelectedMarker(), 1);
+            EXPECT_EQ(f.LitIds(), std::vector<int>{2});
+        }
+        f.Take();
+        f.Click(f.OwnCard(2));
+        EXPECT_EQ(f.Take(), std::vector<std::string>{"cover 2 on 1"});
+    }
+}
+
+// The own hand lifts the card under the pointer to y 0 and drops it back to 30, only while clicks are
+// allowed; a card lifted when clicks go off stays up until the next layout.
+TEST(TableHand, HoverLiftsTheOwnCardOnlyWhileClicksAreAllowed) {
+    TableFixture f;
+    f.Deal({{1, 1, 5}, {2, 2, 6}});
+    TCardMoved *card = f.Seat(1)->CardList()->Sprite(0);
+    auto hover = [&](bool enter) {
+        if (enter)
+            card->MouseEnter();
+        else
+            card->MouseLeave();
+        f.clock.Advance(200);
+        return card->Y();
+    };
+    EXPECT_EQ(hover(true), TCardList::kOwnCardTop); // clicks are off at the start
+    f.table->PlayerActive(1, kNoSeat);
+    EXPECT_EQ(hover(true), 0);
+    EXPECT_EQ(hover(false), TCardList::kOwnCardTop);
+    EXPECT_EQ(hover(true), 0);
+    f.Seat(1)->SetCanClick(false);
+    EXPECT_EQ(hover(false), 0);
+    f.table->AddPlayerCard(1, 3, 3, 7);
+    EXPECT_EQ(f.Seat(1)->CardList()->Sprite(0)->Y(), TCardList::kOwnCardTop);
+}
+
+// A side column sits 90 above the middle of its seat; only a column that would leave the window at
+// the top is held at the window's edge.
+TEST(TableHand, ASideColumnIsHeldOnlyWhereItWouldLeaveTheWindow) {
+    struct Case {
+        float h;
+        int cards;
+    };
+    for (const Case c : {Case{600, 6}, Case{700, 6}, Case{768, 15}, Case{1024, 6}, Case{600, 15}}) {
+        SCOPED_TRACE(std::to_string(int(c.h)) + " high, " + std::to_string(c.cards) + " cards");
+        TableFixture f;
+        f.form.SetSize(1000, c.h);
+        f.Deal({{1, 1, 5}});
+        f.table->SetPlayerCountCard(2, static_cast<uint8_t>(c.cards));
+        f.table->Repaint();
+        const TPlayer *seat = f.Seat(2);
+        const TCardList *hand = seat->CardList();
+        const double centred = Round((seat->Height() - hand->Height()) / 2.0) - 90;
+        EXPECT_EQ(hand->Y(), std::max(centred, TCardList::kSideHeadroom - double(seat->Y())));
+        EXPECT_GE(seat->NickBar()->AbsoluteRect().top(), 0);
+    }
+}
+
+} // namespace
+} // namespace trelvo::scene
+
+namespace trelvo::scene {
+namespace {
+
+// "Ваш ход!" shows only when the user has a move to make.
+TEST(TableYourTurn, ShownOnlyWhenTheUserHasAMoveToMake) {
+    TableFixture f;
+    f.Deal({{1, kSuitClubs, 9}, {2, kSuitDiamonds, 9}});
+    TYourTurn *cue = f.table->YourTurn();
+    // Seat 2 attacks; the user is on turn to cover.
+    f.table->PlayerActive(2, 1);
+    f.table->SetTableState(TTable::kStateCover);
+    f.table->PlayerGo(2, kSuitClubs, 5);
+    f.table->PlayerActive(1, 1);
+    EXPECT_TRUE(cue->Cycling());
+    f.clock.Advance(3000);
+    // The user takes; seat 2 throws in and the turn comes back to the user, who has nothing to do.
+    f.Click(f.table->PickBitoButton());
+    f.table->SetTableState(TTable::kStateTaking);
+    f.table->PlayerGo(2, kSuitClubs, 6);
+    f.table->PlayerActive(1, 1);
+    EXPECT_FALSE(cue->Cycling());
+    f.table->PlayerTake(1, 2);
+    f.clock.Advance(5000);
+    // With no card left the user has won: the turn passing to seat 1 asks nothing of it.
+    TableFixture g;
+    g.Deal({});
+    g.table->PlayerActive(1, kNoSeat);
+    EXPECT_FALSE(g.table->YourTurn()->Cycling());
 }
 
 } // namespace
