@@ -101,6 +101,8 @@ TForm_About::TForm_About()
     setWindowTitle(QStringLiteral("О программе"));
     setFixedSize(kClientWidth, kClientHeight);
     setModal(false);
+    // Set from the start: Esc closes through reject, which hides the dialog without a close event.
+    setAttribute(Qt::WA_DeleteOnClose);
 
     FPanel_Top = Panel(this, 0, 0, 425, 97);
     FImage1 = new QLabel(FPanel_Top);

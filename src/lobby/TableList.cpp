@@ -124,7 +124,8 @@ void TPicButtonServer::SetNumber(int value) {
     if (value == FNumber && !FNumberText->Text().isEmpty())
         return;
     FNumber = value;
-    FNumberText->SetText(QString::number(value + 1));
+    // Wide: a table numbered at the top of the range is shown, not wrapped round.
+    FNumberText->SetText(QString::number(static_cast<qint64>(value) + 1));
 }
 
 void TPicButtonServer::SetTransfer(bool value) {
@@ -256,27 +257,27 @@ void TTableList::LayoutBottom() {
     FLayout_Text_Bottom->SetWidth(right(FStat[1][1].Value));
 }
 
-void TTableList::SetStat(int group, int line, int value) {
+void TTableList::SetStat(int group, int line, qint64 value) {
     FStat[static_cast<size_t>(group)][static_cast<size_t>(line)].Value->SetText(QString::number(value));
     LayoutBottom();
 }
 
-void TTableList::SetCountTable(int value) {
+void TTableList::SetCountTable(qint64 value) {
     SetStat(0, 0, value);
 }
-void TTableList::SetCountTrTable(int value) {
+void TTableList::SetCountTrTable(qint64 value) {
     SetStat(0, 1, value);
 }
-void TTableList::SetCountNotTrTable(int value) {
+void TTableList::SetCountNotTrTable(qint64 value) {
     SetStat(0, 2, value);
 }
-void TTableList::SetCountPlayer(int value) {
+void TTableList::SetCountPlayer(qint64 value) {
     SetStat(1, 0, value);
 }
-void TTableList::SetCountTrPlayer(int value) {
+void TTableList::SetCountTrPlayer(qint64 value) {
     SetStat(1, 1, value);
 }
-void TTableList::SetCountNotTrPlayer(int value) {
+void TTableList::SetCountNotTrPlayer(qint64 value) {
     SetStat(1, 2, value);
 }
 

@@ -90,12 +90,13 @@ public:
 
     void UpdateTableList(const TArrTableInfo &aList);
 
-    void SetCountTable(int value);
-    void SetCountTrTable(int value);
-    void SetCountNotTrTable(int value);
-    void SetCountPlayer(int value);
-    void SetCountTrPlayer(int value);
-    void SetCountNotTrPlayer(int value);
+    // Wide, so that a total of two counts near the top of the range is shown whole.
+    void SetCountTable(qint64 value);
+    void SetCountTrTable(qint64 value);
+    void SetCountNotTrTable(qint64 value);
+    void SetCountPlayer(qint64 value);
+    void SetCountTrPlayer(qint64 value);
+    void SetCountNotTrPlayer(qint64 value);
 
     int RowCount() const { return static_cast<int>(PicButtonServer.size()); }
     TPicButtonServer *Row(int i) const { return PicButtonServer.at(static_cast<size_t>(i)); }
@@ -116,7 +117,7 @@ private:
     };
     void AddRow(const TTableInfo &table);
     void LayoutBottom();
-    void SetStat(int group, int line, int value);
+    void SetStat(int group, int line, qint64 value);
 
     TScrollBox *FScrollBox;
     TImageEx *FImage_Background;

@@ -1,6 +1,8 @@
 #include "lobby/About.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QLabel>
@@ -8,6 +10,8 @@
 #include <QPushButton>
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace trelvo {
 namespace {
@@ -40,21 +44,40 @@ TEST(AboutTest, ShowsNameVersionAndCredits) {
     delete about;
 }
 
-TEST(AboutTest, ClosingByTheButtonOrTheCloseBoxFreesTheWindow) {
-    for (bool byButton : {true, false}) {
+// Every way of closing the window frees it, so that the opener forgets it and a later request can show
+// a new one; Esc goes through the dialog's reject, which hides the window without a close event.
+TEST(AboutTest, ClosingByAnyRouteFreesTheWindow) {
+    struct Route {
+        const char *name;
+        std::function<void(TForm_About *)> close;
+    };
+    const Route routes[] = {
+        {"the button", [](TForm_About *about) { about->Button_Close()->click(); }},
+        {"the close box", [](TForm_About *about) { about->close(); }},
+        {"the window manager",
+         [](TForm_About *about) {
+             QCloseEvent event;
+             QApplication::sendEvent(about, &event);
+         }},
+        {"Esc",
+         [](TForm_About *about) {
+             QKeyEvent press(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+             QApplication::sendEvent(about, &press);
+         }},
+        {"reject", [](TForm_About *about) { about->reject(); }},
+    };
+    for (const Route &route : routes) {
         auto *about = new TForm_About;
         QPointer<TForm_About> alive(about);
         int destroyed = 0;
         about->OnDestroy = [&destroyed] { ++destroyed; };
         about->Show();
-        if (byButton)
-            about->Button_Close()->click();
-        else
-            about->close();
-        EXPECT_TRUE(alive) << "not inside its own handler";
+        route.close(about);
+        EXPECT_TRUE(alive) << route.name << ": not inside its own handler";
         RunDeferredDeletes();
-        EXPECT_FALSE(alive) << byButton;
-        EXPECT_EQ(destroyed, 1) << byButton;
+        EXPECT_FALSE(alive) << route.name;
+        EXPECT_EQ(destroyed, 1) << route.name;
+        delete alive.data();
     }
 }
 

@@ -247,6 +247,18 @@ TEST_F(TableListFixture, CountsStripIsLaidOutFromItsTextWidths) {
     EXPECT_EQ(list->StatText(0, 0, 2)->Text(), "0");
 }
 
+// Numbers near the top of the integer range come from a game server like any other: the table shown
+// as ID + 1 and the totals of the counts are written without wrapping round.
+TEST_F(TableListFixture, NumbersAtTheEdgeOfTheRangeAreShownWhole) {
+    Update({Table(2147483647, 1, true)}, TStatTable{2147483646, 2, 0, 0});
+    EXPECT_EQ(List()->Row(0)->NumberText()->Text(), "2147483648");
+    EXPECT_EQ(List()->StatText(0, 0, 2)->Text(), "2147483648") << "tables: 2147483646 + 2";
+    Update({}, TStatTable{0, 0, 2147483646, 2});
+    EXPECT_EQ(List()->StatText(1, 0, 2)->Text(), "2147483648") << "players: 2147483646 + 2";
+    Update({}, TStatTable{-2147483647 - 1, -1, 0, 0});
+    EXPECT_EQ(List()->StatText(0, 0, 2)->Text(), "-2147483649");
+}
+
 TEST_F(TableListFixture, UpdatesWhileClosedAreIgnoredAndAReopenedLobbyStartsEmpty) {
     Update({Table(1), Table(2)}, TStatTable{1, 1, 2, 2});
     lobby->Close();
