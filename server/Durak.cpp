@@ -109,8 +109,7 @@ bool TDurakGame::TransferOpen() const {
 }
 
 bool TDurakGame::CanThrow(int Player) const {
-    if (!InGame(Player) || Player == FDefender || FPassed[Player] ||
-        static_cast<int>(FTable.size()) >= FCap)
+    if (!InGame(Player) || Player == FDefender || FPassed[Player] || static_cast<int>(FTable.size()) >= FCap)
         return false;
     // A player with no card of a rank on the table has nothing to add: nobody waits for a bito.
     const auto &hand = FHands[Player];

@@ -343,8 +343,12 @@ TEST(RedirectText, ScaleTakesNothingButTheSeparatorFromTheLocale) {
         const char *plain; // with "." where the locale's separator goes
     };
     const Case cases[] = {
-        {"C", 1.25f, "1.25"},    {"ru_RU", 1.25f, "1.25"}, {"de_DE", 1234.5f, "1234.5"},
-        {"ar_EG", 1.25f, "1.25"}, {"fa_IR", 1.5f, "1.5"},   {"bn_BD", 2.0f, "2"},
+        {"C", 1.25f, "1.25"},
+        {"ru_RU", 1.25f, "1.25"},
+        {"de_DE", 1234.5f, "1234.5"},
+        {"ar_EG", 1.25f, "1.25"},
+        {"fa_IR", 1.5f, "1.5"},
+        {"bn_BD", 2.0f, "2"},
         {"ar_EG", 1e-20f, "9.99999968265523e-21"},
     };
     for (const Case &c : cases) {
