@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPointer>
@@ -11,7 +12,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <functional>
+#include <vector>
 
 namespace trelvo {
 namespace {
@@ -79,6 +83,71 @@ TEST(AboutTest, ClosingByAnyRouteFreesTheWindow) {
         EXPECT_EQ(destroyed, 1) << route.name;
         delete alive.data();
     }
+}
+
+// The columns of an image that hold ink: pixels that stand out from the first pixel of their row (the
+// text is centred, so a row starts with background, whatever it is).
+std::vector<bool> InkColumns(const QImage &image) {
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    std::vector<bool> ink(static_cast<size_t>(argb.width()), false);
+    for (int y = 0; y < argb.height(); ++y) {
+        const QRgb ground = argb.pixel(0, y);
+        for (int x = 0; x < argb.width(); ++x) {
+            const QRgb c = argb.pixel(x, y);
+            const int diff =
+                std::max({std::abs(qRed(c) - qRed(ground)), std::abs(qGreen(c) - qGreen(ground)),
+                          std::abs(qBlue(c) - qBlue(ground)), std::abs(qAlpha(c) - qAlpha(ground))});
+            if (diff > 24)
+                ink[static_cast<size_t>(x)] = true;
+        }
+    }
+    return ink;
+}
+
+// Only what a widget paints itself, on a transparent image.
+QImage OwnPaint(QWidget *widget) {
+    QImage image(widget->size(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    widget->render(&image, QPoint(), QRegion(), QWidget::RenderFlags());
+    return image;
+}
+
+// The reflection mirrors the whole name, not the lower half of its letters: every column that holds
+// ink in the name holds ink in the reflection (the crossbar of the "T" included).
+TEST(AboutTest, TheReflectionMirrorsTheWholeName) {
+    TForm_About about;
+    about.Show();
+    QWidget *reflection = about.Reflection();
+    ASSERT_NE(reflection, nullptr);
+    EXPECT_EQ(reflection->y(), about.Text_Name()->y() + about.Text_Name()->height() - 5) << "offset -5";
+    EXPECT_EQ(reflection->width(), about.Text_Name()->width());
+    const std::vector<bool> name = InkColumns(OwnPaint(about.Text_Name()));
+    const std::vector<bool> mirror = InkColumns(OwnPaint(reflection));
+    ASSERT_EQ(name.size(), mirror.size());
+    int missing = 0, inked = 0;
+    for (size_t x = 0; x < name.size(); ++x) {
+        inked += name[x] ? 1 : 0;
+        const bool near = mirror[x] || (x > 0 && mirror[x - 1]) || (x + 1 < mirror.size() && mirror[x + 1]);
+        missing += name[x] && !near ? 1 : 0;
+    }
+    EXPECT_GT(inked, 60) << "the name is drawn";
+    EXPECT_EQ(missing, 0) << "columns of the name without their mirror image";
+}
+
+// The panels wear the game's felt, body and wood instead of the system's grey.
+TEST(AboutTest, ThePanelsHaveTheGamesColours) {
+    TForm_About about;
+    about.Show();
+    const QImage shot = about.grab().toImage();
+    auto grey = [](QRgb c) {
+        return std::abs(qRed(c) - qGreen(c)) < 12 && std::abs(qGreen(c) - qBlue(c)) < 12;
+    };
+    const QRgb top = shot.pixel(10, 10), credits = shot.pixel(10, 150), bottom = shot.pixel(10, 390);
+    EXPECT_FALSE(grey(top)) << std::hex << top;
+    EXPECT_GT(qGreen(top), qRed(top)) << "felt under the name";
+    EXPECT_FALSE(grey(bottom)) << std::hex << bottom;
+    EXPECT_GT(qRed(bottom), qBlue(bottom)) << "wood under the button";
+    EXPECT_GT(qRed(credits), qBlue(credits)) << "the warm body of the game's windows";
 }
 
 } // namespace
