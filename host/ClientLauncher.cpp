@@ -13,6 +13,13 @@ TClientLauncher::TClientLauncher(QString ClientPath) : FClientPath(std::move(Cli
     FProcess.setArguments({QStringLiteral("-start")});
     // The client says nothing in normal operation; what it might say goes to the host's own output.
     FProcess.setProcessChannelMode(QProcess::ForwardedChannels);
+    // Statistics go only where the player said (these variables in the host's environment); unset,
+    // the client is told explicitly that there is no service, whatever its build chose.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const QString &name : {QStringLiteral("TRELVO_STATS_SERVICE"), QStringLiteral("TRELVO_STATS_PROBE")})
+        if (!environment.contains(name))
+            environment.insert(name, QString());
+    FProcess.setProcessEnvironment(environment);
     QObject::connect(&FProcess, &QProcess::finished, [this](int ExitCode, QProcess::ExitStatus Status) {
         if (auto handler = OnEnded)
             handler(ExitCode, Status == QProcess::CrashExit);

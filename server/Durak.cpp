@@ -109,7 +109,11 @@ bool TDurakGame::TransferOpen() const {
 }
 
 bool TDurakGame::CanThrow(int Player) const {
-    return InGame(Player) && Player != FDefender && !FHands[Player].empty() && !FPassed[Player];
+    if (!InGame(Player) || Player == FDefender || FPassed[Player] || static_cast<int>(FTable.size()) >= FCap)
+        return false;
+    // A player with no card of a rank on the table has nothing to add: nobody waits for a bito.
+    const auto &hand = FHands[Player];
+    return std::any_of(hand.begin(), hand.end(), [this](int card) { return RankOnTable(card); });
 }
 
 int TDurakGame::NextThrower(int After, bool IncludeAfter) const {
@@ -123,7 +127,7 @@ int TDurakGame::NextThrower(int After, bool IncludeAfter) const {
 }
 
 bool TDurakGame::ThrowRoom() const {
-    return static_cast<int>(FTable.size()) < FCap && NextThrower(FAttacker, true) != kNoPlayer;
+    return NextThrower(FAttacker, true) != kNoPlayer;
 }
 
 TRefusal TDurakGame::Go(int Player, int Card) {
@@ -141,8 +145,8 @@ TRefusal TDurakGame::Go(int Player, int Card) {
         FEvents.push_back(TEvPlayed{Player, FDefender, Card, false});
         if (!ThrowRoom()) {
             EndBout(true);
-        } else if (FHands[Player].empty()) {
-            // Nothing left to throw: the turn passes on without a request.
+        } else if (!CanThrow(Player)) {
+            // Nothing left that fits: the turn passes on without a request.
             FPassed[Player] = true;
             FActive = NextThrower(Player, false);
             FEvents.push_back(TEvPassed{FActive});

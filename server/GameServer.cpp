@@ -197,6 +197,9 @@ private:
     msg::TTableList TableList() const {
         msg::TTableList list;
         for (const auto &[id, table] : FTables) {
+            // Offered now, it would close under whoever takes the offer.
+            if (table->ClosingSoon())
+                continue;
             const TTableRules &r = table->Rules();
             const int players = table->PlayerCount();
             (r.Transfer ? list.CountTrTable : list.CountNotTrTable) += 1;

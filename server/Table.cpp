@@ -56,9 +56,14 @@ int TTable::IndexOf(int Slot) const {
     return -1;
 }
 
+bool TTable::ClosingSoon() const {
+    return FIdleTimer && HumanCount() > 0 && FIdleDue - FClock.Now() <= kIdleUnlistedMs;
+}
+
 void TTable::ArmIdle() {
     if (FIdleTimer)
         FClock.Cancel(FIdleTimer);
+    FIdleDue = FClock.Now() + kIdleCloseMs;
     FIdleTimer = FClock.Schedule(kIdleCloseMs, [this] {
         FIdleTimer = 0;
         if (!Playing() && OnIdle)
@@ -93,6 +98,9 @@ bool TTable::Seat(TConnId Conn) {
             break;
         }
     }
+    // A person who just sat down is not sent away for the time the table waited before.
+    if (!FHost.IsBot(Conn))
+        ArmIdle();
     SendRoom();
     CheckCountdown();
     return true;
@@ -132,6 +140,8 @@ void TTable::SetReady(TConnId Conn, bool Ready) {
     if (FSeats[slot].Ready == Ready)
         return;
     FSeats[slot].Ready = Ready;
+    if (!FHost.IsBot(Conn))
+        ArmIdle();
     SendRoom();
     CheckCountdown();
 }

@@ -39,6 +39,8 @@ public:
     // One second of the countdown; tests that play whole games shorten it.
     static constexpr int kTickMs = 1000;
     static constexpr int kIdleCloseMs = 5 * 60 * 1000;
+    // A table this close to its idle close is no longer offered in the lobby's list.
+    static constexpr int kIdleUnlistedMs = 30 * 1000;
 
     // BotsPlayAlone: bots start games without a person at the table (bot tables of tests and benches).
     TTable(int ID, const TTableRules &Rules, bool BotsPlayAlone, int TimeGoSeconds, int CountdownTickMs,
@@ -52,6 +54,8 @@ public:
     bool Playing() const { return FGame != nullptr; }
     bool Full() const { return PlayerCount() == kSlots; }
     bool Has(TConnId Conn) const { return SlotOf(Conn) >= 0; }
+    // A person sits at it and it closes for idleness within kIdleUnlistedMs.
+    bool ClosingSoon() const;
     std::vector<TConnId> Seated() const;
     const TDurakGame *Game() const { return FGame.get(); }
 
@@ -101,6 +105,7 @@ private:
     int FCountdown = 0;
     TClock::TId FCountdownTimer = 0;
     TClock::TId FIdleTimer = 0;
+    int64_t FIdleDue = 0;
     TClock::TId FTurnTimer = 0;
 
     std::unique_ptr<TDurakGame> FGame;

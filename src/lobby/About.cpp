@@ -12,10 +12,13 @@
 #include <QLabel>
 #include <QLinearGradient>
 #include <QPainter>
+#include <QPalette>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
+
+#include <algorithm>
 
 namespace trelvo {
 
@@ -39,6 +42,13 @@ const TCredit kCredits[14] = {
     {208, "Лидия Озёрова", false}, {232, "Спасибо, что играете в Trelvo!", true},
 };
 
+// The game's colours (its felt, its wood and the cream body of its windows) for a window that is not
+// drawn by the scene.
+const QColor kGold(0xe3, 0xb8, 0x4f);
+const QColor kIvory(0xff, 0xfd, 0xf6);
+const QColor kInk(0x2c, 0x17, 0x0a);
+const QColor kWood(0x5a, 0x34, 0x18);
+
 QFont Font(int pixels, bool bold) {
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(pixels);
@@ -46,18 +56,51 @@ QFont Font(int pixels, bool bold) {
     return font;
 }
 
-QFrame *Panel(QWidget *parent, int x, int y, int w, int h) {
-    auto *panel = new QFrame(parent);
-    panel->setFrameShape(QFrame::StyledPanel);
-    panel->setGeometry(x, y, w, h);
-    return panel;
+// A panel showing a piece of one of the game's pictures at Scale, cut from its centre, with a wood
+// line along its bottom edge. Without the picture it shows Fill.
+class TPicturePanel : public QFrame {
+public:
+    TPicturePanel(QWidget *parent, const QRect &bounds, const char *picture, double scale, const QColor &fill)
+        : QFrame(parent), FScale(scale), FFill(fill) {
+        setGeometry(bounds);
+        try {
+            FPicture = LoadBitmap(QString::fromLatin1(picture));
+        } catch (const EAssetNotFound &e) {
+            qCWarning(lcLobby) << "About window without its picture:" << e.what();
+        }
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override {
+        QPainter painter(this);
+        painter.fillRect(rect(), FFill);
+        if (!FPicture.isNull()) {
+            const QSizeF cut(width() / FScale, height() / FScale);
+            const QRectF source(
+                QPointF((FPicture.width() - cut.width()) / 2, (FPicture.height() - cut.height()) / 2), cut);
+            painter.setRenderHint(QPainter::SmoothPixmapTransform);
+            painter.drawImage(QRectF(rect()), FPicture, source.intersected(QRectF(FPicture.rect())));
+        }
+        painter.fillRect(QRect(0, height() - 1, width(), 1), kWood);
+    }
+
+private:
+    QImage FPicture;
+    double FScale;
+    QColor FFill;
+};
+
+void SetTextColour(QWidget *widget, const QColor &colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    widget->setPalette(palette);
 }
 
-// A mirror image of a label under it, fading out downwards: Length of the label's height shows,
-// starting at Opacity.
+// A mirror image of a label's text under it, fading out downwards from Opacity. The whole text is
+// mirrored, squeezed into Length of the label's height, so that no letter is cut into marks.
 class TReflection : public QWidget {
 public:
-    TReflection(QWidget *parent, QWidget *source, double opacity, int offset, double length)
+    TReflection(QWidget *parent, QLabel *source, double opacity, int offset, double length)
         : QWidget(parent), FSource(source), FOpacity(opacity) {
         const int h = static_cast<int>(source->height() * length);
         setGeometry(source->x(), source->y() + source->height() + offset, source->width(), h);
@@ -66,20 +109,43 @@ public:
 
 protected:
     void paintEvent(QPaintEvent *) override {
-        const QImage shot = FSource->grab().toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
-        QImage mirror = shot.mirrored(false, true).copy(0, 0, shot.width(), height());
+        // The label's text alone, on nothing, then only the rows that hold ink.
+        QImage text(FSource->size(), QImage::Format_ARGB32_Premultiplied);
+        text.fill(Qt::transparent);
+        {
+            QPainter p(&text);
+            p.setRenderHint(QPainter::TextAntialiasing);
+            p.setFont(FSource->font());
+            p.setPen(FSource->palette().color(QPalette::WindowText));
+            p.drawText(text.rect(), static_cast<int>(FSource->alignment()), FSource->text());
+        }
+        int top = text.height(), bottom = -1;
+        for (int y = 0; y < text.height(); ++y) {
+            const auto *line = reinterpret_cast<const QRgb *>(text.constScanLine(y));
+            for (int x = 0; x < text.width(); ++x)
+                if (qAlpha(line[x]) > 0) {
+                    top = std::min(top, y);
+                    bottom = y;
+                    break;
+                }
+        }
+        if (bottom < top)
+            return;
+        QImage mirror = text.copy(0, top, text.width(), bottom - top + 1)
+                            .mirrored(false, true)
+                            .scaled(width(), height(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         QPainter mask(&mirror);
         mask.setCompositionMode(QPainter::CompositionMode_DestinationIn);
         QLinearGradient fade(0, 0, 0, height());
         fade.setColorAt(0, QColor(0, 0, 0, static_cast<int>(255 * FOpacity)));
-        fade.setColorAt(1, QColor(0, 0, 0, 0));
+        fade.setColorAt(1, QColor(0, 0, 0, static_cast<int>(255 * FOpacity / 4)));
         mask.fillRect(mirror.rect(), fade);
         mask.end();
         QPainter(this).drawImage(0, 0, mirror);
     }
 
 private:
-    QWidget *FSource;
+    QLabel *FSource;
     double FOpacity;
 };
 
@@ -101,8 +167,12 @@ TForm_About::TForm_About()
     setWindowTitle(QStringLiteral("О программе"));
     setFixedSize(kClientWidth, kClientHeight);
     setModal(false);
+    // Set from the start: Esc closes through reject, which hides the dialog without a close event.
+    setAttribute(Qt::WA_DeleteOnClose);
 
-    FPanel_Top = Panel(this, 0, 0, 425, 97);
+    // The name on the table's felt, the credits on the cream of the game's windows, the button on wood.
+    FPanel_Top =
+        new TPicturePanel(this, QRect(0, 0, 425, 97), "Background_Table", 1.0, QColor(0x1f, 0x7d, 0x42));
     FImage1 = new QLabel(FPanel_Top);
     FImage1->setGeometry(48, 8, 80, 80);
     FImage1->setScaledContents(true);
@@ -115,24 +185,37 @@ TForm_About::TForm_About()
     FLayout1 = new QWidget(FPanel_Top);
     FLayout1->setGeometry(168, 16, 249, 73);
     FText_Name = Line(FLayout1, QStringLiteral("Trelvo"), 0, 33, Font(25, true));
+    SetTextColour(FText_Name, kGold);
     // On its baseline, so that the mirror image starts right under the letters.
     FText_Name->setAlignment(Qt::AlignHCenter | Qt::AlignBottom);
-    new TReflection(FLayout1, FText_Name, 0.6, -5, 0.45);
+    FReflectionEffect = new TReflection(FLayout1, FText_Name, 0.6, -5, 0.45);
     FText_Version = Line(FLayout1, QString(), 50, 20, Font(15, false));
+    SetTextColour(FText_Version, kIvory);
 
-    FPanel2 = Panel(this, 0, 96, 425, 255);
+    FPanel2 =
+        new TPicturePanel(this, QRect(0, 96, 425, 255), "Window_Background", 1.0, QColor(0xfb, 0xf3, 0xd2));
     for (size_t i = 0; i < FText.size(); ++i) {
         const TCredit &credit = kCredits[i];
         QLabel *label = Line(FPanel2, QString(), credit.top, 17, Font(12, credit.bold));
+        SetTextColour(label, credit.bold ? kWood : kInk);
         // Names are trimmed by character rather than wrapped into the next line.
         label->setText(QFontMetrics(label->font())
                            .elidedText(QString::fromUtf8(credit.text), Qt::ElideRight, label->width()));
         FText[i] = label;
     }
 
-    FPanel3 = Panel(this, 0, 349, 425, 49);
+    FPanel3 = new TPicturePanel(this, QRect(0, 349, 425, 49), "Window_Top", 0.5, kWood);
     FButton_Close = new QPushButton(QStringLiteral("Закрыть"), FPanel3);
     FButton_Close->setGeometry((425 - 100) / 2, (49 - 25) / 2, 100, 25);
+    // The green of the game's own buttons.
+    FButton_Close->setStyleSheet(QStringLiteral(
+        "QPushButton { color: #fffdf6; font: bold 12px 'DejaVu Sans'; border: 1px solid #0a3d1f;"
+        " border-radius: 3px; background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #43a868,"
+        " stop:1 #1f7d42); }"
+        "QPushButton:hover { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #55bd7b,"
+        " stop:1 #27904e); }"
+        "QPushButton:pressed { background: #16602f; }"
+        "QPushButton:focus { border: 1px solid #e3b84f; }"));
     connect(FButton_Close, &QPushButton::clicked, this, [this] { Button_CloseClick(); });
 }
 

@@ -39,6 +39,8 @@ public:
     QLabel *Text_Version() const { return FText_Version; }
     QLabel *CreditLine(int i) const { return FText.at(static_cast<size_t>(i - 1)); }
     QPushButton *Button_Close() const { return FButton_Close; }
+    // The mirror image under the name.
+    QWidget *Reflection() const { return FReflectionEffect; }
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -56,6 +58,7 @@ private:
     QWidget *FLayout1;
     QLabel *FText_Name;
     QLabel *FText_Version;
+    QWidget *FReflectionEffect;
     std::array<QLabel *, 14> FText{};
     QPushButton *FButton_Close;
 };

@@ -66,4 +66,12 @@ void TIcon::StopAnim() {
     FAnimation->Stop();
 }
 
+void TIcon::SetActiveNow(bool value) {
+    FAnimation->Stop();
+    FActive = value;
+    const QString &name = value ? FActiveImg : FNoActiveImg;
+    if (!name.isEmpty())
+        LoadFromResources(name);
+}
+
 } // namespace trelvo

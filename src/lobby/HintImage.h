@@ -65,6 +65,8 @@ public:
     void StartAnim();
     // A running fade jumps to its end picture.
     void StopAnim();
+    // Shows the picture of the state at once, without a fade (a widget reused for another item).
+    void SetActiveNow(bool value);
 
 private:
     TBitmapAnimationEx *FAnimation;

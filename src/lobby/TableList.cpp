@@ -3,6 +3,8 @@
 #include "kit/Round.h"
 
 #include <algorithm>
+#include <cmath>
+#include <unordered_map>
 
 namespace trelvo {
 
@@ -101,12 +103,20 @@ void TPicButtonServer::ForwardPointer(TIcon *icon) {
     };
 }
 
-void TPicButtonServer::SwitchIcon(TIcon *icon, bool value) {
+void TPicButtonServer::SwitchIcon(TIcon *icon, bool value, bool animate) {
+    if (!animate) {
+        icon->SetActiveNow(value);
+        return;
+    }
     icon->SetActive(value);
     icon->StartAnim();
 }
 
 void TPicButtonServer::SetCountPlayer(uint8_t value) {
+    ApplyCountPlayer(value, true);
+}
+
+void TPicButtonServer::ApplyCountPlayer(uint8_t value, bool animate) {
     if (value == FCountPlayer)
         return;
     FCountPlayer = value;
@@ -115,7 +125,7 @@ void TPicButtonServer::SetCountPlayer(uint8_t value) {
         TIcon *seat = Seat(k);
         const bool free = k > value;
         if (seat->Active() != free)
-            SwitchIcon(seat, free);
+            SwitchIcon(seat, free, animate);
         seat->SetHint(hint);
     }
 }
@@ -124,29 +134,53 @@ void TPicButtonServer::SetNumber(int value) {
     if (value == FNumber && !FNumberText->Text().isEmpty())
         return;
     FNumber = value;
-    FNumberText->SetText(QString::number(value + 1));
+    // Wide: a table numbered at the top of the range is shown, not wrapped round.
+    FNumberText->SetText(QString::number(static_cast<qint64>(value) + 1));
 }
 
 void TPicButtonServer::SetTransfer(bool value) {
+    ApplyTransfer(value, true);
+}
+
+void TPicButtonServer::ApplyTransfer(bool value, bool animate) {
     if (value == FTransfer_Img->Active())
         return;
-    SwitchIcon(FTransfer_Img, value);
+    SwitchIcon(FTransfer_Img, value, animate);
     FTransfer_Img->SetHint(QString::fromUtf8(value ? kHintTransferOn : kHintTransferOff));
     UpdateFirstRoundHint();
 }
 
 void TPicButtonServer::SetFNTR(bool value) {
+    ApplyFNTR(value, true);
+}
+
+void TPicButtonServer::ApplyFNTR(bool value, bool animate) {
     if (value == FFirst_Not_TR_Img->Active())
         return;
-    SwitchIcon(FFirst_Not_TR_Img, value);
+    SwitchIcon(FFirst_Not_TR_Img, value, animate);
     UpdateFirstRoundHint();
 }
 
 void TPicButtonServer::SetMaxF(bool value) {
+    ApplyMaxF(value, true);
+}
+
+void TPicButtonServer::ApplyMaxF(bool value, bool animate) {
     if (value == FMax_Five_Img->Active())
         return;
-    SwitchIcon(FMax_Five_Img, value);
+    SwitchIcon(FMax_Five_Img, value, animate);
     FMax_Five_Img->SetHint(QString::fromUtf8(value ? kHintMaxFiveOn : kHintMaxSixOff));
+}
+
+void TPicButtonServer::ShowTable(const TTableInfo &table) {
+    // A fade of the table shown before ends first, so that every mark then shows its state.
+    for (TIcon *icon : {Seat(1), Seat(2), Seat(3), Seat(4), FTransfer_Img, FFirst_Not_TR_Img, FMax_Five_Img})
+        icon->StopAnim();
+    SetNumber(table.ID);
+    ApplyCountPlayer(static_cast<uint8_t>(table.PlayerCount), false);
+    ApplyTransfer(table.Transfer, false);
+    ApplyFNTR(table.FNTR, false);
+    ApplyMaxF(table.MaxF, false);
 }
 
 void TPicButtonServer::UpdateFirstRoundHint() {
@@ -172,8 +206,13 @@ TTableList::TTableList(TSceneObject *AOwner) : TLayout(AOwner) {
     FImage_Background->LoadFromResources(QStringLiteral("Background_TableList"));
     FImage_Background->SetPosition(0, 0);
 
-    FScrollBox = AddTo<TScrollBox>(this);
+    FScrollBox = AddTo<TRowScrollBox>(this);
     FScrollBox->SetY(kListTop);
+    FExtent = new TLayout(FScrollBox);
+    FExtent->SetParent(FScrollBox);
+    FExtent->SetHitTest(false);
+    FExtent->SetBounds(10, 0, 510, 0);
+    FScrollBox->OnScroll = [this] { ShowRowsInView(); };
 
     FNumberTable_Text = AddLabel(this, QStringLiteral("№ стола"), true);
     FNumberTable_Text->SetPosition(30, kHeaderTop);
@@ -256,75 +295,177 @@ void TTableList::LayoutBottom() {
     FLayout_Text_Bottom->SetWidth(right(FStat[1][1].Value));
 }
 
-void TTableList::SetStat(int group, int line, int value) {
+void TTableList::SetStat(int group, int line, qint64 value) {
     FStat[static_cast<size_t>(group)][static_cast<size_t>(line)].Value->SetText(QString::number(value));
     LayoutBottom();
 }
 
-void TTableList::SetCountTable(int value) {
+void TTableList::SetCountTable(qint64 value) {
     SetStat(0, 0, value);
 }
-void TTableList::SetCountTrTable(int value) {
+void TTableList::SetCountTrTable(qint64 value) {
     SetStat(0, 1, value);
 }
-void TTableList::SetCountNotTrTable(int value) {
+void TTableList::SetCountNotTrTable(qint64 value) {
     SetStat(0, 2, value);
 }
-void TTableList::SetCountPlayer(int value) {
+void TTableList::SetCountPlayer(qint64 value) {
     SetStat(1, 0, value);
 }
-void TTableList::SetCountTrPlayer(int value) {
+void TTableList::SetCountTrPlayer(qint64 value) {
     SetStat(1, 1, value);
 }
-void TTableList::SetCountNotTrPlayer(int value) {
+void TTableList::SetCountNotTrPlayer(qint64 value) {
     SetStat(1, 2, value);
 }
 
-void TTableList::AddRow(const TTableInfo &table) {
+TTableList::~TTableList() {
+    // The rows go with the scroll box; it must not call back into a list being destroyed.
+    FScrollBox->OnScroll = nullptr;
+}
+
+TPicButtonServer *TTableList::Row(int i) const {
+    for (const TView &view : FViews)
+        if (view.Row == i)
+            return view.Widget;
+    return nullptr;
+}
+
+TPicButtonServer *TTableList::NewRow() {
     const TResBut pictures{QString(), QStringLiteral("Button_ServerList_1"),
                            QStringLiteral("Button_ServerList_2"), QStringLiteral("Button_ServerList_3")};
     auto *row = new TPicButtonServer(FScrollBox, pictures, FCountPlayer_Text->X());
     row->SetParent(FScrollBox);
     row->SetStretch(true);
-    row->SetBounds(10, kRowPitch * static_cast<float>(PicButtonServer.size()), 510, 30);
-    row->SetCountPlayer(static_cast<uint8_t>(table.PlayerCount));
-    row->SetNumber(table.ID);
-    row->SetTransfer(table.Transfer);
-    row->SetFNTR(table.FNTR);
-    row->SetMaxF(table.MaxF);
+    row->SetBounds(10, 0, 510, kRowHeight);
     row->OnPicClick = [this](int ID) {
         if (OnEnterClick)
             OnEnterClick(ID);
     };
-    PicButtonServer.push_back(row);
+    return row;
+}
+
+void TTableList::ShowRowsInView() {
+    const int count = RowCount();
+    FExtent->SetHeight(count > 0 ? kRowPitch * static_cast<float>(count - 1) + kRowHeight : 0);
+    // Re-clamped: a shorter list may end above the old scroll position.
+    FScrollBox->SetViewportY(FScrollBox->ViewportY());
+
+    const float height = FScrollBox->Height();
+    const size_t viewCount = static_cast<size_t>(std::max(1.0f, std::ceil(height / kRowPitch) + 1));
+    if (viewCount != FViews.size()) {
+        for (TView &view : FViews)
+            delete view.Widget;
+        FViews.assign(viewCount, TView{});
+    }
+    const float top = std::min(FScrollBox->ViewportY(), std::max(0.0f, FExtent->Height() - height));
+    const int first = static_cast<int>(std::floor(top / kRowPitch));
+    const int last = std::min(count - 1, static_cast<int>(std::ceil((top + height) / kRowPitch)) - 1);
+
+    std::vector<int> wanted(viewCount, -1);
+    for (int row = first; row <= last; ++row)
+        wanted[static_cast<size_t>(row) % viewCount] = row;
+    for (size_t slot = 0; slot < viewCount; ++slot) {
+        TView &view = FViews[slot];
+        const int row = wanted[slot];
+        if (row < 0) {
+            delete view.Widget;
+            view = TView{};
+            continue;
+        }
+        const TTableInfo &table = FRows[static_cast<size_t>(row)];
+        if (!view.Widget) {
+            view.Widget = NewRow();
+            view.Widget->ShowTable(table);
+        } else if (view.Row != row || view.Widget->Number() != table.ID) {
+            view.Widget->ShowTable(table);
+        } else {
+            // The same table in the same place: what changed fades.
+            view.Widget->SetCountPlayer(static_cast<uint8_t>(table.PlayerCount));
+            view.Widget->SetTransfer(table.Transfer);
+            view.Widget->SetFNTR(table.FNTR);
+            view.Widget->SetMaxF(table.MaxF);
+        }
+        view.Row = row;
+        view.Widget->SetY(kRowPitch * static_cast<float>(row));
+    }
 }
 
 void TTableList::UpdateTableList(const TArrTableInfo &aList) {
-    TArrTableInfo rest = aList;
-    size_t i = 0;
-    while (i < PicButtonServer.size()) {
-        TPicButtonServer *row = PicButtonServer[i];
-        auto it = std::find_if(rest.begin(), rest.end(),
-                               [row](const TTableInfo &t) { return t.ID == row->Number(); });
-        if (it == rest.end()) {
-            // Gone: the last row fills the gap and is visited in its turn.
-            delete row;
-            PicButtonServer[i] = PicButtonServer.back();
-            PicButtonServer.pop_back();
-            if (i < PicButtonServer.size())
-                PicButtonServer[i]->SetY(kRowPitch * static_cast<float>(i));
-            continue;
+    const bool sameTables = aList.size() == FRows.size() &&
+                            std::equal(aList.begin(), aList.end(), FRows.begin(),
+                                       [](const TTableInfo &a, const TTableInfo &b) { return a.ID == b.ID; });
+    if (sameTables) {
+        // The usual poll: the same tables in the same order, some of them changed.
+        std::copy(aList.begin(), aList.end(), FRows.begin());
+    } else {
+        // The private copy, and where each of its tables is in it.
+        std::vector<TTableInfo> rest;
+        rest.reserve(aList.size());
+        std::unordered_map<int, size_t> restAt;
+        restAt.reserve(aList.size());
+        for (const TTableInfo &table : aList)
+            if (restAt.emplace(table.ID, rest.size()).second)
+                rest.push_back(table);
+        size_t i = 0;
+        while (i < FRows.size()) {
+            const auto found = restAt.find(FRows[i].ID);
+            if (found == restAt.end()) {
+                // Gone: the last row fills the gap and is visited in its turn.
+                FRows[i] = FRows.back();
+                FRows.pop_back();
+                continue;
+            }
+            // Still listed: the row takes the table's values, and the table leaves the copy, whose
+            // last entry fills its place.
+            const size_t at = found->second;
+            FRows[i] = rest[at];
+            restAt.erase(found);
+            if (at + 1 != rest.size()) {
+                rest[at] = rest.back();
+                restAt[rest[at].ID] = at;
+            }
+            rest.pop_back();
+            ++i;
         }
-        row->SetCountPlayer(static_cast<uint8_t>(it->PlayerCount));
-        row->SetTransfer(it->Transfer);
-        row->SetFNTR(it->FNTR);
-        row->SetMaxF(it->MaxF);
-        *it = rest.back();
-        rest.pop_back();
-        ++i;
+        FRows.insert(FRows.end(), rest.begin(), rest.end());
+        // A long list replaced by a short one gives its memory back.
+        if (FRows.capacity() > 64 && FRows.size() < FRows.capacity() / 4)
+            FRows.shrink_to_fit();
     }
-    for (const TTableInfo &table : rest)
-        AddRow(table);
+    ShowRowsInView();
+}
+
+// --- TRowScrollBox --------------------------------------------------------------------------
+
+void TRowScrollBox::ScrollTo(float y) {
+    const float before = ViewportY();
+    SetViewportY(y);
+    Scrolled(before);
+}
+
+bool TRowScrollBox::MouseWheel(TShiftState shift, int delta) {
+    const float before = ViewportY();
+    const bool used = TScrollBox::MouseWheel(shift, delta);
+    Scrolled(before);
+    return used;
+}
+
+void TRowScrollBox::MouseMove(TShiftState shift, float x, float y) {
+    const float before = ViewportY();
+    TScrollBox::MouseMove(shift, x, y);
+    Scrolled(before);
+}
+
+void TRowScrollBox::Resized() {
+    TScrollBox::Resized();
+    if (OnScroll)
+        OnScroll();
+}
+
+void TRowScrollBox::Scrolled(float before) {
+    if (ViewportY() != before && OnScroll)
+        OnScroll();
 }
 
 } // namespace trelvo

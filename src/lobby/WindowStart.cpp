@@ -54,10 +54,10 @@ void TWindowStart::UpdateTableList(const TArrTableInfo &AList, const TStatTable 
     FTableList->UpdateTableList(AList);
     FTableList->SetCountTrTable(AStatTable.CountTrTable);
     FTableList->SetCountNotTrTable(AStatTable.CountNotTrTable);
-    FTableList->SetCountTable(AStatTable.CountTrTable + AStatTable.CountNotTrTable);
+    FTableList->SetCountTable(qint64{AStatTable.CountTrTable} + AStatTable.CountNotTrTable);
     FTableList->SetCountTrPlayer(AStatTable.CountTrPlayer);
     FTableList->SetCountNotTrPlayer(AStatTable.CountNotTrPlayer);
-    FTableList->SetCountPlayer(AStatTable.CountTrPlayer + AStatTable.CountNotTrPlayer);
+    FTableList->SetCountPlayer(qint64{AStatTable.CountTrPlayer} + AStatTable.CountNotTrPlayer);
 }
 
 } // namespace trelvo

@@ -12,9 +12,19 @@ namespace trelvo {
 
 namespace {
 
-// The statistics web service and the public probe are fixed at build time.
-const char *const kServiceBase = "https://stats.trelvo.net";
-const char *const kProbeSite = "https://www.wikipedia.org/";
+// What the build was configured with; empty unless whoever built the program chose a service.
+#ifndef TRELVO_STATS_SERVICE_BUILT
+#define TRELVO_STATS_SERVICE_BUILT ""
+#endif
+#ifndef TRELVO_STATS_PROBE_BUILT
+#define TRELVO_STATS_PROBE_BUILT ""
+#endif
+
+QUrl Setting(const char *Variable, const char *Built) {
+    const QString value =
+        qEnvironmentVariableIsSet(Variable) ? qEnvironmentVariable(Variable) : QString::fromUtf8(Built);
+    return QUrl(value.trimmed());
+}
 
 void AppendCodePoint(QByteArray &Out, char32_t Cp) {
     if (Cp < 0x80) {
@@ -75,8 +85,10 @@ QByteArray CharsetOf(const QByteArray &ContentType) {
 
 TStatEndpoint DefaultStatEndpoint() {
     TStatEndpoint endpoint;
-    endpoint.ServiceBase = QUrl(QString::fromLatin1(kServiceBase));
-    endpoint.Probe = QUrl(QString::fromLatin1(kProbeSite));
+    endpoint.ServiceBase = Setting(kStatServiceVariable, TRELVO_STATS_SERVICE_BUILT);
+    endpoint.Probe = Setting(kStatProbeVariable, TRELVO_STATS_PROBE_BUILT);
+    if (endpoint.Off())
+        qCDebug(lcStats, "no statistics web service is configured: reporting is off");
     return endpoint;
 }
 
@@ -134,11 +146,21 @@ QNetworkRequest THttpsClient::Request(const QUrl &Url) const {
     return request;
 }
 
+void THttpsClient::Cancel() {
+    FCancelled.store(true);
+    // Queued: the loop belongs to the thread that runs the requests.
+    QMetaObject::invokeMethod(&FLoop, &QEventLoop::quit, Qt::QueuedConnection);
+}
+
 THttpResponse THttpsClient::Head(const QUrl &Url) {
+    if (FCancelled.load())
+        throw ENetworkError("cancelled");
     return Wait(FManager->head(Request(Url)));
 }
 
 THttpResponse THttpsClient::Post(const QUrl &Url, const TPostData &Form) {
+    if (FCancelled.load())
+        throw ENetworkError("cancelled");
     QNetworkRequest request = Request(Url);
     request.setHeader(QNetworkRequest::ContentTypeHeader, kFormContentType);
     return Wait(FManager->post(request, EncodeForm(Form)));
@@ -155,9 +177,14 @@ THttpResponse THttpsClient::Wait(QNetworkReply *Reply) {
     });
     QObject::connect(reply.get(), &QNetworkReply::finished, &FLoop, &QEventLoop::quit);
     timer.start(FTimeoutMs);
-    if (!reply->isFinished())
+    // A cancel may quit the loop before the answer, or may have come before the loop ran.
+    while (!reply->isFinished() && !FCancelled.load())
         FLoop.exec();
     timer.stop();
+    if (!reply->isFinished()) {
+        reply->abort();
+        throw ENetworkError(reply->url().toString().toStdString() + ": cancelled");
+    }
 
     const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
     const QNetworkReply::NetworkError error = reply->error();

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QUrl>
 
+#include <atomic>
 #include <memory>
 #include <vector>
 
@@ -21,14 +22,23 @@ class QNetworkRequest;
 // one request at a time synchronously on the calling thread.
 namespace trelvo {
 
-// Where reports go. The program always uses DefaultStatEndpoint(); tests point the threads at a local
+// Where reports go. The program uses DefaultStatEndpoint(); tests point the threads at a local
 // stand-in of the web service, which they trust through ExtraCaCertificates.
 struct TStatEndpoint {
-    QUrl ServiceBase; // scheme and host (and port); the request paths are appended
-    QUrl Probe;       // the public site whose answer shows that the internet is reachable
+    QUrl ServiceBase; // scheme and host (and port); the request paths are appended; empty: reporting off
+    QUrl Probe;       // the site whose answer shows that the internet is reachable; empty: not asked
     QList<QSslCertificate> ExtraCaCertificates;
     int TimeoutMs = 15000; // per request, so that a dead network never keeps a thread alive
+
+    // Nobody configured a web service: every report fails at once and nothing leaves the process.
+    bool Off() const { return ServiceBase.isEmpty(); }
 };
+
+// The environment variables that name the web service and the probe. Set (even empty), each replaces
+// the value the build was configured with (CMake cache TRELVO_STATS_SERVICE, TRELVO_STATS_PROBE),
+// which is empty unless whoever built the program chose a service.
+inline constexpr char kStatServiceVariable[] = "TRELVO_STATS_SERVICE";
+inline constexpr char kStatProbeVariable[] = "TRELVO_STATS_PROBE";
 
 TStatEndpoint DefaultStatEndpoint();
 
@@ -85,6 +95,10 @@ public:
     THttpResponse Head(const QUrl &Url);
     THttpResponse Post(const QUrl &Url, const TPostData &Form);
 
+    // From any thread: the request in flight is aborted and every later one fails at once
+    // (ENetworkError), so that the thread running this client ends without waiting for the network.
+    void Cancel();
+
 private:
     QNetworkRequest Request(const QUrl &Url) const;
     THttpResponse Wait(QNetworkReply *Reply);
@@ -94,6 +108,7 @@ private:
     std::unique_ptr<QNetworkAccessManager> FManager;
     QSslConfiguration FSsl;
     int FTimeoutMs;
+    std::atomic<bool> FCancelled{false};
 };
 
 } // namespace trelvo

@@ -26,26 +26,57 @@ std::int32_t TReportThread::LiveCount() {
     return LiveThreads().Count();
 }
 
+void TReportThread::TStop::Stop() {
+    std::lock_guard lock(FLock);
+    FStopped = true;
+    if (FClient)
+        FClient->Cancel();
+}
+
+void TReportThread::OpenClient() {
+    auto client = std::make_unique<THttpsClient>(FEndpoint);
+    std::lock_guard lock(FStop->FLock);
+    if (FStop->FStopped)
+        throw ENetworkError("stopped before it began");
+    FStop->FClient = client.get();
+    NetHTTPClient = std::move(client);
+}
+
+void TReportThread::CloseClient() {
+    {
+        std::lock_guard lock(FStop->FLock);
+        FStop->FClient = nullptr;
+    }
+    NetHTTPClient.reset();
+}
+
 void TReportThread::Execute() {
     try {
         FPostData.clear();
-        NetHTTPClient = std::make_unique<THttpsClient>(FEndpoint);
+        OpenClient();
         Report();
     } catch (const Exception &Error) {
         qCDebug(lcStats, "a report run ended: %s: %s", Error.ClassName(), Error.what());
     } catch (...) {
         LogSwallowed(lcStats(), "a report run");
     }
-    NetHTTPClient.reset();
+    CloseClient();
     FPostData.clear();
     Finish();
 }
 
 void TReportThread::Probe() {
-    NetHTTPClient->Head(FEndpoint.Probe);
+    // Without a service there is nothing to reach: the run ends as if the internet were down. A
+    // service without a probe (a local one, say) is its own proof.
+    if (FEndpoint.Off())
+        throw ENetworkError("no statistics web service is configured");
+    if (!FEndpoint.Probe.isEmpty())
+        NetHTTPClient->Head(FEndpoint.Probe);
 }
 
 void TReportThread::PostForm(const QString &Path) {
+    if (FEndpoint.Off())
+        throw ENetworkError("no statistics web service is configured");
     QUrl url = FEndpoint.ServiceBase;
     url.setPath(Path);
     const THttpResponse response = NetHTTPClient->Post(url, FPostData);

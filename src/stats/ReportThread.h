@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 
 namespace trelvo {
 
@@ -13,10 +14,25 @@ namespace trelvo {
 // run ends, also after an error; the error itself ends only the run.
 class TReportThread : public TThreadEx {
 public:
+    // Lets whoever started a thread stop its network work from another thread, also after the thread
+    // object has freed itself.
+    class TStop {
+    public:
+        // The request in flight is aborted and the run ends at its next request; safe from any thread.
+        void Stop();
+
+    private:
+        friend class TReportThread;
+        std::mutex FLock;
+        bool FStopped = false;
+        THttpsClient *FClient = nullptr;
+    };
+
     ~TReportThread() override;
 
     // Report threads alive in the process (abandoned ones included).
     static std::int32_t LiveCount();
+    const std::shared_ptr<TStop> &Stopper() const { return FStop; }
 
 protected:
     TReportThread(TCreateKey Key, TStatEndpoint Endpoint);
@@ -38,8 +54,12 @@ protected:
 
 private:
     void Execute() final;
+    // Makes NetHTTPClient, or raises when the run was stopped before it began.
+    void OpenClient();
+    void CloseClient();
 
     const TStatEndpoint FEndpoint;
+    const std::shared_ptr<TStop> FStop = std::make_shared<TStop>();
 };
 
 } // namespace trelvo

@@ -6,10 +6,12 @@
 
 namespace trelvo {
 
-QString ScaleText(float Scale) {
-    QLocale locale = QLocale::system();
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    return locale.toString(static_cast<double>(Scale), 'g', 15);
+QString ScaleText(float Scale, const QLocale &Locale) {
+    // Written in the C locale, then only the separator is the locale's: native digits of some locales
+    // would otherwise reach the web service.
+    QString text = QLocale::c().toString(static_cast<double>(Scale), 'g', 15);
+    text.replace(QLatin1Char('.'), Locale.decimalPoint());
+    return text;
 }
 
 TPostData ReportForm(const TStatInfo &Info, const QString &Key) {

@@ -3,6 +3,8 @@
 #include "game/api/IStatistics.h"
 #include "stats/ReportThread.h"
 
+#include <QLocale>
+
 #include <cstdint>
 
 namespace trelvo {
@@ -20,7 +22,7 @@ constexpr qsizetype kMaxAddressLength = 18;
 
 // The float in the process's general number format: up to 15 significant digits, the local decimal
 // separator (1.25 gives "1.25" or "1,25", 1.0 gives "1").
-QString ScaleText(float Scale);
+QString ScaleText(float Scale, const QLocale &Locale = QLocale::system());
 
 // The 17 report fields of a usage record, each value scrambled with Key.
 TPostData ReportForm(const TStatInfo &Info, const QString &Key);

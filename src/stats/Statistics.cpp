@@ -5,9 +5,13 @@
 #include "stats/CheckInternet.h"
 #include "stats/SendServerInfo.h"
 #include "stats/StatSend.h"
+#include "stats/StatsLog.h"
 #include "stats/SystemInfo.h"
+#include "sync/ThreadQueue.h"
 
 #include <QStringList>
+
+#include <chrono>
 
 namespace trelvo {
 
@@ -45,11 +49,35 @@ TStatistics::TStatistics(TStatEndpoint Endpoint)
 TStatistics::~TStatistics() {
     delete FTimerSendInfo;
     FTimerSendInfo = nullptr;
-    // Running threads keep going on their own; their completions find the service gone.
+    // Their completions find the service gone.
     *FAlive = false;
     FStatSend = FRedirectStatSend = nullptr;
     FCheckInternet = nullptr;
     FSendServerInfo = nullptr;
+    // At exit a thread still waiting for the network would outlive the program: a report that is
+    // nearly done may finish, the others are stopped.
+    if (WaitForThreads(kExitGraceMs))
+        return;
+    for (const TRunning &running : FRunning)
+        running.Stop->Stop();
+    if (!WaitForThreads(kExitStopWaitMs))
+        qCWarning(lcStats, "a report thread did not end with the statistics service");
+}
+
+bool TStatistics::WaitForThreads(int MaxMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(MaxMs);
+    auto &queue = TThreadQueue::Current();
+    for (const TRunning &running : FRunning) {
+        while (!running.Handle->Finished.IsSet()) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0)
+                return false;
+            queue.WaitFd(running.Handle->Finished.Fd(), static_cast<int>(left.count()));
+        }
+    }
+    FRunning.clear();
+    return true;
 }
 
 void TStatistics::SetPlayerInfo(const TPlayerInfo &Value) {
@@ -64,6 +92,8 @@ template <typename T> T *TStatistics::Start(std::unique_ptr<T> Thread, void (TSt
         if (*alive)
             (this->*Done)(static_cast<T *>(Sender));
     };
+    std::erase_if(FRunning, [](const TRunning &running) { return running.Handle->Finished.IsSet(); });
+    FRunning.push_back({Thread->Handle(), Thread->Stopper()});
     T *thread = Thread.release();
     thread->Run();
     return thread;

@@ -2,9 +2,11 @@
 
 #include "game/api/IStatistics.h"
 #include "stats/Https.h"
+#include "stats/ReportThread.h"
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace trelvo {
 
@@ -16,14 +18,19 @@ class TTimerEx;
 
 // The delay between asking for the own report and posting it.
 constexpr int kSendDelayMs = 60000;
+// How long destroying the service (the program's exit) lets running reports finish before it stops
+// their requests; no report thread outlives the service.
+constexpr int kExitGraceMs = 800;
+constexpr int kExitStopWaitMs = 200;
 
 // The text that hands a failed own report to another client: the end code and 16 record fields, each
 // followed by ";". Only the name is escaped; KindPost is not part of it.
 QString RedirectText(std::uint8_t EndCode, const TStatInfo &Info);
 
 // The statistics service: keeps this client's usage record and runs the report threads. Everything here
-// runs on the UI thread, the events included. Destroying it abandons its threads: they end on their own
-// and their completions never reach it.
+// runs on the UI thread, the events included. Destroying it abandons its threads, whose completions
+// never reach it, and returns once they have ended: it lets them finish for a moment, then stops their
+// requests.
 class TStatistics : public IStatistics {
 public:
     TStatistics();
@@ -63,6 +70,15 @@ private:
     bool FInternet = false;
     TSendServerInfo *FSendServerInfo = nullptr;
     TTimerEx *FTimerSendInfo = nullptr;
+
+    // Every thread started and not known to have ended, abandoned ones included.
+    struct TRunning {
+        std::shared_ptr<TThreadHandle> Handle;
+        std::shared_ptr<TReportThread::TStop> Stop;
+    };
+    // Waits, running the UI thread's queue, until every running thread has ended or MaxMs passed.
+    bool WaitForThreads(int MaxMs);
+    std::vector<TRunning> FRunning;
 
     const TStatEndpoint FEndpoint;
     // Checked on the UI thread by every completion; false once the service is gone.

@@ -29,14 +29,25 @@ struct TableListFixture : test::LobbyFixture {
         lobby->Repaint();
     }
     TTableList *List() const { return lobby->TableList(); }
-    // The table IDs of the rows in row order, each checked to stand at its slot.
+    // The table IDs of the rows in row order, each row in view checked to stand at its slot and to show
+    // its table.
     std::vector<int> Rows() const {
         std::vector<int> ids;
         for (int i = 0; i < List()->RowCount(); ++i) {
-            EXPECT_FLOAT_EQ(List()->Row(i)->Y(), 32.0f * i) << "row " << i;
-            ids.push_back(List()->Row(i)->Number());
+            ids.push_back(List()->RowTable(i).ID);
+            if (TPicButtonServer *row = List()->Row(i)) {
+                EXPECT_FLOAT_EQ(row->Y(), 32.0f * i) << "row " << i;
+                EXPECT_EQ(row->Number(), ids.back()) << "row " << i;
+            }
         }
         return ids;
+    }
+    // Row widgets in the scroll box.
+    int RowWidgets() const {
+        int count = 0;
+        for (TSceneObject *child : List()->ScrollBox()->Content()->Children())
+            count += dynamic_cast<TPicButtonServer *>(child) ? 1 : 0;
+        return count;
     }
     void Update(const TArrTableInfo &tables, TStatTable stat = {}) { lobby->UpdateTableList(tables, stat); }
 };
@@ -77,7 +88,7 @@ TEST_F(TableListFixture, RowsAreReconciledWithoutReordering) {
     for (const Step &step : steps) {
         Update(step.tables);
         EXPECT_EQ(Rows(), step.rows) << step.what;
-        EXPECT_EQ(List()->ScrollBox()->Content()->Children().size(), step.rows.size()) << step.what;
+        EXPECT_EQ(RowWidgets(), static_cast<int>(step.rows.size())) << step.what;
     }
 }
 
@@ -196,14 +207,46 @@ TEST_F(TableListFixture, TwelveTablesScrollAndTheLastRowCanBeEntered) {
     ASSERT_EQ(List()->RowCount(), 12);
     TScrollBox *box = List()->ScrollBox();
     EXPECT_GT(box->ContentHeight(), box->Height()) << "more than nine rows exceed the 300 of the box";
-    TPicButtonServer *last = List()->Row(11);
-    EXPECT_GT(last->AbsoluteRect().top(), box->AbsoluteRect().bottom()) << "below the visible part";
+    EXPECT_EQ(List()->Row(11), nullptr) << "below the visible part: no widget yet";
     const QPointF inside = box->LocalToAbsolute({100, 150});
     form.PointerWheel(-120 * 4, inside);
     EXPECT_GT(box->ViewportY(), 0);
+    TPicButtonServer *last = List()->Row(11);
+    ASSERT_NE(last, nullptr);
+    EXPECT_EQ(last->NumberText()->Text(), "12");
     EXPECT_LE(last->AbsoluteRect().bottom(), box->AbsoluteRect().bottom() + 0.5);
+    EXPECT_EQ(List()->Row(0), nullptr) << "scrolled out of view";
     Click(last);
     EXPECT_EQ(entered, std::vector<int>{11});
+    Rows();
+}
+
+// A game server may list thousands of tables: only the rows in view have widgets, and a short list
+// that replaces a long one leaves no widgets of the long one behind.
+TEST_F(TableListFixture, OnlyTheRowsInViewHaveWidgets) {
+    TArrTableInfo tables;
+    for (int id = 0; id < 1000; ++id)
+        tables.push_back(Table(id, id % 5, id % 2 == 0));
+    Update(tables);
+    EXPECT_EQ(List()->RowCount(), 1000);
+    EXPECT_LE(RowWidgets(), 11) << "300 of height shows ten rows at most, eleven while scrolled";
+    EXPECT_GT(List()->ScrollBox()->ContentHeight(), 32 * 999) << "the scroll box spans every row";
+    // Scrolled to the end, the last rows have the widgets, each showing its own table.
+    List()->ScrollBox()->ScrollTo(1e6f);
+    ASSERT_NE(List()->Row(999), nullptr);
+    EXPECT_EQ(List()->Row(999)->NumberText()->Text(), "1000");
+    EXPECT_EQ(List()->Row(999)->CountPlayer(), 999 % 5);
+    EXPECT_TRUE(List()->Row(998)->Transfer_Img()->Active());
+    EXPECT_EQ(List()->Row(0), nullptr);
+    EXPECT_LE(RowWidgets(), 11);
+    Click(List()->Row(995));
+    EXPECT_EQ(entered, std::vector<int>{995});
+    Rows();
+    Update({Table(5000, 2)});
+    EXPECT_EQ(List()->RowCount(), 1);
+    EXPECT_EQ(RowWidgets(), 1);
+    EXPECT_EQ(List()->Row(0)->Number(), 5000);
+    EXPECT_FLOAT_EQ(List()->ScrollBox()->ContentHeight(), 30);
 }
 
 TEST_F(TableListFixture, CountsStripIsLaidOutFromItsTextWidths) {
@@ -245,6 +288,18 @@ TEST_F(TableListFixture, CountsStripIsLaidOutFromItsTextWidths) {
     Update({});
     EXPECT_EQ(list->RowCount(), 0);
     EXPECT_EQ(list->StatText(0, 0, 2)->Text(), "0");
+}
+
+// Numbers near the top of the integer range come from a game server like any other: the table shown
+// as ID + 1 and the totals of the counts are written without wrapping round.
+TEST_F(TableListFixture, NumbersAtTheEdgeOfTheRangeAreShownWhole) {
+    Update({Table(2147483647, 1, true)}, TStatTable{2147483646, 2, 0, 0});
+    EXPECT_EQ(List()->Row(0)->NumberText()->Text(), "2147483648");
+    EXPECT_EQ(List()->StatText(0, 0, 2)->Text(), "2147483648") << "tables: 2147483646 + 2";
+    Update({}, TStatTable{0, 0, 2147483646, 2});
+    EXPECT_EQ(List()->StatText(1, 0, 2)->Text(), "2147483648") << "players: 2147483646 + 2";
+    Update({}, TStatTable{-2147483647 - 1, -1, 0, 0});
+    EXPECT_EQ(List()->StatText(0, 0, 2)->Text(), "-2147483649");
 }
 
 TEST_F(TableListFixture, UpdatesWhileClosedAreIgnoredAndAReopenedLobbyStartsEmpty) {

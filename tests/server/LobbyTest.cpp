@@ -153,6 +153,51 @@ TEST_F(Lobby, ATableNobodyPlaysAtIsClosedAfterFiveMinutes) {
     EXPECT_EQ(Take(ann), (Lines{"2;1;0;1;0;1;0;1;0;0;0;"}));
 }
 
+// The bots' table has waited almost five minutes when a person sits down: each person's arrival, and
+// each change of readiness, starts the five minutes again.
+TEST_F(Lobby, APersonsArrivalOrReadinessRestartsTheIdleTime) {
+    Start(1);
+    const TConnId ann = Server->Connect(QStringLiteral("Ann"));
+    const TConnId bob = Server->Connect(QStringLiteral("Bob"));
+    Run(5 * 60 * 1000 - 2000);
+    Say(ann, "5;0");
+    Run(100 * 1000);
+    Say(bob, "5;0");
+    Run(200 * 1000);
+    // Bob is not ready, so no countdown starts.
+    Say(ann, "8;0;1;");
+    Run(5 * 60 * 1000 - 1);
+    EXPECT_FALSE(Got(ann, "4;")) << "five minutes after the last change of readiness";
+    EXPECT_FALSE(Got(bob, "4;"));
+    Run(1);
+    EXPECT_TRUE(Got(ann, "4;"));
+    EXPECT_TRUE(Got(bob, "4;"));
+}
+
+// Nobody is offered a table that is about to close for idleness; one who enters it from an older list
+// keeps it open like any arrival.
+TEST_F(Lobby, ATableAboutToCloseIsNotListed) {
+    Start(1);
+    const TConnId ann = Server->Connect(QStringLiteral("Ann"));
+    const TConnId bob = Server->Connect(QStringLiteral("Bob"));
+    Say(ann, "5;0");
+    Take(ann);
+    Take(bob);
+    Run(5 * 60 * 1000 - 31 * 1000);
+    Say(bob, "2;1;");
+    EXPECT_EQ(Take(bob), (Lines{"2;1;0;1;0;2;0;2;0;0;0;"}));
+    Run(2000);
+    Say(bob, "2;1;");
+    EXPECT_EQ(Take(bob), (Lines{"2;0;0;0;0;0;"}));
+    Say(bob, "5;0");
+    Run(60 * 1000);
+    Take(bob);
+    EXPECT_FALSE(Got(ann, "4;"));
+    EXPECT_FALSE(Got(bob, "4;"));
+    Say(bob, "2;1;");
+    EXPECT_EQ(Take(bob), (Lines{"2;1;0;1;0;3;0;3;0;0;0;"}));
+}
+
 TEST_F(Lobby, BadRequestsAreRefusedAndChangeNothing) {
     Start(0, 1);
     const TConnId ann = Server->Connect(QStringLiteral("Ann"));

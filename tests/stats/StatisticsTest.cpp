@@ -246,7 +246,9 @@ TEST_F(Statistics, CheckMayGoUnanswered) {
     ASSERT_TRUE(WaitForThreads());
 }
 
-TEST_F(Statistics, DestroyedServiceIsNeverReachedByItsThreads) {
+// Destroying the service (the program's exit) ends its threads before it returns, also those waiting
+// for the network, and none of their completions reaches it.
+TEST_F(Statistics, DestroyedServiceEndsItsThreadsAndIsNeverReachedByThem) {
     Stub.Script(kPathGetIP, TStubAnswer::Hold(kAddress.toLatin1()));
     Stub.Script(kPathCheck, TStubAnswer::Hold("1"));
     Service->Send();
@@ -256,10 +258,38 @@ TEST_F(Statistics, DestroyedServiceIsNeverReachedByItsThreads) {
     Service->CheckInternetConnected(QStringLiteral("x"));
     ASSERT_TRUE(SpinUntil([&] { return Stub.HeldCount() == 4; }, kDeadlineMs));
     Service.reset();
+    EXPECT_EQ(TReportThread::LiveCount(), 0) << "no report thread outlives the service";
     Stub.ReleaseHeld();
     ASSERT_TRUE(WaitForThreads());
     EXPECT_EQ(Events.Total(), 0u);
-    EXPECT_EQ(Stub.Count(kPathReportStart), 2) << "abandoned threads still finish their run";
+    EXPECT_EQ(Stub.Count(kPathReportStart), 0);
+}
+
+// With no web service configured every report ends as a failure without a request leaving the
+// process: the own report comes back for a redirect as "no internet".
+TEST_F(Statistics, WithoutAServiceEveryReportFailsAndNothingIsSent) {
+    TStatEndpoint off = Stub.Endpoint();
+    off.ServiceBase = QUrl();
+    Service = std::make_unique<TStatistics>(off);
+    Service->OnRedirect = [this](const QString &Data) { Events.Redirects.push_back(Data); };
+    Service->OnEndSendRedirect = [this](bool State) { Events.EndRedirects.push_back(State); };
+    Service->OnSendSrvInfo = [this](bool State) { Events.SrvInfos.push_back(State); };
+    Service->OnStateConnected = [this](bool &Connected, const QString &Kind) {
+        Events.Connected.emplace_back(Connected, Kind);
+    };
+    Service->Send();
+    Clock.Advance(kSendDelayMs);
+    Service->SendRedirect(OtherClientsRecord());
+    Service->SendServerInfo("1", "a", "b", "c");
+    Service->CheckInternetConnected(QStringLiteral("x"));
+    ASSERT_TRUE(SpinUntil([&] { return Events.Total() == 4; }, kDeadlineMs));
+    ASSERT_EQ(Events.Redirects.size(), 1u);
+    EXPECT_TRUE(Events.Redirects[0].startsWith(QStringLiteral("2;"))) << Events.Redirects[0].toStdString();
+    EXPECT_EQ(Events.EndRedirects, std::vector<bool>{false});
+    EXPECT_EQ(Events.SrvInfos, std::vector<bool>{false});
+    EXPECT_EQ(Events.Connected, (std::vector<std::pair<bool, QString>>{{false, QStringLiteral("x")}}));
+    for (const QString &path : {kProbePath, kPathGetIP, kPathReportStart, kPathReportServer, kPathCheck})
+        EXPECT_EQ(Stub.Count(path), 0) << path.toStdString();
 }
 
 TEST_F(Statistics, DestroyedServiceCancelsItsPendingReport) {
@@ -302,6 +332,59 @@ TEST(RedirectText, ScaleIsTheWidenedFloatInFifteenDigitsWithTheLocalSeparator) {
     EXPECT_EQ(ScaleText(1.25f), QStringLiteral("1") + point + QStringLiteral("25"));
     EXPECT_EQ(ScaleText(1.1f), QStringLiteral("1") + point + QStringLiteral("10000002384186"));
     EXPECT_EQ(ScaleText(0), QStringLiteral("0"));
+}
+
+// Only the decimal separator is the locale's: digits, signs and exponents stay plain ASCII whatever
+// digits the locale writes natively (Arabic, Persian, Bengali).
+TEST(RedirectText, ScaleTakesNothingButTheSeparatorFromTheLocale) {
+    struct Case {
+        const char *locale;
+        float scale;
+        const char *plain; // with "." where the locale's separator goes
+    };
+    const Case cases[] = {
+        {"C", 1.25f, "1.25"},
+        {"ru_RU", 1.25f, "1.25"},
+        {"de_DE", 1234.5f, "1234.5"},
+        {"ar_EG", 1.25f, "1.25"},
+        {"fa_IR", 1.5f, "1.5"},
+        {"bn_BD", 2.0f, "2"},
+        {"ar_EG", 1e-20f, "9.99999968265523e-21"},
+    };
+    for (const Case &c : cases) {
+        const QLocale locale(QString::fromLatin1(c.locale));
+        QString expected = QString::fromLatin1(c.plain);
+        expected.replace(QLatin1Char('.'), locale.decimalPoint());
+        EXPECT_EQ(ScaleText(c.scale, locale), expected) << c.locale << " " << c.scale;
+    }
+}
+
+// Where reports go is the player's setting: the environment names the web service and the probe, and
+// an empty service turns reporting off (tests set both empty).
+TEST(StatEndpoint, TakenFromTheEnvironment) {
+    struct Case {
+        const char *service, *probe;
+        const char *wantService, *wantProbe;
+        bool off;
+    };
+    const Case cases[] = {
+        {"https://stats.example.org:8443", "https://probe.example.org/", "https://stats.example.org:8443",
+         "https://probe.example.org/", false},
+        {"https://stats.example.org", "", "https://stats.example.org", "", false},
+        {"", "https://probe.example.org/", "", "https://probe.example.org/", true},
+        {"", "", "", "", true},
+    };
+    const QByteArray savedService = qgetenv(kStatServiceVariable), savedProbe = qgetenv(kStatProbeVariable);
+    for (const Case &c : cases) {
+        qputenv(kStatServiceVariable, c.service);
+        qputenv(kStatProbeVariable, c.probe);
+        const TStatEndpoint endpoint = DefaultStatEndpoint();
+        EXPECT_EQ(endpoint.ServiceBase.toString(), QString::fromLatin1(c.wantService)) << c.service;
+        EXPECT_EQ(endpoint.Probe.toString(), QString::fromLatin1(c.wantProbe)) << c.probe;
+        EXPECT_EQ(endpoint.Off(), c.off) << c.service;
+    }
+    qputenv(kStatServiceVariable, savedService);
+    qputenv(kStatProbeVariable, savedProbe);
 }
 
 TEST(SystemInfo, OperatingSystemDescription) {
