@@ -114,7 +114,7 @@ bool TPipeThread::SetUpWaits() {
            Watch(FWaitAll, FKillEv->Fd(), EPOLLIN, tagKill) &&
            Watch(FWaitAll, data, EPOLLIN | EPOLLET, tagData) && Watch(FWaitAll, FPipe, EPOLLIN, tagInput) &&
            Watch(FWaitAll, FOutFd, EPOLLOUT | EPOLLET, tagOutput) &&
-           Watch(FWaitAside, FHandedOff.Fd(), EPOLLIN | EPOLLET, tagHandedOff) &&
+           Watch(FWaitAside, FHandedOff->Fd(), EPOLLIN | EPOLLET, tagHandedOff) &&
            (!FRoomWanted || Watch(FWaitAside, FRoomWanted->Fd(), EPOLLIN | EPOLLET, tagData)) &&
            Watch(FWaitAside, FOutFd, EPOLLOUT | EPOLLET, tagOutput) &&
            Watch(FWaitAside, FPipe, EPOLLRDHUP, tagHangup);

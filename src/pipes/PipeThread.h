@@ -90,7 +90,7 @@ private:
     // data event, the peer reading and the peer hanging up.
     int FWaitAside = -1;
     int FOutFd = -1;
-    TEvent FHandedOff;
+    std::shared_ptr<TEvent> FHandedOff = std::make_shared<TEvent>();
     std::shared_ptr<TEvent> FKillEv;
     std::shared_ptr<TEvent> FLinkDown;
     std::shared_ptr<TEvent> FRoomWanted;

@@ -8,6 +8,8 @@
 
 #include <atomic>
 #include <poll.h>
+#include <sys/epoll.h>
+#include <unistd.h>
 #include <stdexcept>
 #include <thread>
 #include <vector>
@@ -330,30 +332,48 @@ TEST(ThreadQueue, PostsRacingTheOwnerNeverLoseAWakeUpAndLeaveNoStaleReadiness) {
 }
 
 // A sender that waits on descriptors of its own sleeps on the done event alone: a hand-off whose
-// wake-up got lost would stop it at the deadline.
+// wake-up got lost would stop it at the deadline. The pipe worker watches the event edge-triggered, where
+// a set left over from an earlier send would swallow the next one's wake-up; and a sender may drop its
+// event as soon as the send returns, while the handler's thread is still setting it.
 TEST(ThreadQueue, EveryWaitingSendIsReleasedWithItsResult) {
     constexpr int kSends = 20000;
     const TWindowHandle wnd = AllocateWindow([](std::uint32_t Msg, std::uintptr_t, std::intptr_t) {
         return static_cast<std::intptr_t>(Msg) * 2;
     });
-    std::atomic<bool> done{false}, stalled{false};
-    int wrong = 0;
-    std::thread sender([&] {
-        TEvent handedOff;
-        for (std::uint32_t i = 1; i <= kSends && !stalled.load(); ++i) {
-            const std::intptr_t result = SendMessageWaiting(wnd, i, 0, 0, handedOff, [&] {
-                pollfd p{handedOff.Fd(), POLLIN, 0};
-                if (poll(&p, 1, 10000) == 0)
-                    stalled.store(true);
-            });
-            wrong += result != static_cast<std::intptr_t>(i) * 2;
-        }
-        done.store(true);
-    });
-    ASSERT_TRUE(TThreadQueue::Current().WaitUntil([&] { return done.load(); }, 120000));
-    sender.join();
-    EXPECT_FALSE(stalled.load());
-    EXPECT_EQ(wrong, 0);
+    enum class TWaitKind { Level, Edge, FreshEvent };
+    for (TWaitKind kind : {TWaitKind::Level, TWaitKind::Edge, TWaitKind::FreshEvent}) {
+        std::atomic<bool> done{false}, stalled{false};
+        int wrong = 0;
+        std::thread sender([&] {
+            auto handedOff = std::make_shared<TEvent>();
+            const int edge = epoll_create1(EPOLL_CLOEXEC);
+            epoll_event ev{};
+            ev.events = EPOLLIN | EPOLLET;
+            epoll_ctl(edge, EPOLL_CTL_ADD, handedOff->Fd(), &ev);
+            for (std::uint32_t i = 1; i <= kSends && !stalled.load(); ++i) {
+                auto event = kind == TWaitKind::FreshEvent ? std::make_shared<TEvent>() : handedOff;
+                const std::intptr_t result = SendMessageWaiting(wnd, i, 0, 0, event, [&] {
+                    bool woken = false;
+                    if (kind == TWaitKind::Edge) {
+                        epoll_event out{};
+                        woken = epoll_wait(edge, &out, 1, 10000) > 0;
+                    } else {
+                        pollfd p{event->Fd(), POLLIN, 0};
+                        woken = poll(&p, 1, 10000) > 0;
+                    }
+                    if (!woken)
+                        stalled.store(true);
+                });
+                wrong += result != static_cast<std::intptr_t>(i) * 2;
+            }
+            close(edge);
+            done.store(true);
+        });
+        ASSERT_TRUE(TThreadQueue::Current().WaitUntil([&] { return done.load(); }, 120000));
+        sender.join();
+        EXPECT_FALSE(stalled.load()) << static_cast<int>(kind);
+        EXPECT_EQ(wrong, 0) << static_cast<int>(kind);
+    }
     DeallocateWindow(wnd);
 }
 
