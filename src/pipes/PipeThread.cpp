@@ -2,6 +2,7 @@
 
 #include "pipes/PipeProtocol.h"
 #include "pipes/PipeSocket.h"
+#include "sync/Timing.h"
 
 #include <algorithm>
 #include <atomic>
@@ -17,11 +18,6 @@
 namespace trelvo {
 
 namespace {
-// How long the worker still lets a pending write or read finish once told to stop.
-constexpr int kKillGraceMs = 100;
-// The peer reading a packet wakes the worker; it also looks again this often while a write waits, in
-// case a wake-up was lost (at most 10 wake-ups a second for a peer that never reads).
-constexpr int kWriteCheckMs = 100;
 // Packets read in one go at most before the worker looks at the rest of its work.
 constexpr int kReadBatch = 16;
 

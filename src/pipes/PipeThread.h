@@ -7,6 +7,7 @@
 #include "sync/Event.h"
 #include "sync/ThreadQueue.h"
 #include "sync/ThreadSync.h"
+#include "sync/Timing.h"
 
 #include <atomic>
 #include <cstdint>
@@ -97,7 +98,6 @@ private:
     std::shared_ptr<std::atomic<bool>> FSentWanted;
     TPipeReceiver FReceiver;
     // The peer's next packet, and the peer taking ours, are looked for briefly before sleeping.
-    static constexpr std::uint64_t kPeerSpinNs = 50000;
     TBriefSpin FReadSpin{kPeerSpinNs};
     TBriefSpin FWriteSpin{kPeerSpinNs};
 };

@@ -1,6 +1,7 @@
 #include "sync/ThreadQueue.h"
 
 #include "sync/SysTime.h"
+#include "sync/Timing.h"
 
 #include <cerrno>
 #include <condition_variable>
@@ -243,9 +244,9 @@ bool TThreadQueue::WaitUntil(const std::function<bool()> &Done, int TimeoutMs) {
                 return false;
             left = TimeoutMs - static_cast<int>(spent);
         }
-        // Done() may depend on other threads' state without a message: look again at least every 5 ms.
+        // Done() may depend on other threads' state without a message: look again now and then.
         pollfd p{FReady.Fd(), POLLIN, 0};
-        poll(&p, 1, left < 0 || left > 5 ? 5 : left);
+        poll(&p, 1, left < 0 || left > kConditionLookMs ? kConditionLookMs : left);
     }
 }
 
