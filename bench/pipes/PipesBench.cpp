@@ -315,6 +315,17 @@ void PairedRoundTrip(benchmark::State &State) {
     State.counters["framed_switches"] = framedSwitches / trips;
 }
 
+// The process's resident memory.
+double ResidentMiB() {
+    long pages = 0, resident = 0;
+    if (std::FILE *f = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(f, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(f);
+    }
+    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / static_cast<double>(kMiB);
+}
+
 double Percentile(std::vector<double> Times, double P) {
     const auto at = static_cast<std::size_t>(P * static_cast<double>(Times.size() - 1));
     std::nth_element(Times.begin(), Times.begin() + static_cast<long>(at), Times.end());
@@ -364,6 +375,10 @@ void PairedThroughput(benchmark::State &State) {
     }
     for (int fd : {fds[0], fds[1], flushFds[0], flushFds[1]})
         close(fd);
+    // What the connection keeps of its last message once it has had nothing to do for a while.
+    const double busyMiB = ResidentMiB();
+    queue.WaitUntil([] { return false; }, 2000);
+    State.counters["idle_rss_drop_mib"] = busyMiB - ResidentMiB();
     const double mib = static_cast<double>(total) / static_cast<double>(kMiB);
     State.counters["raw_mibs"] = mib / Percentile(raw, 0.5);
     State.counters["flushed_mibs"] = mib / Percentile(flushed, 0.5);
@@ -532,6 +547,8 @@ int main(int argc, char **argv) {
                     "(%.0f MiB/s, %.0f MiB/s); raw without flushing %.0f MiB/s\n",
                     size, framed / flushed, flushed, framed, framedFast / flushedFast, flushedFast, framedFast,
                     c[key + "raw_mibs"]);
+        std::printf("  resident memory given back after 2 s without traffic: %.1f MiB\n",
+                    c[key + "idle_rss_drop_mib"]);
     }
     if (c.count("wakeups/stalled_flush:wakeups_per_s"))
         std::printf(

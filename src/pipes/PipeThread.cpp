@@ -133,13 +133,22 @@ bool TPipeThread::Round() {
     }
     if (!PumpWrite())
         return false;
+    int timeout = -1;
+    if (FWriteState != TWriteState::Idle)
+        timeout = kWriteCheckMs;
+    else if (FReceiver.HoldsSparePages())
+        timeout = kIdlePagesMs;
     epoll_event ev[4];
-    const int n = epoll_wait(FWaitAll, ev, 4, FWriteState == TWriteState::Idle ? -1 : kWriteCheckMs);
+    const int n = epoll_wait(FWaitAll, ev, 4, timeout);
     if (n < 0) {
         if (errno == EINTR)
             return true;
         FErrorCode = errno;
         return false;
+    }
+    if (n == 0 && FWriteState == TWriteState::Idle) {
+        FReceiver.ReturnPages();
+        return true;
     }
     bool input = false;
     bool output = n == 0;

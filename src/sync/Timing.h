@@ -18,6 +18,9 @@ constexpr int kWriteCheckMs = 100;
 // The peer's next packet, and the peer taking ours, are looked for this long before the worker sleeps.
 constexpr std::uint64_t kPeerSpinNs = 50000;
 
+// A connection that has had nothing to do for this long gives the pages of its last large message back.
+constexpr int kIdlePagesMs = 1000;
+
 // A wait for a condition that other threads change without a message looks at it this often.
 constexpr int kConditionLookMs = 5;
 
