@@ -237,21 +237,7 @@ void TPipeClient::FlushSent(bool Borrowed) {
 }
 
 void TPipeClient::FlushPipeBuffers() {
-    if (TThreadQueue::InSendMessage())
-        return;
-    auto &queue = TThreadQueue::Current();
-    const TWriteQueue::TEmptyWait empty(*FWriteQueue);
-    while (Connected()) {
-        if (empty.Empty())
-            return;
-        pollfd p[2] = {{empty.Fd(), POLLIN, 0}, {queue.EventFd(), POLLIN, 0}};
-        if (poll(p, 2, -1) <= 0)
-            continue;
-        if (p[0].revents & POLLIN)
-            return;
-        if (p[1].revents & POLLIN)
-            queue.ProcessMessages();
-    }
+    WaitUntilDrained([this] { return Connected() ? FWriteQueue : nullptr; });
 }
 
 // The memory throttle's wait. Inside one of our own message handlers the worker is not blocked: it
