@@ -2,7 +2,7 @@
 
 #include "app/ErrorReporter.h"
 #include "app/HostLink.h"
-#include "app/QueuePump.h"
+#include "sync/QueuePump.h"
 #include "game/Game.h"
 
 #include <QString>
