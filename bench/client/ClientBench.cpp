@@ -160,13 +160,14 @@ int main() {
         flushing.roundTripUs = turn == 0 ? f.roundTripUs : std::min(flushing.roundTripUs, f.roundTripUs);
         client.roundTripUs = turn == 0 ? c.roundTripUs : std::min(client.roundTripUs, c.roundTripUs);
     }
-    std::printf("Version checks, best of %d runs each in two turns (host -> client -> host, framed both ways); "
-                "the bare client flushes each packet as the client does:\n",
-                kRepetitions);
+    std::printf(
+        "Version checks, best of %d runs each in two turns (host -> client -> host, framed both ways); "
+        "the bare client flushes each packet as the client does:\n",
+        kRepetitions);
     std::printf("  throughput of %d checks: flushing bare %.0f/s, client %.0f/s: %.2f x (goal >= 0.8); bare "
                 "without flushing %.0f/s\n",
-                kThroughputChecks, flushing.perSecond, client.perSecond, client.perSecond / flushing.perSecond,
-                bare.perSecond);
+                kThroughputChecks, flushing.perSecond, client.perSecond,
+                client.perSecond / flushing.perSecond, bare.perSecond);
     std::printf("  round trip: flushing bare %.1f us, client %.1f us: %.2f x (goal <= 1.25); bare without "
                 "flushing %.1f us\n",
                 flushing.roundTripUs, client.roundTripUs, client.roundTripUs / flushing.roundTripUs,

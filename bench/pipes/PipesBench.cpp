@@ -99,7 +99,8 @@ std::thread RawFlushingEcho(int Fd) {
         std::string message;
         for (;;) {
             message.clear();
-            if (ReceiveFramed(Fd, buffer, &message) < 0 || !SendFramedFlushed(Fd, message.data(), message.size()))
+            if (ReceiveFramed(Fd, buffer, &message) < 0 ||
+                !SendFramedFlushed(Fd, message.data(), message.size()))
                 return;
         }
     });
@@ -323,7 +324,8 @@ double ResidentMiB() {
             resident = 0;
         std::fclose(f);
     }
-    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) / static_cast<double>(kMiB);
+    return static_cast<double>(resident) * static_cast<double>(sysconf(_SC_PAGESIZE)) /
+           static_cast<double>(kMiB);
 }
 
 double Percentile(std::vector<double> Times, double P) {
@@ -545,8 +547,8 @@ int main(int argc, char **argv) {
         std::printf("%s MiB messages, alternating: median %.2f x the flushing raw baseline (goal >= 0.8x "
                     "for 64 MiB; flushing raw %.0f MiB/s, framed %.0f MiB/s); tenth percentile %.2f x "
                     "(%.0f MiB/s, %.0f MiB/s); raw without flushing %.0f MiB/s\n",
-                    size, framed / flushed, flushed, framed, framedFast / flushedFast, flushedFast, framedFast,
-                    c[key + "raw_mibs"]);
+                    size, framed / flushed, flushed, framed, framedFast / flushedFast, flushedFast,
+                    framedFast, c[key + "raw_mibs"]);
         std::printf("  resident memory given back after 2 s without traffic: %.1f MiB\n",
                     c[key + "idle_rss_drop_mib"]);
     }

@@ -256,9 +256,7 @@ void TPipeClient::WaitForRoom() {
     TFinally done([this] { FRoomWanted->Reset(); });
     const TWriteQueue::TEmptyWait empty(*FWriteQueue);
     while (Connected() && !FLinkDown->IsSet() && !empty.Empty()) {
-        pollfd p[3] = {{empty.Fd(), POLLIN, 0},
-                       {FLinkDown->Fd(), POLLIN, 0},
-                       {queue.EventFd(), POLLIN, 0}};
+        pollfd p[3] = {{empty.Fd(), POLLIN, 0}, {FLinkDown->Fd(), POLLIN, 0}, {queue.EventFd(), POLLIN, 0}};
         if (poll(p, 3, -1) > 0 && (p[2].revents & POLLIN))
             queue.ProcessMessages();
     }

@@ -41,8 +41,8 @@ constexpr int kLookEveryMs = 400;
 bool SpinWhileTheGameMoves(THost &Host, int &Changes, const std::function<bool()> &Done) {
     QString last = Host.Window().LogText().right(400);
     while (!Done()) {
-        const bool moved = SpinUntil(
-            [&] { return Done() || Host.Window().LogText().right(400) != last; }, kStallMs);
+        const bool moved =
+            SpinUntil([&] { return Done() || Host.Window().LogText().right(400) != last; }, kStallMs);
         if (!moved || ++Changes > kMostGameChanges)
             return false;
         last = Host.Window().LogText().right(400);
@@ -140,9 +140,10 @@ TEST(HostServerX11E2E, AWholeGamePlayedWithRealClicksEndsInTheResultBanner) {
     }));
     ASSERT_TRUE(SpinWhileTheGameMoves(host, changes, [&] { return moves.value(TAutoMove::PlayCard) > 0; }));
     SaveStage(host, "2-game");
-    ASSERT_TRUE(SpinWhileTheGameMoves(host, changes, [&] {
-        return host.Window().LogText().contains(QStringLiteral("server → client: 15;"));
-    })) << "after " << changes << " changes of the log: " << host.Window().LogText().toStdString();
+    ASSERT_TRUE(SpinWhileTheGameMoves(
+        host, changes,
+        [&] { return host.Window().LogText().contains(QStringLiteral("server → client: 15;")); }))
+        << "after " << changes << " changes of the log: " << host.Window().LogText().toStdString();
     const bool shown = SpinUntil([&] { return banner.Find(GameShot(host)).has_value(); }, kDeadlineMs);
     SaveStage(host, "3-result");
     QFile log(QStringLiteral(TRELVO_SHOT_DIR "/whole-game-log.txt"));

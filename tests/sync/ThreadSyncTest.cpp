@@ -1,6 +1,6 @@
 
-#include "sync/BriefSpin.h"
 #include "sync/ThreadSync.h"
+#include "sync/BriefSpin.h"
 #include "sync/SysTime.h"
 #include "sync/ThreadQueue.h"
 
@@ -8,10 +8,10 @@
 
 #include <atomic>
 #include <poll.h>
-#include <sys/epoll.h>
-#include <unistd.h>
 #include <stdexcept>
+#include <sys/epoll.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace trelvo {
@@ -337,9 +337,8 @@ TEST(ThreadQueue, PostsRacingTheOwnerNeverLoseAWakeUpAndLeaveNoStaleReadiness) {
 // event as soon as the send returns, while the handler's thread is still setting it.
 TEST(ThreadQueue, EveryWaitingSendIsReleasedWithItsResult) {
     constexpr int kSends = 20000;
-    const TWindowHandle wnd = AllocateWindow([](std::uint32_t Msg, std::uintptr_t, std::intptr_t) {
-        return static_cast<std::intptr_t>(Msg) * 2;
-    });
+    const TWindowHandle wnd = AllocateWindow(
+        [](std::uint32_t Msg, std::uintptr_t, std::intptr_t) { return static_cast<std::intptr_t>(Msg) * 2; });
     enum class TWaitKind { Level, Edge, FreshEvent };
     for (TWaitKind kind : {TWaitKind::Level, TWaitKind::Edge, TWaitKind::FreshEvent}) {
         std::atomic<bool> done{false}, stalled{false};
