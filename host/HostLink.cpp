@@ -8,14 +8,8 @@
 
 namespace trelvo::host {
 
-THostLink::THostLink(std::string PipeName) : FPump(TThreadQueue::Current().EventFd(), QSocketNotifier::Read) {
-    QObject::connect(&FPump, &QSocketNotifier::activated, [] {
-        try {
-            ProcessMessages();
-        } catch (const Exception &Error) {
-            qCWarning(lcHost) << "pipe error:" << Error.what();
-        }
-    });
+THostLink::THostLink(std::string PipeName)
+    : FPump([](const Exception &Error) { qCWarning(lcHost) << "pipe error:" << Error.what(); }) {
     FServer.SetPipeName(PipeName);
     FServer.OnPipeConnect = [this](void *, TPipeHandle Pipe) {
         if (FClient != 0) {

@@ -2,8 +2,8 @@
 
 #include "pipes/PipeServer.h"
 #include "protocol/Protocol.h"
+#include "sync/QueuePump.h"
 
-#include <QSocketNotifier>
 #include <QString>
 
 #include <functional>
@@ -37,8 +37,7 @@ public:
     std::function<void(const QString &Text)> OnClientMessage;
 
 private:
-    // Runs the pipe workers' calls from the Qt loop: the queue's descriptor is readable while one waits.
-    QSocketNotifier FPump;
+    TQueuePump FPump;
     TPipeServer FServer;
     TPipeHandle FClient = 0;
 };

@@ -5,6 +5,7 @@
 #include "pipes/PipeProtocol.h"
 #include "pipes/PipeSocket.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -79,14 +80,15 @@ struct TFigures {
     double roundTripUs = 0; // one check, one answer
 };
 
-TFigures Measure(const char *Binary) {
+TFigures Measure(const char *Binary, bool Flush = false) {
     const TPipeHandle listener = ListenPipe(PipePath("", kPipe));
     if (listener < 0) {
         std::perror("listen");
         std::exit(1);
     }
     pid_t pid = 0;
-    char *argv[] = {const_cast<char *>(Binary), const_cast<char *>("-start"), nullptr};
+    char *argv[] = {const_cast<char *>(Binary), const_cast<char *>("-start"),
+                    Flush ? const_cast<char *>("--flush") : nullptr, nullptr};
     if (posix_spawn(&pid, Binary, nullptr, nullptr, argv, environ) != 0)
         std::exit(1);
     pollfd p{listener, POLLIN, 0};
@@ -147,13 +149,28 @@ int main() {
         std::fprintf(stderr, "no private network namespace (%s): the client's names are shared\n",
                      std::strerror(errno));
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    // The machine may be shared: the flushing bare client and the real one take turns, each keeping its
+    // best figures.
     const TFigures bare = Measure(BARE_BINARY);
-    const TFigures client = Measure(TRELVO_BINARY);
-    std::printf("Version checks, best of %d runs each (host -> client -> host, framed both ways):\n",
-                kRepetitions);
-    std::printf("  throughput of %d checks: bare %.0f/s, client %.0f/s: %.2f x bare (goal >= 0.7)\n",
-                kThroughputChecks, bare.perSecond, client.perSecond, client.perSecond / bare.perSecond);
-    std::printf("  round trip: bare %.1f us, client %.1f us: %.2f x bare (goal <= 1.2)\n", bare.roundTripUs,
-                client.roundTripUs, client.roundTripUs / bare.roundTripUs);
+    TFigures flushing, client;
+    for (int turn = 0; turn < 2; ++turn) {
+        const TFigures f = Measure(BARE_BINARY, true), c = Measure(TRELVO_BINARY);
+        flushing.perSecond = std::max(flushing.perSecond, f.perSecond);
+        client.perSecond = std::max(client.perSecond, c.perSecond);
+        flushing.roundTripUs = turn == 0 ? f.roundTripUs : std::min(flushing.roundTripUs, f.roundTripUs);
+        client.roundTripUs = turn == 0 ? c.roundTripUs : std::min(client.roundTripUs, c.roundTripUs);
+    }
+    std::printf(
+        "Version checks, best of %d runs each in two turns (host -> client -> host, framed both ways); "
+        "the bare client flushes each packet as the client does:\n",
+        kRepetitions);
+    std::printf("  throughput of %d checks: flushing bare %.0f/s, client %.0f/s: %.2f x (goal >= 0.8); bare "
+                "without flushing %.0f/s\n",
+                kThroughputChecks, flushing.perSecond, client.perSecond,
+                client.perSecond / flushing.perSecond, bare.perSecond);
+    std::printf("  round trip: flushing bare %.1f us, client %.1f us: %.2f x (goal <= 1.25); bare without "
+                "flushing %.1f us\n",
+                flushing.roundTripUs, client.roundTripUs, client.roundTripUs / flushing.roundTripUs,
+                bare.roundTripUs);
     return 0;
 }

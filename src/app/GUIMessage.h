@@ -2,8 +2,8 @@
 
 #include "app/ErrorReporter.h"
 #include "app/HostLink.h"
-#include "app/QueuePump.h"
 #include "game/Game.h"
+#include "sync/QueuePump.h"
 
 #include <QString>
 

@@ -39,6 +39,7 @@ std::size_t TPipeMultiMsg::TailRoom() const {
 void TPipeMultiMsg::Commit(std::size_t Count) {
     FView.reset();
     FHeld += Count;
+    FArea->Touch(FHeld);
     if (FPlace == TPlace::Area && FHeld > kSpillBytes)
         Spill();
     else if (FPlace == TPlace::File && FHeld >= kStageBytes)

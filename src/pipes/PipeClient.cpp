@@ -237,21 +237,7 @@ void TPipeClient::FlushSent(bool Borrowed) {
 }
 
 void TPipeClient::FlushPipeBuffers() {
-    if (TThreadQueue::InSendMessage())
-        return;
-    auto &queue = TThreadQueue::Current();
-    const TWriteQueue::TEmptyWait empty(*FWriteQueue);
-    while (Connected()) {
-        if (empty.Empty())
-            return;
-        pollfd p[2] = {{empty.Fd(), POLLIN, 0}, {queue.EventFd(), POLLIN, 0}};
-        if (poll(p, 2, -1) <= 0)
-            continue;
-        if (p[0].revents & POLLIN)
-            return;
-        if (p[1].revents & POLLIN)
-            queue.ProcessMessages();
-    }
+    WaitUntilDrained([this] { return Connected() ? FWriteQueue : nullptr; });
 }
 
 // The memory throttle's wait. Inside one of our own message handlers the worker is not blocked: it
@@ -270,9 +256,7 @@ void TPipeClient::WaitForRoom() {
     TFinally done([this] { FRoomWanted->Reset(); });
     const TWriteQueue::TEmptyWait empty(*FWriteQueue);
     while (Connected() && !FLinkDown->IsSet() && !empty.Empty()) {
-        pollfd p[3] = {{empty.Fd(), POLLIN, 0},
-                       {FLinkDown->Fd(), POLLIN, 0},
-                       {queue.EventFd(), POLLIN, 0}};
+        pollfd p[3] = {{empty.Fd(), POLLIN, 0}, {FLinkDown->Fd(), POLLIN, 0}, {queue.EventFd(), POLLIN, 0}};
         if (poll(p, 3, -1) > 0 && (p[2].revents & POLLIN))
             queue.ProcessMessages();
     }

@@ -92,6 +92,8 @@ TPipeReceiver::TReadResult TPipeReceiver::ReadPacket(int Fd, int &ErrorCode) {
         }
         if (size == 0 && AtEnd(Fd))
             return TReadResult::Closed;
+        FArea.Touch(static_cast<std::size_t>(buffer - FArea.Data()) +
+                    std::min(static_cast<std::size_t>(size), room));
         if (static_cast<std::size_t>(size) > room) {
             // Only a peer with a forced send buffer gets here; the packet is lost, and so is the
             // message it belonged to.

@@ -42,6 +42,13 @@ public:
     // MAX_BUFFER.
     std::size_t BufferSize() const { return FRcvUsed; }
     bool Assembling() const { return FMultiMsg != nullptr; }
+    // True when no message is being assembled and the read area holds pages that single packets do
+    // not need; ReturnPages gives them back to the system.
+    bool HoldsSparePages() const { return !FMultiMsg && FArea.HoldsPagesBeyond(FRcvUsed); }
+    void ReturnPages() {
+        if (!FMultiMsg)
+            FArea.ReturnPages(FRcvUsed);
+    }
     // True when the message being assembled lives in a temporary file.
     bool AssemblingInFile() const { return FMultiMsg && FMultiMsg->InFile(); }
 

@@ -241,22 +241,10 @@ bool TPipeServer::SendStream(TPipeHandle Pipe, TStream *Stream) {
 }
 
 void TPipeServer::FlushPipeBuffers(TPipeHandle Pipe) {
-    if (TThreadQueue::InSendMessage())
-        return;
-    auto &queue = TThreadQueue::Current();
-    while (Connected(Pipe)) {
-        std::shared_ptr<TWriteQueue> writes = Find(Pipe)->Queue;
-        const TWriteQueue::TEmptyWait empty(*writes);
-        if (empty.Empty())
-            return;
-        pollfd p[2] = {{empty.Fd(), POLLIN, 0}, {queue.EventFd(), POLLIN, 0}};
-        if (poll(p, 2, -1) <= 0)
-            continue;
-        if (p[0].revents & POLLIN)
-            return;
-        if (p[1].revents & POLLIN)
-            queue.ProcessMessages();
-    }
+    WaitUntilDrained([this, Pipe]() -> std::shared_ptr<TWriteQueue> {
+        TConnection *connection = Find(Pipe);
+        return connection && Connected(Pipe) ? connection->Queue : nullptr;
+    });
 }
 
 void TPipeServer::Disconnect(TPipeHandle Pipe) {

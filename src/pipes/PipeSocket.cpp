@@ -1,5 +1,7 @@
 #include "pipes/PipeSocket.h"
 
+#include "sync/Timing.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstddef>
@@ -16,8 +18,6 @@
 namespace trelvo {
 
 namespace {
-constexpr std::uint32_t kDefaultWaitMs = 50;
-constexpr long kBacklogRetryNs = 1'000'000;
 
 // The abstract address: a leading NUL, then the path text without a terminating NUL.
 bool MakeAddress(const std::string &Path, sockaddr_un &Addr, socklen_t &Len) {
@@ -51,7 +51,7 @@ TPipeHandle ConnectPipe(const std::string &Path, std::uint32_t WaitTime) {
         errno = ENAMETOOLONG;
         return kInvalidPipe;
     }
-    const std::uint32_t wait = WaitTime == 0 ? kDefaultWaitMs : WaitTime;
+    const std::uint32_t wait = WaitTime == 0 ? kConnectDefaultWaitMs : WaitTime;
     const std::uint64_t start = TickMs();
     for (;;) {
         const int fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
@@ -69,7 +69,7 @@ TPipeHandle ConnectPipe(const std::string &Path, std::uint32_t WaitTime) {
             errno = ETIMEDOUT;
             return kInvalidPipe;
         }
-        timespec pause{0, kBacklogRetryNs};
+        timespec pause{0, kConnectRetryNs};
         nanosleep(&pause, nullptr);
     }
 }

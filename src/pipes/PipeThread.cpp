@@ -2,6 +2,7 @@
 
 #include "pipes/PipeProtocol.h"
 #include "pipes/PipeSocket.h"
+#include "sync/Timing.h"
 
 #include <algorithm>
 #include <atomic>
@@ -17,11 +18,6 @@
 namespace trelvo {
 
 namespace {
-// How long the worker still lets a pending write or read finish once told to stop.
-constexpr int kKillGraceMs = 100;
-// The peer reading a packet wakes the worker; it also looks again this often while a write waits, in
-// case a wake-up was lost (at most 10 wake-ups a second for a peer that never reads).
-constexpr int kWriteCheckMs = 100;
 // Packets read in one go at most before the worker looks at the rest of its work.
 constexpr int kReadBatch = 16;
 
@@ -114,7 +110,7 @@ bool TPipeThread::SetUpWaits() {
            Watch(FWaitAll, FKillEv->Fd(), EPOLLIN, tagKill) &&
            Watch(FWaitAll, data, EPOLLIN | EPOLLET, tagData) && Watch(FWaitAll, FPipe, EPOLLIN, tagInput) &&
            Watch(FWaitAll, FOutFd, EPOLLOUT | EPOLLET, tagOutput) &&
-           Watch(FWaitAside, FHandedOff.Fd(), EPOLLIN | EPOLLET, tagHandedOff) &&
+           Watch(FWaitAside, FHandedOff->Fd(), EPOLLIN | EPOLLET, tagHandedOff) &&
            (!FRoomWanted || Watch(FWaitAside, FRoomWanted->Fd(), EPOLLIN | EPOLLET, tagData)) &&
            Watch(FWaitAside, FOutFd, EPOLLOUT | EPOLLET, tagOutput) &&
            Watch(FWaitAside, FPipe, EPOLLRDHUP, tagHangup);
@@ -137,13 +133,22 @@ bool TPipeThread::Round() {
     }
     if (!PumpWrite())
         return false;
+    int timeout = -1;
+    if (FWriteState != TWriteState::Idle)
+        timeout = kWriteCheckMs;
+    else if (FReceiver.HoldsSparePages())
+        timeout = kIdlePagesMs;
     epoll_event ev[4];
-    const int n = epoll_wait(FWaitAll, ev, 4, FWriteState == TWriteState::Idle ? -1 : kWriteCheckMs);
+    const int n = epoll_wait(FWaitAll, ev, 4, timeout);
     if (n < 0) {
         if (errno == EINTR)
             return true;
         FErrorCode = errno;
         return false;
+    }
+    if (n == 0 && FWriteState == TWriteState::Idle) {
+        FReceiver.ReturnPages();
+        return true;
     }
     bool input = false;
     bool output = n == 0;

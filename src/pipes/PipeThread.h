@@ -7,6 +7,7 @@
 #include "sync/Event.h"
 #include "sync/ThreadQueue.h"
 #include "sync/ThreadSync.h"
+#include "sync/Timing.h"
 
 #include <atomic>
 #include <cstdint>
@@ -90,14 +91,13 @@ private:
     // data event, the peer reading and the peer hanging up.
     int FWaitAside = -1;
     int FOutFd = -1;
-    TEvent FHandedOff;
+    std::shared_ptr<TEvent> FHandedOff = std::make_shared<TEvent>();
     std::shared_ptr<TEvent> FKillEv;
     std::shared_ptr<TEvent> FLinkDown;
     std::shared_ptr<TEvent> FRoomWanted;
     std::shared_ptr<std::atomic<bool>> FSentWanted;
     TPipeReceiver FReceiver;
     // The peer's next packet, and the peer taking ours, are looked for briefly before sleeping.
-    static constexpr std::uint64_t kPeerSpinNs = 50000;
     TBriefSpin FReadSpin{kPeerSpinNs};
     TBriefSpin FWriteSpin{kPeerSpinNs};
 };

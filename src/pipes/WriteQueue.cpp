@@ -3,10 +3,12 @@
 #include "pipes/PipeProtocol.h"
 #include "pipes/Posix.h"
 #include "pipes/Streams.h"
+#include "sync/ThreadQueue.h"
 
 #include <algorithm>
 #include <cstring>
 #include <exception>
+#include <poll.h>
 #include <string_view>
 
 namespace trelvo {
@@ -115,6 +117,24 @@ void FlushUntilSent(const std::function<void()> &Flush, bool Borrowed) {
     } while (Borrowed);
     if (error)
         std::rethrow_exception(error);
+}
+
+void WaitUntilDrained(const std::function<std::shared_ptr<TWriteQueue>()> &Queue) {
+    if (TThreadQueue::InSendMessage())
+        return;
+    auto &messages = TThreadQueue::Current();
+    while (std::shared_ptr<TWriteQueue> writes = Queue()) {
+        const TWriteQueue::TEmptyWait empty(*writes);
+        if (empty.Empty())
+            return;
+        pollfd p[2] = {{empty.Fd(), POLLIN, 0}, {messages.EventFd(), POLLIN, 0}};
+        if (poll(p, 2, -1) <= 0)
+            continue;
+        if (p[0].revents & POLLIN)
+            return;
+        if (p[1].revents & POLLIN)
+            messages.ProcessMessages();
+    }
 }
 
 TWriteQueue::~TWriteQueue() {

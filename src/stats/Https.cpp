@@ -132,6 +132,10 @@ QString THttpResponse::Text() const {
 THttpsClient::THttpsClient(const TStatEndpoint &Endpoint)
     : FManager(std::make_unique<QNetworkAccessManager>()), FSsl(QSslConfiguration::defaultConfiguration()),
       FTimeoutMs(Endpoint.TimeoutMs) {
+    // The loop ends when the manager reports any reply finished, never through a connection to the reply
+    // itself: Qt's HTTP thread may release the reply's last connections, and a slot object of ours
+    // among them would be freed on that thread.
+    QObject::connect(FManager.get(), &QNetworkAccessManager::finished, &FLoop, &QEventLoop::quit);
     FSsl.setPeerVerifyMode(QSslSocket::VerifyPeer);
     if (!Endpoint.ExtraCaCertificates.isEmpty())
         FSsl.addCaCertificates(Endpoint.ExtraCaCertificates);
@@ -171,11 +175,10 @@ THttpResponse THttpsClient::Wait(QNetworkReply *Reply) {
     bool timedOut = false;
     QTimer timer;
     timer.setSingleShot(true);
-    QObject::connect(&timer, &QTimer::timeout, reply.get(), [&] {
+    QObject::connect(&timer, &QTimer::timeout, &FLoop, [&] {
         timedOut = true;
         reply->abort();
     });
-    QObject::connect(reply.get(), &QNetworkReply::finished, &FLoop, &QEventLoop::quit);
     timer.start(FTimeoutMs);
     // A cancel may quit the loop before the answer, or may have come before the loop ran.
     while (!reply->isFinished() && !FCancelled.load())

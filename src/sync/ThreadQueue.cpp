@@ -1,14 +1,13 @@
 #include "sync/ThreadQueue.h"
 
-#include "sync/BriefSpin.h"
 #include "sync/SysTime.h"
+#include "sync/Timing.h"
 
 #include <cerrno>
 #include <condition_variable>
 #include <exception>
 #include <poll.h>
 #include <shared_mutex>
-#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -19,22 +18,18 @@ struct TSendState {
     std::condition_variable Done;
     std::atomic<bool> Finished{false};
     std::intptr_t Result = 0;
-    // For a sender that waits on descriptors of its own: set when the handler has returned, but only
-    // if the sender has gone to sleep on it (a sender that is still looking needs no system call).
-    TEvent *DoneEvent = nullptr;
-    std::atomic<bool> Sleeping{false};
-    // The handler's thread is done with DoneEvent: from here on the sender may let it go.
-    std::atomic<bool> Released{false};
+    // For a sender that waits on descriptors of its own: set when the handler has returned. Shared, so
+    // that the handler's thread never sets an event its sender has already let go.
+    std::shared_ptr<TEvent> DoneEvent;
 
     void Finish(std::intptr_t Value) {
         Result = Value;
         if (DoneEvent) {
-            // Finished before Sleeping is looked at, as the sender does the reverse: one of the two
-            // sees the other's flag, so a sleeping sender is always woken.
-            Finished.store(true, std::memory_order_seq_cst);
-            if (Sleeping.load(std::memory_order_seq_cst))
-                DoneEvent->Set();
-            Released.store(true, std::memory_order_release);
+            // Finished first, so that a sender woken by the event finds it. The sender may see Finished
+            // and leave before the event is set: it resets the event before each sleep, so a late set
+            // costs it at most one look.
+            Finished.store(true, std::memory_order_release);
+            DoneEvent->Set();
             return;
         }
         std::lock_guard lock(Lock);
@@ -249,9 +244,9 @@ bool TThreadQueue::WaitUntil(const std::function<bool()> &Done, int TimeoutMs) {
                 return false;
             left = TimeoutMs - static_cast<int>(spent);
         }
-        // Done() may depend on other threads' state without a message: look again at least every 5 ms.
+        // Done() may depend on other threads' state without a message: look again now and then.
         pollfd p{FReady.Fd(), POLLIN, 0};
-        poll(&p, 1, left < 0 || left > 5 ? 5 : left);
+        poll(&p, 1, left < 0 || left > kConditionLookMs ? kConditionLookMs : left);
     }
 }
 
@@ -317,30 +312,25 @@ std::intptr_t SendMessage(TWindowHandle Wnd, std::uint32_t Msg, std::uintptr_t W
 }
 
 std::intptr_t SendMessageWaiting(TWindowHandle Wnd, std::uint32_t Msg, std::uintptr_t WParam,
-                                 std::intptr_t LParam, TEvent &Done, const std::function<void()> &Wait) {
+                                 std::intptr_t LParam, const std::shared_ptr<TEvent> &Done,
+                                 const std::function<void()> &Wait) {
     TWindowRec rec;
     if (!Lookup(Wnd, rec))
         return 0;
     if (rec.Queue->ThreadId() == CurrentThreadId())
         return (*rec.Proc)(Msg, WParam, LParam);
-    Done.Reset();
     auto state = std::make_shared<TSendState>();
-    state->DoneEvent = &Done;
+    state->DoneEvent = Done;
     if (!TQueueAccess::Push(*rec.Queue, {Wnd, Msg, WParam, LParam, state}))
         return 0;
     rec = {};
-    // A short handler is over before a sleep would even begin.
-    thread_local TBriefSpin handler(30000);
-    handler.Until([&] { return state->IsFinished(); });
+    // Reset, then look: a set after the reset wakes the wait, one before it was preceded by Finished.
     while (!state->IsFinished()) {
-        state->Sleeping.store(true, std::memory_order_seq_cst);
-        if (state->Finished.load(std::memory_order_seq_cst))
+        Done->Reset();
+        if (state->IsFinished())
             break;
         Wait();
     }
-    // Finished, and the handler's thread a few instructions from letting the event go.
-    while (!state->Released.load(std::memory_order_acquire))
-        std::this_thread::yield();
     return state->Result;
 }
 

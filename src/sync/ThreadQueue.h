@@ -78,12 +78,13 @@ bool IsWindow(TWindowHandle Wnd);
 // Runs the target's handler on its thread and returns its result; 0 when the target is gone.
 // On the owning thread itself the handler runs directly.
 std::intptr_t SendMessage(TWindowHandle Wnd, std::uint32_t Msg, std::uintptr_t WParam, std::intptr_t LParam);
-// Like SendMessage, but the sender is not blocked: Done is reset, and Wait is called again and again
-// until the handler has returned; once Wait has been called, Done is set when it does. Wait should
-// sleep on Done.Fd() among the sender's own descriptors, so that the sender can look after its other
-// work meanwhile. A handler that returns within a few microseconds is waited for without Wait.
+// Like SendMessage, but the sender is not blocked: Wait is called again and again until the handler has
+// returned, and Done is set when it does (also after the send has returned; it is reset before each
+// Wait). Wait should sleep on Done->Fd() among the sender's own descriptors, so that the sender can look
+// after its other work meanwhile.
 std::intptr_t SendMessageWaiting(TWindowHandle Wnd, std::uint32_t Msg, std::uintptr_t WParam,
-                                 std::intptr_t LParam, TEvent &Done, const std::function<void()> &Wait);
+                                 std::intptr_t LParam, const std::shared_ptr<TEvent> &Done,
+                                 const std::function<void()> &Wait);
 // Queues a message for the target's thread; false when the target is gone.
 bool PostMessage(TWindowHandle Wnd, std::uint32_t Msg, std::uintptr_t WParam, std::intptr_t LParam);
 

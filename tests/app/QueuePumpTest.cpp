@@ -1,4 +1,4 @@
-#include "app/QueuePump.h"
+#include "sync/QueuePump.h"
 
 #include "SpinUntil.h"
 

@@ -199,16 +199,36 @@ protected:
         Click(*card);
     }
 
-    // Clicks at what Find shows until the client answers with one message (a click may come before
-    // the control takes it, e.g. while a row is still fading in).
-    std::string ClickUntilAnswered(const std::function<std::optional<QPoint>(const QImage &)> &Find) {
+    // Looks until Find sees the same place on two pictures in a row, with the same pixels around it: a
+    // control still fading in or moving does not take a click yet.
+    std::optional<QPoint> LookSettled(const std::function<std::optional<QPoint>(const QImage &)> &Find) {
         QElapsedTimer waited;
         waited.start();
-        while (waited.elapsed() < kAnswerMs) {
-            const std::optional<QPoint> at = Look(Find, 5000);
-            if (at)
-                Click(*at);
-            const std::vector<std::string> answer = Take(1, 2000);
+        QImage before;
+        std::optional<QPoint> last;
+        do {
+            const QImage shot = Grab();
+            const std::optional<QPoint> at = Find(shot);
+            const QRect around = at ? QRect(at->x() - 24, at->y() - 12, 48, 24) : QRect();
+            if (at && last && *at == *last && shot.copy(around) == before.copy(around))
+                return at;
+            last = at;
+            before = shot;
+            FHost.Collect(150);
+        } while (waited.elapsed() < kAnswerMs);
+        return std::nullopt;
+    }
+
+    // Clicks at what Find shows once it has settled and waits for the client's one answer. A click is
+    // repeated only after a whole answer time without an answer: a slow client that took the first one
+    // would otherwise send its request twice.
+    std::string ClickUntilAnswered(const std::function<std::optional<QPoint>(const QImage &)> &Find) {
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            const std::optional<QPoint> at = LookSettled(Find);
+            if (!at)
+                return {};
+            Click(*at);
+            const std::vector<std::string> answer = Take(1, kAnswerMs);
             if (!answer.empty())
                 return answer.front();
         }

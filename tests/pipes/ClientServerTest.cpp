@@ -492,10 +492,13 @@ TEST(PipeClient, KillGraceLetsAPendingWriteFinishButNotHangOnAPeerThatNeverReads
         ASSERT_TRUE(client.Write("pending", 7));
         PumpUntil([] { return false; }, 20); // written, and waiting for the peer to read it
         EXPECT_TRUE(log.sent.empty());
-        // A peer that reads lets the pending write finish inside the disconnect; one that never reads
-        // leaves it unsent once the kill grace is over.
-        if (peerReads)
+        // A pending write the peer has read is reported inside the disconnect, also when the worker
+        // learns it only in its kill grace; one the peer never reads stays unsent once the grace is over.
+        // The peer reads before the disconnect, so that the grace does not race its reader thread.
+        if (peerReads) {
             peer.StartReading();
+            ASSERT_EQ(peer.WaitPackets(1, 30000).size(), 1u);
+        }
         client.Disconnect();
         if (peerReads)
             EXPECT_EQ(log.sent, (std::vector<std::uint32_t>{7}));

@@ -3,6 +3,7 @@
 #include "pipes/MultiMsg.h"
 #include "pipes/PipeProtocol.h"
 #include "pipes/PipeReceiver.h"
+#include "pipes/ReadArea.h"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@
 #include <poll.h>
 #include <random>
 #include <string>
+#include <sys/mman.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #include <vector>
@@ -144,6 +146,60 @@ TEST_F(ReceiverFixture, EndlessStartWithoutEndAssemblesInAFileNotInMemory) {
 // Framed messages are received straight into their place, in memory and then staged for the file:
 // every byte must arrive once, in order, whatever the size, and a message must not show bytes of the
 // one before it.
+// A framed message leaves its pages in the read area for the next one; given back, they cost no memory,
+// and the next message is still assembled whole.
+TEST_F(ReceiverFixture, PagesOfALargeMessageAreGivenBackAndTheNextMessageStillArrivesWhole) {
+    std::vector<std::string> packets{Control("STMB")};
+    std::string message;
+    for (int i = 0; i < 64; ++i) {
+        packets.push_back(std::string(MAX_BUFFER, static_cast<char>('a' + i % 26)));
+        message += packets.back();
+    }
+    packets.push_back(Control("ETMB"));
+    for (int round = 0; round < 2; ++round) {
+        Feed(packets);
+        ASSERT_EQ(delivered.size(), 1u) << round;
+        EXPECT_TRUE(delivered[0] == message) << round;
+        delivered.clear();
+        EXPECT_TRUE(receiver.HoldsSparePages()) << round;
+        receiver.ReturnPages();
+        EXPECT_FALSE(receiver.HoldsSparePages()) << round;
+    }
+    Feed({"small"});
+    EXPECT_FALSE(receiver.HoldsSparePages());
+}
+
+// Pages resident in [From, To) of an area.
+std::size_t ResidentPages(const TPipeReadArea &Area, std::size_t From, std::size_t To) {
+    const std::size_t page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    std::vector<unsigned char> residency((To - From) / page);
+    EXPECT_EQ(mincore(Area.Data() + From, To - From, residency.data()), 0);
+    std::size_t resident = 0;
+    for (unsigned char r : residency)
+        resident += r & 1;
+    return resident;
+}
+
+TEST(PipeReadArea, ReturnedPagesLeaveMemoryKeptOnesStayAndAnEndedAreaIsKeptEmpty) {
+    constexpr std::size_t kSize = 16u << 20, kUsed = 8u << 20, kKeep = 1u << 20;
+    std::uint8_t *first = nullptr;
+    {
+        TPipeReadArea area(kSize);
+        first = area.Data();
+        std::memset(area.Data(), 'x', kUsed);
+        area.Touch(kUsed);
+        ASSERT_EQ(ResidentPages(area, kKeep, kUsed), (kUsed - kKeep) / sysconf(_SC_PAGESIZE));
+        area.ReturnPages(kKeep);
+        EXPECT_EQ(ResidentPages(area, kKeep, kUsed), 0u);
+        EXPECT_EQ(area.Data()[kKeep - 1], 'x');
+        EXPECT_FALSE(area.HoldsPagesBeyond(kKeep));
+    }
+    // The next connection gets the same address space back, without the pages.
+    TPipeReadArea next(kSize);
+    EXPECT_EQ(next.Data(), first);
+    EXPECT_EQ(ResidentPages(next, 0, kSize), 0u);
+}
+
 TEST_F(ReceiverFixture, FramedMessagesOfEverySizeArriveWhole) {
     auto pattern = [](std::size_t Size, unsigned Seed) {
         std::string s(Size, '\0');

@@ -1,4 +1,4 @@
-#include "QueuePump.h"
+#include "sync/QueuePump.h"
 
 #include "sync/ThreadQueue.h"
 
