@@ -17,7 +17,7 @@ namespace trelvo::server {
 
 using TConnId = int;
 
-enum class TBotLevel { Easy, Normal };
+enum class TBotLevel { Easy, Normal, Hard };
 
 struct TServerOptions {
     int LobbyBotTables = 3; // tables of both variants where bots wait, listed in the lobby at start

@@ -58,7 +58,7 @@ TEST(HostOptions, ReadsEveryOptionAndRefusesValuesOutOfRange) {
 
     const QStringList bad[] = {{"--bots", "0"},
                                {"--bots", "4"},
-                               {"--level", "hard"},
+                               {"--level", "expert"},
                                {"--bot-think-ms", "9-3"},
                                {"--bot-think-ms", "a"},
                                {"--countdown-tick-ms", "0"},
