@@ -155,8 +155,9 @@ bool TBotView::Apply(const msg::TServerMessage &M, const QString &MyName) {
         TrumpCard = {-1, start->TrumpSuit, start->TrumpDignity};
         Stock = start->DeckCount;
         Attacker = Active = IndexOf(start->FirstID);
-        Defender = valid(Attacker) && players > 1 ? (Attacker + 1) % players : -1;
-        CapBase = valid(Defender) ? Counts[Defender] : kMaxBoutCards;
+        const bool known = Attacker >= 0 && players > 1;
+        Defender = known ? (Attacker + 1) % players : -1;
+        CapBase = known ? Counts[Defender] : kMaxBoutCards;
         Turn = Me >= 0 && Attacker == Me ? TBotTurn::Lead : TBotTurn::None;
         return true;
     }
@@ -310,6 +311,7 @@ TBotView TBotView::Of(const TDurakGame &Game, int Player) {
     v.Counts.resize(n);
     v.Out.resize(n);
     v.Passed.assign(n, false);
+    v.Known.resize(n);
     for (int p = 0; p < n; ++p) {
         v.Ids[p] = p;
         v.Counts[p] = static_cast<int>(Game.Hand(p).size());

@@ -80,6 +80,26 @@ TDurakGame::TDurakGame(const TTableRules &Rules, std::vector<TFace> Deck, const 
         FResults[p] = FOut[p] ? kWon : kUndecided;
 }
 
+TPosition TDurakGame::Position() const {
+    TPosition p;
+    p.Hands = FHands;
+    p.Stock.assign(FStock.rbegin(), FStock.rend());
+    p.Table = FTable;
+    p.Out = FOut;
+    for (size_t q = 0; q < FOut.size(); ++q)
+        p.Out[q] = !InGame(static_cast<int>(q));
+    p.Passed = FPassed;
+    p.TrumpSuit = FTrumpSuit;
+    p.TrumpCard = FTrumpCard;
+    p.Phase = FPhase;
+    p.Attacker = FAttacker;
+    p.Defender = FDefender;
+    p.Active = FActive;
+    p.Cap = FCap;
+    p.Bout = FBout;
+    return p;
+}
+
 int TDurakGame::Limit() const {
     return FRules.MaxFive && FBout == 0 ? kMaxFirstBoutCards : kMaxBoutCards;
 }

@@ -66,6 +66,7 @@ using TEvent = std::variant<TEvPlayed, TEvCovered, TEvTaken, TEvPassed, TEvBoutE
 struct TPair {
     int Attack = -1;
     int Cover = -1;
+    bool operator==(const TPair &) const = default;
 };
 
 // A game at any moment: enough to go on playing it on the rules below (a bot plays its guesses at the
@@ -82,6 +83,7 @@ struct TPosition {
     int Attacker = 0, Defender = 1, Active = 0;
     int Cap = kMaxBoutCards; // cards this bout may hold
     int Bout = 1;            // 0 is the game's first bout
+    bool operator==(const TPosition &) const = default;
 };
 
 class TDurakGame {
@@ -93,6 +95,9 @@ public:
 
     // Goes on from a position; every card of Deck in no hand, stock or table is in the discard.
     TDurakGame(const TTableRules &Rules, std::vector<TFace> Deck, const TPosition &Position);
+
+    // The position now, to go on from in another game.
+    TPosition Position() const;
 
     // Puts the game into a chosen position, for rule tests: the hands, the stock in drawing order, the
     // trump suit and the attacker of a fresh bout (not the game's first unless FirstBout). Every

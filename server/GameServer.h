@@ -18,6 +18,7 @@ namespace trelvo::server {
 using TConnId = int;
 
 enum class TBotLevel { Easy, Normal, Hard };
+class IBotBrain;
 
 struct TServerOptions {
     int LobbyBotTables = 3; // tables of both variants where bots wait, listed in the lobby at start
@@ -29,6 +30,9 @@ struct TServerOptions {
     // The clients show a bout's end (the plate slides up, counts three seconds, then the cards fly
     // away: 4.2 s): bots lead the next bout only after it, with a little room for a slow client.
     int RoundEndPauseMs = 4500;
+    // Makes each new bot's brain (matches and benchmarks set the budget this way); unset, the level's
+    // usual brain.
+    std::function<std::unique_ptr<IBotBrain>(TBotLevel)> MakeBrain;
 };
 
 // The three options of a table.

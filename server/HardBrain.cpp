@@ -27,28 +27,6 @@ bool ValidFace(const msg::TCard &C) {
     return C.Suit >= 1 && C.Suit <= 4 && C.Dignity >= 5 && C.Dignity <= 13;
 }
 
-void Apply(TDurakGame &Game, int Player, const TBotView &View, const TBotAction &A) {
-    const msg::TCard *own = View.OwnCard(A.Card);
-    const int card = own ? IdOf(*own) : -1;
-    switch (A.Kind) {
-    case TBotAction::Go:
-        Game.Go(Player, card);
-        break;
-    case TBotAction::Cover:
-        Game.Cover(Player, card, A.Place);
-        break;
-    case TBotAction::Transfer:
-        Game.Transfer(Player, card);
-        break;
-    case TBotAction::Take:
-        Game.Take(Player);
-        break;
-    case TBotAction::Bito:
-        Game.Bito(Player);
-        break;
-    }
-}
-
 double Score(int Result) {
     return Result == kWon ? 1.0 : Result == kDraw ? 0.5 : Result == kLost ? 0.0 : 0.5;
 }
@@ -57,14 +35,34 @@ double Score(int Result) {
 double PlayOut(TDurakGame &Game, int Me) {
     for (int moves = 0; moves < kMaxPlayoutMoves && Game.Phase() != TPhase::Over; ++moves) {
         const int active = Game.Active();
+        if (active < 0)
+            break; // a deal the rules cannot go on from: no verdict
         const TBotView view = TBotView::Of(Game, active);
-        Apply(Game, active, view, TNormalBrain::Decide(view));
+        THardBrain::Play(Game, view, TNormalBrain::Decide(view));
         Game.TakeEvents();
     }
     return Game.Phase() == TPhase::Over ? Score(Game.Result(Me)) : 0.5;
 }
 
 } // namespace
+
+TRefusal THardBrain::Play(TDurakGame &Game, const TBotView &View, const TBotAction &A) {
+    const msg::TCard *own = View.OwnCard(A.Card);
+    const int card = own && ValidFace(*own) ? IdOf(*own) : -1;
+    switch (A.Kind) {
+    case TBotAction::Go:
+        return Game.Go(View.Me, card);
+    case TBotAction::Cover:
+        return Game.Cover(View.Me, card, A.Place);
+    case TBotAction::Transfer:
+        return Game.Transfer(View.Me, card);
+    case TBotAction::Take:
+        return Game.Take(View.Me);
+    case TBotAction::Bito:
+        return Game.Bito(View.Me);
+    }
+    return TRefusal::Illegal;
+}
 
 const std::vector<TFace> &THardBrain::Deck() {
     static const std::vector<TFace> deck = [] {
@@ -103,7 +101,8 @@ TPosition THardBrain::Sample(const TBotView &View, TRandom &Rng) {
     for (int q = 0; q < n; ++q) {
         if (q == View.Me || View.Out[q])
             continue;
-        for (const msg::TCard &c : View.Known[q])
+        const std::vector<msg::TCard> none;
+        for (const msg::TCard &c : q < static_cast<int>(View.Known.size()) ? View.Known[q] : none)
             if (static_cast<int>(p.Hands[q].size()) < View.Counts[q])
                 if (const int id = place(c); id >= 0)
                     p.Hands[q].push_back(id);
@@ -163,7 +162,7 @@ TBotAction THardBrain::Choose(const TBotView &View, TRandom &Rng) {
         const TPosition deal = Sample(View, Rng);
         for (int a = 0; a < count; ++a) {
             TDurakGame game(View.Rules, Deck(), deal);
-            Apply(game, View.Me, View, actions[a]);
+            Play(game, View, actions[a]);
             game.TakeEvents();
             total[a] += PlayOut(game, View.Me);
         }

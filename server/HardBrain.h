@@ -25,6 +25,8 @@ public:
     // into a hand stay where the view has them; the rest go at random to the other hands and the
     // stock, the trump card last in the stock while it is there.
     static TPosition Sample(const TBotView &View, TRandom &Rng);
+    // Makes the move A of View's seat in a game on Deck(), its card found by its face.
+    static TRefusal Play(TDurakGame &Game, const TBotView &View, const TBotAction &A);
     // The deck of faces positions use: card id (suit - 1) * 9 + (dignity - 5).
     static const std::vector<TFace> &Deck();
 
