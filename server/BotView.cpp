@@ -300,6 +300,12 @@ bool TBotView::Apply(const msg::TServerMessage &M, const QString &MyName) {
 
 TBotView TBotView::Of(const TDurakGame &Game, int Player) {
     TBotView v;
+    v.Load(Game, Player);
+    return v;
+}
+
+void TBotView::Load(const TDurakGame &Game, int Player) {
+    TBotView &v = *this;
     const int n = Game.Players();
     auto card = [&](int id) {
         const TFace f = Game.Face(id);
@@ -316,12 +322,17 @@ TBotView TBotView::Of(const TDurakGame &Game, int Player) {
         v.Ids[p] = p;
         v.Counts[p] = static_cast<int>(Game.Hand(p).size());
         v.Out[p] = !Game.InGame(p);
+        v.Known[p].clear();
     }
+    v.Hand.clear();
     for (int id : Game.Hand(Player))
         v.Hand.push_back(card(id));
+    v.Table.clear();
+    v.Discarded.clear();
+    v.TrumpOwner = -1;
+    v.Counting = true;
     v.TrumpSuit = Game.TrumpSuit();
-    if (Game.TrumpCard() >= 0)
-        v.TrumpCard = card(Game.TrumpCard());
+    v.TrumpCard = Game.TrumpCard() >= 0 ? card(Game.TrumpCard()) : msg::TCard{};
     v.Stock = Game.StockCount();
     for (const TPair &pair : Game.Table())
         v.Table.push_back({card(pair.Attack), pair.Cover >= 0, pair.Cover >= 0 ? card(pair.Cover) : msg::TCard{}});
@@ -334,6 +345,7 @@ TBotView TBotView::Of(const TDurakGame &Game, int Player) {
     v.CapBase = Game.Cap();
     v.TransferOpen = Game.TransferOpen();
     v.Taking = Game.Phase() == TPhase::Taking;
+    v.Turn = TBotTurn::None;
     if (Game.Active() == Player) {
         switch (Game.Phase()) {
         case TPhase::Lead:
@@ -350,7 +362,6 @@ TBotView TBotView::Of(const TDurakGame &Game, int Player) {
             break;
         }
     }
-    return v;
 }
 
 } // namespace trelvo::server

@@ -75,6 +75,8 @@ struct TBotView {
 
     // The view of player Player in a game of the rules engine, with every card's ID its id there.
     static TBotView Of(const TDurakGame &Game, int Player);
+    // The same into this view, reusing its storage (playouts make one view per move).
+    void Load(const TDurakGame &Game, int Player);
 
 private:
     int IndexOf(int ID) const;

@@ -32,13 +32,13 @@ double Score(int Result) {
 }
 
 // Every seat plays the normal brain on its own full view of the deal until the game ends.
-double PlayOut(TDurakGame &Game, int Me) {
+double PlayOut(TDurakGame &Game, int Me, TBotView &View) {
     for (int moves = 0; moves < kMaxPlayoutMoves && Game.Phase() != TPhase::Over; ++moves) {
         const int active = Game.Active();
         if (active < 0)
             break; // a deal the rules cannot go on from: no verdict
-        const TBotView view = TBotView::Of(Game, active);
-        THardBrain::Play(Game, view, TNormalBrain::Decide(view));
+        View.Load(Game, active);
+        THardBrain::Play(Game, View, TNormalBrain::Decide(View));
         Game.TakeEvents();
     }
     return Game.Phase() == TPhase::Over ? Score(Game.Result(Me)) : 0.5;
@@ -157,6 +157,7 @@ TBotAction THardBrain::Choose(const TBotView &View, TRandom &Rng) {
     const auto start = std::chrono::steady_clock::now();
     const int count = static_cast<int>(actions.size());
     std::vector<double> total(count, 0.0);
+    TBotView scratch;
     int playouts = 0;
     while (playouts + count <= std::max(FBudget.Playouts, count)) {
         const TPosition deal = Sample(View, Rng);
@@ -164,7 +165,7 @@ TBotAction THardBrain::Choose(const TBotView &View, TRandom &Rng) {
             TDurakGame game(View.Rules, Deck(), deal);
             Play(game, View, actions[a]);
             game.TakeEvents();
-            total[a] += PlayOut(game, View.Me);
+            total[a] += PlayOut(game, View.Me, scratch);
         }
         playouts += count;
         if (FBudget.TimeMs > 0 && std::chrono::steady_clock::now() - start >= std::chrono::milliseconds(FBudget.TimeMs))

@@ -8,7 +8,7 @@ namespace trelvo::server {
 // How much thinking one decision may take: the first limit reached ends it. TimeMs 0 is no time limit
 // (then a seed alone fixes every choice).
 struct TSearchBudget {
-    int Playouts = 1200;
+    int Playouts = 400;
     int TimeMs = 100;
 };
 

@@ -57,7 +57,7 @@ private:
 struct TConfig {
     int Games = 200;
     std::uint64_t Seed = 1;
-    TSearchBudget Budget{1200, 0};
+    TSearchBudget Budget{TSearchBudget{}.Playouts, 0};
     std::string Part = "all";
 };
 
