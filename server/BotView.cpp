@@ -46,41 +46,42 @@ const msg::TCard *TBotView::OwnCard(int ID) const {
 
 std::vector<TBotAction> TBotView::LegalActions() const {
     std::vector<TBotAction> actions;
-    switch (Turn) {
-    case TBotTurn::None:
-        break;
-    case TBotTurn::Lead:
-        for (const msg::TCard &c : Hand)
-            actions.push_back({TBotAction::Go, c.ID});
-        break;
-    case TBotTurn::Defend:
-        for (int place = 0; place < static_cast<int>(Table.size()); ++place) {
-            if (Table[place].Covered)
-                continue;
-            for (const msg::TCard &c : Hand)
-                if (Beats(c, Table[place].Attack))
-                    actions.push_back({TBotAction::Cover, c.ID, place});
+    auto add = [&](const TBotAction &A) {
+        if (IsLegal(A))
+            actions.push_back(A);
+    };
+    for (const msg::TCard &c : Hand) {
+        add({TBotAction::Go, c.ID});
+        if (Turn == TBotTurn::Defend) {
+            for (int place = 0; place < static_cast<int>(Table.size()); ++place)
+                add({TBotAction::Cover, c.ID, place});
+            add({TBotAction::Transfer, c.ID});
         }
-        if (TransferOpen && !Table.empty())
-            for (const msg::TCard &c : Hand)
-                if (c.Dignity == Table.front().Attack.Dignity)
-                    actions.push_back({TBotAction::Transfer, c.ID});
-        actions.push_back({TBotAction::Take});
-        break;
-    case TBotTurn::Throw:
-        if (static_cast<int>(Table.size()) < Cap())
-            for (const msg::TCard &c : Hand)
-                if (RankOnTable(c.Dignity))
-                    actions.push_back({TBotAction::Go, c.ID});
-        actions.push_back({TBotAction::Bito});
-        break;
     }
+    add({TBotAction::Take});
+    add({TBotAction::Bito});
     return actions;
 }
 
 bool TBotView::IsLegal(const TBotAction &A) const {
-    const std::vector<TBotAction> actions = LegalActions();
-    return std::find(actions.begin(), actions.end(), A) != actions.end();
+    const msg::TCard *card = OwnCard(A.Card);
+    switch (A.Kind) {
+    case TBotAction::Go:
+        return card && (Turn == TBotTurn::Lead ||
+                        (Turn == TBotTurn::Throw && static_cast<int>(Table.size()) < Cap() &&
+                         RankOnTable(card->Dignity)));
+    case TBotAction::Cover:
+        return card && Turn == TBotTurn::Defend && A.Place >= 0 && A.Place < static_cast<int>(Table.size()) &&
+               !Table[A.Place].Covered && Beats(*card, Table[A.Place].Attack);
+    case TBotAction::Transfer:
+        return card && Turn == TBotTurn::Defend && TransferOpen && !Table.empty() &&
+               card->Dignity == Table.front().Attack.Dignity;
+    case TBotAction::Take:
+        return Turn == TBotTurn::Defend;
+    case TBotAction::Bito:
+        return Turn == TBotTurn::Throw;
+    }
+    return false;
 }
 
 std::vector<msg::TCard> TBotView::Unseen() const {

@@ -119,6 +119,38 @@ TEST(Brains, ChooseOnTheirSeatsViewOnly) {
     EXPECT_GT(compared, 30);
 }
 
+// A seat's view allows exactly the moves the rules engine accepts, in every phase of whole games.
+TEST(Brains, TheViewAllowsWhatTheRulesAccept) {
+    int checked = 0;
+    for (const TTableRules &rules : kVariants) {
+        for (int players = 2; players <= 4; ++players) {
+            TRandom rng(300 + players);
+            TDurakGame game(rules, OrderedDeck(), Deal(players, rng));
+            TEasyBrain brain;
+            while (game.Phase() != TPhase::Over) {
+                const TBotView view = TBotView::Of(game, game.Active());
+                for (const msg::TCard &c : view.Hand) {
+                    for (int kind = TBotAction::Go; kind <= TBotAction::Bito; ++kind) {
+                        for (int place = -1; place <= static_cast<int>(view.Table.size()); ++place) {
+                            const TBotAction a{static_cast<TBotAction::TKind>(kind), c.ID, place};
+                            const bool cardless = kind == TBotAction::Take || kind == TBotAction::Bito;
+                            if ((kind == TBotAction::Cover) != (place >= 0) || (cardless && c.ID != view.Hand[0].ID))
+                                continue;
+                            const TBotAction move = cardless ? TBotAction{a.Kind} : a;
+                            TDurakGame copy = game;
+                            EXPECT_EQ(view.IsLegal(move), THardBrain::Play(copy, view, move) == TRefusal::None)
+                                << kind << " " << c.Suit << "/" << c.Dignity << " at " << place;
+                            ++checked;
+                        }
+                    }
+                }
+                ASSERT_EQ(Step(game, brain, rng), TRefusal::None);
+            }
+        }
+    }
+    EXPECT_GT(checked, 1000);
+}
+
 // A game goes on from any position it was in, on the same rules: the copy is the same position, every
 // move of the copy is legal, all 36 cards are somewhere at every step, and the end has one fool or a
 // draw among the last.
