@@ -31,7 +31,8 @@ bool ParseHostOptions(const QStringList &Arguments, THostOptions &Options, QStri
     const QCommandLineOption bots(QStringLiteral("bots"),
                                   QStringLiteral("Bots that join a table you create (1 to 3, default 2)."),
                                   QStringLiteral("N"));
-    const QCommandLineOption level(QStringLiteral("level"), QStringLiteral("Bot strength: easy, normal or hard."),
+    const QCommandLineOption level(QStringLiteral("level"),
+                                   QStringLiteral("Bot strength: easy, normal or hard."),
                                    QStringLiteral("LEVEL"));
     const QCommandLineOption think(
         QStringLiteral("bot-think-ms"),

@@ -5,13 +5,13 @@
 
 namespace trelvo::server {
 
-TBot::TBot(TClock &Clock, std::uint64_t Seed, std::unique_ptr<IBotBrain> Brain, int ThinkMinMs, int ThinkMaxMs,
-           int RoundEndPauseMs, QString Name)
+TBot::TBot(TClock &Clock, std::uint64_t Seed, std::unique_ptr<IBotBrain> Brain, int ThinkMinMs,
+           int ThinkMaxMs, int RoundEndPauseMs, QString Name)
     : FClock(Clock), FRng(Seed), FBrain(std::move(Brain)), FThinkMinMs(ThinkMinMs), FThinkMaxMs(ThinkMaxMs),
       FRoundEndPauseMs(RoundEndPauseMs), FName(std::move(Name)) {}
 
-TBot::TBot(TClock &Clock, std::uint64_t Seed, TBotLevel Level, int ThinkMinMs, int ThinkMaxMs, int RoundEndPauseMs,
-           QString Name)
+TBot::TBot(TClock &Clock, std::uint64_t Seed, TBotLevel Level, int ThinkMinMs, int ThinkMaxMs,
+           int RoundEndPauseMs, QString Name)
     : TBot(Clock, Seed, MakeBrain(Level), ThinkMinMs, ThinkMaxMs, RoundEndPauseMs, std::move(Name)) {}
 
 TBot::~TBot() {

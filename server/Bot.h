@@ -21,8 +21,8 @@ public:
     // RoundEndPauseMs: how long the clients show a bout's end; the bot does not lead the next bout sooner.
     TBot(TClock &Clock, std::uint64_t Seed, std::unique_ptr<IBotBrain> Brain, int ThinkMinMs, int ThinkMaxMs,
          int RoundEndPauseMs, QString Name);
-    TBot(TClock &Clock, std::uint64_t Seed, TBotLevel Level, int ThinkMinMs, int ThinkMaxMs, int RoundEndPauseMs,
-         QString Name);
+    TBot(TClock &Clock, std::uint64_t Seed, TBotLevel Level, int ThinkMinMs, int ThinkMaxMs,
+         int RoundEndPauseMs, QString Name);
     ~TBot();
     TBot(const TBot &) = delete;
     TBot &operator=(const TBot &) = delete;

@@ -336,7 +336,8 @@ void TBotView::Load(const TDurakGame &Game, int Player) {
     v.TrumpCard = Game.TrumpCard() >= 0 ? card(Game.TrumpCard()) : msg::TCard{};
     v.Stock = Game.StockCount();
     for (const TPair &pair : Game.Table())
-        v.Table.push_back({card(pair.Attack), pair.Cover >= 0, pair.Cover >= 0 ? card(pair.Cover) : msg::TCard{}});
+        v.Table.push_back(
+            {card(pair.Attack), pair.Cover >= 0, pair.Cover >= 0 ? card(pair.Cover) : msg::TCard{}});
     for (int id : Game.Discarded())
         v.Discarded.push_back(card(id));
     v.Attacker = Game.Attacker();

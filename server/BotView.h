@@ -31,15 +31,15 @@ struct TBotSlot {
 
 struct TBotView {
     TTableRules Rules;
-    int Me = -1;             // this seat's index among Ids
-    std::vector<int> Ids;    // the players' ids in seat order
+    int Me = -1;          // this seat's index among Ids
+    std::vector<int> Ids; // the players' ids in seat order
     std::vector<msg::TCard> Hand;
     int TrumpSuit = 0;
-    msg::TCard TrumpCard;    // the card under the stock (ID unused)
-    int TrumpOwner = -1;     // who drew it, once someone has
+    msg::TCard TrumpCard; // the card under the stock (ID unused)
+    int TrumpOwner = -1;  // who drew it, once someone has
     int Stock = 0;
-    std::vector<int> Counts; // cards in each hand
-    std::vector<bool> Out;   // gone out (or left)
+    std::vector<int> Counts;  // cards in each hand
+    std::vector<bool> Out;    // gone out (or left)
     std::vector<bool> Passed; // threw in nothing more since the last card
     std::vector<TBotSlot> Table;
     int Attacker = -1, Defender = -1, Active = -1;

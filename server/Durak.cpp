@@ -55,8 +55,9 @@ TDurakGame::TDurakGame(int Players, const TTableRules &Rules, std::vector<TFace>
 }
 
 TDurakGame::TDurakGame(const TTableRules &Rules, std::vector<TFace> Deck, const TPosition &Position)
-    : FRules(Rules), FFaces(std::move(Deck)), FHands(Position.Hands), FStock(Position.Stock.rbegin(), Position.Stock.rend()),
-      FTable(Position.Table), FOut(Position.Out), FRemoved(Position.Hands.size(), false), FPassed(Position.Passed),
+    : FRules(Rules), FFaces(std::move(Deck)), FHands(Position.Hands),
+      FStock(Position.Stock.rbegin(), Position.Stock.rend()), FTable(Position.Table), FOut(Position.Out),
+      FRemoved(Position.Hands.size(), false), FPassed(Position.Passed),
       FResults(Position.Hands.size(), kUndecided), FPhase(Position.Phase), FTrumpCard(Position.TrumpCard),
       FTrumpSuit(Position.TrumpSuit), FAttacker(Position.Attacker), FDefender(Position.Defender),
       FActive(Position.Active), FFirstAttacker(Position.Attacker), FCap(Position.Cap), FBout(Position.Bout) {

@@ -168,7 +168,8 @@ TBotAction THardBrain::Choose(const TBotView &View, TRandom &Rng) {
             total[a] += PlayOut(game, View.Me, scratch);
         }
         playouts += count;
-        if (FBudget.TimeMs > 0 && std::chrono::steady_clock::now() - start >= std::chrono::milliseconds(FBudget.TimeMs))
+        if (FBudget.TimeMs > 0 &&
+            std::chrono::steady_clock::now() - start >= std::chrono::milliseconds(FBudget.TimeMs))
             break;
     }
     int best = 0;

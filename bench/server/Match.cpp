@@ -45,7 +45,8 @@ public:
         const auto start = std::chrono::steady_clock::now();
         const TBotAction action = FInner->Choose(View, Rng);
         if (View.LegalActions().size() > 1)
-            FTimes.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+            FTimes.push_back(
+                std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
         return action;
     }
 
@@ -114,8 +115,8 @@ TTally Play(const TConfig &Config, const TTableRules &Rules, int Players, int Se
     return tally;
 }
 
-TTally Series(const TConfig &Config, const TTableRules &Rules, int Players, TBotLevel Subject, TBotLevel Other,
-              std::vector<double> &Times) {
+TTally Series(const TConfig &Config, const TTableRules &Rules, int Players, TBotLevel Subject,
+              TBotLevel Other, std::vector<double> &Times) {
     TTally all;
     for (int seat = 0; seat < Players; ++seat) {
         const int games = Config.Games / Players + (seat < Config.Games % Players ? 1 : 0);
@@ -173,8 +174,9 @@ int main(int argc, char **argv) {
         if (all || config.Part == "two") {
             const TTally t = Series(config, rules, 2, TBotLevel::Hard, TBotLevel::Normal, times);
             refused += t.Refused;
-            std::printf("hard vs normal, 2 players, %-8s: hard won  %s, draws %d   goal >= 65 %%, CI low > 60 %%\n",
-                        VariantName(rules), Rate(t.Won, t.Games).c_str(), t.Draws);
+            std::printf(
+                "hard vs normal, 2 players, %-8s: hard won  %s, draws %d   goal >= 65 %%, CI low > 60 %%\n",
+                VariantName(rules), Rate(t.Won, t.Games).c_str(), t.Draws);
             std::fflush(stdout);
         }
         if (all || config.Part == "four") {

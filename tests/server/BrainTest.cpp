@@ -134,11 +134,13 @@ TEST(Brains, TheViewAllowsWhatTheRulesAccept) {
                         for (int place = -1; place <= static_cast<int>(view.Table.size()); ++place) {
                             const TBotAction a{static_cast<TBotAction::TKind>(kind), c.ID, place};
                             const bool cardless = kind == TBotAction::Take || kind == TBotAction::Bito;
-                            if ((kind == TBotAction::Cover) != (place >= 0) || (cardless && c.ID != view.Hand[0].ID))
+                            if ((kind == TBotAction::Cover) != (place >= 0) ||
+                                (cardless && c.ID != view.Hand[0].ID))
                                 continue;
                             const TBotAction move = cardless ? TBotAction{a.Kind} : a;
                             TDurakGame copy = game;
-                            EXPECT_EQ(view.IsLegal(move), THardBrain::Play(copy, view, move) == TRefusal::None)
+                            EXPECT_EQ(view.IsLegal(move),
+                                      THardBrain::Play(copy, view, move) == TRefusal::None)
                                 << kind << " " << c.Suit << "/" << c.Dignity << " at " << place;
                             ++checked;
                         }
@@ -220,14 +222,10 @@ TEST(HardBrain, FindsTheWinsTheNormalBrainMisses) {
         std::vector<std::string> me, other;
     };
     const Case cases[] = {
-        {true, {"9S", "AC", "KD"}, {"9H", "KS"}},
-        {false, {"10D", "KS", "QD"}, {"6S", "7D", "8S"}},
-        {true, {"9H", "JD", "AH"}, {"8D", "JH", "6C"}},
-        {true, {"7C", "10S", "8D"}, {"7D", "JC", "QD"}},
-        {true, {"KS", "JS", "10D"}, {"JD", "6H"}},
-        {true, {"8D", "AH", "QH"}, {"8H"}},
-        {false, {"AS", "8S", "7S"}, {"QS", "KS", "JD"}},
-        {true, {"QD", "10H"}, {"JH", "10S", "7C"}},
+        {true, {"9S", "AC", "KD"}, {"9H", "KS"}},        {false, {"10D", "KS", "QD"}, {"6S", "7D", "8S"}},
+        {true, {"9H", "JD", "AH"}, {"8D", "JH", "6C"}},  {true, {"7C", "10S", "8D"}, {"7D", "JC", "QD"}},
+        {true, {"KS", "JS", "10D"}, {"JD", "6H"}},       {true, {"8D", "AH", "QH"}, {"8H"}},
+        {false, {"AS", "8S", "7S"}, {"QS", "KS", "JD"}}, {true, {"QD", "10H"}, {"JH", "10S", "7C"}},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.me.front() + " " + c.me.back());
