@@ -2,9 +2,10 @@
 // the server's messages. Prints win and loss rates with 95 % confidence intervals beside the goals,
 // and the hard brain's decision times.
 //
-//   match_bots [--games N] [--seed S] [--playouts P] [--time-ms T] [--part two|four|easy|all]
+//   match_bots [--games N] [--seed S] [--playouts P] [--time-ms T] [--part two|four|easy|all] [--every K]
 //
-// N games per pairing and variant, spread evenly over every seat order. T 0 (the default) leaves the
+// N games per pairing and variant, at one table per seat order, all tables playing side by side; the
+// figures so far are printed every K games. T 0 (the default) leaves the
 // hard brain only its playout budget, so a seed fixes every game.
 #include "common/Clock.h"
 #include "server/BotBrain.h"
@@ -16,6 +17,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -60,10 +62,11 @@ struct TConfig {
     std::uint64_t Seed = 1;
     TSearchBudget Budget{TSearchBudget{}.Playouts, 0};
     std::string Part = "all";
+    int Every = 50; // games between progress reports
 };
 
 struct TTally {
-    int Games = 0, Won = 0, Lost = 0, Draws = 0, Refused = 0;
+    int Games = 0, Won = 0, Lost = 0, Draws = 0;
 };
 
 // Wilson's score interval for a proportion, 95 %.
@@ -84,9 +87,44 @@ std::string Rate(int Hits, int Total) {
     return text;
 }
 
-// The seat of Subject is Seat; every other seat holds Other. Games at one table, one after another.
-TTally Play(const TConfig &Config, const TTableRules &Rules, int Players, int Seat, TBotLevel Subject,
-            TBotLevel Other, int Games, std::uint64_t Seed, std::vector<double> &Times) {
+const char *VariantName(const TTableRules &Rules) {
+    return Rules.Transfer ? "transfer" : "throw-in";
+}
+
+// One line of figures: Subject against Others at tables of Players, one table per seat of Subject.
+struct TLine {
+    TTableRules Rules;
+    int Players;
+    TBotLevel Subject, Other;
+    TTally Tally;
+
+    std::string Text() const {
+        const std::string what = BotLevelName(Subject).toStdString() + " vs " + BotLevelName(Other).toStdString() +
+                                 ", " + std::to_string(Players) + " players, " + VariantName(Rules);
+        char text[256];
+        if (Players == 2 && Other == TBotLevel::Normal)
+            std::snprintf(text, sizeof text, "%-36s: won  %s, draws %d   goal >= 65 %%, CI low > 60 %%",
+                          what.c_str(), Rate(Tally.Won, Tally.Games).c_str(), Tally.Draws);
+        else if (Players == 2)
+            std::snprintf(text, sizeof text, "%-36s: lost %s   goal: hard loses no more than normal",
+                          what.c_str(), Rate(Tally.Lost, Tally.Games).c_str());
+        else
+            std::snprintf(text, sizeof text, "%-36s: lost %s   goal <= 15 %% (fair %d %%)", what.c_str(),
+                          Rate(Tally.Lost, Tally.Games).c_str(), 100 / Players);
+        return text;
+    }
+};
+
+double Percentile(std::vector<double> Times, double Fraction) {
+    if (Times.empty())
+        return 0;
+    std::sort(Times.begin(), Times.end());
+    return Times[std::min(Times.size() - 1, static_cast<size_t>(Fraction * Times.size()))];
+}
+
+// Every line's tables play side by side on one server, so the figures printed along the way are of
+// every line and seat order alike.
+void Run(const TConfig &Config, std::vector<TLine> &Lines, std::vector<double> &Times) {
     TJumpClock clock;
     TServerOptions options;
     options.LobbyBotTables = 0;
@@ -97,49 +135,42 @@ TTally Play(const TConfig &Config, const TTableRules &Rules, int Players, int Se
             return std::make_unique<TTimedBrain>(std::make_unique<THardBrain>(Config.Budget), Times);
         return MakeBrain(Level);
     };
-    TGameServer server(clock, Seed, options);
-    TTally tally;
-    server.OnGameOver = [&](const TGameRecord &r) {
-        ++tally.Games;
-        const int result = r.Results[Seat];
-        tally.Won += result == 1;
-        tally.Lost += result == 0;
-        tally.Draws += result == 2;
+    TGameServer server(clock, Config.Seed, options);
+    struct TSeatOf {
+        size_t Line;
+        int Seat;
     };
-    std::vector<TBotLevel> seats(Players, Other);
-    seats[Seat] = Subject;
-    server.OpenBotTable(Rules, seats);
-    while (tally.Games < Games && clock.Step()) {
+    std::map<int, TSeatOf> tables;
+    for (size_t l = 0; l < Lines.size(); ++l)
+        for (int seat = 0; seat < Lines[l].Players; ++seat) {
+            std::vector<TBotLevel> seats(Lines[l].Players, Lines[l].Other);
+            seats[seat] = Lines[l].Subject;
+            tables[server.OpenBotTable(Lines[l].Rules, seats)] = {l, seat};
+        }
+    int played = 0;
+    server.OnGameOver = [&](const TGameRecord &r) {
+        const TSeatOf where = tables.at(r.TableID);
+        TTally &t = Lines[where.Line].Tally;
+        if (t.Games >= Config.Games)
+            return;
+        const int result = r.Results[where.Seat];
+        ++t.Games;
+        t.Won += result == 1;
+        t.Lost += result == 0;
+        t.Draws += result == 2;
+        if (++played % Config.Every == 0) {
+            std::printf("after %d games:\n", played);
+            for (const TLine &line : Lines)
+                std::printf("  %s\n", line.Text().c_str());
+            std::fflush(stdout);
+        }
+    };
+    auto done = [&] {
+        return std::all_of(Lines.begin(), Lines.end(), [&](const TLine &l) { return l.Tally.Games >= Config.Games; });
+    };
+    while (!done() && clock.Step()) {
     }
-    tally.Refused = server.RefusedRequests();
-    return tally;
-}
-
-TTally Series(const TConfig &Config, const TTableRules &Rules, int Players, TBotLevel Subject,
-              TBotLevel Other, std::vector<double> &Times) {
-    TTally all;
-    for (int seat = 0; seat < Players; ++seat) {
-        const int games = Config.Games / Players + (seat < Config.Games % Players ? 1 : 0);
-        const TTally t = Play(Config, Rules, Players, seat, Subject, Other, games,
-                              Config.Seed * 1000 + Players * 10 + seat + (Rules.Transfer ? 500 : 0), Times);
-        all.Games += t.Games;
-        all.Won += t.Won;
-        all.Lost += t.Lost;
-        all.Draws += t.Draws;
-        all.Refused += t.Refused;
-    }
-    return all;
-}
-
-const char *VariantName(const TTableRules &Rules) {
-    return Rules.Transfer ? "transfer" : "throw-in";
-}
-
-double Percentile(std::vector<double> Times, double Fraction) {
-    if (Times.empty())
-        return 0;
-    std::sort(Times.begin(), Times.end());
-    return Times[std::min(Times.size() - 1, static_cast<size_t>(Fraction * Times.size()))];
+    std::printf("requests the server refused: %d   goal 0\n", server.RefusedRequests());
 }
 
 } // namespace
@@ -157,6 +188,8 @@ int main(int argc, char **argv) {
             config.Budget.Playouts = std::max(1, std::atoi(value));
         else if (key == "--time-ms")
             config.Budget.TimeMs = std::max(0, std::atoi(value));
+        else if (key == "--every")
+            config.Every = std::max(1, std::atoi(value));
         else if (key == "--part")
             config.Part = value;
         else {
@@ -167,37 +200,23 @@ int main(int argc, char **argv) {
     std::printf("%d games per line, seed %llu, hard budget %d playouts, %d ms\n", config.Games,
                 static_cast<unsigned long long>(config.Seed), config.Budget.Playouts, config.Budget.TimeMs);
     const TTableRules variants[] = {{}, {true, false, false}};
-    std::vector<double> times;
-    int refused = 0;
+    std::vector<TLine> lines;
     const bool all = config.Part == "all";
     for (const TTableRules &rules : variants) {
-        if (all || config.Part == "two") {
-            const TTally t = Series(config, rules, 2, TBotLevel::Hard, TBotLevel::Normal, times);
-            refused += t.Refused;
-            std::printf(
-                "hard vs normal, 2 players, %-8s: hard won  %s, draws %d   goal >= 65 %%, CI low > 60 %%\n",
-                VariantName(rules), Rate(t.Won, t.Games).c_str(), t.Draws);
-            std::fflush(stdout);
-        }
-        if (all || config.Part == "four") {
-            const TTally t = Series(config, rules, 4, TBotLevel::Hard, TBotLevel::Normal, times);
-            refused += t.Refused;
-            std::printf("hard + 3 normal, 4 players, %-8s: hard lost %s   goal <= 15 %% (fair 25 %%)\n",
-                        VariantName(rules), Rate(t.Lost, t.Games).c_str());
-            std::fflush(stdout);
-        }
+        if (all || config.Part == "two")
+            lines.push_back({rules, 2, TBotLevel::Hard, TBotLevel::Normal, {}});
+        if (all || config.Part == "four")
+            lines.push_back({rules, 4, TBotLevel::Hard, TBotLevel::Normal, {}});
         if (all || config.Part == "easy") {
-            const TTally hard = Series(config, rules, 2, TBotLevel::Hard, TBotLevel::Easy, times);
-            const TTally normal = Series(config, rules, 2, TBotLevel::Normal, TBotLevel::Easy, times);
-            refused += hard.Refused + normal.Refused;
-            std::printf("vs easy, 2 players, %-8s: hard lost %s; normal lost %s   goal: hard <= normal\n",
-                        VariantName(rules), Rate(hard.Lost, hard.Games).c_str(),
-                        Rate(normal.Lost, normal.Games).c_str());
-            std::fflush(stdout);
+            lines.push_back({rules, 2, TBotLevel::Hard, TBotLevel::Easy, {}});
+            lines.push_back({rules, 2, TBotLevel::Normal, TBotLevel::Easy, {}});
         }
     }
+    std::vector<double> times;
+    Run(config, lines, times);
+    for (const TLine &line : lines)
+        std::printf("%s\n", line.Text().c_str());
     std::printf("hard decisions with a choice: %zu, median %.2f ms, p99 %.2f ms\n", times.size(),
                 Percentile(times, 0.5), Percentile(times, 0.99));
-    std::printf("requests the server refused: %d   goal 0\n", refused);
     return 0;
 }
