@@ -51,6 +51,10 @@ TEST(HostOptions, ReadsEveryOptionAndRefusesValuesOutOfRange) {
     EXPECT_EQ(options.QuitAfterSeconds, 60);
     EXPECT_EQ(options.ClientPath, QStringLiteral("/x/trelvo"));
 
+    THostOptions hard;
+    ASSERT_TRUE(ParseHostOptions({"--level", "Hard"}, hard, error, help));
+    EXPECT_EQ(hard.Level, THostBotLevel::Hard);
+
     THostOptions single;
     ASSERT_TRUE(ParseHostOptions({"--bot-think-ms", "300"}, single, error, help));
     EXPECT_EQ(single.BotThinkMinMs, 300);
