@@ -46,25 +46,28 @@ const msg::TCard *TBotView::OwnCard(int ID) const {
 
 std::vector<TBotAction> TBotView::LegalActions() const {
     std::vector<TBotAction> actions;
-    auto add = [&](const TBotAction &A) {
-        if (IsLegal(A))
+    auto add = [&](const TBotAction &A, const msg::TCard *Card) {
+        if (Allows(A, Card))
             actions.push_back(A);
     };
     for (const msg::TCard &c : Hand) {
-        add({TBotAction::Go, c.ID});
+        add({TBotAction::Go, c.ID}, &c);
         if (Turn == TBotTurn::Defend) {
             for (int place = 0; place < static_cast<int>(Table.size()); ++place)
-                add({TBotAction::Cover, c.ID, place});
-            add({TBotAction::Transfer, c.ID});
+                add({TBotAction::Cover, c.ID, place}, &c);
+            add({TBotAction::Transfer, c.ID}, &c);
         }
     }
-    add({TBotAction::Take});
-    add({TBotAction::Bito});
+    add({TBotAction::Take}, nullptr);
+    add({TBotAction::Bito}, nullptr);
     return actions;
 }
 
 bool TBotView::IsLegal(const TBotAction &A) const {
-    const msg::TCard *card = OwnCard(A.Card);
+    return Allows(A, OwnCard(A.Card));
+}
+
+bool TBotView::Allows(const TBotAction &A, const msg::TCard *card) const {
     switch (A.Kind) {
     case TBotAction::Go:
         return card && (Turn == TBotTurn::Lead ||
@@ -223,27 +226,31 @@ bool TBotView::Apply(const msg::TServerMessage &M, const QString &MyName) {
         Active = IndexOf(passed->NextID);
         Turn = valid(Active) && Active == Me ? TBotTurn::Throw : TBotTurn::None;
     } else if (const auto *end = std::get_if<msg::TBoutEnd>(&M)) {
-        std::vector<msg::TCard> tableCards;
-        for (const TBotSlot &s : Table) {
-            tableCards.push_back(s.Attack);
-            if (s.Covered)
-                tableCards.push_back(s.Cover);
-        }
         const int taker = end->Bito ? -1 : IndexOf(end->TakerID);
-        std::vector<int> before = Counts;
-        if (end->Bito || !valid(taker)) {
-            Discarded.insert(Discarded.end(), tableCards.begin(), tableCards.end());
-        } else {
-            before[taker] += static_cast<int>(tableCards.size());
-            if (taker != Me)
-                Known[taker].insert(Known[taker].end(), tableCards.begin(), tableCards.end());
+        std::vector<msg::TCard> &to = !valid(taker) ? Discarded : taker == Me ? Hand : Known[taker];
+        int tableCards = 0;
+        for (const TBotSlot &s : Table) {
+            // The seat's own taken cards come with the message's cards.
+            if (&to != &Hand) {
+                to.push_back(s.Attack);
+                if (s.Covered)
+                    to.push_back(s.Cover);
+            }
+            tableCards += s.Covered ? 2 : 1;
+        }
+        // The stock runs out: the last to draw (the main attacker first, clockwise, the defender last)
+        // holds the trump card.
+        const bool stockRunsOut = Counting && Stock > 0 && end->DeckCount == 0 && valid(Attacker) && valid(Defender);
+        std::vector<int> before;
+        if (stockRunsOut) {
+            before = Counts;
+            if (valid(taker))
+                before[taker] += tableCards;
         }
         for (const msg::TCardCount &c : end->Counts)
             if (valid(IndexOf(c.ID)))
                 Counts[IndexOf(c.ID)] = c.CardCount;
-        // The stock runs out: the last to draw (the main attacker first, clockwise, the defender last)
-        // holds the trump card.
-        if (Counting && Stock > 0 && end->DeckCount == 0 && valid(Attacker) && valid(Defender)) {
+        if (stockRunsOut) {
             int owner = -1;
             for (int i = 0; i < n; ++i) {
                 const int p = (Attacker + i) % n;

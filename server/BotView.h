@@ -79,6 +79,8 @@ struct TBotView {
     void Load(const TDurakGame &Game, int Player);
 
 private:
+    // Whether A is legal, Card being its card of this hand (nullptr for none).
+    bool Allows(const TBotAction &A, const msg::TCard *Card) const;
     int IndexOf(int ID) const;
     void Forget(int Player, const msg::TCard &C);
     void EndGame();
