@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -65,6 +66,44 @@ TEST(Seat, SendsNothingForATurnThatEndedWhileItsTimerRan) {
     bot.Receive(QStringLiteral("11;1;0;"));
     clock.Advance(100);
     EXPECT_TRUE(sent.empty());
+}
+
+// The view keeps who holds which card it saw: the trump card with whoever drew the stock's last card,
+// the table with whoever took it, until the card is played again.
+TEST(Seat, TheViewKnowsWhoHoldsTheCardsItSawGoIntoAHand) {
+    trelvo::TManualClock clock;
+    TBot bot(clock, 1, TBotLevel::Normal, 10, 10, 0, QStringLiteral("Bot"));
+    const TBotView &view = bot.View();
+    auto has = [](const std::vector<trelvo::msg::TCard> &Cards, int Suit, int Dignity) {
+        return std::any_of(Cards.begin(), Cards.end(), [&](const trelvo::msg::TCard &c) {
+            return c.Suit == Suit && c.Dignity == Dignity;
+        });
+    };
+    // One card left in the stock: the seven of hearts, trumps. Ann leads a diamond, the bot takes it, and
+    // Ann, drawing first, gets the trump card.
+    bot.Receive(QStringLiteral("9;2;30;0;Ann;1;Bot;0;3;6;1;6;0;1;5;1;1;6;2;1;7;3;1;8;4;1;9;5;1;10;"));
+    bot.Receive(kLead);
+    bot.Receive(QStringLiteral("11;1;0;"));
+    bot.Receive(QStringLiteral("13;0;1;0;0;2;0;6;1;7;1;21;2;5;"));
+    EXPECT_EQ(view.TrumpOwner, 0);
+    EXPECT_TRUE(has(view.Known[0], 3, 6));
+    EXPECT_TRUE(has(view.Hand, 2, 5));
+    EXPECT_EQ(view.Stock, 0);
+    // Ann plays it: she is no longer known to hold it. The bot takes it; a bout later the bot leads its
+    // six of clubs and Ann takes it: she is known to hold that.
+    bot.Receive(QStringLiteral("10;0;1;3;6;0;"));
+    EXPECT_TRUE(view.Known[0].empty());
+    EXPECT_EQ(view.Turn, TBotTurn::Defend);
+    bot.Receive(QStringLiteral("11;1;0;"));
+    bot.Receive(QStringLiteral("13;0;1;0;0;2;0;5;1;8;1;35;3;6;"));
+    EXPECT_TRUE(has(view.Hand, 3, 6));
+    bot.Receive(QStringLiteral("13;1;255;1;0;2;0;5;1;8;0;"));
+    ASSERT_EQ(view.Turn, TBotTurn::Lead);
+    bot.Receive(QStringLiteral("10;1;0;1;5;0;"));
+    bot.Receive(QStringLiteral("11;0;1;"));
+    bot.Receive(QStringLiteral("13;0;0;1;0;2;0;6;1;7;0;"));
+    EXPECT_TRUE(has(view.Known[0], 1, 5));
+    EXPECT_EQ(view.Counts, (std::vector<int>{6, 7}));
 }
 
 } // namespace
