@@ -32,7 +32,8 @@ bool ParseHostOptions(const QStringList &Arguments, THostOptions &Options, QStri
     const QCommandLineOption bots(QStringLiteral("bots"),
                                   QStringLiteral("Bots that join a table you create (1 to 3, default 2)."),
                                   QStringLiteral("N"));
-    const QCommandLineOption level(QStringLiteral("level"), QStringLiteral("Bot strength: easy or normal."),
+    const QCommandLineOption level(QStringLiteral("level"),
+                                   QStringLiteral("Bot strength: easy, normal or hard."),
                                    QStringLiteral("LEVEL"));
     const QCommandLineOption think(
         QStringLiteral("bot-think-ms"),
@@ -103,8 +104,10 @@ bool ParseHostOptions(const QStringList &Arguments, THostOptions &Options, QStri
             Options.Level = THostBotLevel::Easy;
         else if (value == QStringLiteral("normal"))
             Options.Level = THostBotLevel::Normal;
+        else if (value == QStringLiteral("hard"))
+            Options.Level = THostBotLevel::Hard;
         else
-            return fail(level, QStringLiteral("expected easy or normal"));
+            return fail(level, QStringLiteral("expected easy, normal or hard"));
     }
     if (parser.isSet(think)) {
         const QStringList range = parser.value(think).split(u'-');

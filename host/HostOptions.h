@@ -7,14 +7,14 @@
 
 namespace trelvo::host {
 
-enum class THostBotLevel { Easy, Normal };
+enum class THostBotLevel { Easy, Normal, Hard };
 
 // What the command line of trelvo-host chooses.
 struct THostOptions {
     QString PlayerName; // --name; the login name by default
     QString ClientPath; // --client; found beside the host or in its build tree by default
     int Bots = 2;       // --bots: bots that join a table the player creates (1 to 3)
-    THostBotLevel Level = THostBotLevel::Normal; // --level easy|normal
+    THostBotLevel Level = THostBotLevel::Normal; // --level easy|normal|hard
     int BotThinkMinMs = 500;                     // --bot-think-ms MIN[-MAX]
     int BotThinkMaxMs = 1500;
     int CountdownTickMs = 1000;     // --countdown-tick-ms: one second of the countdown before a game

@@ -8,8 +8,9 @@ TLocalGameServer::TLocalGameServer(TClock &Clock, std::uint64_t Seed, const THos
     server::TServerOptions serverOptions;
     serverOptions.LobbyBotTables = Options.LobbyTables;
     serverOptions.AutoJoinBots = Options.Bots;
-    serverOptions.Level =
-        Options.Level == THostBotLevel::Easy ? server::TBotLevel::Easy : server::TBotLevel::Normal;
+    serverOptions.Level = Options.Level == THostBotLevel::Easy   ? server::TBotLevel::Easy
+                          : Options.Level == THostBotLevel::Hard ? server::TBotLevel::Hard
+                                                                 : server::TBotLevel::Normal;
     serverOptions.BotThinkMinMs = Options.BotThinkMinMs;
     serverOptions.BotThinkMaxMs = Options.BotThinkMaxMs;
     serverOptions.CountdownTickMs = Options.CountdownTickMs;

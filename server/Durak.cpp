@@ -54,6 +54,53 @@ TDurakGame::TDurakGame(int Players, const TTableRules &Rules, std::vector<TFace>
     StartBout(first);
 }
 
+TDurakGame::TDurakGame(const TTableRules &Rules, std::vector<TFace> Deck, const TPosition &Position)
+    : FRules(Rules), FFaces(std::move(Deck)), FHands(Position.Hands),
+      FStock(Position.Stock.rbegin(), Position.Stock.rend()), FTable(Position.Table), FOut(Position.Out),
+      FRemoved(Position.Hands.size(), false), FPassed(Position.Passed),
+      FResults(Position.Hands.size(), kUndecided), FPhase(Position.Phase), FTrumpCard(Position.TrumpCard),
+      FTrumpSuit(Position.TrumpSuit), FAttacker(Position.Attacker), FDefender(Position.Defender),
+      FActive(Position.Active), FFirstAttacker(Position.Attacker), FCap(Position.Cap), FBout(Position.Bout) {
+    const size_t n = FHands.size();
+    FOut.resize(n, false);
+    FPassed.resize(n, false);
+    std::vector<bool> used(FFaces.size(), false);
+    for (const auto &hand : FHands)
+        for (int card : hand)
+            used[card] = true;
+    for (int card : FStock)
+        used[card] = true;
+    for (const TPair &pair : FTable)
+        for (int card : {pair.Attack, pair.Cover})
+            if (card >= 0)
+                used[card] = true;
+    for (int card = 0; card < static_cast<int>(FFaces.size()); ++card)
+        if (!used[card])
+            FDiscard.push_back(card);
+    for (size_t p = 0; p < n; ++p)
+        FResults[p] = FOut[p] ? kWon : kUndecided;
+}
+
+TPosition TDurakGame::Position() const {
+    TPosition p;
+    p.Hands = FHands;
+    p.Stock.assign(FStock.rbegin(), FStock.rend());
+    p.Table = FTable;
+    p.Out = FOut;
+    for (size_t q = 0; q < FOut.size(); ++q)
+        p.Out[q] = !InGame(static_cast<int>(q));
+    p.Passed = FPassed;
+    p.TrumpSuit = FTrumpSuit;
+    p.TrumpCard = FTrumpCard;
+    p.Phase = FPhase;
+    p.Attacker = FAttacker;
+    p.Defender = FDefender;
+    p.Active = FActive;
+    p.Cap = FCap;
+    p.Bout = FBout;
+    return p;
+}
+
 int TDurakGame::Limit() const {
     return FRules.MaxFive && FBout == 0 ? kMaxFirstBoutCards : kMaxBoutCards;
 }

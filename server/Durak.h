@@ -66,6 +66,24 @@ using TEvent = std::variant<TEvPlayed, TEvCovered, TEvTaken, TEvPassed, TEvBoutE
 struct TPair {
     int Attack = -1;
     int Cover = -1;
+    bool operator==(const TPair &) const = default;
+};
+
+// A game at any moment: enough to go on playing it on the rules below (a bot plays its guesses at the
+// hidden cards out this way). Card ids index the deck of faces given with it.
+struct TPosition {
+    std::vector<std::vector<int>> Hands;
+    std::vector<int> Stock; // in drawing order; the trump card, while still there, is the last
+    std::vector<TPair> Table;
+    std::vector<bool> Out;    // players who have gone out already
+    std::vector<bool> Passed; // players who threw in nothing more since the last card
+    int TrumpSuit = 0;
+    int TrumpCard = -1; // its id, when it is a card of this deck
+    TPhase Phase = TPhase::Lead;
+    int Attacker = 0, Defender = 1, Active = 0;
+    int Cap = kMaxBoutCards; // cards this bout may hold
+    int Bout = 1;            // 0 is the game's first bout
+    bool operator==(const TPosition &) const = default;
 };
 
 class TDurakGame {
@@ -74,6 +92,12 @@ public:
     // The same with the deck in a given order (Deck[i] is the face of card i); Rng only picks the
     // first attacker when no hand holds a trump.
     TDurakGame(int Players, const TTableRules &Rules, std::vector<TFace> Deck, TRandom &Rng);
+
+    // Goes on from a position; every card of Deck in no hand, stock or table is in the discard.
+    TDurakGame(const TTableRules &Rules, std::vector<TFace> Deck, const TPosition &Position);
+
+    // The position now, to go on from in another game.
+    TPosition Position() const;
 
     // Puts the game into a chosen position, for rule tests: the hands, the stock in drawing order, the
     // trump suit and the attacker of a fresh bout (not the game's first unless FirstBout). Every
@@ -88,6 +112,7 @@ public:
     int TrumpCard() const { return FTrumpCard; }
     int StockCount() const { return static_cast<int>(FStock.size()); }
     int DiscardCount() const { return static_cast<int>(FDiscard.size()); }
+    const std::vector<int> &Discarded() const { return FDiscard; }
     const std::vector<int> &Hand(int Player) const { return FHands[Player]; }
     const std::vector<TPair> &Table() const { return FTable; }
     TPhase Phase() const { return FPhase; }
@@ -96,6 +121,7 @@ public:
     int Defender() const { return FDefender; }
     int FirstAttacker() const { return FFirstAttacker; }
     int Bouts() const { return FBout + 1; }
+    int Bout() const { return FBout; }
     // Every card of the deck is somewhere: hands, stock, table, discard.
     int CardsAccounted() const;
     int Cap() const { return FCap; }

@@ -149,8 +149,9 @@ private:
         const TConnId id = FNextConn++;
         TConn &conn = FConns[id];
         conn.Name = QStringLiteral("Бот %1").arg(++FBotNumber);
-        conn.Bot = std::make_unique<TBot>(FClock, FRng.Next(), Level, FOptions.BotThinkMinMs,
-                                          FOptions.BotThinkMaxMs, FOptions.RoundEndPauseMs, conn.Name);
+        conn.Bot = std::make_unique<TBot>(
+            FClock, FRng.Next(), FOptions.MakeBrain ? FOptions.MakeBrain(Level) : MakeBrain(Level),
+            FOptions.BotThinkMinMs, FOptions.BotThinkMaxMs, FOptions.RoundEndPauseMs, conn.Name);
         conn.Bot->SetRules(Rules);
         conn.Bot->OnRequest = [this, id](const QString &Request) { Receive(id, Request); };
         return id;

@@ -17,7 +17,8 @@ namespace trelvo::server {
 
 using TConnId = int;
 
-enum class TBotLevel { Easy, Normal };
+enum class TBotLevel { Easy, Normal, Hard };
+class IBotBrain;
 
 struct TServerOptions {
     int LobbyBotTables = 3; // tables of both variants where bots wait, listed in the lobby at start
@@ -33,6 +34,9 @@ struct TServerOptions {
     // positive, a bot takes a free seat of a waiting table with a person at it after so many ms without
     // a new person (the network server's --bot-fill).
     int BotFillMs = -1;
+    // Makes each new bot's brain (matches and benchmarks set the budget this way); unset, the level's
+    // usual brain.
+    std::function<std::unique_ptr<IBotBrain>(TBotLevel)> MakeBrain;
 };
 
 // The three options of a table.

@@ -26,6 +26,9 @@ void BotGames(benchmark::State &State, TBotLevel Level, TTableRules Rules) {
     TJumpClock clock;
     TServerOptions options;
     options.LobbyBotTables = 0;
+    // Bots that answer at once make a stale or illegal request most likely.
+    options.BotThinkMinMs = 0;
+    options.BotThinkMaxMs = 0;
     TGameServer server(clock, 42, options);
     int64_t games = 0;
     server.OnGameOver = [&](const TGameRecord &) { ++games; };
@@ -36,6 +39,8 @@ void BotGames(benchmark::State &State, TBotLevel Level, TTableRules Rules) {
         }
     }
     State.counters["games/s"] = benchmark::Counter(static_cast<double>(games), benchmark::Counter::kIsRate);
+    // Requests of the bots the server refused: the goal is none.
+    State.counters["refused"] = server.RefusedRequests();
 }
 
 void NormalThrowIn(benchmark::State &State) {

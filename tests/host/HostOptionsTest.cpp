@@ -54,6 +54,10 @@ TEST(HostOptions, ReadsEveryOptionAndRefusesValuesOutOfRange) {
     EXPECT_EQ(options.ClientPath, QStringLiteral("/x/trelvo"));
     EXPECT_EQ(options.ServerUrl, QStringLiteral("wss://cards.example.org:47017"));
 
+    THostOptions hard;
+    ASSERT_TRUE(ParseHostOptions({"--level", "Hard"}, hard, error, help));
+    EXPECT_EQ(hard.Level, THostBotLevel::Hard);
+
     THostOptions single;
     ASSERT_TRUE(ParseHostOptions({"--bot-think-ms", "300"}, single, error, help));
     EXPECT_EQ(single.BotThinkMinMs, 300);
@@ -61,7 +65,7 @@ TEST(HostOptions, ReadsEveryOptionAndRefusesValuesOutOfRange) {
 
     const QStringList bad[] = {{"--bots", "0"},
                                {"--bots", "4"},
-                               {"--level", "hard"},
+                               {"--level", "expert"},
                                {"--bot-think-ms", "9-3"},
                                {"--bot-think-ms", "a"},
                                {"--countdown-tick-ms", "0"},
