@@ -1,5 +1,7 @@
 #include "netserver/ServerOptions.h"
 
+#include "server/BotBrain.h"
+
 #include <QCommandLineParser>
 #include <QFile>
 #include <QSslCertificate>
@@ -60,7 +62,7 @@ bool ParseServerOptions(const QStringList &Arguments, TServerCommandLine &Option
     const QCommandLineOption tables(QStringLiteral("lobby-tables"),
                                     QStringLiteral("Tables with waiting bots in the lobby (default 0)."),
                                     QStringLiteral("N"));
-    const QCommandLineOption level(QStringLiteral("level"), QStringLiteral("Bot strength: easy or normal."),
+    const QCommandLineOption level(QStringLiteral("level"), QStringLiteral("Bot strength: easy, normal or hard."),
                                    QStringLiteral("LEVEL"));
     const QCommandLineOption botFill(
         QStringLiteral("bot-fill"),
@@ -104,13 +106,10 @@ bool ParseServerOptions(const QStringList &Arguments, TServerCommandLine &Option
     if (parser.isSet(tables) && !ReadInt(parser.value(tables), 0, 50, Options.Game.LobbyBotTables))
         return fail(tables, QStringLiteral("expected 0 to 50"));
     if (parser.isSet(level)) {
-        const QString value = parser.value(level).toLower();
-        if (value == QStringLiteral("easy"))
-            Options.Game.Level = server::TBotLevel::Easy;
-        else if (value == QStringLiteral("normal"))
-            Options.Game.Level = server::TBotLevel::Normal;
-        else
-            return fail(level, QStringLiteral("expected easy or normal"));
+        const std::optional<server::TBotLevel> value = server::BotLevelFromName(parser.value(level));
+        if (!value)
+            return fail(level, QStringLiteral("expected easy, normal or hard"));
+        Options.Game.Level = *value;
     }
     int fillSeconds = 0;
     if (parser.isSet(botFill)) {

@@ -22,14 +22,14 @@ TEST(ServerOptions, ReadsEveryOptionAndRefusesBadValues) {
     TServerCommandLine options;
     QString error;
     bool help = false;
-    ASSERT_TRUE(ParseServerOptions({"--listen", "[::]:8443", "--lobby-tables", "4", "--level", "easy",
+    ASSERT_TRUE(ParseServerOptions({"--listen", "[::]:8443", "--lobby-tables", "4", "--level", "hard",
                                     "--bot-fill", "20", "--max-connections", "5000", "--seed", "9"},
                                    options, error, help))
         << error.toStdString();
     EXPECT_EQ(options.Net.Address, QHostAddress(QHostAddress::AnyIPv6));
     EXPECT_EQ(options.Net.Port, 8443);
     EXPECT_EQ(options.Game.LobbyBotTables, 4);
-    EXPECT_EQ(options.Game.Level, server::TBotLevel::Easy);
+    EXPECT_EQ(options.Game.Level, server::TBotLevel::Hard);
     EXPECT_EQ(options.Game.BotFillMs, 20000);
     EXPECT_EQ(options.Net.MaxConnections, 5000);
     EXPECT_EQ(options.Seed, 9u);
@@ -44,7 +44,7 @@ TEST(ServerOptions, ReadsEveryOptionAndRefusesBadValues) {
                                {"--cert", "a.pem"},
                                {"--bot-fill", "-1"},
                                {"--max-connections", "0"},
-                               {"--level", "hard"},
+                               {"--level", "expert"},
                                {"stray"}};
     for (const QStringList &arguments : bad) {
         TServerCommandLine unchanged;
