@@ -100,15 +100,21 @@ TEST(HostileInputTest, NoMessageKillsTheClientOpensABoxOrStopsItsAnswers) {
     }
 }
 
-TEST(HostileInputTest, ACardOutOfRangeLeavesTheGameAsItWas) {
+// Ids nobody holds are passed on as "no seat" and the scene shows what it can; a value that converted but
+// names no card, place, seat or result is refused whole, and nothing changes.
+TEST(HostileInputTest, AValueOutOfRangeLeavesTheGameAsItWas) {
     struct Refused {
         int state;
         const char *message;
     };
     const Refused cases[] = {
-        {3, "7;10;1;0;3;0;0;"},    {3, "7;10;1;0;5;10;0;"}, {3, "7;10;9;0;3;10;0;"},
-        {4, "7;14;2;1;0;9;3;12;"}, {4, "7;14;2;1;0;0;0;12;"}, {4, "7;14;0;7;0;0;3;12;"},
-        {2, "7;9;2;30;0;Ann;1;Bob;0;9;13;24;0;"}, {2, "7;9;2;30;0;Ann;9;Bob;0;4;13;24;0;"},
+        {3, "7;10;1;0;3;0;0;"},
+        {3, "7;10;1;0;5;10;0;"},
+        {4, "7;14;2;1;0;9;3;12;"},
+        {4, "7;14;2;1;0;0;0;12;"},
+        {2, "7;9;2;30;0;Ann;1;Bob;0;9;13;24;0;"},
+        {2, "7;9;2;30;0;Ann;9;Bob;0;4;13;24;0;"},
+        {2, "7;9;2;30;0;Ann;0;Bob;0;4;13;24;0;"},
         {3, "7;15;4;1;"},
     };
     for (const Refused &c : cases) {
