@@ -30,7 +30,7 @@ TEST(HostLinkFlowTest, AnswersKeepFlowingWhileInputKeepsComing) {
     };
     TRawPeer client(UniquePipeName());
     ASSERT_TRUE(client.Connect(name));
-    constexpr int kRequests = 2000;
+    constexpr int kRequests = 500;
     std::atomic<bool> written{false};
     std::thread writer([&] {
         for (int i = 0; i < kRequests; ++i)
