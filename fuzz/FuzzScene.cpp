@@ -20,7 +20,7 @@ namespace {
 
 constexpr std::int64_t kStepMs = 250;
 // After the last input: every round end, result and fade has run.
-constexpr std::int64_t kSettleMs = 30000;
+constexpr std::int64_t kSettleMs = 12000;
 
 bool Explained(const std::string &Box) {
     // A host-layer field that does not convert, and a negative table count, end in the box by design.
