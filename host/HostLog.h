@@ -17,8 +17,7 @@ inline constexpr qsizetype kLogHeadChars = 160;
 inline QString LogExcerpt(QStringView Message) {
     if (Message.size() <= kLogHeadChars)
         return Message.toString();
-    return Message.left(kLogHeadChars).toString() +
-           QStringLiteral("… (%1 characters)").arg(Message.size());
+    return Message.left(kLogHeadChars).toString() + QStringLiteral("… (%1 characters)").arg(Message.size());
 }
 
 } // namespace trelvo::host

@@ -70,7 +70,8 @@ void THostRelay::ClientMessage(const QString &Text) {
             OnStopRequested();
         break;
     case HostOut::kError:
-        Log(QStringLiteral("client could not read a field from the game server (23;%1)").arg(LogExcerpt(payload)));
+        Log(QStringLiteral("client could not read a field from the game server (23;%1)")
+                .arg(LogExcerpt(payload)));
         qCWarning(lcHost) << "client reports a bad game-server field:" << LogExcerpt(Text);
         break;
     case HostOut::kTextError:

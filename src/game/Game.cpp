@@ -45,14 +45,15 @@ int BoundedCount(int Count, const QString &Payload, int FieldsPerEntry = 1) {
 
 // What the server may name. A value that converted but lies outside these is refused at the door
 // (with a line in the debug trail), before anything reaches the screen, and the game goes on.
-constexpr uint8_t kLowestDignity = 1;  // two
+constexpr uint8_t kLowestDignity = 1;   // two
 constexpr uint8_t kHighestDignity = 13; // ace
 constexpr uint8_t kPlaces = 6;          // attack places on the table
 constexpr uint8_t kSeats = 4;
 
 // A face the deck holds; (0, 0), the back, is never named as a card in play.
 bool IsCardFace(uint8_t Suit, uint8_t Dignity) {
-    return Suit >= kSuitClubs && Suit <= kSuitSpades && Dignity >= kLowestDignity && Dignity <= kHighestDignity;
+    return Suit >= kSuitClubs && Suit <= kSuitSpades && Dignity >= kLowestDignity &&
+           Dignity <= kHighestDignity;
 }
 
 bool IsResult(uint8_t Result) {

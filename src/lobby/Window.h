@@ -110,7 +110,7 @@ public:
 
     static constexpr int kAutoCloseMs = LobbyTimings::kWindowAutoCloseMs;
     // A server that repeats itself must not pile boxes up: the oldest makes room for a new one.
-    static constexpr int kMaxBoxes = 3;
+    static constexpr int kMaxBoxes = 4;
 
     TWindowShowMessage(TPlace AOwner, TPlace AParent);
     // The places are variables of the caller (a form field that may change later).
