@@ -190,8 +190,11 @@ TEST(HostileInputTest, ARepeatedMessageStaysOpenFiveMinutesFromItsLastRepeat) {
     client.DriveTo(1);
     TWindowShowMessage &boxes = client.Scene().WindowShowMessage();
     client.Deliver("9;");
+    TWeakRef<TWindowMessage> shown(boxes.Window(0));
     client.Run(TWindowShowMessage::kAutoCloseMs - 1000);
     client.Deliver("9;");
+    EXPECT_EQ(boxes.Count(), 1);
+    EXPECT_EQ(boxes.Window(0), shown.Get());
     client.Run(TWindowShowMessage::kAutoCloseMs - 1000);
     EXPECT_EQ(boxes.Count(), 1);
     client.Run(2000);
