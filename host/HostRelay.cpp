@@ -51,13 +51,13 @@ void THostRelay::ClientMessage(const QString &Text) {
     GetField(field, Text, pos);
     int code = 0;
     if (!TryStrToInt(field, code)) {
-        Log(QStringLiteral("client sent a message without a code: %1").arg(Text));
+        Log(QStringLiteral("client sent a message without a code: %1").arg(LogExcerpt(Text)));
         return;
     }
     const QString payload = Text.mid(pos - 1);
     switch (code) {
     case HostOut::kServerMessage:
-        Log(QStringLiteral("client → server: %1").arg(payload));
+        Log(QStringLiteral("client → server: %1").arg(LogExcerpt(payload)));
         if (FConn >= 0)
             FServer.Receive(FConn, payload);
         break;
@@ -70,15 +70,16 @@ void THostRelay::ClientMessage(const QString &Text) {
             OnStopRequested();
         break;
     case HostOut::kError:
-        Log(QStringLiteral("client could not read a field from the game server (23;%1)").arg(payload));
-        qCWarning(lcHost) << "client reports a bad game-server field:" << Text;
+        Log(QStringLiteral("client could not read a field from the game server (23;%1)")
+                .arg(LogExcerpt(payload)));
+        qCWarning(lcHost) << "client reports a bad game-server field:" << LogExcerpt(Text);
         break;
     case HostOut::kTextError:
-        Log(QStringLiteral("client error text (25): %1").arg(payload));
-        qCWarning(lcHost) << "client error text:" << payload;
+        Log(QStringLiteral("client error text (25): %1").arg(LogExcerpt(payload)));
+        qCWarning(lcHost) << "client error text:" << LogExcerpt(payload);
         break;
     default:
-        Log(QStringLiteral("client sent an unknown message: %1").arg(Text));
+        Log(QStringLiteral("client sent an unknown message: %1").arg(LogExcerpt(Text)));
         break;
     }
 }
@@ -88,13 +89,14 @@ void THostRelay::CheckEcho(const QString &Payload) {
     const bool number = TryStrToInt(Payload, echo);
     if (FEcho == TEcho::Awaiting && number && echo == FExpectedEcho) {
         FEcho = TEcho::Confirmed;
-        Log(QStringLiteral("client confirmed the version check (11;%1)").arg(Payload));
+        Log(QStringLiteral("client confirmed the version check (11;%1)").arg(LogExcerpt(Payload)));
     } else {
         FEcho = TEcho::Wrong;
         Log(QStringLiteral("client's version-check answer 11;%1 does not match %2")
-                .arg(Payload)
+                .arg(LogExcerpt(Payload))
                 .arg(FExpectedEcho));
-        qCWarning(lcHost) << "unexpected version-check answer" << Payload << "expected" << FExpectedEcho;
+        qCWarning(lcHost) << "unexpected version-check answer" << LogExcerpt(Payload) << "expected"
+                          << FExpectedEcho;
     }
 }
 
@@ -115,7 +117,7 @@ void THostRelay::ServerSent(IGameServer::TConnId Conn, const QString &Message) {
         FExpectedEcho = accepted && TryStrToInt(echo, echoValue) ? echoValue : -1;
         FEcho = TEcho::Awaiting;
     }
-    Log(QStringLiteral("server → client: %1").arg(Message));
+    Log(QStringLiteral("server → client: %1").arg(LogExcerpt(Message)));
     SendToClient(BuildHostMessage(HostIn::kServerMessage, Message));
 }
 

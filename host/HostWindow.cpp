@@ -1,6 +1,7 @@
 #include "host/HostWindow.h"
 
 #include "host/GameArea.h"
+#include "host/HostLog.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -93,7 +94,9 @@ void THostWindow::BuildMenu() {
 }
 
 void THostWindow::AppendLog(const QString &Line) {
-    FLog->appendPlainText(QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz ")) + Line);
+    // Every line is cut, whoever wrote it: with kLogLines of them the log's size stays bounded.
+    const QString shown = Line.size() <= kLogLineChars ? Line : Line.left(kLogLineChars - 1) + u'…';
+    FLog->appendPlainText(QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz ")) + shown);
 }
 
 QString THostWindow::LogText() const {

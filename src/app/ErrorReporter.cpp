@@ -1,5 +1,7 @@
 #include "ErrorReporter.h"
 
+#include "AppLog.h"
+
 #include <QMessageBox>
 
 namespace trelvo {
@@ -10,6 +12,8 @@ QString ErrorBoxText(const Exception &Error) {
 }
 
 void TMessageBoxReporter::ShowError(const QString &Text) {
+    // The box waits for the user; the trail says what stopped the client.
+    qCWarning(lcApp).noquote() << "error box:" << Text;
     QMessageBox box(QMessageBox::NoIcon, QString(), Text, QMessageBox::Ok);
     box.exec();
 }

@@ -5,6 +5,7 @@
 #include "protocol/Protocol.h"
 
 #include <algorithm>
+#include <array>
 #include <utility>
 
 namespace trelvo {
@@ -40,6 +41,43 @@ constexpr uint16_t kNoResult = 3;
 // is cut there: a hostile count must not make us allocate or loop without bound.
 int BoundedCount(int Count, const QString &Payload, int FieldsPerEntry = 1) {
     return static_cast<int>(std::min<qsizetype>(Count, Payload.count(QLatin1Char(';')) / FieldsPerEntry));
+}
+
+// What the server may name. A value that converted but lies outside these is refused at the door
+// (with a line in the debug trail), before anything reaches the screen, and the game goes on.
+constexpr uint8_t kLowestDignity = 1;   // two
+constexpr uint8_t kHighestDignity = 13; // ace
+constexpr uint8_t kPlaces = 6;          // attack places on the table
+constexpr uint8_t kSeats = 4;
+
+// A face the deck holds; (0, 0), the back, is never named as a card in play.
+bool IsCardFace(uint8_t Suit, uint8_t Dignity) {
+    return Suit >= kSuitClubs && Suit <= kSuitSpades && Dignity >= kLowestDignity &&
+           Dignity <= kHighestDignity;
+}
+
+bool IsResult(uint8_t Result) {
+    return Result <= kNoResult;
+}
+
+void Refused(const char *Handler, const char *What, int Value) {
+    qCDebug(lcGame, "%s refused: %s %d out of range", Handler, What, Value);
+}
+
+void RefusedCard(const char *Handler, const char *What, uint8_t Suit, uint8_t Dignity) {
+    qCDebug(lcGame, "%s refused: %s of suit %d and dignity %d is no card", Handler, What, Suit, Dignity);
+}
+
+// Every player of a game has a seat of its own: ids the seat formula cannot place (from 4 on, or
+// repeated) would leave a player off the table.
+bool SeatsValid(const TGPlayerList &Players) {
+    std::array<bool, kSeats + 1> taken{};
+    for (const TGPlayer &player : Players) {
+        if (player.Playerid < kOwnSeat || player.Playerid > kSeats || taken[player.Playerid])
+            return false;
+        taken[player.Playerid] = true;
+    }
+    return true;
 }
 
 template <typename F, typename... A> void Raise(const F &Event, A &&...Args) {
@@ -452,36 +490,35 @@ void TGame::StartGame(const QString &Value) {
     if (FState != GameState::kAtTable)
         return IgnoredOutOfState(__func__);
     TListCardID cards;
-    FState = GameState::kInGame;
-    FRoundClosing = false;
     int pos = 1;
     const uint8_t playerCount = ReadByte(Value, pos);
     const uint8_t timeGo = ReadByte(Value, pos);
     TGPlayerList players(playerCount);
-    ServerPlayerList.assign(playerCount, TSrvPlayer{});
+    TSrvPlayerList serverPlayers(playerCount);
     // Without this player's name among the players, no id is this player's and the seats count
     // from id 0: seat 1 then holds somebody else and is not this player's either (IsOwnSeat).
-    FPlayerid = kNoSeat;
+    uint8_t playerid = kNoSeat;
     uint8_t ownId = 0;
     for (int i = 0; i < playerCount; ++i) {
         const uint8_t id = ReadByte(Value, pos);
         const QString name = UnescapeSemicolon(ReadText(Value, pos));
-        ServerPlayerList[i].Server_Playerid = id;
-        ServerPlayerList[i].Name = name;
+        serverPlayers[i].Server_Playerid = id;
+        serverPlayers[i].Name = name;
         players[i].Name = name;
         if (name == FPlayerInfo.Name) {
             ownId = id;
-            FPlayerid = id;
+            playerid = id;
         }
     }
     for (int i = 0; i < playerCount; ++i) {
-        const uint8_t seat = SeatNumber(ServerPlayerList[i].Server_Playerid, ownId);
+        const uint8_t seat = SeatNumber(serverPlayers[i].Server_Playerid, ownId);
         players[i].Playerid = seat;
-        ServerPlayerList[i].Client_Playerid = seat;
+        serverPlayers[i].Client_Playerid = seat;
     }
     const int firstID = ReadInt(Value, pos);
-    Trump.Suit = ReadByte(Value, pos);
-    Trump.Dignity = ReadByte(Value, pos);
+    TSrvCard trump;
+    trump.Suit = ReadByte(Value, pos);
+    trump.Dignity = ReadByte(Value, pos);
     const uint8_t deckCount = ReadByte(Value, pos);
     const uint8_t cardCount = ReadByte(Value, pos);
     for (int i = 0; i < cardCount; ++i) {
@@ -489,8 +526,23 @@ void TGame::StartGame(const QString &Value) {
         card.ID = ReadByte(Value, pos);
         card.Suit = ReadByte(Value, pos);
         card.Dignity = ReadByte(Value, pos);
-        cards.push_back(card);
+        if (IsCardFace(card.Suit, card.Dignity))
+            cards.push_back(card);
+        else
+            RefusedCard(__func__, "hand card", card.Suit, card.Dignity);
     }
+    // A game that cannot be laid out is not started: the waiting room stays.
+    if (!SeatsValid(players)) {
+        qCDebug(lcGame, "StartGame refused: the ids of %d players give no seat to each", playerCount);
+        return;
+    }
+    if (!IsCardFace(trump.Suit, trump.Dignity))
+        return RefusedCard(__func__, "trump", trump.Suit, trump.Dignity);
+    FState = GameState::kInGame;
+    FRoundClosing = false;
+    ServerPlayerList = std::move(serverPlayers);
+    FPlayerid = playerid;
+    Trump = trump;
     Graphics->StartGame(FPlayerInfo.Name, players, Trump, deckCount, timeGo, cards);
     Graphics->SetPlayerActive(ClientPlayerid(firstID), kNoSeat);
     if (IsOwnId(firstID))
@@ -505,7 +557,10 @@ void TGame::PlayerGo(const QString &Value) {
     const int defenderID = ReadInt(Value, pos);
     const uint8_t suit = ReadByte(Value, pos);
     const uint8_t dignity = ReadByte(Value, pos);
-    Graphics->SetTransfer(Flag(ReadInt(Value, pos)));
+    const bool transfer = Flag(ReadInt(Value, pos));
+    if (!IsCardFace(suit, dignity))
+        return RefusedCard(__func__, "card", suit, dignity);
+    Graphics->SetTransfer(transfer);
     const uint8_t a = ClientPlayerid(attackerID);
     const uint8_t d = ClientPlayerid(defenderID);
     // While someone takes, a card thrown in does not make this player cover.
@@ -540,6 +595,10 @@ void TGame::PlayerCover(const QString &Value) {
     if (!IsOwnId(covererID)) {
         const uint8_t suit = ReadByte(Value, pos);
         const uint8_t dignity = ReadByte(Value, pos);
+        if (place >= kPlaces)
+            return Refused(__func__, "place", place);
+        if (!IsCardFace(suit, dignity))
+            return RefusedCard(__func__, "card", suit, dignity);
         Graphics->PlayerCover(ClientPlayerid(covererID), place, suit, dignity);
     }
     if (coverKind == CoverKind::kAllCovered) {
@@ -608,7 +667,10 @@ void TGame::AllPlayerBito(const QString &Value) {
         const uint8_t id = ReadByte(Value, pos);
         const uint8_t suit = ReadByte(Value, pos);
         const uint8_t dignity = ReadByte(Value, pos);
-        TempCardList->AddCard(id, suit, dignity);
+        if (IsCardFace(suit, dignity))
+            TempCardList->AddCard(id, suit, dignity);
+        else
+            RefusedCard(__func__, "card", suit, dignity);
     }
     if (t != kNoSeat)
         Graphics->PlayerTake(t);
@@ -621,9 +683,12 @@ void TGame::AllPlayerBito(const QString &Value) {
 void TGame::EndGame(const QString &Value) {
     if (!GameState::InGame(FState))
         return IgnoredOutOfState(__func__);
-    FState = GameState::kAtTable;
     int pos = 1;
     const uint8_t result = ReadByte(Value, pos);
+    // No result picture exists for it: the game is not ended by a report that cannot be shown.
+    if (!IsResult(result))
+        return Refused(__func__, "result", result);
+    FState = GameState::kAtTable;
     if (result == kNoResult)
         return;
     const uint8_t showNow = ReadByte(Value, pos);

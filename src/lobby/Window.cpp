@@ -2,6 +2,8 @@
 
 #include "kit/Form.h"
 
+#include <algorithm>
+
 namespace trelvo {
 
 namespace {
@@ -135,6 +137,13 @@ void TWindow::Show() {
     FAutoCloseTimer->SetEnabled(FAutoClose);
 }
 
+void TWindow::RestartAutoClose() {
+    if (FClosing || !FAutoClose)
+        return;
+    FAutoCloseTimer->SetEnabled(false);
+    FAutoCloseTimer->SetEnabled(true);
+}
+
 void TWindow::CloseWindow() {
     if (FClosing)
         return;
@@ -192,9 +201,20 @@ TWindowShowMessage::~TWindowShowMessage() {
 }
 
 void TWindowShowMessage::ShowMessage(const QString &Title, const QString &Text) {
+    // A server that repeats itself must not stack copies of one box, nor open boxes without end.
+    if (const int shown = Showing(Title, Text); shown >= 0) {
+        TWindowMessage *box = WindowMessageList[static_cast<size_t>(shown)].Get();
+        box->BringToFront();
+        box->RestartAutoClose();
+        FShownAt[static_cast<size_t>(shown)] = ++FShownCount;
+        return;
+    }
+    while (Count() >= kMaxBoxes)
+        DropOldest();
     const int n = Count();
     auto *box = new TWindowMessage(FOwner(), Title, Text);
     WindowMessageList.emplace_back(box);
+    FShownAt.push_back(++FShownCount);
     box->SetParent(FParent());
     box->OnWindowClose = [this](int ID) { WindowClosed(ID); };
     box->SetID(n);
@@ -203,16 +223,39 @@ void TWindowShowMessage::ShowMessage(const QString &Title, const QString &Text) 
     box->Show();
 }
 
+int TWindowShowMessage::Showing(const QString &Title, const QString &Text) const {
+    for (int i = 0; i < Count(); ++i) {
+        const TWindowMessage *box = Window(i);
+        if (box && !box->Closing() && box->Title() == Title && box->Text()->Text() == Text)
+            return i;
+    }
+    return -1;
+}
+
+void TWindowShowMessage::DropOldest() {
+    const auto oldest = std::min_element(FShownAt.begin(), FShownAt.end()) - FShownAt.begin();
+    TWindowMessage *box = Window(static_cast<int>(oldest));
+    WindowClosed(static_cast<int>(oldest));
+    if (!box)
+        return;
+    box->OnWindowClose = nullptr;
+    box->SetVisible(false);
+    box->SetEnabled(false);
+    box->DeferredFree();
+}
+
 void TWindowShowMessage::WindowClosed(int ID) {
     const int c = Count();
     if (ID < 0 || ID >= c)
         return;
     if (ID != c - 1) {
         WindowMessageList[static_cast<size_t>(ID)] = WindowMessageList.back();
+        FShownAt[static_cast<size_t>(ID)] = FShownAt.back();
         if (TWindowMessage *moved = WindowMessageList[static_cast<size_t>(ID)].Get())
             moved->SetID(ID);
     }
     WindowMessageList.pop_back();
+    FShownAt.pop_back();
 }
 
 } // namespace trelvo

@@ -44,6 +44,8 @@ public:
     void SetHeight(float value) override;
     void SetAutoClose(bool value) { FAutoClose = value; }
     void SetAutoCloseTime(int ms) { FAutoCloseTimer->SetInterval(ms); }
+    // A window shown again: its automatic close counts from now.
+    void RestartAutoClose();
     // Enables or disables the close button (its picture stays: it has no disabled one).
     void SetCanClose(bool value) { FButton_Close->SetEnabled(value); }
     bool CanClose() const { return FButton_Close->Enabled(); }
@@ -97,14 +99,18 @@ private:
     TPicButton *FButton_Ok;
 };
 
-// Shows any number of message boxes at once, stacked, the newest on top. The box at index i of
-// the list has ID i; when one closes the last box takes its index.
+// Shows message boxes at once, stacked, the newest on top. The box at index i of the list has ID i;
+// when one closes the last box takes its index. A message already shown is not shown twice: its box
+// comes to the top and its time starts again; and at most kMaxBoxes are open, the one shown longest
+// ago making room for a new one.
 class TWindowShowMessage {
 public:
     // Where the owner and the parent of the next box are read from at the time it is shown.
     using TPlace = std::function<TSceneObject *()>;
 
     static constexpr int kAutoCloseMs = LobbyTimings::kWindowAutoCloseMs;
+    // A server that repeats itself must not pile boxes up: the oldest makes room for a new one.
+    static constexpr int kMaxBoxes = 4;
 
     TWindowShowMessage(TPlace AOwner, TPlace AParent);
     // The places are variables of the caller (a form field that may change later).
@@ -125,10 +131,17 @@ public:
 
 private:
     void WindowClosed(int ID);
+    // The open box showing this title and text, if any.
+    int Showing(const QString &Title, const QString &Text) const;
+    // Takes the box shown longest ago out of the list and frees it once the current event is over.
+    void DropOldest();
 
     TPlace FOwner;
     TPlace FParent;
     std::vector<TWeakRef<TWindowMessage>> WindowMessageList;
+    // When each box of the list was last shown (a count of ShowMessage calls), index for index.
+    std::vector<quint64> FShownAt;
+    quint64 FShownCount = 0;
 };
 
 } // namespace trelvo

@@ -3,6 +3,7 @@
 #include "SceneLog.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace trelvo::scene {
 
@@ -199,7 +200,7 @@ void TGraphics::CreateNewTable(int ID, const QString &playername, uint16_t WinSt
     TPlayerList list{};
     list[0].Playrname = playername;
     TWindowShowPlayer *room = FWindow_Players.Get();
-    room->SetTableID(ID + 1);
+    room->SetTableID(ID < INT_MAX ? ID + 1 : ID); // the last id has no next number to show
     room->SetPlayerList(list);
     room->SetPlayerWin(WinState);
 }
@@ -212,8 +213,8 @@ void TGraphics::UpdateInviteList(int ID, const TPlayerList &PlayerList) {
     TWindowShowPlayer *room = FWindow_Players.Get();
     if (!room)
         return;
-    if (room->TableID() != ID + 1)
-        room->SetTableID(ID + 1);
+    if (const int shown = ID < INT_MAX ? ID + 1 : ID; room->TableID() != shown)
+        room->SetTableID(shown);
     room->SetPlayerList(PlayerList);
 }
 

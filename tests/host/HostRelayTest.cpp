@@ -1,9 +1,13 @@
 // The plug-in's protocol with the client and its relay to the game server, without pipes or windows.
 #include "ScriptedServer.h"
 
+#include "host/HostLog.h"
 #include "host/HostRelay.h"
+#include "host/HostWindow.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 using namespace trelvo;
 using namespace trelvo::host;
@@ -120,6 +124,49 @@ TEST_F(HostRelayTest, ChatWindowRequestsBecomeHostMessages) {
     relay.Resize(QSize(1024, 700));
     EXPECT_EQ(sent, QStringList({QStringLiteral("2;"), QStringLiteral("3;"), QStringLiteral("26;"),
                                  QStringLiteral("1;700;1024;")}));
+}
+
+// Laying out one long line in the log costs the square of its length, on the thread that runs the game
+// server: the log shows the head of a message and its length, and its lines stay short.
+TEST_F(HostRelayTest, TheLogShowsAHugeMessagesHeadAndLengthNotTheMessage) {
+    Connect();
+    const QString huge = QStringLiteral("2;") + QString(1 << 20, u'7') + u';';
+    struct Way {
+        const char *name;
+        std::function<void()> send;
+        qsizetype length; // of what the line speaks of: the message, or its payload after the code
+    };
+    const qsizetype n = huge.size();
+    const Way ways[] = {
+        {"server to client", [&] { server.Send(huge); }, n},
+        {"client to server", [&] { relay.ClientMessage(QStringLiteral("7;") + huge); }, n},
+        {"23 from the client", [&] { relay.ClientMessage(QStringLiteral("23;") + huge); }, n},
+        {"25 from the client", [&] { relay.ClientMessage(QStringLiteral("25;") + huge); }, n},
+        {"11 from the client", [&] { relay.ClientMessage(QStringLiteral("11;") + huge); }, n},
+        {"unknown code", [&] { relay.ClientMessage(QStringLiteral("77;") + huge); }, n + 3},
+        {"no code", [&] { relay.ClientMessage(QStringLiteral("x") + huge); }, n + 1},
+    };
+    for (const Way &way : ways) {
+        SCOPED_TRACE(way.name);
+        log.clear();
+        way.send();
+        ASSERT_EQ(log.size(), 1);
+        EXPECT_LE(log[0].size(), kLogLineChars);
+        EXPECT_TRUE(log[0].contains(QStringLiteral("2;7777"))) << log[0].toStdString();
+        EXPECT_TRUE(log[0].contains(QString::number(way.length))) << log[0].toStdString();
+    }
+    // The message itself travels whole.
+    server.Send(huge);
+    EXPECT_EQ(sent.last().size(), huge.size() + 2);
+}
+
+TEST(HostWindowLogTest, KeepsItsLinesShortAndItsSizeBounded) {
+    THostWindow window;
+    window.AppendLog(QString(1 << 20, u'x'));
+    EXPECT_LE(window.LogText().size(), kLogLineChars + 20);
+    for (int i = 0; i < THostWindow::kLogLines + 500; ++i)
+        window.AppendLog(QString(1000, u'y'));
+    EXPECT_LE(window.LogText().size(), THostWindow::kLogLines * (kLogLineChars + 20));
 }
 
 } // namespace
