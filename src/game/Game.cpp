@@ -202,6 +202,18 @@ int TGame::FieldToInt(const QString &Field) {
     return value;
 }
 
+// Like an integer field: a scale that does not convert is answered with 23 and read as 0, so that the
+// game server's text never opens an error box that would hold the pipe.
+float TGame::ReadFloat(const QString &Text, int &Pos) {
+    const QString field = ReadText(Text, Pos);
+    try {
+        return static_cast<float>(TextToFloat(field));
+    } catch (const EConvertError &) {
+        Raise(OnError, 0);
+        return 0.0f;
+    }
+}
+
 QString TGame::ReadText(const QString &Text, int &Pos) {
     QString field;
     NextField(field, Text, Pos);
@@ -341,7 +353,7 @@ void TGame::OnResponseTableList(const QString &Value) {
     stat.CountTrPlayer = ReadInt(Value, pos);
     stat.CountNotTrPlayer = ReadInt(Value, pos);
     if (n < 0)
-        throw ERangeError("Range check error");
+        return Refused(__func__, "table count", n);
     // Five fields an entry: one message cannot turn into more bad-field answers than it has fields.
     const int count = BoundedCount(n, Value, 5);
     TArrTableInfo list;
@@ -457,8 +469,7 @@ void TGame::RedirectPlayerInfo(const QString &Data) {
     info.LocalUserIP = ReadText(Data, pos);
     info.ScreenSizeX = ReadInt(Data, pos);
     info.ScreenSizeY = ReadInt(Data, pos);
-    // A bad float raises to the dispatcher's guard: nothing is forwarded.
-    info.Scale = static_cast<float>(TextToFloat(ReadText(Data, pos)));
+    info.Scale = ReadFloat(Data, pos);
     info.OS = ReadText(Data, pos);
     info.Kernel = ReadText(Data, pos);
     info.Architecture = LowByte(ReadInt(Data, pos));

@@ -34,9 +34,6 @@ constexpr bool InGame(int State) {
 }
 } // namespace GameState
 
-// A count that cannot be the length of a list (a negative number of tables).
-TRELVO_EXCEPTION(ERangeError, Exception);
-
 // The controller of the whole program run: keeps the controller state, reads every game-server
 // message the dispatcher hands it, drives the scene facade, turns the user's actions into requests
 // (its On... events, which the dispatcher sends) and feeds the statistics service.
@@ -131,6 +128,7 @@ private:
     int FieldToInt(const QString &Field);
     QString ReadText(const QString &Text, int &Pos);
     int ReadInt(const QString &Text, int &Pos);
+    float ReadFloat(const QString &Text, int &Pos);
     uint8_t ReadByte(const QString &Text, int &Pos);
 
     void StartLobbyTimers();

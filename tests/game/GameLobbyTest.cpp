@@ -123,9 +123,11 @@ TEST_F(GameLobby, TableListOnlyInTheLobby) {
     }
 }
 
-TEST_F(GameLobby, NegativeTableCountRaisesAndUpdatesNothing) {
+TEST_F(GameLobby, NegativeTableCountIsRefusedWithoutABoxAndUpdatesNothing) {
+    // A game server's value out of range must not reach the user as an error box: the box would hold
+    // the pipe's worker and the client would stop answering its host.
     Drive(1);
-    EXPECT_THROW(Game->OnResponseTableList("-1;0;0;0;0;"), ERangeError);
+    EXPECT_NO_THROW(Game->OnResponseTableList("-1;0;0;0;0;"));
     EXPECT_TRUE(Log.Empty());
 }
 
@@ -384,10 +386,13 @@ TEST_F(GameLobby, StatisticsRequests) {
     EXPECT_EQ(Stats->LastRedirect, expected);
 }
 
-TEST_F(GameLobby, RedirectWithABadScaleRaisesAndForwardsNothing) {
-    EXPECT_THROW(Server(22, "3;Ann;p9;x;srv;ip;1920;1080;wide;Linux;6.1;2;1.30;7.1;"), EConvertError);
-    // The integer error before the float still went out; the redirect did not.
-    EXPECT_EQ(Take(), Lines({"OnError(0)"}));
+TEST_F(GameLobby, RedirectWithABadScaleReportsTheFieldAndForwardsItAsZero) {
+    // Like any field that does not convert: answered with 23 and read as 0, never a box.
+    EXPECT_NO_THROW(Server(22, "3;Ann;p9;x;srv;ip;1920;1080;wide;Linux;6.1;2;1.30;7.1;"));
+    EXPECT_EQ(Take(), Lines({"OnError(0)", "OnError(0)", "Stats.SendRedirect(Ann)"}));
+    EXPECT_EQ(Stats->LastRedirect.Name, QStringLiteral("Ann"));
+    EXPECT_EQ(Stats->LastRedirect.Scale, 0.0f);
+    EXPECT_EQ(Stats->LastRedirect.OS, QStringLiteral("Linux"));
 }
 
 TEST_F(GameLobby, APollWhoseRequestEndsTheLobbyPollsNoMore) {

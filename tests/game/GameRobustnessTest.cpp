@@ -51,11 +51,8 @@ TEST_F(GameRobustness, RandomMessagesInEveryState) {
                     payload += QString::fromUtf8(fields[pick(std::size(fields))]) + QLatin1Char(';');
                 if (pick(3) == 0 && !payload.isEmpty())
                     payload.chop(1);
-                try {
-                    Server(subs[pick(std::size(subs))], payload);
-                } catch (const ERangeError &) {
-                } catch (const EConvertError &) {
-                }
+                // A game server's text never raises into the user's face.
+                EXPECT_NO_THROW(Server(subs[pick(std::size(subs))], payload)) << payload.toStdString();
                 break;
             }
             case 1:

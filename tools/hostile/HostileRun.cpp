@@ -44,10 +44,9 @@ const std::vector<std::vector<QString>> kGames = {
 const std::vector<QString> kNasty = {"-1", "0",  "1",     "3",          "4",           "5",  "6",
                                      "9",  "13", "14",    "255",        "256",         "x",  "",
                                      "-0", " 7", "65535", "2147483647", "-2147483648", "1e9"};
-// Subcodes a payload is moved to. Left out: a negative table count (2) and a bad float (22) end in the
-// error box by design, and the box waits for a person.
-const std::vector<int> kSubcodes = {0,  1,  3,  4,  5,  6,  7,  8,  9,  10, 11,
-                                    12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 23};
+// Subcodes a payload is moved to.
+const std::vector<int> kSubcodes = {0,  1,  2,  3,  4,  5,  6,  7,  8,  9,  10, 11,
+                                    12, 13, 14, 15, 16, 17, 18, 19, 20, 21, 22, 23};
 // Messages that make the client show something, again and again.
 const std::vector<QString> kShown = {"8;", "9;", "7;4;", "7;3;-1", "7;1;0;", "7;1;2;", "7;5;1;", "26;"};
 
