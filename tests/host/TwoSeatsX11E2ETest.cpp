@@ -30,8 +30,9 @@ using trelvo::test::SpinUntil;
 namespace {
 
 constexpr int kDeadlineMs = 20000;
-// A whole game of two people: generous, the machine may be busy and each bout's end is shown.
-constexpr int kGameDeadlineMs = 300000;
+// A whole game of two people: generous, the machine may be busy, each bout's end is shown and the
+// random seats may pass many bouts; such a game takes a few minutes.
+constexpr int kGameDeadlineMs = 600000;
 constexpr int kLookEveryMs = 400;
 
 // trelvo-server on a port of its own choosing on loopback, without bots or bot tables.
