@@ -127,7 +127,7 @@ void Save(const TPerson &Person, const char *Stage) {
 
 // Anna opens a table and Boris enters it from his lobby; both say they are ready, play the game out with
 // lit cards, take and bito, and each sees the result banner in the waiting room.
-TEST(TwoSeatsX11E2E, TwoPeopleOnOneServerPlayAWholeGameWithRealClicks) {
+TEST(TwoSeatsX11E2E, AWholeGamePlayedWithRealClicksEndsInBothResultBanners) {
     TQtClock clock;
     TClockScope scope(clock);
     TServerProcess server;
