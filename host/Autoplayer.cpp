@@ -64,17 +64,30 @@ std::vector<QImage> ButtonPictures(const char *Name) {
             LoadAsset(QStringLiteral("%1_2").arg(QLatin1String(Name)))};
 }
 
+// A row of the table list, known by its stretch between the table's number and its rule marks: the
+// number, the marks and the seat icons are drawn over the rest of the row.
+std::vector<QImage> ListedTablePictures() {
+    std::vector<QImage> pictures;
+    for (const QImage &row : ButtonPictures("Button_ServerList"))
+        pictures.push_back(row.copy(80, 0, 160, row.height()));
+    return pictures;
+}
+
 } // namespace
 
 TScreenReader::TScreenReader()
-    : FOpenTable(ButtonPictures("Button_Open_Table")), FOk(ButtonPictures("Button_OK")),
-      FReady(ButtonPictures("Button_Ready")), FNotReady(ButtonPictures("Button_NoReady")),
-      FTake(ButtonPictures("Button_PickUp")), FBito(ButtonPictures("Button_Bito")) {}
+    : FOpenTable(ButtonPictures("Button_Open_Table")), FListedTable(ListedTablePictures()),
+      FOk(ButtonPictures("Button_OK")), FReady(ButtonPictures("Button_Ready")),
+      FNotReady(ButtonPictures("Button_NoReady")), FTake(ButtonPictures("Button_PickUp")),
+      FBito(ButtonPictures("Button_Bito")) {}
 
 TSight TScreenReader::Read(const QImage &Shot) const {
     const QImage image = Shot.convertToFormat(QImage::Format_RGB32);
     TSight sight;
     sight.OpenTable = FOpenTable.Find(image);
+    // Only the lobby lists tables.
+    if (sight.OpenTable)
+        sight.ListedTable = FListedTable.Find(image);
     sight.Ok = FOk.Find(image);
     sight.Ready = FReady.Find(image);
     sight.NotReady = FNotReady.Find(image);
@@ -85,21 +98,25 @@ TSight TScreenReader::Read(const QImage &Shot) const {
 }
 
 bool SameButtons(const TSight &A, const TSight &B) {
-    return A.OpenTable.has_value() == B.OpenTable.has_value() && A.Ok.has_value() == B.Ok.has_value() &&
+    return A.OpenTable.has_value() == B.OpenTable.has_value() &&
+           A.ListedTable.has_value() == B.ListedTable.has_value() && A.Ok.has_value() == B.Ok.has_value() &&
            A.Ready.has_value() == B.Ready.has_value() && A.NotReady.has_value() == B.NotReady.has_value() &&
            A.Take.has_value() == B.Take.has_value() && A.Bito.has_value() == B.Bito.has_value() &&
            A.LitCards.size() == B.LitCards.size();
 }
 
-TAutoChoice ChooseMove(const TSight &Sight, int StillLooks, std::mt19937_64 &Random) {
+TAutoChoice ChooseMove(const TSight &Sight, int StillLooks, TAutoSeat Seat, std::mt19937_64 &Random) {
     // A dialog lies over whatever is behind it: answer it first.
     if (Sight.Ok)
         return {TAutoMove::Confirm, *Sight.Ok};
     if (Sight.Ready)
         return StillLooks >= TAutoplayer::kLooksBeforeReady ? TAutoChoice{TAutoMove::Ready, *Sight.Ready}
                                                             : TAutoChoice{};
-    if (Sight.OpenTable)
-        return {TAutoMove::OpenTable, *Sight.OpenTable};
+    if (Sight.OpenTable) {
+        if (Seat == TAutoSeat::OpenTable)
+            return {TAutoMove::OpenTable, *Sight.OpenTable};
+        return Sight.ListedTable ? TAutoChoice{TAutoMove::EnterTable, *Sight.ListedTable} : TAutoChoice{};
+    }
     // The waiting room's cream looks much like a lit card: nothing to play until the game starts.
     if (Sight.NotReady)
         return {};
@@ -129,6 +146,8 @@ QString AutoMoveName(TAutoMove Move) {
         return QStringLiteral("nothing");
     case TAutoMove::OpenTable:
         return QStringLiteral("opens a new table");
+    case TAutoMove::EnterTable:
+        return QStringLiteral("enters a listed table");
     case TAutoMove::Confirm:
         return QStringLiteral("confirms");
     case TAutoMove::Ready:
@@ -144,9 +163,9 @@ QString AutoMoveName(TAutoMove Move) {
 }
 
 TAutoplayer::TAutoplayer(TClock &Clock, TX11Input &Input, std::function<std::uint32_t()> GameWindow,
-                         std::uint64_t Seed, int LookEveryMs)
+                         std::uint64_t Seed, int LookEveryMs, TAutoSeat Seat)
     : FClock(Clock), FInput(Input), FGameWindow(std::move(GameWindow)), FRandom(Seed),
-      FLookEveryMs(LookEveryMs) {
+      FLookEveryMs(LookEveryMs), FSeat(Seat) {
     FTimer = FClock.Schedule(FLookEveryMs, [this] { Look(); });
 }
 
@@ -164,7 +183,7 @@ void TAutoplayer::Look() {
     const TSight sight = FReader.Read(screen->grabWindow(window).toImage());
     FStillLooks = FStillLooks > 0 && SameButtons(sight, FLastSight) ? FStillLooks + 1 : 1;
     FLastSight = sight;
-    const TAutoChoice choice = ChooseMove(sight, FStillLooks, FRandom);
+    const TAutoChoice choice = ChooseMove(sight, FStillLooks, FSeat, FRandom);
     if (choice.Move == TAutoMove::None)
         return;
     const QPoint root(rootX + choice.At.x(), rootY + choice.At.y());

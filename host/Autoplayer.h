@@ -26,12 +26,13 @@ std::vector<QPoint> FindLitCards(const QImage &Shot);
 
 // What one look at the game's window shows that the player could press.
 struct TSight {
-    std::optional<QPoint> OpenTable; // the lobby's "open a new table"
-    std::optional<QPoint> Ok;        // the new table's settings, or a message box
-    std::optional<QPoint> Ready;     // the waiting room, this player not ready yet
-    std::optional<QPoint> NotReady;  // the waiting room, this player ready: wait for the others
-    std::optional<QPoint> Take;      // the table's take button
-    std::optional<QPoint> Bito;      // the table's bito button
+    std::optional<QPoint> OpenTable;   // the lobby's "open a new table"
+    std::optional<QPoint> ListedTable; // a row of the lobby's table list
+    std::optional<QPoint> Ok;          // the new table's settings, or a message box
+    std::optional<QPoint> Ready;       // the waiting room, this player not ready yet
+    std::optional<QPoint> NotReady;    // the waiting room, this player ready: wait for the others
+    std::optional<QPoint> Take;        // the table's take button
+    std::optional<QPoint> Bito;        // the table's bito button
     std::vector<QPoint> LitCards;
 };
 
@@ -42,10 +43,14 @@ public:
     TSight Read(const QImage &Shot) const;
 
 private:
-    TPictureFinder FOpenTable, FOk, FReady, FNotReady, FTake, FBito;
+    TPictureFinder FOpenTable, FListedTable, FOk, FReady, FNotReady, FTake, FBito;
 };
 
-enum class TAutoMove { None, OpenTable, Confirm, Ready, PlayCard, Take, Bito };
+enum class TAutoMove { None, OpenTable, EnterTable, Confirm, Ready, PlayCard, Take, Bito };
+
+// How the player gets to a table from the lobby: by opening one, or by entering one another person
+// has opened (and waiting in the lobby until one is listed).
+enum class TAutoSeat { OpenTable, EnterListed };
 
 struct TAutoChoice {
     TAutoMove Move = TAutoMove::None;
@@ -55,14 +60,16 @@ struct TAutoChoice {
 // Whether two looks show the same buttons and as many lit cards.
 bool SameButtons(const TSight &A, const TSight &B);
 
-// What a player who wants to get on with the game presses: the dialogs first, then a lit card; the
+// What a player who wants to get on with the game presses: the dialogs first, then the way to a table
+// that Seat names, then a lit card; the
 // take or bito button now and then instead of a card, and when no card may be played. StillLooks is
 // how many looks in a row (this one included) have shown the same buttons: a person reads the result
 // before being ready again, and does not give up a bout the moment the last card is covered.
-TAutoChoice ChooseMove(const TSight &Sight, int StillLooks, std::mt19937_64 &Random);
+TAutoChoice ChooseMove(const TSight &Sight, int StillLooks, TAutoSeat Seat, std::mt19937_64 &Random);
 
 // Plays the player's seat as a person would: looks at the game's window now and then and clicks what
-// ChooseMove picks with the real pointer, from opening a table to the end of the game and the next one.
+// ChooseMove picks with the real pointer, from opening or entering a table to the end of the game and
+// the next one.
 class TAutoplayer {
 public:
     static constexpr int kLookEveryMs = 900;
@@ -73,7 +80,7 @@ public:
 
     // GameWindow gives the client's X window while it is embedded (0 otherwise).
     TAutoplayer(TClock &Clock, TX11Input &Input, std::function<std::uint32_t()> GameWindow,
-                std::uint64_t Seed, int LookEveryMs = kLookEveryMs);
+                std::uint64_t Seed, int LookEveryMs = kLookEveryMs, TAutoSeat Seat = TAutoSeat::OpenTable);
     ~TAutoplayer();
     TAutoplayer(const TAutoplayer &) = delete;
     TAutoplayer &operator=(const TAutoplayer &) = delete;
@@ -90,6 +97,7 @@ private:
     std::function<std::uint32_t()> FGameWindow;
     std::mt19937_64 FRandom;
     int FLookEveryMs;
+    TAutoSeat FSeat;
     TScreenReader FReader;
     TClock::TId FTimer = 0;
     int FClicks = 0;
