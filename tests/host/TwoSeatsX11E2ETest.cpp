@@ -134,11 +134,11 @@ TEST(TwoSeatsX11E2E, AWholeGamePlayedWithRealClicksEndsInBothResultBanners) {
     QString error;
     ASSERT_TRUE(server.Start(error)) << error.toStdString();
 
-    // Side by side on the 1280 x 1024 screen, clear of each other's frames: the autoplayers see and
-    // click the screen itself.
+    // Side by side on test.sh's 1920 x 1200 screen, clear of each other's frames (each game area is at
+    // least 800 x 600): the autoplayers see and click the screen itself.
     TPerson anna(QStringLiteral("Anna")), boris(QStringLiteral("Boris"));
-    ASSERT_TRUE(anna.Start(clock, server.Url(), QRect(4, 28, 624, 960), error)) << error.toStdString();
-    ASSERT_TRUE(boris.Start(clock, server.Url(), QRect(652, 28, 624, 960), error)) << error.toStdString();
+    ASSERT_TRUE(anna.Start(clock, server.Url(), QRect(4, 28, 900, 1000), error)) << error.toStdString();
+    ASSERT_TRUE(boris.Start(clock, server.Url(), QRect(964, 28, 900, 1000), error)) << error.toStdString();
     ASSERT_TRUE(SpinUntil(
         [&] { return anna.Host->EmbeddedWindow() != 0 && boris.Host->EmbeddedWindow() != 0; }, kDeadlineMs));
     ASSERT_FALSE(anna.Host->Window().frameGeometry().intersects(boris.Host->Window().frameGeometry()));
