@@ -35,11 +35,12 @@ public:
     void SetRules(const TTableRules &Rules) { FView.Rules = Rules; }
     // One message from the server.
     void Receive(const QString &Message);
+    // The same message already read: a table's broadcast is parsed once for all its bots.
+    void Handle(const msg::TServerMessage &M);
     // Decisions thrown away because the view changed or the choice was not a legal move in it.
     int Dropped() const { return FDropped; }
 
 private:
-    void Handle(const msg::TServerMessage &M);
     void Wake();
     void Act();
     void Send(const TBotAction &A);

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <map>
+#include <memory>
 
 namespace trelvo::server {
 
@@ -82,13 +83,27 @@ public:
 
     int Refusals() const { return FRefusals; }
 
+    // A table sends the same text to every seat: the bots share one parse of it.
+    std::shared_ptr<const msg::TServerMessage> ParsedForBots(const QString &Message) {
+        if (!FParsedText.isSharedWith(Message) && FParsedText != Message) {
+            auto m = msg::ParseServerMessage(Message);
+            FParsed = m ? std::make_shared<const msg::TServerMessage>(std::move(*m)) : nullptr;
+            FParsedText = Message;
+        }
+        return FParsed;
+    }
+
     // ITableHost
     void Send(TConnId Conn, const QString &Message) override {
         auto conn = FConns.find(Conn);
         if (conn == FConns.end())
             return;
-        if (conn->second.Bot)
-            conn->second.Bot->Receive(Message);
+        if (conn->second.Bot) {
+            // Kept alive here: the bot's handling may send further messages and replace the cache.
+            const std::shared_ptr<const msg::TServerMessage> parsed = ParsedForBots(Message);
+            if (parsed)
+                conn->second.Bot->Handle(*parsed);
+        }
         else if (FOwner.OnSend)
             FOwner.OnSend(Conn, Message);
     }
@@ -334,6 +349,8 @@ private:
     int FNextTable = 0;
     int FBotNumber = 0;
     int FRefusals = 0;
+    QString FParsedText;
+    std::shared_ptr<const msg::TServerMessage> FParsed;
 };
 
 TGameServer::TGameServer(TClock &Clock, std::uint64_t Seed, TServerOptions Options)
