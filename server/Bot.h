@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/Clock.h"
+#include "protocol/ClientMessages.h"
 #include "protocol/ServerMessages.h"
 #include "server/BotBrain.h"
 #include "server/BotView.h"
@@ -29,6 +30,8 @@ public:
 
     // A request to the server ("subcode;payload").
     std::function<void(const QString &)> OnRequest;
+    // The same request unbuilt, for a server in this process; when set, OnRequest is not called.
+    std::function<void(const msg::TClientMessage &)> OnRequestMessage;
 
     const QString &Name() const { return FName; }
     const TBotView &View() const { return FView; }
@@ -44,6 +47,7 @@ private:
     void Wake();
     void Act();
     void Send(const TBotAction &A);
+    void Request(const msg::TClientMessage &M);
 
     TClock &FClock;
     TRandom FRng;

@@ -64,6 +64,14 @@ public:
         std::visit([&](const auto &m) { Handle(Conn, conn->second, m); }, *request);
     }
 
+    // A request of a bot in this process, never built into text.
+    void Receive(TConnId Conn, const msg::TClientMessage &Request) {
+        auto conn = FConns.find(Conn);
+        if (conn == FConns.end())
+            return;
+        std::visit([&](const auto &m) { Handle(Conn, conn->second, m); }, Request);
+    }
+
     void Disconnect(TConnId Conn) {
         auto conn = FConns.find(Conn);
         if (conn == FConns.end())
@@ -168,7 +176,7 @@ private:
             FClock, FRng.Next(), FOptions.MakeBrain ? FOptions.MakeBrain(Level) : MakeBrain(Level),
             FOptions.BotThinkMinMs, FOptions.BotThinkMaxMs, FOptions.RoundEndPauseMs, conn.Name);
         conn.Bot->SetRules(Rules);
-        conn.Bot->OnRequest = [this, id](const QString &Request) { Receive(id, Request); };
+        conn.Bot->OnRequestMessage = [this, id](const msg::TClientMessage &Request) { Receive(id, Request); };
         return id;
     }
 
@@ -194,7 +202,7 @@ private:
             for (TConnId bot : table.Seated()) {
                 auto conn = FConns.find(bot);
                 if (conn != FConns.end() && conn->second.Bot) {
-                    conn->second.Bot->OnRequest = nullptr;
+                    conn->second.Bot->OnRequestMessage = nullptr;
                     FDead.push_back(std::move(conn->second.Bot));
                     FConns.erase(conn);
                 }

@@ -1,4 +1,4 @@
-// Bot-only games per second on one core, every message built, sent and read by the bots.
+// Bot-only games per second on one core: every server message built and read by the bots.
 #include "common/Clock.h"
 #include "server/GameServer.h"
 
