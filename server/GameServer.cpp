@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <map>
-#include <memory>
 
 namespace trelvo::server {
 
@@ -43,9 +42,9 @@ public:
     TConnId Connect(const QString &Name) {
         const TConnId id = FNextConn++;
         FConns[id].Name = Name;
-        Send(id, msg::Build(msg::TVersionCheck{1, id, QString::number(id)}));
+        Send(id, msg::TVersionCheck{1, id, QString::number(id)});
         // Asked once after login; the answer goes to the log.
-        Send(id, msg::Build(msg::TReachabilityCheck{QStringLiteral("1")}));
+        Send(id, msg::TReachabilityCheck{QStringLiteral("1")});
         return id;
     }
 
@@ -91,29 +90,15 @@ public:
 
     int Refusals() const { return FRefusals; }
 
-    // A table sends the same text to every seat: the bots share one parse of it.
-    std::shared_ptr<const msg::TServerMessage> ParsedForBots(const QString &Message) {
-        if (!FParsedText.isSharedWith(Message) && FParsedText != Message) {
-            auto m = msg::ParseServerMessage(Message);
-            FParsed = m ? std::make_shared<const msg::TServerMessage>(std::move(*m)) : nullptr;
-            FParsedText = Message;
-        }
-        return FParsed;
-    }
-
     // ITableHost
-    void Send(TConnId Conn, const QString &Message) override {
+    void Send(TConnId Conn, const msg::TServerMessage &Message) override {
         auto conn = FConns.find(Conn);
         if (conn == FConns.end())
             return;
-        if (conn->second.Bot) {
-            // Kept alive here: the bot's handling may send further messages and replace the cache.
-            const std::shared_ptr<const msg::TServerMessage> parsed = ParsedForBots(Message);
-            if (parsed)
-                conn->second.Bot->Handle(*parsed);
-        }
+        if (conn->second.Bot)
+            conn->second.Bot->Handle(Message);
         else if (FOwner.OnSend)
-            FOwner.OnSend(Conn, Message);
+            FOwner.OnSend(Conn, msg::BuildMessage(Message));
     }
     QString NameOf(TConnId Conn) const override {
         auto conn = FConns.find(Conn);
@@ -234,17 +219,17 @@ private:
     }
 
     void Handle(TConnId Conn, TConn &, const msg::TTableListRequest &) {
-        Send(Conn, msg::Build(TableList()));
+        Send(Conn, TableList());
     }
 
     void Handle(TConnId Conn, TConn &C, const msg::TCreateTableRequest &M) {
         if (C.Bot || C.Table >= 0) {
-            Send(Conn, msg::Build(msg::TTableCreated{-1}));
+            Send(Conn, msg::TTableCreated{-1});
             return;
         }
         const TTableRules rules{M.Transfer, M.FirstNotTransfer, M.MaxFive};
         TTable &table = OpenTable(rules, false, false);
-        Send(Conn, msg::Build(msg::TTableCreated{table.ID()}));
+        Send(Conn, msg::TTableCreated{table.ID()});
         Seat(Conn, table);
         if (FOptions.BotFillMs < 0)
             for (int i = 0; i < FOptions.AutoJoinBots; ++i)
@@ -289,7 +274,7 @@ private:
         else if (table->second->Full())
             reason = 2;
         if (reason != 0) {
-            Send(Conn, msg::Build(msg::TEntryRefused{reason}));
+            Send(Conn, msg::TEntryRefused{reason});
             return;
         }
         if (Seat(Conn, *table->second))
@@ -334,7 +319,7 @@ private:
     void Handle(TConnId Conn, TConn &, const msg::TRedirectRequest &M) {
         for (const auto &[id, conn] : FConns) {
             if (id != Conn && !conn.Bot) {
-                Send(id, msg::Build(msg::TRedirectedInfo{M}));
+                Send(id, msg::TRedirectedInfo{M});
                 return;
             }
         }
@@ -357,8 +342,6 @@ private:
     int FNextTable = 0;
     int FBotNumber = 0;
     int FRefusals = 0;
-    QString FParsedText;
-    std::shared_ptr<const msg::TServerMessage> FParsed;
 };
 
 TGameServer::TGameServer(TClock &Clock, std::uint64_t Seed, TServerOptions Options)
