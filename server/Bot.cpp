@@ -50,8 +50,7 @@ void TBot::Wake() {
 void TBot::Act() {
     if (FWantReady) {
         FWantReady = false;
-        if (OnRequest)
-            OnRequest(msg::Build(msg::TReadyRequest{FTableID, true}));
+        Request(msg::TReadyRequest{FTableID, true});
     }
     if (FView.Turn == TBotTurn::None || !FView.InGame())
         return;
@@ -83,26 +82,31 @@ void TBot::Act() {
     Send(action);
 }
 
+void TBot::Request(const msg::TClientMessage &M) {
+    if (OnRequestMessage)
+        OnRequestMessage(M);
+    else if (OnRequest)
+        OnRequest(msg::BuildMessage(M));
+}
+
 void TBot::Send(const TBotAction &A) {
-    if (!OnRequest)
-        return;
     switch (A.Kind) {
     case TBotAction::Go:
-        OnRequest(msg::Build(msg::TGoRequest{FTableID, A.Card}));
+        Request(msg::TGoRequest{FTableID, A.Card});
         break;
     case TBotAction::Cover:
         if (const msg::TCard *card = FView.OwnCard(A.Card))
             FView.LastCover = *card;
-        OnRequest(msg::Build(msg::TCoverRequest{FTableID, A.Card, A.Place}));
+        Request(msg::TCoverRequest{FTableID, A.Card, A.Place});
         break;
     case TBotAction::Transfer:
-        OnRequest(msg::Build(msg::TTransferRequest{FTableID, A.Card}));
+        Request(msg::TTransferRequest{FTableID, A.Card});
         break;
     case TBotAction::Take:
-        OnRequest(msg::Build(msg::TTakeRequest{FTableID}));
+        Request(msg::TTakeRequest{FTableID});
         break;
     case TBotAction::Bito:
-        OnRequest(msg::Build(msg::TBitoRequest{FTableID}));
+        Request(msg::TBitoRequest{FTableID});
         break;
     }
 }

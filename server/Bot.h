@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/Clock.h"
+#include "protocol/ClientMessages.h"
 #include "protocol/ServerMessages.h"
 #include "server/BotBrain.h"
 #include "server/BotView.h"
@@ -29,20 +30,24 @@ public:
 
     // A request to the server ("subcode;payload").
     std::function<void(const QString &)> OnRequest;
+    // The same request unbuilt, for a server in this process; when set, OnRequest is not called.
+    std::function<void(const msg::TClientMessage &)> OnRequestMessage;
 
     const QString &Name() const { return FName; }
     const TBotView &View() const { return FView; }
     void SetRules(const TTableRules &Rules) { FView.Rules = Rules; }
     // One message from the server.
     void Receive(const QString &Message);
+    // The same message already read: a table's broadcast is parsed once for all its bots.
+    void Handle(const msg::TServerMessage &M);
     // Decisions thrown away because the view changed or the choice was not a legal move in it.
     int Dropped() const { return FDropped; }
 
 private:
-    void Handle(const msg::TServerMessage &M);
     void Wake();
     void Act();
     void Send(const TBotAction &A);
+    void Request(const msg::TClientMessage &M);
 
     TClock &FClock;
     TRandom FRng;

@@ -42,9 +42,9 @@ public:
     TConnId Connect(const QString &Name) {
         const TConnId id = FNextConn++;
         FConns[id].Name = Name;
-        Send(id, msg::Build(msg::TVersionCheck{1, id, QString::number(id)}));
+        Send(id, msg::TVersionCheck{1, id, QString::number(id)});
         // Asked once after login; the answer goes to the log.
-        Send(id, msg::Build(msg::TReachabilityCheck{QStringLiteral("1")}));
+        Send(id, msg::TReachabilityCheck{QStringLiteral("1")});
         return id;
     }
 
@@ -61,6 +61,14 @@ public:
             return;
         }
         std::visit([&](const auto &m) { Handle(Conn, conn->second, m); }, *request);
+    }
+
+    // A request of a bot in this process, never built into text.
+    void Receive(TConnId Conn, const msg::TClientMessage &Request) {
+        auto conn = FConns.find(Conn);
+        if (conn == FConns.end())
+            return;
+        std::visit([&](const auto &m) { Handle(Conn, conn->second, m); }, Request);
     }
 
     void Disconnect(TConnId Conn) {
@@ -83,14 +91,14 @@ public:
     int Refusals() const { return FRefusals; }
 
     // ITableHost
-    void Send(TConnId Conn, const QString &Message) override {
+    void Send(TConnId Conn, const msg::TServerMessage &Message) override {
         auto conn = FConns.find(Conn);
         if (conn == FConns.end())
             return;
         if (conn->second.Bot)
-            conn->second.Bot->Receive(Message);
+            conn->second.Bot->Handle(Message);
         else if (FOwner.OnSend)
-            FOwner.OnSend(Conn, Message);
+            FOwner.OnSend(Conn, msg::BuildMessage(Message));
     }
     QString NameOf(TConnId Conn) const override {
         auto conn = FConns.find(Conn);
@@ -153,7 +161,7 @@ private:
             FClock, FRng.Next(), FOptions.MakeBrain ? FOptions.MakeBrain(Level) : MakeBrain(Level),
             FOptions.BotThinkMinMs, FOptions.BotThinkMaxMs, FOptions.RoundEndPauseMs, conn.Name);
         conn.Bot->SetRules(Rules);
-        conn.Bot->OnRequest = [this, id](const QString &Request) { Receive(id, Request); };
+        conn.Bot->OnRequestMessage = [this, id](const msg::TClientMessage &Request) { Receive(id, Request); };
         return id;
     }
 
@@ -179,7 +187,7 @@ private:
             for (TConnId bot : table.Seated()) {
                 auto conn = FConns.find(bot);
                 if (conn != FConns.end() && conn->second.Bot) {
-                    conn->second.Bot->OnRequest = nullptr;
+                    conn->second.Bot->OnRequestMessage = nullptr;
                     FDead.push_back(std::move(conn->second.Bot));
                     FConns.erase(conn);
                 }
@@ -211,17 +219,17 @@ private:
     }
 
     void Handle(TConnId Conn, TConn &, const msg::TTableListRequest &) {
-        Send(Conn, msg::Build(TableList()));
+        Send(Conn, TableList());
     }
 
     void Handle(TConnId Conn, TConn &C, const msg::TCreateTableRequest &M) {
         if (C.Bot || C.Table >= 0) {
-            Send(Conn, msg::Build(msg::TTableCreated{-1}));
+            Send(Conn, msg::TTableCreated{-1});
             return;
         }
         const TTableRules rules{M.Transfer, M.FirstNotTransfer, M.MaxFive};
         TTable &table = OpenTable(rules, false, false);
-        Send(Conn, msg::Build(msg::TTableCreated{table.ID()}));
+        Send(Conn, msg::TTableCreated{table.ID()});
         Seat(Conn, table);
         if (FOptions.BotFillMs < 0)
             for (int i = 0; i < FOptions.AutoJoinBots; ++i)
@@ -266,7 +274,7 @@ private:
         else if (table->second->Full())
             reason = 2;
         if (reason != 0) {
-            Send(Conn, msg::Build(msg::TEntryRefused{reason}));
+            Send(Conn, msg::TEntryRefused{reason});
             return;
         }
         if (Seat(Conn, *table->second))
@@ -311,7 +319,7 @@ private:
     void Handle(TConnId Conn, TConn &, const msg::TRedirectRequest &M) {
         for (const auto &[id, conn] : FConns) {
             if (id != Conn && !conn.Bot) {
-                Send(id, msg::Build(msg::TRedirectedInfo{M}));
+                Send(id, msg::TRedirectedInfo{M});
                 return;
             }
         }

@@ -77,13 +77,13 @@ void TTable::SendRoom() {
     for (int slot = 0; slot < kSlots; ++slot)
         if (FSeats[slot].Conn >= 0)
             room.Seats.push_back({slot, FHost.NameOf(FSeats[slot].Conn), FSeats[slot].Ready});
-    const QString text = msg::Build(room);
+    const msg::TServerMessage text = std::move(room);
     for (const TSeatState &s : FSeats)
         if (s.Conn >= 0 && !s.Listening)
             FHost.Send(s.Conn, text);
 }
 
-void TTable::Broadcast(const QString &Message) {
+void TTable::Broadcast(const msg::TServerMessage &Message) {
     for (const TSeatState &s : FSeats)
         if (s.Conn >= 0 && !s.Listening)
             FHost.Send(s.Conn, Message);
@@ -153,7 +153,7 @@ void TTable::CheckCountdown() {
         if (s.Conn >= 0 && !s.Ready)
             return;
     FCountdown = kCountdownSeconds;
-    Broadcast(msg::Build(msg::TCountdown{FCountdown}));
+    Broadcast(msg::TCountdown{FCountdown});
     FCountdownTimer = FClock.Schedule(FCountdownTickMs, [this] { Tick(); });
 }
 
@@ -161,7 +161,7 @@ void TTable::StopCountdown() {
     if (FCountdownTimer)
         FClock.Cancel(FCountdownTimer);
     FCountdownTimer = 0;
-    Broadcast(msg::Build(msg::TCountdown{0}));
+    Broadcast(msg::TCountdown{0});
 }
 
 void TTable::Tick() {
@@ -171,7 +171,7 @@ void TTable::Tick() {
         bool changed = false;
         for (int slot = 0; slot < kSlots; ++slot) {
             if (FSeats[slot].Conn >= 0 && !FSeats[slot].Ready) {
-                FHost.Send(FSeats[slot].Conn, msg::Build(msg::TTableClosed{}));
+                FHost.Send(FSeats[slot].Conn, msg::TTableClosed{});
                 Free(slot);
                 changed = true;
             }
@@ -179,7 +179,7 @@ void TTable::Tick() {
         if (changed)
             SendRoom();
         if (PlayerCount() < 2 || (!FBotsPlayAlone && HumanCount() == 0)) {
-            Broadcast(msg::Build(msg::TCountdown{0}));
+            Broadcast(msg::TCountdown{0});
             return;
         }
     }
@@ -187,7 +187,7 @@ void TTable::Tick() {
         FCountdownTimer = FClock.Schedule(FCountdownTickMs, [this] { Tick(); });
         return;
     }
-    Broadcast(msg::Build(msg::TCountdown{0}));
+    Broadcast(msg::TCountdown{0});
     StartGame();
 }
 
@@ -218,7 +218,7 @@ void TTable::StartGame() {
         start.Cards.clear();
         for (int card : FGame->Hand(i))
             start.Cards.push_back({card, FGame->Face(card).Suit, FGame->Face(card).Dignity});
-        FHost.Send(seat.Conn, msg::Build(start));
+        FHost.Send(seat.Conn, start);
     }
     ArmTurnClock();
 }
@@ -290,7 +290,7 @@ void TTable::TurnClockRanOut() {
 void TTable::Dispatch() {
     const std::vector<TEvent> events = FGame->TakeEvents();
     auto id = [this](int player) { return player < 0 ? msg::kNobody : FSlots[player]; };
-    auto toAll = [this](const QString &text) {
+    auto toAll = [this](const msg::TServerMessage &text) {
         for (int slot : FSlots)
             if (FSeats[slot].Listening)
                 FHost.Send(FSeats[slot].Conn, text);
@@ -300,24 +300,24 @@ void TTable::Dispatch() {
         if (const auto *played = std::get_if<TEvPlayed>(&event)) {
             const TFace f = FGame->Face(played->Card);
             FLastBoutEnded = false;
-            toAll(msg::Build(msg::TCardPlayed{id(played->Attacker), id(played->Defender), f.Suit, f.Dignity,
-                                              played->TransferOpen}));
+            toAll(msg::TCardPlayed{id(played->Attacker), id(played->Defender), f.Suit, f.Dignity,
+                                   played->TransferOpen});
         } else if (const auto *covered = std::get_if<TEvCovered>(&event)) {
             const TFace f = FGame->Face(covered->Card);
             msg::TCovered m{
                 covered->Kind, id(covered->Coverer), id(covered->Next), covered->Place, false, 0, 0};
-            const QString own = msg::Build(m);
+            const msg::TServerMessage own = m;
             m.HasFace = true;
             m.Suit = f.Suit;
             m.Dignity = f.Dignity;
-            const QString others = msg::Build(m);
+            const msg::TServerMessage others = m;
             for (int i = 0; i < static_cast<int>(FSlots.size()); ++i)
                 if (FSeats[FSlots[i]].Listening)
                     FHost.Send(FSeats[FSlots[i]].Conn, i == covered->Coverer ? own : others);
         } else if (const auto *taken = std::get_if<TEvTaken>(&event)) {
-            toAll(msg::Build(msg::TTaken{id(taken->Taker), id(taken->Next)}));
+            toAll(msg::TTaken{id(taken->Taker), id(taken->Next)});
         } else if (const auto *passed = std::get_if<TEvPassed>(&event)) {
-            toAll(msg::Build(msg::TPassed{id(passed->Next)}));
+            toAll(msg::TPassed{id(passed->Next)});
         } else if (const auto *end = std::get_if<TEvBoutEnd>(&event)) {
             FLastBoutEnded = true;
             msg::TBoutEnd m{end->Bito, id(end->Taker), id(end->Next), end->Deck, {}, {}};
@@ -329,14 +329,14 @@ void TTable::Dispatch() {
                 m.Cards.clear();
                 for (int card : end->Received[i])
                     m.Cards.push_back({card, FGame->Face(card).Suit, FGame->Face(card).Dignity});
-                FHost.Send(FSeats[FSlots[i]].Conn, msg::Build(m));
+                FHost.Send(FSeats[FSlots[i]].Conn, m);
             }
             // A player who went out while the game goes on sees the result after the bout's
             // closing animation and waits in the waiting room.
             if (FGame->Phase() != TPhase::Over && !end->Out.empty()) {
                 for (int p : end->Out) {
                     TSeatState &seat = FSeats[FSlots[p]];
-                    FHost.Send(seat.Conn, msg::Build(msg::TGameResult{kWon, 0}));
+                    FHost.Send(seat.Conn, msg::TGameResult{kWon, 0});
                     seat.Listening = false;
                     seat.Ready = false;
                 }
@@ -347,12 +347,12 @@ void TTable::Dispatch() {
             TSeatState &seat = FSeats[slot];
             FLastBoutEnded = false;
             if (seat.Listening) {
-                FHost.Send(seat.Conn, msg::Build(msg::TPlayerLeft{slot, true, msg::kNobody}));
+                FHost.Send(seat.Conn, msg::TPlayerLeft{slot, true, msg::kNobody});
                 seat.Listening = false;
                 Free(slot);
                 SendRoom();
             }
-            toAll(msg::Build(msg::TPlayerLeft{slot, false, msg::kNobody}));
+            toAll(msg::TPlayerLeft{slot, false, msg::kNobody});
         } else if (std::holds_alternative<TEvGameOver>(event)) {
             over = true;
         }
@@ -373,7 +373,7 @@ void TTable::SendGameOver(bool ShowNow) {
         record.Results.push_back(result);
         TSeatState &seat = FSeats[FSlots[i]];
         if (seat.Listening)
-            FHost.Send(seat.Conn, msg::Build(msg::TGameResult{result, ShowNow ? 1 : 0}));
+            FHost.Send(seat.Conn, msg::TGameResult{result, ShowNow ? 1 : 0});
     }
     for (TSeatState &s : FSeats) {
         s.Listening = false;
@@ -391,7 +391,7 @@ void TTable::Close() {
         StopCountdown();
     for (int slot = 0; slot < kSlots; ++slot) {
         if (FSeats[slot].Conn >= 0 && !FHost.IsBot(FSeats[slot].Conn)) {
-            FHost.Send(FSeats[slot].Conn, msg::Build(msg::TTableClosed{}));
+            FHost.Send(FSeats[slot].Conn, msg::TTableClosed{});
             Free(slot);
         }
     }

@@ -2,6 +2,7 @@
 
 #include "common/Clock.h"
 #include "protocol/ClientMessages.h"
+#include "protocol/ServerMessages.h"
 #include "server/Durak.h"
 #include "server/GameServer.h"
 
@@ -17,7 +18,8 @@ namespace trelvo::server {
 class ITableHost {
 public:
     virtual ~ITableHost() = default;
-    virtual void Send(TConnId Conn, const QString &Message) = 0;
+    // Bots in this process read the message as it is; everyone else gets its text.
+    virtual void Send(TConnId Conn, const msg::TServerMessage &Message) = 0;
     virtual QString NameOf(TConnId Conn) const = 0;
     virtual bool IsBot(TConnId Conn) const = 0;
     // The table let a player go (kicked, closed, removed from a game).
@@ -82,7 +84,7 @@ private:
     int SlotOf(TConnId Conn) const;
     int IndexOf(int Slot) const;
     void SendRoom();
-    void Broadcast(const QString &Message);
+    void Broadcast(const msg::TServerMessage &Message);
     void CheckCountdown();
     void StopCountdown();
     void Tick();

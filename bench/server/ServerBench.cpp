@@ -1,4 +1,4 @@
-// Bot-only games per second on one core, every message built, sent and read by the bots.
+// Bot-only games per second on one core: the bots read the messages as the tables make them.
 #include "common/Clock.h"
 #include "server/GameServer.h"
 
