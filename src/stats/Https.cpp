@@ -12,6 +12,9 @@ namespace trelvo {
 
 namespace {
 
+// How often a request in flight looks whether the service has been told to stop.
+constexpr int kCancelLookMs = 20;
+
 // What the build was configured with; empty unless whoever built the program chose a service.
 #ifndef TRELVO_STATS_SERVICE_BUILT
 #define TRELVO_STATS_SERVICE_BUILT ""
@@ -151,9 +154,9 @@ QNetworkRequest THttpsClient::Request(const QUrl &Url) const {
 }
 
 void THttpsClient::Cancel() {
+    // Only the flag crosses threads: the waiting request looks at it on its own thread, so no Qt object
+    // is made on this thread and freed on that one.
     FCancelled.store(true);
-    // Queued: the loop belongs to the thread that runs the requests.
-    QMetaObject::invokeMethod(&FLoop, &QEventLoop::quit, Qt::QueuedConnection);
 }
 
 THttpResponse THttpsClient::Head(const QUrl &Url) {
@@ -180,7 +183,12 @@ THttpResponse THttpsClient::Wait(QNetworkReply *Reply) {
         reply->abort();
     });
     timer.start(FTimeoutMs);
-    // A cancel may quit the loop before the answer, or may have come before the loop ran.
+    QTimer cancelLook;
+    QObject::connect(&cancelLook, &QTimer::timeout, &FLoop, [this] {
+        if (FCancelled.load())
+            FLoop.quit();
+    });
+    cancelLook.start(kCancelLookMs);
     while (!reply->isFinished() && !FCancelled.load())
         FLoop.exec();
     timer.stop();
