@@ -1,22 +1,11 @@
 #include "host/HostOptions.h"
 
+#include "common/BoundedInt.h"
+
 #include <QCommandLineParser>
 #include <QUrl>
 
 namespace trelvo::host {
-
-namespace {
-
-bool ReadInt(const QString &Text, int Min, int Max, int &Value) {
-    bool ok = false;
-    const int value = Text.toInt(&ok);
-    if (!ok || value < Min || value > Max)
-        return false;
-    Value = value;
-    return true;
-}
-
-} // namespace
 
 bool ParseHostOptions(const QStringList &Arguments, THostOptions &Options, QString &Error, bool &Help) {
     Help = false;

@@ -1,5 +1,7 @@
 #include "netserver/ServerOptions.h"
 
+#include "common/BoundedInt.h"
+
 #include "server/BotBrain.h"
 
 #include <QCommandLineParser>
@@ -10,15 +12,6 @@
 namespace trelvo::net {
 
 namespace {
-
-bool ReadInt(const QString &Text, int Min, int Max, int &Value) {
-    bool ok = false;
-    const int value = Text.toInt(&ok);
-    if (!ok || value < Min || value > Max)
-        return false;
-    Value = value;
-    return true;
-}
 
 // "ADDR:PORT", "[v6]:PORT" or ":PORT" (all addresses of this machine).
 bool ReadListen(const QString &Text, QHostAddress &Address, quint16 &Port) {
