@@ -7,6 +7,7 @@
 // N games per pairing and variant, at one table per seat order, all tables playing side by side; the
 // figures so far are printed every K games. T 0 (the default) leaves the
 // hard brain only its playout budget, so a seed fixes every game.
+#include "JumpClock.h"
 #include "common/Clock.h"
 #include "server/BotBrain.h"
 #include "server/GameServer.h"
@@ -25,19 +26,9 @@
 
 using namespace trelvo;
 using namespace trelvo::server;
+using trelvo::server::bench::TJumpClock;
 
 namespace {
-
-class TJumpClock : public TManualClock {
-public:
-    bool Step() {
-        const int64_t due = NextDue();
-        if (due < 0)
-            return false;
-        Advance(due > Now() ? due - Now() : 0);
-        return true;
-    }
-};
 
 double ThreadCpuMs() {
     timespec t{};

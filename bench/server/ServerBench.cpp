@@ -1,4 +1,5 @@
 // Bot-only games per second on one core: the bots read the messages as the tables make them.
+#include "JumpClock.h"
 #include "common/Clock.h"
 #include "server/GameServer.h"
 
@@ -6,20 +7,9 @@
 
 using namespace trelvo;
 using namespace trelvo::server;
+using trelvo::server::bench::TJumpClock;
 
 namespace {
-
-// Jumps from timer to timer: bots think and countdowns run without real time passing.
-class TJumpClock : public TManualClock {
-public:
-    bool Step() {
-        const int64_t due = NextDue();
-        if (due < 0)
-            return false;
-        Advance(due > Now() ? due - Now() : 0);
-        return true;
-    }
-};
 
 void BotGames(benchmark::State &State, TBotLevel Level, TTableRules Rules) {
     const int players = static_cast<int>(State.range(0));
