@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets (clang, libFuzzer, ASan+UBSan) and runs each briefly with a fixed seed from the
-# committed corpus (fuzz/corpus/<target>; the scene target's seeds are whole games), plus a generated message past 1 MiB for the dispatcher. Exits
-# non-zero on a finding; the crashing input is kept in build/fuzz/artifacts/.
+# committed corpus (fuzz/corpus/<target>; the scene target's seeds are whole games), plus a generated
+# message past 1 MiB for the dispatcher. Exits non-zero on a finding; the crashing input is kept in build/fuzz/artifacts/.
 #   tools/run_fuzz.sh            default number of runs
 #   TRELVO_FUZZ_RUNS=100000 tools/run_fuzz.sh
 #   TRELVO_FUZZ_SECONDS=30 tools/run_fuzz.sh     each target stops after 30 s at most (default 60)
@@ -30,11 +30,25 @@ cp fuzz/corpus/scene/* "$work/scene/"
     head -c 3000 /dev/zero | tr '\0' 'x' | sed 's/x/x;/g'
 } >"$work/dispatcher/huge-table-list"
 
-build/fuzz/fuzz/fuzz_pipes -seed=1 -runs="$runs" -max_len=2048 -len_control=0 -max_total_time="$seconds" \
+# Each target's progress goes to its own log; a finding prints the end of it, a clean run one line.
+run_target() {
+    local name=$1
+    shift
+    local log="build/fuzz/$name.log"
+    if ! "$@" >"$log" 2>&1; then
+        echo "$name: FOUND A FAULT (the input is in build/fuzz/artifacts/); the end of $log:"
+        tail -n 60 "$log"
+        return 1
+    fi
+    echo "$name: clean, $(grep -E '^Done [0-9]+ runs' "$log" | tail -n 1)"
+}
+
+run_target fuzz_pipes build/fuzz/fuzz/fuzz_pipes -seed=1 -runs="$runs" -max_len=2048 -len_control=0 -max_total_time="$seconds" \
     -rss_limit_mb=2048 -artifact_prefix=build/fuzz/artifacts/ "$work/pipes"
-build/fuzz/fuzz/fuzz_dispatcher -seed=1 -runs="$runs" -max_len=1300000 -max_total_time="$seconds" \
+run_target fuzz_dispatcher build/fuzz/fuzz/fuzz_dispatcher -seed=1 -runs="$runs" -max_len=1300000 -max_total_time="$seconds" \
     -rss_limit_mb=4096 -artifact_prefix=build/fuzz/artifacts/ "$work/dispatcher"
 # The real scene is slower per input: whole games with their animations and timers.
 QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR="$work" \
-    LSAN_OPTIONS="suppressions=$PWD/tests/support/lsan.supp:print_suppressions=0" build/fuzz/fuzz/fuzz_scene -seed=1 -runs="$runs" -max_len=8192 \
+    LSAN_OPTIONS="suppressions=$PWD/tests/support/lsan.supp:print_suppressions=0" \
+    run_target fuzz_scene build/fuzz/fuzz/fuzz_scene -seed=1 -runs="$runs" -max_len=8192 \
     -max_total_time="$seconds" -rss_limit_mb=4096 -artifact_prefix=build/fuzz/artifacts/ "$work/scene"
