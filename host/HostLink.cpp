@@ -11,6 +11,7 @@ namespace trelvo::host {
 THostLink::THostLink(std::string PipeName)
     : FPump([](const Exception &Error) { qCWarning(lcHost) << "pipe error:" << Error.what(); }) {
     FServer.SetPipeName(PipeName);
+    FServer.SetQueueLimit(kClientQueueLimit);
     FServer.OnPipeConnect = [this](void *, TPipeHandle Pipe) {
         if (FClient != 0) {
             // One client at a time: the real one holds an instance guard, anything else is a stray.

@@ -6,6 +6,7 @@
 
 #include <QString>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -13,6 +14,9 @@ namespace trelvo::host {
 
 // The pipe the client connects to, as the chat client's plug-in names it.
 inline constexpr const char *kClientPipeName = kHostPipeName;
+// How far a client may fall behind in reading its answers before it is dropped: far more than any
+// answer the host sends, far less than the memory a client that never reads would otherwise take.
+inline constexpr std::uint32_t kClientQueueLimit = 16u << 20;
 
 // The plug-in's end of the client's pipe: listens on the client's pipe name, keeps one client and
 // carries whole messages as text in the wire code page. Events run on the creating thread's Qt loop.
@@ -31,6 +35,8 @@ public:
     // Drops the client's connection (it ends when its pipe closes); the host keeps listening.
     void DropClient();
     bool ClientConnected() const { return FClient != 0; }
+    // Bytes of answers the client has not read yet.
+    std::uint32_t QueuedBytes() const { return FClient != 0 ? FServer.QueuedBytes(FClient) : 0; }
 
     std::function<void()> OnClientConnected;
     std::function<void()> OnClientDisconnected;

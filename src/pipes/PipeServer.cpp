@@ -182,7 +182,12 @@ TPipeServer::TConnection *TPipeServer::Find(TPipeHandle Pipe) {
 
 bool TPipeServer::Connected(TPipeHandle Pipe) const {
     auto it = FConnections.find(Pipe);
-    return it != FConnections.end() && !it->second.Worker->Finished.IsSet();
+    return it != FConnections.end() && !it->second.Dropped && !it->second.Worker->Finished.IsSet();
+}
+
+std::uint32_t TPipeServer::QueuedBytes(TPipeHandle Pipe) const {
+    auto it = FConnections.find(Pipe);
+    return it == FConnections.end() ? 0 : it->second.Queue->DataSize();
 }
 
 std::vector<TPipeHandle> TPipeServer::Clients() const {
@@ -192,8 +197,21 @@ std::vector<TPipeHandle> TPipeServer::Clients() const {
     return out;
 }
 
+bool TPipeServer::Admit(TPipeHandle Pipe) {
+    TConnection *connection = Find(Pipe);
+    if (!connection || !Connected(Pipe))
+        return false;
+    // Inside a handler nothing waits for the peer, so this is what bounds a peer that reads nothing. It
+    // is looked at before each message, so that one message larger than the limit still goes whole.
+    if (FQueueLimit != 0 && connection->Queue->DataSize() > FQueueLimit) {
+        DropLaggard(Pipe, QStringLiteral("its peer is %1 bytes behind").arg(connection->Queue->DataSize()));
+        return false;
+    }
+    return true;
+}
+
 bool TPipeServer::Write(TPipeHandle Pipe, const void *Buffer, std::uint32_t Count) {
-    if (Count > static_cast<std::uint32_t>(INT32_MAX))
+    if (Count > static_cast<std::uint32_t>(INT32_MAX) || !Admit(Pipe))
         return false;
     return QueueWrite(Pipe, NewPipeWrite(Buffer, Count));
 }
@@ -207,8 +225,8 @@ bool TPipeServer::QueueWrite(TPipeHandle Pipe, std::unique_ptr<TPipeWrite> PipeW
 bool TPipeServer::QueueWrites(TPipeHandle Pipe, std::vector<std::unique_ptr<TPipeWrite>> &Batch) {
     TConnection *connection = Find(Pipe);
     if (connection && FThrottle != 0 && connection->Queue->DataSize() > FThrottle && Connected(Pipe))
-        FlushPipeBuffers(Pipe);
-    connection = Find(Pipe); // the flush may have run the connection's end
+        Drain(Pipe);
+    connection = Find(Pipe); // the wait may have run the connection's end
     if (!connection || !Connected(Pipe))
         return false;
     FSentWanted->store(static_cast<bool>(OnPipeSent));
@@ -217,14 +235,13 @@ bool TPipeServer::QueueWrites(TPipeHandle Pipe, std::vector<std::unique_ptr<TPip
 }
 
 bool TPipeServer::SendStream(TPipeHandle Pipe, TStream *Stream) {
-    TConnection *connection = Find(Pipe);
-    if (!Stream || !connection || !Connected(Pipe))
+    if (!Stream || !Admit(Pipe))
         return false;
-    std::shared_ptr<TWriteQueue> queue = connection->Queue;
+    std::shared_ptr<TWriteQueue> queue = Find(Pipe)->Queue;
     bool result = true;
     FSentWanted->store(static_cast<bool>(OnPipeSent));
     const bool borrow = !TThreadQueue::InSendMessage();
-    auto flush = [this, Pipe, borrow] { FlushUntilSent([this, Pipe] { FlushPipeBuffers(Pipe); }, borrow); };
+    auto flush = [this, Pipe, borrow] { FlushUntilSent([this, Pipe] { Drain(Pipe); }, borrow); };
     try {
         result = QueueFramedStream(
             *Stream, *queue, [this, Pipe](auto &Batch) { return QueueWrites(Pipe, Batch); }, borrow);
@@ -241,10 +258,27 @@ bool TPipeServer::SendStream(TPipeHandle Pipe, TStream *Stream) {
 }
 
 void TPipeServer::FlushPipeBuffers(TPipeHandle Pipe) {
-    WaitUntilDrained([this, Pipe]() -> std::shared_ptr<TWriteQueue> {
-        TConnection *connection = Find(Pipe);
-        return connection && Connected(Pipe) ? connection->Queue : nullptr;
-    });
+    Drain(Pipe);
+}
+
+void TPipeServer::Drain(TPipeHandle Pipe) {
+    const bool drained = WaitUntilDrained(
+        [this, Pipe]() -> std::shared_ptr<TWriteQueue> {
+            TConnection *connection = Find(Pipe);
+            return connection && Connected(Pipe) ? connection->Queue : nullptr;
+        },
+        FStallLimitMs);
+    if (!drained)
+        DropLaggard(Pipe, QStringLiteral("its peer has read nothing for %1 ms").arg(FStallLimitMs));
+}
+
+void TPipeServer::DropLaggard(TPipeHandle Pipe, const QString &Why) {
+    TConnection *connection = Find(Pipe);
+    if (!connection || connection->Dropped)
+        return;
+    qCWarning(lcPipes).noquote() << "connection" << Pipe << "dropped:" << Why;
+    connection->Dropped = true;
+    Disconnect(Pipe);
 }
 
 void TPipeServer::Disconnect(TPipeHandle Pipe) {
@@ -260,6 +294,10 @@ void TPipeServer::Disconnect(TPipeHandle Pipe) {
 std::intptr_t TPipeServer::HandleNotification(std::uint32_t Msg, std::uintptr_t WParam,
                                               std::intptr_t LParam) {
     const auto pipe = static_cast<TPipeHandle>(WParam);
+    // The worker of a dropped connection may still hand over what it had read: nobody answers that.
+    if (const TConnection *connection = Find(pipe);
+        Msg == PIPE_NOTIFY_MESSAGE && connection && connection->Dropped)
+        return 0;
     if (RaiseWorkerEvent(this, Msg, pipe, LParam))
         return 0;
     switch (Msg) {

@@ -7,6 +7,8 @@
 #include "sync/Event.h"
 #include "sync/ThreadQueue.h"
 
+#include <QString>
+
 #include <atomic>
 #include <cstdint>
 #include <map>
@@ -55,6 +57,14 @@ public:
     void SetPipeName(const std::string &Value);
     std::uint32_t MemoryThrottle() const { return FThrottle; }
     void SetMemoryThrottle(std::uint32_t Value) { FThrottle = Value; }
+    // A connection whose peer stops reading is dropped, with a warning, once this many bytes wait in its
+    // queue (0: never), or once a wait for its queue has seen no progress for StallLimitMs (0: never).
+    std::uint32_t QueueLimit() const { return FQueueLimit; }
+    void SetQueueLimit(std::uint32_t Value) { FQueueLimit = Value; }
+    int StallLimitMs() const { return FStallLimitMs; }
+    void SetStallLimitMs(int Value) { FStallLimitMs = Value; }
+    // Bytes waiting in one connection's queue (0 when it is not connected).
+    std::uint32_t QueuedBytes(TPipeHandle Pipe) const;
     TWindowHandle WindowHandle() const { return FHwnd; }
 
     TOnPipeConnect OnPipeConnect;
@@ -69,6 +79,8 @@ private:
         std::shared_ptr<TWriteQueue> Queue;
         std::shared_ptr<TEvent> Kill;
         std::shared_ptr<TThreadHandle> Worker;
+        // Dropped for a peer that fell behind: nothing more is queued while its worker ends.
+        bool Dropped = false;
     };
 
     std::intptr_t HandleNotification(std::uint32_t Msg, std::uintptr_t WParam, std::intptr_t LParam);
@@ -76,6 +88,11 @@ private:
     bool QueueWrites(TPipeHandle Pipe, std::vector<std::unique_ptr<TPipeWrite>> &Batch);
     void AddConnection(TPipeHandle Socket);
     void WorkerFinished(TPipeHandle Pipe);
+    // Waits for one connection's queue to empty; drops the connection when its peer stops reading.
+    void Drain(TPipeHandle Pipe);
+    // False, dropping the connection, when its peer is too far behind to take another message.
+    bool Admit(TPipeHandle Pipe);
+    void DropLaggard(TPipeHandle Pipe, const QString &Why);
     void ListenerError(int ErrorCode);
     TConnection *Find(TPipeHandle Pipe);
 
@@ -83,6 +100,8 @@ private:
     TWindowHandle FHwnd = 0;
     std::string FPipeName = "PipeServer";
     std::uint32_t FThrottle = 10240000;
+    std::uint32_t FQueueLimit = 64u << 20;
+    int FStallLimitMs = 10000;
     bool FDestroying = false;
     TPipeHandle FNextId = 1;
     std::map<TPipeHandle, TConnection> FConnections;

@@ -6,6 +6,7 @@
 #include "sync/ThreadQueue.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <exception>
 #include <poll.h>
@@ -119,22 +120,38 @@ void FlushUntilSent(const std::function<void()> &Flush, bool Borrowed) {
         std::rethrow_exception(error);
 }
 
-void WaitUntilDrained(const std::function<std::shared_ptr<TWriteQueue>()> &Queue) {
+bool WaitUntilDrained(const std::function<std::shared_ptr<TWriteQueue>()> &Queue, int StallMs) {
     if (TThreadQueue::InSendMessage())
-        return;
+        return true;
     auto &messages = TThreadQueue::Current();
+    std::uint32_t lastSize = UINT32_MAX;
+    std::chrono::steady_clock::time_point progress;
     while (std::shared_ptr<TWriteQueue> writes = Queue()) {
         const TWriteQueue::TEmptyWait empty(*writes);
         if (empty.Empty())
-            return;
+            return true;
+        int timeout = -1;
+        if (StallMs > 0) {
+            const auto now = std::chrono::steady_clock::now();
+            if (const std::uint32_t size = writes->DataSize(); size < lastSize) {
+                lastSize = size;
+                progress = now;
+            }
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                progress + std::chrono::milliseconds(StallMs) - now);
+            if (left.count() <= 0)
+                return false;
+            timeout = static_cast<int>(left.count());
+        }
         pollfd p[2] = {{empty.Fd(), POLLIN, 0}, {messages.EventFd(), POLLIN, 0}};
-        if (poll(p, 2, -1) <= 0)
+        if (poll(p, 2, timeout) <= 0)
             continue;
         if (p[0].revents & POLLIN)
-            return;
+            return true;
         if (p[1].revents & POLLIN)
             messages.ProcessMessages();
     }
+    return true;
 }
 
 TWriteQueue::~TWriteQueue() {

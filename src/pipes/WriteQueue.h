@@ -37,8 +37,9 @@ class TWriteQueue;
 // The owner's wait for a connection's queue to empty (FlushPipeBuffers of client and server): runs the
 // calling thread's messages meanwhile, since the worker's notifications come that way. Queue gives the
 // connection's queue, or none once the connection has ended (a message run here may end it). Inside a
-// sent message it returns at once: the worker waits for that very handler.
-void WaitUntilDrained(const std::function<std::shared_ptr<TWriteQueue>()> &Queue);
+// sent message it returns at once: the worker waits for that very handler. With StallMs, false once the
+// queue has not shrunk for that long (a peer that stopped reading); true otherwise.
+bool WaitUntilDrained(const std::function<std::shared_ptr<TWriteQueue>()> &Queue, int StallMs = 0);
 
 // Queues a batch of records for the owner (after its memory throttle); false when it could not.
 using TQueueBatch = std::function<bool(std::vector<std::unique_ptr<TPipeWrite>> &Batch)>;

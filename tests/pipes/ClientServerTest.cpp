@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstddef>
 #include <cstring>
@@ -539,6 +541,69 @@ TEST(PipeServer, SendsFramedPacketsToOneConnectionAndDropsIt) {
     for (int i = 0; i < 200 && !peer.PeerClosed(); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     EXPECT_TRUE(peer.PeerClosed());
+}
+
+// A peer that reads nothing must not hold the server's thread or grow its memory: sending from inside
+// a message handler never waits, sending outside one waits for the queue; either way the connection
+// goes once the peer has fallen too far behind.
+TEST(PipeServer, APeerThatReadsNothingIsDroppedWithItsQueueBounded) {
+    constexpr std::uint32_t kLimit = 1 << 20;
+    const std::string answer = Pattern(64 * 1024, 3);
+    for (const bool insideHandler : {false, true}) {
+        SCOPED_TRACE(insideHandler ? "answers sent inside the handler" : "messages sent outside a handler");
+        const std::string name = test::UniquePipeName();
+        TPipeServer server;
+        server.SetPipeName(name);
+        server.SetQueueLimit(kLimit);
+        server.SetStallLimitMs(300);
+        std::vector<TPipeHandle> connected, dropped;
+        std::uint32_t mostQueued = 0;
+        int sends = 0;
+        auto send = [&](TPipeHandle Pipe) {
+            TMemoryStream s(answer);
+            const bool sent = server.SendStream(Pipe, s);
+            ++sends;
+            mostQueued = std::max(mostQueued, server.QueuedBytes(Pipe));
+            return sent;
+        };
+        server.OnPipeConnect = [&](void *, TPipeHandle Pipe) { connected.push_back(Pipe); };
+        server.OnPipeDisconnect = [&](void *, TPipeHandle Pipe) { dropped.push_back(Pipe); };
+        server.OnPipeMessage = [&](void *, TPipeHandle Pipe, TStream &) { send(Pipe); };
+        ASSERT_TRUE(server.Open());
+        TRawPeer peer(test::UniquePipeName());
+        ASSERT_TRUE(peer.Connect(name, false));
+        ASSERT_TRUE(PumpUntil([&] { return connected.size() == 1; }));
+        // Should a wait never end, the peer starts reading after a minute, so that the test fails
+        // instead of hanging.
+        std::atomic<bool> done{false};
+        std::atomic<bool> rescued{false};
+        std::thread watchdog([&] {
+            for (int i = 0; i < 600 && !done.load(); ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            if (!done.load()) {
+                rescued.store(true);
+                peer.StartReading();
+            }
+        });
+        constexpr int kMessages = 200; // 12.5 MiB of answers, far past the limit
+        if (insideHandler) {
+            for (int i = 0; i < kMessages && dropped.empty(); ++i) {
+                if (!test::SendPacket(peer.Socket(), "request"))
+                    break;
+                PumpUntil([&] { return sends > i || !dropped.empty(); }, 30000);
+            }
+        } else {
+            for (int i = 0; i < kMessages && send(connected[0]); ++i) {
+            }
+        }
+        EXPECT_TRUE(PumpUntil([&] { return !dropped.empty(); }, 30000));
+        done.store(true);
+        watchdog.join();
+        EXPECT_FALSE(rescued.load()) << "a send waited for the peer until it read";
+        EXPECT_EQ(dropped, connected);
+        EXPECT_LE(mostQueued, kLimit + answer.size() + 4096);
+        EXPECT_LT(sends, kMessages);
+    }
 }
 
 TEST(PipeClient, ConnectWithoutAListenerFailsAtOnceWithoutEvents) {

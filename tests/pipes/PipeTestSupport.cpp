@@ -53,11 +53,12 @@ bool TRawPeer::Accept(int TimeoutMs, bool Read) {
     return true;
 }
 
-bool TRawPeer::Connect(const std::string &PipeName) {
+bool TRawPeer::Connect(const std::string &PipeName, bool Read) {
     FSocket = ConnectPipe(PipePath("", PipeName), 1000);
     if (!IsValidHandle(FSocket))
         return false;
-    StartReading();
+    if (Read)
+        StartReading();
     return true;
 }
 

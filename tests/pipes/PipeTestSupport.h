@@ -34,8 +34,8 @@ public:
     bool Accept(int TimeoutMs = 5000, bool Read = true);
     // Starts collecting packets (after an Accept without reading).
     void StartReading();
-    // Connects to a listening pipe instead, then starts reading.
-    bool Connect(const std::string &PipeName);
+    // Connects to a listening pipe instead, then starts reading unless told not to.
+    bool Connect(const std::string &PipeName, bool Read = true);
     bool Send(const std::string &Packet) { return SendPacket(FSocket, Packet); }
     // Waits until at least Count packets arrived; returns all packets so far.
     std::vector<std::string> WaitPackets(std::size_t Count, int TimeoutMs = 5000);
