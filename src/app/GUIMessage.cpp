@@ -1,5 +1,6 @@
 #include "GUIMessage.h"
 
+#include "app/AppLog.h"
 #include "game/ServerRouting.h"
 #include "protocol/Protocol.h"
 
@@ -15,6 +16,11 @@ TGUIMessage::TGUIMessage(std::unique_ptr<TGame> AGame, std::unique_ptr<IHostLink
 
     FLink = std::move(Link);
     FLink->OnMessage = [this](std::string_view Bytes) {
+        if (Bytes.size() > kMaxHostMessageBytes) {
+            qCWarning(lcApp, "a message of %zu bytes from the host is refused: the limit is %zu bytes",
+                      Bytes.size(), kMaxHostMessageBytes);
+            return;
+        }
         HandleMessage(
             DecodeAnsi(QByteArray::fromRawData(Bytes.data(), static_cast<qsizetype>(Bytes.size()))));
     };

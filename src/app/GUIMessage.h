@@ -7,10 +7,15 @@
 
 #include <QString>
 
+#include <cstddef>
 #include <functional>
 #include <memory>
 
 namespace trelvo {
+
+// The largest message taken from the host: far above any table list or report, far below what would
+// let one message cost the client hundreds of megabytes once decoded and read.
+inline constexpr std::size_t kMaxHostMessageBytes = 16u << 20;
 
 // Joins the host link to the controller: reads every message from the link, splits off the host
 // code (and the game-server subcode) and calls the controller; turns every controller event into an

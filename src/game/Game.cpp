@@ -189,11 +189,7 @@ void TGame::SetOnEndRedirectPlayerInfo(TOnEndSendRedirect Value) {
 
 // Field readers -----------------------------------------------------------------------------------
 
-void TGame::NextField(QString &Field, const QString &Text, int &Pos) {
-    NextServerField(Field, Text, Pos);
-}
-
-int TGame::FieldToInt(const QString &Field) {
+int TGame::FieldToInt(QStringView Field) {
     int value = 0;
     if (!TryStrToInt(Field, value)) {
         Raise(OnError, 0);
@@ -215,13 +211,18 @@ float TGame::ReadFloat(const QString &Text, int &Pos) {
 }
 
 QString TGame::ReadText(const QString &Text, int &Pos) {
-    QString field;
-    NextField(field, Text, Pos);
-    return field;
+    const QStringView field = NextServerFieldView(Text, Pos);
+    // No name, id or challenge comes near this; a longer field is junk that would only be copied on.
+    if (field.size() > kMaxTextField) {
+        qCDebug(lcGame, "a text field of %lld characters is out of range; read as empty",
+                static_cast<long long>(field.size()));
+        return {};
+    }
+    return field.toString();
 }
 
 int TGame::ReadInt(const QString &Text, int &Pos) {
-    return FieldToInt(ReadText(Text, Pos));
+    return FieldToInt(NextServerFieldView(Text, Pos));
 }
 
 uint8_t TGame::ReadByte(const QString &Text, int &Pos) {

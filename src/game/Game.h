@@ -18,6 +18,9 @@
 
 namespace trelvo {
 
+// The longest text field taken from the game server; a longer one is read as empty.
+inline constexpr qsizetype kMaxTextField = 64 * 1024;
+
 // The values of the controller's state FState.
 namespace GameState {
 constexpr int kStarted = 0;    // the game server has not yet accepted the version
@@ -124,8 +127,7 @@ private:
     // A report outside its states is dropped without answer; it leaves a line in the debug trail.
     void IgnoredOutOfState(const char *Handler) const;
     // Field readers of the game-server layer.
-    void NextField(QString &Field, const QString &Text, int &Pos);
-    int FieldToInt(const QString &Field);
+    int FieldToInt(QStringView Field);
     QString ReadText(const QString &Text, int &Pos);
     int ReadInt(const QString &Text, int &Pos);
     float ReadFloat(const QString &Text, int &Pos);

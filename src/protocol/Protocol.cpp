@@ -21,17 +21,21 @@ void GetField(QString &Field, const QString &Text, int &Pos) {
     }
 }
 
-void NextServerField(QString &Field, const QString &Text, int &Pos) {
-    Field.clear();
+QStringView NextServerFieldView(const QString &Text, int &Pos) {
     const qsizetype from = Pos < 1 ? 0 : Pos - 1;
     const qsizetype found = from <= Text.size() ? Text.indexOf(QLatin1Char(';'), from) : -1;
     const int p = found >= 0 ? static_cast<int>(found) + 1 : 0;
-    if (p > 0)
-        Field = Text.mid(from, p - 1 - from);
     Pos = p + 1;
+    if (p == 0)
+        return {};
+    return QStringView(Text).sliced(from, p - 1 - from);
 }
 
-bool TryStrToInt(const QString &Text, int &Value) {
+void NextServerField(QString &Field, const QString &Text, int &Pos) {
+    Field = NextServerFieldView(Text, Pos).toString();
+}
+
+bool TryStrToInt(QStringView Text, int &Value) {
     Value = 0;
     qsizetype i = 0;
     const qsizetype n = Text.size();

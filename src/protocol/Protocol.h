@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringView>
 
 #include <cstdint>
 
@@ -88,12 +89,14 @@ void GetField(QString &Field, const QString &Text, int &Pos);
 // Game-server-layer reader. A field without a terminating ";" reads as empty and Pos returns to 1,
 // so a further read starts again at the first field.
 void NextServerField(QString &Field, const QString &Text, int &Pos);
+// The same field as a view into Text, without a copy: valid while Text is unchanged.
+QStringView NextServerFieldView(const QString &Text, int &Pos);
 
 // Strict integer conversion of the host layer: a 32-bit decimal with an optional sign (leading blanks
 // allowed). Anything else raises EConvertError "'<text>' is not a valid integer value".
 int StrToInt(const QString &Text);
 // The same rule without raising: false (and Value 0) when Text is not an integer.
-bool TryStrToInt(const QString &Text, int &Value);
+bool TryStrToInt(QStringView Text, int &Value);
 
 // Ids, card ids, suits and the like: only the low 8 bits count ("-1" and "255" are both 255).
 inline uint8_t LowByte(int value) {

@@ -131,6 +131,22 @@ TEST_F(GUIMessageTest, VersionCheckAlwaysAnswersExactlyOnce) {
         EXPECT_EQ(Exchange(c.text), c.out) << c.text;
 }
 
+// A message is held twice more while it is decoded and read: one past the limit is refused whole
+// before any of that, and one at the limit is handled as usual.
+TEST_F(GUIMessageTest, AMessageOverTheSizeLimitIsRefusedBeforeItIsRead) {
+    const std::string check = "7;1;1;5;";
+    struct Case {
+        std::size_t size;
+        std::vector<std::string> out;
+    };
+    for (const Case &c : {Case{kMaxHostMessageBytes, {"11;5"}}, Case{kMaxHostMessageBytes + 1, {}}}) {
+        std::string text = check;
+        text.resize(c.size, 'x');
+        EXPECT_EQ(Exchange(text), c.out) << c.size << " bytes";
+        EXPECT_TRUE(FBoxes.empty());
+    }
+}
+
 TEST_F(GUIMessageTest, IgnoredSubcodesSendNothing) {
     for (const char *text : {"7;8;1;", "7;17;", "7;18;1;", "7;19;1;", "7;99;", "7;0;"})
         EXPECT_TRUE(Exchange(text).empty()) << text;
