@@ -181,16 +181,7 @@ bool TPipeThread::Round() {
 // Reads packets while there are any, but stops as soon as something waits to be written.
 bool TPipeThread::ReadSome() {
     for (int i = 0; i < kReadBatch; ++i) {
-        TPipeReceiver::TReadResult result = FReceiver.ReadPacket(FPipe, FErrorCode);
-        // The rest of a framed message follows at once from a peer that is running: reading again for
-        // a moment costs less than a sleep and a wake-up.
-        if (result == TPipeReceiver::TReadResult::Pending && FReceiver.Assembling() &&
-            FWriteState == TWriteState::Idle && !FWriteQueue->HasData())
-            FReadSpin.Until([&] {
-                result = FReceiver.ReadPacket(FPipe, FErrorCode);
-                return result != TPipeReceiver::TReadResult::Pending;
-            });
-        switch (result) {
+        switch (FReceiver.ReadPacket(FPipe, FErrorCode)) {
         case TPipeReceiver::TReadResult::Read:
             if (FWriteState == TWriteState::Idle && FWriteQueue->HasData())
                 return true;
@@ -239,9 +230,8 @@ bool TPipeThread::TrySend() {
         return true;
     }
     FWriteState = TWriteState::Flushing;
-    // A peer that is running takes a packet within microseconds: looking for that briefly saves two
-    // sleeps. Otherwise its reading wakes the wait.
-    if (FWriteSpin.Until([this] { return UnreadOutput(FPipe) == 0; }))
+    // A peer that has already taken the packet saves a wait; otherwise its reading wakes the wait.
+    if (UnreadOutput(FPipe) == 0)
         CompleteWrite();
     return true;
 }

@@ -3,7 +3,6 @@
 #include "pipes/PipeReceiver.h"
 #include "pipes/Posix.h"
 #include "pipes/WriteQueue.h"
-#include "sync/BriefSpin.h"
 #include "sync/Event.h"
 #include "sync/ThreadQueue.h"
 #include "sync/ThreadSync.h"
@@ -97,9 +96,6 @@ private:
     std::shared_ptr<TEvent> FRoomWanted;
     std::shared_ptr<std::atomic<bool>> FSentWanted;
     TPipeReceiver FReceiver;
-    // The peer's next packet, and the peer taking ours, are looked for briefly before sleeping.
-    TBriefSpin FReadSpin{kPeerSpinNs};
-    TBriefSpin FWriteSpin{kPeerSpinNs};
 };
 
 } // namespace trelvo

@@ -15,8 +15,6 @@ constexpr int kKillGraceMs = 100;
 // The peer reading a packet wakes the worker; while a write waits it also looks this often, in case a
 // wake-up was lost (at most 10 wake-ups a second for a peer that never reads).
 constexpr int kWriteCheckMs = 100;
-// The peer's next packet, and the peer taking ours, are looked for this long before the worker sleeps.
-constexpr std::uint64_t kPeerSpinNs = 50000;
 
 // A connection that has had nothing to do for this long gives the pages of its last large message back.
 constexpr int kIdlePagesMs = 1000;

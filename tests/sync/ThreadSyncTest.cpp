@@ -1,6 +1,5 @@
 
 #include "sync/ThreadSync.h"
-#include "sync/BriefSpin.h"
 #include "sync/SysTime.h"
 #include "sync/ThreadQueue.h"
 
@@ -374,23 +373,6 @@ TEST(ThreadQueue, EveryWaitingSendIsReleasedWithItsResult) {
         EXPECT_EQ(wrong, 0) << static_cast<int>(kind);
     }
     DeallocateWindow(wnd);
-}
-
-// The window only bounds a miss: a look that succeeds ends the spin however late it comes, so the
-// hit is looked for within a generous window and the miss in a tiny one.
-TEST(BriefSpin, AMissSkipsTheNextLooksThenLooksAgain) {
-    TBriefSpin generous(10'000'000'000ull);
-    int looks = 0;
-    EXPECT_TRUE(generous.Until([&] { return ++looks == 3; }));
-    EXPECT_EQ(looks, 3);
-
-    TBriefSpin spin(1000);
-    EXPECT_FALSE(spin.Until([] { return false; }));
-    looks = 0;
-    for (int i = 0; i < TBriefSpin::kSkipAfterMiss; ++i)
-        EXPECT_FALSE(spin.Until([&] { return ++looks > 0; }));
-    EXPECT_EQ(looks, 0) << "skipped looks must not ask";
-    EXPECT_TRUE(spin.Until([&] { return ++looks > 0; }));
 }
 
 } // namespace
