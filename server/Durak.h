@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/CardRule.h"
 #include "server/GameServer.h"
 #include "server/Random.h"
 
@@ -24,9 +25,6 @@ struct TFace {
     int Dignity = 0; // 5 six .. 13 ace
     bool operator==(const TFace &) const = default;
 };
-
-// A beats B: a higher card of B's suit, or any trump when B is not one.
-bool Beats(TFace A, TFace B, int TrumpSuit);
 
 enum class TPhase { Lead, Defend, ThrowIn, Taking, Over };
 enum class TRefusal { None, NotYourTurn, NoSuchCard, Illegal };
