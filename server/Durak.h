@@ -59,7 +59,8 @@ struct TEvRemoved {
     int Player;
 };
 struct TEvGameOver {};
-using TEvent = std::variant<TEvPlayed, TEvCovered, TEvTaken, TEvPassed, TEvBoutEnd, TEvRemoved, TEvGameOver>;
+using TGameEvent =
+    std::variant<TEvPlayed, TEvCovered, TEvTaken, TEvPassed, TEvBoutEnd, TEvRemoved, TEvGameOver>;
 
 struct TPair {
     int Attack = -1;
@@ -137,7 +138,7 @@ public:
     // The move made for the active player when the turn clock runs out.
     void MoveFor(int Player);
 
-    std::vector<TEvent> TakeEvents() { return std::move(FEvents); }
+    std::vector<TGameEvent> TakeEvents() { return std::move(FEvents); }
 
 private:
     bool Holds(int Player, int Card) const;
@@ -163,7 +164,7 @@ private:
     std::vector<TPair> FTable;
     std::vector<bool> FOut, FRemoved, FPassed;
     std::vector<int> FResults;
-    std::vector<TEvent> FEvents;
+    std::vector<TGameEvent> FEvents;
     TPhase FPhase = TPhase::Lead;
     int FTrumpCard = 0;
     int FTrumpSuit = 0;
