@@ -113,8 +113,16 @@ void TStatistics::SendTimer() {
     FTimerSendInfo = nullptr;
     auto thread = TThreadEx::Create<TStatSend>(FEndpoint);
     // The record as it is now: setters called while the timer ran count.
-    thread->SetStatInfo(FStatInfo);
+    thread->SetStatInfo(OwnRecord());
     FStatSend = Start(std::move(thread), &TStatistics::StatSendDone);
+}
+
+const TStatInfo &TStatistics::OwnRecord() {
+    if (!FOwnHashRead) {
+        FStatInfo.MD5_GUI = OwnExecutableMD5();
+        FOwnHashRead = true;
+    }
+    return FStatInfo;
 }
 
 void TStatistics::StatSendDone(TStatSend *Sender) {
@@ -123,7 +131,7 @@ void TStatistics::StatSendDone(TStatSend *Sender) {
     FStatSend = nullptr;
     if (Sender->EndCode() != kEndAccepted)
         if (OnRedirect)
-            OnRedirect(RedirectText(Sender->EndCode(), FStatInfo));
+            OnRedirect(RedirectText(Sender->EndCode(), OwnRecord()));
 }
 
 void TStatistics::SendRedirect(const TStatInfo &aStatInfo) {
