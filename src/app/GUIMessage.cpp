@@ -61,7 +61,7 @@ void TGUIMessage::BindGameEvents() {
         SendRequest(msg::TStateConnectedAnswer{Connected, Kind});
     });
     game.SetOnSendSrvInfo([this](bool State) { SendRequest(msg::TServerInfoAnswer{State}); });
-    // The statistics service spells its report's fields itself.
+    // The statistics service hands its report's fields, built by the same builder.
     game.SetOnRedirectPlayerInfo(
         [this](const QString &Data) { SendToServer(ServerOut::kRedirectPlayerInfo, Data); });
     game.SetOnEndRedirectPlayerInfo([this](bool State) { SendRequest(msg::TRedirectAnswer{State}); });
