@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <cstddef>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <sys/socket.h>
@@ -89,7 +90,8 @@ int main(int argc, char **argv) {
                 QMetaObject::invokeMethod(&window, [&, message] {
                     const std::string code = Field(message, 0);
                     if (code == "1")
-                        window.resize(std::stoi("0" + Field(message, 2)), std::stoi("0" + Field(message, 1)));
+                        window.resize(std::atoi(Field(message, 2).c_str()),
+                                      std::atoi(Field(message, 1).c_str()));
                     else if (code == "6")
                         window.show();
                     else if (code == "7" && Field(message, 1) == "1")
