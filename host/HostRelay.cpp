@@ -1,7 +1,10 @@
 #include "host/HostRelay.h"
 
 #include "host/HostLog.h"
+#include "protocol/Fields.h"
+#include "protocol/GameValues.h"
 #include "protocol/Protocol.h"
+#include "protocol/ServerMessages.h"
 
 namespace trelvo::host {
 
@@ -103,18 +106,15 @@ void THostRelay::CheckEcho(const QString &Payload) {
 void THostRelay::ServerSent(IGameServer::TConnId Conn, const QString &Message) {
     if (!FOnline || (Conn != FConn && !FLoggingIn))
         return;
-    int pos = 1;
-    QString field;
-    GetField(field, Message, pos);
     int subcode = 0;
-    if (TryStrToInt(field, subcode) && subcode == ServerIn::kCheckVersion) {
-        // The client returns the echo when it accepts the version, and -1 when it does not.
-        QString status, echo;
-        GetField(status, Message, pos);
-        GetField(echo, Message, pos);
-        int statusValue = 0, echoValue = 0;
-        const bool accepted = TryStrToInt(status, statusValue) && statusValue == 1;
-        FExpectedEcho = accepted && TryStrToInt(echo, echoValue) ? echoValue : -1;
+    QStringView payload;
+    // Only a version check is read whole; everything else is relayed unread.
+    if (msg::SplitSubcode(Message, subcode, payload) && subcode == ServerIn::kCheckVersion) {
+        // The client returns the echo when it accepts the version, and -1 when it does not (or when the
+        // check cannot be read).
+        const auto parsed = msg::ParseServerMessage(Message);
+        const auto *check = parsed ? std::get_if<msg::TVersionCheck>(&*parsed) : nullptr;
+        FExpectedEcho = check && check->Status == VersionStatus::kAccepted ? check->Echo : -1;
         FEcho = TEcho::Awaiting;
     }
     Log(QStringLiteral("server → client: %1").arg(LogExcerpt(Message)));

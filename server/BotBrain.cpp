@@ -1,5 +1,6 @@
 #include "server/BotBrain.h"
 
+#include "common/CardRule.h"
 #include "server/HardBrain.h"
 
 #include <algorithm>
@@ -28,8 +29,8 @@ TBotAction ChooseLead(const TBotView &V) {
     if (V.Stock == 0 && V.Counting) {
         const std::vector<msg::TCard> unseen = V.Unseen();
         for (const msg::TCard &c : hand) {
-            const bool beatable =
-                std::any_of(unseen.begin(), unseen.end(), [&](const msg::TCard &u) { return V.Beats(u, c); });
+            const bool beatable = std::any_of(unseen.begin(), unseen.end(),
+                                              [&](const msg::TCard &u) { return Beats(u, c, V.TrumpSuit); });
             if (!beatable)
                 return {TBotAction::Go, c.ID};
         }
@@ -54,7 +55,7 @@ TBotAction ChooseDefence(const TBotView &V) {
     for (int place : open) {
         bool found = false;
         for (size_t i = 0; i < hand.size(); ++i) {
-            if (!used[i] && V.Beats(hand[i], V.Table[place].Attack)) {
+            if (!used[i] && Beats(hand[i], V.Table[place].Attack, V.TrumpSuit)) {
                 used[i] = true;
                 found = true;
                 cost += V.IsTrump(hand[i]) ? 10 + hand[i].Dignity - 4 : std::max(0, hand[i].Dignity - 10);

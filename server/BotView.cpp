@@ -20,12 +20,6 @@ void RemoveFace(std::vector<msg::TCard> &Cards, const msg::TCard &C) {
 
 } // namespace
 
-bool TBotView::Beats(const msg::TCard &A, const msg::TCard &B) const {
-    if (A.Suit == B.Suit)
-        return A.Dignity > B.Dignity;
-    return A.Suit == TrumpSuit;
-}
-
 bool TBotView::RankOnTable(int Dignity) const {
     for (const TBotSlot &s : Table)
         if (s.Attack.Dignity == Dignity || (s.Covered && s.Cover.Dignity == Dignity))
@@ -75,7 +69,7 @@ bool TBotView::Allows(const TBotAction &A, const msg::TCard *card) const {
                          RankOnTable(card->Dignity)));
     case TBotAction::Cover:
         return card && Turn == TBotTurn::Defend && A.Place >= 0 && A.Place < static_cast<int>(Table.size()) &&
-               !Table[A.Place].Covered && Beats(*card, Table[A.Place].Attack);
+               !Table[A.Place].Covered && Beats(*card, Table[A.Place].Attack, TrumpSuit);
     case TBotAction::Transfer:
         return card && Turn == TBotTurn::Defend && TransferOpen && !Table.empty() &&
                card->Dignity == Table.front().Attack.Dignity;

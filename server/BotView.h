@@ -61,7 +61,6 @@ struct TBotView {
 
     bool InGame() const { return Me >= 0; }
     bool IsTrump(const msg::TCard &C) const { return C.Suit == TrumpSuit; }
-    bool Beats(const msg::TCard &A, const msg::TCard &B) const;
     bool RankOnTable(int Dignity) const;
     int Cap() const;
     std::vector<TBotAction> LegalActions() const;

@@ -4,12 +4,6 @@
 
 namespace trelvo::server {
 
-bool Beats(TFace A, TFace B, int TrumpSuit) {
-    if (A.Suit == B.Suit)
-        return A.Dignity > B.Dignity;
-    return A.Suit == TrumpSuit;
-}
-
 namespace {
 
 std::vector<TFace> Shuffled(TRandom &Rng) {

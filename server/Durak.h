@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/CardRule.h"
 #include "server/GameServer.h"
 #include "server/Random.h"
 
@@ -24,9 +25,6 @@ struct TFace {
     int Dignity = 0; // 5 six .. 13 ace
     bool operator==(const TFace &) const = default;
 };
-
-// A beats B: a higher card of B's suit, or any trump when B is not one.
-bool Beats(TFace A, TFace B, int TrumpSuit);
 
 enum class TPhase { Lead, Defend, ThrowIn, Taking, Over };
 enum class TRefusal { None, NotYourTurn, NoSuchCard, Illegal };
@@ -61,7 +59,8 @@ struct TEvRemoved {
     int Player;
 };
 struct TEvGameOver {};
-using TEvent = std::variant<TEvPlayed, TEvCovered, TEvTaken, TEvPassed, TEvBoutEnd, TEvRemoved, TEvGameOver>;
+using TGameEvent =
+    std::variant<TEvPlayed, TEvCovered, TEvTaken, TEvPassed, TEvBoutEnd, TEvRemoved, TEvGameOver>;
 
 struct TPair {
     int Attack = -1;
@@ -139,7 +138,7 @@ public:
     // The move made for the active player when the turn clock runs out.
     void MoveFor(int Player);
 
-    std::vector<TEvent> TakeEvents() { return std::move(FEvents); }
+    std::vector<TGameEvent> TakeEvents() { return std::move(FEvents); }
 
 private:
     bool Holds(int Player, int Card) const;
@@ -165,7 +164,7 @@ private:
     std::vector<TPair> FTable;
     std::vector<bool> FOut, FRemoved, FPassed;
     std::vector<int> FResults;
-    std::vector<TEvent> FEvents;
+    std::vector<TGameEvent> FEvents;
     TPhase FPhase = TPhase::Lead;
     int FTrumpCard = 0;
     int FTrumpSuit = 0;

@@ -288,7 +288,7 @@ void TTable::TurnClockRanOut() {
 
 // Turns the game's events into each player's own messages.
 void TTable::Dispatch() {
-    const std::vector<TEvent> events = FGame->TakeEvents();
+    const std::vector<TGameEvent> events = FGame->TakeEvents();
     auto id = [this](int player) { return player < 0 ? msg::kNobody : FSlots[player]; };
     auto toAll = [this](const msg::TServerMessage &text) {
         for (int slot : FSlots)
@@ -296,7 +296,7 @@ void TTable::Dispatch() {
                 FHost.Send(FSeats[slot].Conn, text);
     };
     bool over = false;
-    for (const TEvent &event : events) {
+    for (const TGameEvent &event : events) {
         if (const auto *played = std::get_if<TEvPlayed>(&event)) {
             const TFace f = FGame->Face(played->Card);
             FLastBoutEnded = false;

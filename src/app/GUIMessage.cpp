@@ -2,6 +2,7 @@
 
 #include "app/AppLog.h"
 #include "game/ServerRouting.h"
+#include "protocol/ClientMessages.h"
 #include "protocol/Protocol.h"
 
 #include <QByteArray>
@@ -40,59 +41,55 @@ TGUIMessage::~TGUIMessage() {
 
 void TGUIMessage::BindGameEvents() {
     TGame &game = *FGame;
-    game.OnTableList = [this] { SendToServer(ServerOut::kTableList, QStringLiteral("1;")); };
+    game.OnTableList = [this] { SendRequest(msg::TTableListRequest{}); };
+    // The controller hands the table's options as the request's fields, built by the same builder.
     game.OnCreateNewTable = [this](const QString &CreateParam) {
         SendToServer(ServerOut::kCreateNewTable, CreateParam);
     };
-    game.OnExitInvite = [this](int ID) { SendToServer(ServerOut::kExitInvite, QString::number(ID)); };
-    game.OnEnterTable = [this](int ID) { SendToServer(ServerOut::kEnterTable, QString::number(ID)); };
-    game.OnPlayerReady = [this](int ID, char State) {
-        SendToServer(ServerOut::kPlayerReady, QStringLiteral("%1;%2;").arg(ID).arg(QLatin1Char(State)));
-    };
-    game.OnPlayerGo = [this](int TableID, uint8_t CardID) {
-        SendToServer(ServerOut::kPlayerGo, QStringLiteral("%1;%2;").arg(TableID).arg(CardID));
-    };
-    game.OnPlayerTake = [this](int ID) {
-        SendToServer(ServerOut::kPlayerTake, QStringLiteral("%1;").arg(ID));
-    };
-    game.OnPlayerBito = [this](int ID) {
-        SendToServer(ServerOut::kPlayerBito, QStringLiteral("%1;").arg(ID));
-    };
+    game.OnExitInvite = [this](int ID) { SendRequest(msg::TExitInviteRequest{ID}); };
+    game.OnEnterTable = [this](int ID) { SendRequest(msg::TEnterTableRequest{ID}); };
+    game.OnPlayerReady = [this](int ID, char State) { SendRequest(msg::TReadyRequest{ID, State == '1'}); };
+    game.OnPlayerGo = [this](int TableID, uint8_t CardID) { SendRequest(msg::TGoRequest{TableID, CardID}); };
+    game.OnPlayerTake = [this](int ID) { SendRequest(msg::TTakeRequest{ID}); };
+    game.OnPlayerBito = [this](int ID) { SendRequest(msg::TBitoRequest{ID}); };
     game.OnPlayerCover = [this](int TableID, uint8_t CardID, uint8_t SelectID) {
-        SendToServer(ServerOut::kPlayerCover,
-                     QStringLiteral("%1;%2;%3;").arg(TableID).arg(CardID).arg(SelectID));
+        SendRequest(msg::TCoverRequest{TableID, CardID, SelectID});
     };
-    game.OnRoundStart = [this](int TableID) {
-        SendToServer(ServerOut::kRoundStart, QStringLiteral("%1;").arg(TableID));
-    };
+    game.OnRoundStart = [this](int TableID) { SendRequest(msg::TRoundStartRequest{TableID}); };
     game.OnStopPlugin = [this] { SendToHost(HostOut::kStopPlugin, QStringLiteral("1;")); };
     game.OnError = [this](int ErrorID) { SendToHost(HostOut::kError, QString::number(ErrorID)); };
     game.OnPlayerTransfer = [this](int TableID, uint8_t CardID) {
-        SendToServer(ServerOut::kPlayerTransfer, QStringLiteral("%1;%2;").arg(TableID).arg(CardID));
+        SendRequest(msg::TTransferRequest{TableID, CardID});
     };
 
     game.SetOnTextError([this](const QString &Error) { SendToHost(HostOut::kTextError, Error); });
     game.SetOnStateConnected([this](bool &Connected, const QString &Kind) {
-        SendToServer(ServerOut::kStateConnected,
-                     BoolText(Connected) + QLatin1Char(';') + Kind + QLatin1Char(';'));
+        SendRequest(msg::TStateConnectedAnswer{Connected, Kind});
     });
-    game.SetOnSendSrvInfo(
-        [this](bool State) { SendToServer(ServerOut::kSendSrvInfo, BoolText(State) + ';'); });
+    game.SetOnSendSrvInfo([this](bool State) { SendRequest(msg::TServerInfoAnswer{State}); });
+    // The statistics service hands its report's fields, built by the same builder.
     game.SetOnRedirectPlayerInfo(
         [this](const QString &Data) { SendToServer(ServerOut::kRedirectPlayerInfo, Data); });
-    game.SetOnEndRedirectPlayerInfo(
-        [this](bool State) { SendToServer(ServerOut::kEndRedirectPlayerInfo, BoolText(State) + ';'); });
+    game.SetOnEndRedirectPlayerInfo([this](bool State) { SendRequest(msg::TRedirectAnswer{State}); });
 }
 
-void TGUIMessage::SendToHost(int Code, const QString &Payload) {
+void TGUIMessage::Send(const QString &Message) {
     if (!FLink || !FLink->Connected())
         return;
-    const QByteArray bytes = EncodeAnsi(BuildHostMessage(Code, Payload));
+    const QByteArray bytes = EncodeAnsi(Message);
     FLink->Send(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())));
 }
 
+void TGUIMessage::SendToHost(int Code, const QString &Payload) {
+    Send(BuildHostMessage(Code, Payload));
+}
+
 void TGUIMessage::SendToServer(int Subcode, const QString &Payload) {
-    SendToHost(HostOut::kServerMessage, QString::number(Subcode) + QLatin1Char(';') + Payload);
+    Send(BuildServerMessage(Subcode, Payload));
+}
+
+void TGUIMessage::SendRequest(const msg::TClientMessage &Request) {
+    Send(BuildHostMessage(HostOut::kServerMessage, msg::BuildMessage(Request)));
 }
 
 void TGUIMessage::HandleMessage(QString Text) {

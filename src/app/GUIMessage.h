@@ -3,6 +3,7 @@
 #include "app/ErrorReporter.h"
 #include "app/HostLink.h"
 #include "game/Game.h"
+#include "protocol/ClientMessages.h"
 #include "sync/QueuePump.h"
 
 #include <QString>
@@ -29,8 +30,11 @@ public:
     TGUIMessage(const TGUIMessage &) = delete;
     TGUIMessage &operator=(const TGUIMessage &) = delete;
 
+    void Send(const QString &Message);
     void SendToHost(int Code, const QString &Payload);
+    // A payload spelled elsewhere (the statistics report, the table's options).
     void SendToServer(int Subcode, const QString &Payload);
+    void SendRequest(const msg::TClientMessage &Request);
 
     // Handles one message text as the pipe delivers it (decoded), inside the error guard.
     void HandleMessage(QString Text);

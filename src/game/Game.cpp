@@ -1,6 +1,7 @@
 #include "game/Game.h"
 
 #include "game/GameLog.h"
+#include "protocol/ClientMessages.h"
 #include "protocol/GameValues.h"
 #include "protocol/Protocol.h"
 
@@ -771,10 +772,8 @@ void TGame::ShowResult() {
 void TGame::GraphicsCreateNewTable(const TCreateSetting &Setting) {
     FState = GameState::kAtTable;
     StopLobbyTimers();
-    const QString createParam = BoolText(Setting.Transfer) + QLatin1Char(';') +
-                                BoolText(Setting.First_Not_TR) + QLatin1Char(';') +
-                                BoolText(Setting.Max_Five) + QLatin1Char(';');
-    Raise(OnCreateNewTable, createParam);
+    Raise(OnCreateNewTable, msg::BuildFields(msg::TCreateTableRequest{Setting.Transfer, Setting.First_Not_TR,
+                                                                      Setting.Max_Five}));
 }
 
 void TGame::GraphicsCloseInvite() {

@@ -1,17 +1,39 @@
 #include "PicButton.h"
 
+#include "Log.h"
+
 #include "common/Exceptions.h"
 #include "kit/AssetLoader.h"
 #include "kit/Form.h"
+
+#include <utility>
 
 namespace trelvo {
 
 // --- TImageEx -------------------------------------------------------------------------------
 
 void TImageEx::LoadFromResources(const QString &ResName) {
+    FPendingResource.clear();
     SetBitmap(LoadBitmap(ResName));
     if (FAutoSize)
         ApplyAutoSize();
+}
+
+void TImageEx::LoadFromResourcesWhenPainted(const QString &ResName) {
+    FPendingResource = ResName;
+}
+
+void TImageEx::Paint(QPainter &painter) {
+    if (!FPendingResource.isEmpty()) {
+        const QString name = std::exchange(FPendingResource, QString());
+        try {
+            LoadFromResources(name);
+        } catch (const EAssetNotFound &e) {
+            // An exception must not leave a paint event: the picture stays empty.
+            qCWarning(lcLobby) << "picture" << name << "not drawn:" << e.what();
+        }
+    }
+    TImage::Paint(painter);
 }
 
 void TImageEx::SetAutoSize(bool value) {

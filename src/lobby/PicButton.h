@@ -31,15 +31,23 @@ public:
     // Decodes the named asset into the bitmap (an unknown name raises EAssetNotFound and keeps the
     // old bitmap); with AutoSize the image then takes the picture's size.
     void LoadFromResources(const QString &ResName);
+    // The same, put off until the image is first painted: a large picture need not be decoded before
+    // the window that shows it is on screen (the client connects to its host first). A name that turns
+    // out unknown then leaves the image empty, with a warning.
+    void LoadFromResourcesWhenPainted(const QString &ResName);
 
     bool AutoSize() const { return FAutoSize; }
     // A different value is stored and auto-size applied, also when switching it off.
     void SetAutoSize(bool value);
 
+protected:
+    void Paint(QPainter &painter) override;
+
 private:
     void ApplyAutoSize();
 
     bool FAutoSize = false;
+    QString FPendingResource;
 };
 
 // A cross-fade of its parent image's "Bitmap" between two named assets.

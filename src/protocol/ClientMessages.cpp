@@ -87,6 +87,12 @@ QString Build(const TRedirectAnswer &M) {
     return TFieldWriter(ServerOut::kEndRedirectPlayerInfo).Flag(M.Succeeded).Take();
 }
 
+QString BuildFields(const TClientMessage &M) {
+    QString text = BuildMessage(M);
+    text.remove(0, text.indexOf(QLatin1Char(';')) + 1);
+    return text;
+}
+
 QString BuildMessage(const TClientMessage &M) {
     return std::visit([](const auto &m) { return Build(m); }, M);
 }

@@ -133,6 +133,9 @@ QString Build(const TServerInfoAnswer &M);
 QString Build(const TRedirectRequest &M);
 QString Build(const TRedirectAnswer &M);
 QString BuildMessage(const TClientMessage &M);
+// The built message without its "subcode;": for a sender that hands fields on to be sent under a
+// subcode elsewhere.
+QString BuildFields(const TClientMessage &M);
 
 // "subcode;payload" from a client; nothing for an unknown subcode or any malformed field.
 std::optional<TClientMessage> ParseClientMessage(QStringView Text);

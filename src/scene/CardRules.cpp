@@ -15,13 +15,6 @@ int Compare(const TPlayerCard &a, const TPlayerCard &b, uint8_t TrumpSuit) {
     return a.Dignity == b.Dignity ? 0 : 1;
 }
 
-bool CanCover(const TPlayerCard &card, const TPlayerCard &attack, uint8_t TrumpSuit) {
-    // No attack card (an empty slot) is nothing to cover, not something every trump beats.
-    if (attack.Suit == 0 || attack.Dignity == 0)
-        return false;
-    return Compare(card, attack, TrumpSuit) == 1 && (card.Suit == attack.Suit || card.Suit == TrumpSuit);
-}
-
 TSortedList DisplayOrder(std::vector<TPlayerCard> cards, uint8_t TrumpSuit) {
     const size_t n = cards.size();
     TSortedList order(n);

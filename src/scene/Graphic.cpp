@@ -29,7 +29,9 @@ TGraphics::TGraphics() : FMainForm(std::make_unique<TMain_Form>()), FForm(std::m
     FImage_Background->SetAlign(TAlignLayout::Client);
     FImage_Background->SetWrapMode(TImageWrapMode::Stretch);
     FImage_Background->SetHitTest(false);
-    FImage_Background->LoadFromResources(QStringLiteral("Background_Table"));
+    // The largest picture of all: decoded when the window is first drawn, not before the client has
+    // connected to its host.
+    FImage_Background->LoadFromResourcesWhenPainted(QStringLiteral("Background_Table"));
 
     TSceneObject *place = FForm.get();
     FWindowShowMessage =

@@ -2,6 +2,7 @@
 
 #include "SceneTimings.h"
 
+#include "common/CardRule.h"
 #include "kit/Round.h"
 
 namespace trelvo::scene {
@@ -170,10 +171,9 @@ void TPlayer::PlaceSideMarks() {
 }
 
 void TPlayer::ShowCanUsedToCoverCard(const TSrvCard &aCard) {
-    const TPlayerCard attack{aCard.Suit, aCard.Dignity};
     for (uint8_t i = 0; i < FCardList->Count(); ++i) {
         const TSrvCard c = FCardList->GetCard(i);
-        FCardList->SetLights(i, rules::CanCover({c.Suit, c.Dignity}, attack, TrumpSuit()));
+        FCardList->SetLights(i, Beats(c, aCard, TrumpSuit()));
     }
 }
 

@@ -1,6 +1,7 @@
 #include "stats/Statistics.h"
 
 #include "common/TimerEx.h"
+#include "protocol/ClientMessages.h"
 #include "protocol/Protocol.h"
 #include "stats/CheckInternet.h"
 #include "stats/SendServerInfo.h"
@@ -9,36 +10,15 @@
 #include "stats/SystemInfo.h"
 #include "sync/ThreadQueue.h"
 
-#include <QStringList>
-
 #include <chrono>
 
 namespace trelvo {
 
 QString RedirectText(std::uint8_t EndCode, const TStatInfo &Info) {
-    const QString fields[] = {
-        QString::number(EndCode),
-        EscapeSemicolon(Info.Name),
-        Info.ID,
-        QString::number(Info.Gender),
-        Info.ServerIP,
-        Info.LocalUserIP,
-        QString::number(Info.ScreenSizeX),
-        QString::number(Info.ScreenSizeY),
-        ScaleText(Info.Scale),
-        Info.OS,
-        Info.Kernel,
-        QString::number(Info.Architecture),
-        Info.PluginVersion,
-        Info.ChatVersion,
-        Info.MD5_CC,
-        Info.MD5_Plugin,
-        Info.MD5_GUI,
-    };
-    QString text;
-    for (const QString &field : fields)
-        text += field + QLatin1Char(';');
-    return text;
+    return msg::BuildFields(msg::TRedirectRequest{
+        EndCode, Info.Name, Info.ID, Info.Gender, Info.ServerIP, Info.LocalUserIP, Info.ScreenSizeX,
+        Info.ScreenSizeY, ScaleText(Info.Scale), Info.OS, Info.Kernel, Info.Architecture, Info.PluginVersion,
+        Info.ChatVersion, Info.MD5_CC, Info.MD5_Plugin, Info.MD5_GUI});
 }
 
 TStatistics::TStatistics() : TStatistics(DefaultStatEndpoint()) {}
@@ -113,8 +93,16 @@ void TStatistics::SendTimer() {
     FTimerSendInfo = nullptr;
     auto thread = TThreadEx::Create<TStatSend>(FEndpoint);
     // The record as it is now: setters called while the timer ran count.
-    thread->SetStatInfo(FStatInfo);
+    thread->SetStatInfo(OwnRecord());
     FStatSend = Start(std::move(thread), &TStatistics::StatSendDone);
+}
+
+const TStatInfo &TStatistics::OwnRecord() {
+    if (!FOwnHashRead) {
+        FStatInfo.MD5_GUI = OwnExecutableMD5();
+        FOwnHashRead = true;
+    }
+    return FStatInfo;
 }
 
 void TStatistics::StatSendDone(TStatSend *Sender) {
@@ -123,7 +111,7 @@ void TStatistics::StatSendDone(TStatSend *Sender) {
     FStatSend = nullptr;
     if (Sender->EndCode() != kEndAccepted)
         if (OnRedirect)
-            OnRedirect(RedirectText(Sender->EndCode(), FStatInfo));
+            OnRedirect(RedirectText(Sender->EndCode(), OwnRecord()));
 }
 
 void TStatistics::SendRedirect(const TStatInfo &aStatInfo) {

@@ -56,6 +56,9 @@ public:
 
 private:
     void SendTimer();
+    // The record with the hash of the running executable, read the first time a report needs it: hashing
+    // the whole program file would otherwise hold up every start.
+    const TStatInfo &OwnRecord();
     // Starts a self-freeing thread whose completion reaches Done only while this service lives.
     template <typename T> T *Start(std::unique_ptr<T> Thread, void (TStatistics::*Done)(T *Sender));
     void StatSendDone(TStatSend *Sender);
@@ -64,6 +67,7 @@ private:
     void CheckDone(TCheckInternet *Sender);
 
     TStatInfo FStatInfo;
+    bool FOwnHashRead = false;
     TStatSend *FStatSend = nullptr;
     TStatSend *FRedirectStatSend = nullptr;
     TCheckInternet *FCheckInternet = nullptr;

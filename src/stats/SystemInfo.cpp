@@ -81,8 +81,11 @@ TStatInfo CollectStatInfo() {
     info.Architecture = ArchitectureCode(QSysInfo::currentCpuArchitecture());
     info.PluginVersion = kPluginVersion;
     info.KindPost = kOwnRecord;
-    info.MD5_GUI = FileMD5Text(kOwnExecutable);
     return info;
+}
+
+QString OwnExecutableMD5() {
+    return FileMD5Text(kOwnExecutable);
 }
 
 } // namespace trelvo

@@ -30,8 +30,11 @@ QString KernelText(const TOSVersion &Version);
 // 1 32-bit Intel, 2 64-bit Intel, 3 32-bit ARM, 4 64-bit ARM; anything else 1.
 std::uint8_t ArchitectureCode(const QString &CpuArchitecture);
 
-// The collected part of a new record: screen, system, architecture, "1.30", KindPost 1 and the hash
-// of the running executable. The screen stays 0 without a GUI application or screen.
+// The collected part of a new record: screen, system, architecture, "1.30" and KindPost 1. The screen
+// stays 0 without a GUI application or screen. The hash of the running executable is not part of it:
+// it takes reading the whole program file (OwnExecutableMD5).
 TStatInfo CollectStatInfo();
+// The MD5 of the running executable's file in lower-case hexadecimal.
+QString OwnExecutableMD5();
 
 } // namespace trelvo

@@ -220,5 +220,40 @@ TEST(ImageExTest, LoadingAndAutoSize) {
     EXPECT_EQ(pictures.NameOf(image.Bitmap()), "C_1") << "the old bitmap stays";
 }
 
+TEST(ImageExTest, APicturePutOffUntilPaintedIsDecodedByTheFirstPaintOnly) {
+    test::TTestPictures pictures;
+    TForm form;
+    form.SetSize(200, 100);
+    auto *image = new TImageEx(&form);
+    image->SetParent(&form);
+    image->SetSize(200, 100);
+    image->SetWrapMode(TImageWrapMode::Stretch);
+    image->LoadFromResourcesWhenPainted("B_1");
+    EXPECT_EQ(pictures.Loads(), 0);
+    EXPECT_TRUE(image->Bitmap().isNull());
+    const QImage frame = form.RenderToImage();
+    EXPECT_EQ(pictures.NameOf(image->Bitmap()), "B_1");
+    EXPECT_EQ(frame.pixel(100, 50), pictures.ColourOf("B_1")) << "drawn in that very frame";
+    form.RenderToImage();
+    EXPECT_EQ(pictures.Loads(), 1);
+    // A picture loaded at once in between wins over the one still put off.
+    image->LoadFromResourcesWhenPainted("C_1");
+    image->LoadFromResources("B_2");
+    form.RenderToImage();
+    EXPECT_EQ(pictures.NameOf(image->Bitmap()), "B_2");
+}
+
+TEST(ImageExTest, AnUnknownPicturePutOffUntilPaintedLeavesTheImageEmptyWithoutThrowing) {
+    test::TTestPictures pictures;
+    TForm form;
+    form.SetSize(200, 100);
+    auto *image = new TImageEx(&form);
+    image->SetParent(&form);
+    image->SetSize(200, 100);
+    image->LoadFromResourcesWhenPainted("No_Such_Picture");
+    EXPECT_NO_THROW(form.RenderToImage());
+    EXPECT_TRUE(image->Bitmap().isNull());
+}
+
 } // namespace
 } // namespace trelvo

@@ -45,6 +45,9 @@ const ClientCase kClientCases[] = {
 TEST(ClientMessages, EveryRequestIsSpelledExactlyAndReadsBack) {
     for (const ClientCase &c : kClientCases) {
         EXPECT_EQ(BuildMessage(c.message).toStdString(), c.text);
+        // The fields alone are what follows the subcode (a two-digit subcode too).
+        const std::string text = c.text;
+        EXPECT_EQ(BuildFields(c.message).toStdString(), text.substr(text.find(';') + 1));
         const auto parsed = ParseClientMessage(QString::fromUtf8(c.text));
         ASSERT_TRUE(parsed) << c.text;
         EXPECT_TRUE(*parsed == c.message) << c.text << " read back as " << Show(parsed);

@@ -114,6 +114,10 @@ TEST_F(GraphicsFixture, BuildsTheClothAndTheEmptyLobbyLayerAndShowsNothing) {
     EXPECT_FALSE(g.MainForm().isVisible());
     EXPECT_EQ(g.Image_Background()->Width(), 1000);
     EXPECT_EQ(g.Image_Background()->Height(), 700);
+    // The cloth, the largest picture, is decoded by the first frame, not before the client connects.
+    EXPECT_TRUE(g.Image_Background()->Bitmap().isNull());
+    g.Form().RenderToImage();
+    EXPECT_EQ(g.Image_Background()->Bitmap().size(), QSize(1280, 1024));
     EXPECT_FALSE(g.WindowStart()->Valid());
     EXPECT_EQ(g.WindowSettingTable(), nullptr);
     EXPECT_EQ(g.Window_Players(), nullptr);

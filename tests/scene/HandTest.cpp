@@ -225,10 +225,6 @@ TEST(OwnSeat, TransferNeedsACardOfTheAttackRank) {
     seat->AddCard(1, kSuitSpades, 6);
     EXPECT_TRUE(seat->IsHaveTransfer({kSuitClubs, 6}));
     EXPECT_FALSE(seat->IsHaveTransfer({kSuitClubs, 7}));
-    EXPECT_TRUE(rules::CanCover({3, 2}, {1, 13}, 3));
-    EXPECT_FALSE(rules::CanCover({1, 13}, {3, 2}, 3));
-    EXPECT_FALSE(rules::CanCover({2, 13}, {1, 2}, 3));
-    EXPECT_FALSE(rules::CanCover({3, 13}, {0, 0}, 3)); // an empty slot: not even a trump covers it
 }
 
 TEST(OwnSeat, TwoQuickClicksReportOnlyTheSecondAfterTheSpritesOwnEvent) {

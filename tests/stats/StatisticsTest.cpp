@@ -151,6 +151,9 @@ TEST_F(Statistics, FailedReportComesBackAsRedirectTextWithItsEndCode) {
         EXPECT_TRUE(text.startsWith(QStringLiteral("%1;a$r^e%p#l&a-c=e@b;77;0;;192.168.1.2;").arg(c.endCode)))
             << text.toStdString();
         EXPECT_EQ(text.count(QLatin1Char(';')), 17) << text.toStdString();
+        // The record's last field: the program's own hash, read only when the report needed it.
+        EXPECT_TRUE(text.endsWith(FileMD5Text(QStringLiteral("/proc/self/exe")) + QLatin1Char(';')))
+            << text.toStdString();
     }
 }
 
