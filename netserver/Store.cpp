@@ -39,6 +39,13 @@ QString SqlError(const QSqlError &Error) {
     return Error.text().left(300);
 }
 
+// SQLite's result codes that a later try may not meet again: busy, locked, out of memory, read-only,
+// I/O error, full, cannot open, lock protocol.
+bool Passing(const QSqlError &Error) {
+    static const QStringList codes = {"5", "6", "7", "8", "10", "13", "14", "15"};
+    return codes.contains(Error.nativeErrorCode());
+}
+
 // The fields of a client's own usage report that the summary groups by.
 constexpr int kFieldScreenX = 4, kFieldScreenY = 5, kFieldSystem = 7, kFieldVersion = 10, kFieldKind = 13;
 constexpr int kFieldServerVersion = 0;
@@ -165,7 +172,8 @@ bool TStoreDb::SetPageLimit(int Pages) {
     return Exec(QStringLiteral("PRAGMA max_page_count=%1").arg(Pages > 0 ? Pages : 1073741823), why);
 }
 
-bool TStoreDb::Write(const TStoreWrite &Item, QString &Error) {
+bool TStoreDb::Write(const TStoreWrite &Item, QString &Error, bool &Retry) {
+    Retry = true;
     QSqlDatabase db = QSqlDatabase::database(FConnection, false);
     if (!db.isOpen()) {
         Error = QStringLiteral("the store is not open");
@@ -177,6 +185,7 @@ bool TStoreDb::Write(const TStoreWrite &Item, QString &Error) {
     }
     auto fail = [&](const QSqlQuery &q) {
         Error = SqlError(q.lastError());
+        Retry = Passing(q.lastError());
         db.rollback();
         return false;
     };
@@ -208,7 +217,7 @@ bool TStoreDb::Write(const TStoreWrite &Item, QString &Error) {
         for (std::size_t i = 0; i < g.Seats.size(); ++i) {
             seat.addBindValue(id);
             seat.addBindValue(static_cast<int>(i));
-            seat.addBindValue(g.Seats[i].Name);
+            seat.addBindValue(g.Seats[i].Name.isNull() ? QStringLiteral("") : g.Seats[i].Name);
             seat.addBindValue(g.Seats[i].Bot ? 1 : 0);
             seat.addBindValue(g.Seats[i].Result);
             if (!seat.exec())

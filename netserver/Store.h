@@ -75,8 +75,10 @@ public:
     int Version();
     const QString &Path() const { return FPath; }
 
-    // Writes the item in one transaction; false with Error (nothing of it written) when it fails.
-    bool Write(const TStoreWrite &Item, QString &Error);
+    // Writes the item in one transaction; false with Error (nothing of it written) when it fails. Retry
+    // says whether the same write may succeed later (a full, locked or lost file) or never will (the
+    // schema refuses it).
+    bool Write(const TStoreWrite &Item, QString &Error, bool &Retry);
     // Caps the file at Pages pages (a full disk, for tests); 0 lifts the cap.
     bool SetPageLimit(int Pages);
 

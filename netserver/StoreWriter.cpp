@@ -63,7 +63,7 @@ void TStoreWriter::Run() {
         const TStoreWrite &item = FQueue.front();
         lock.unlock();
         QString error;
-        bool ok = true;
+        bool ok = true, retry = true;
         if (!db) {
             db.emplace(FPath);
             ok = db->Open(error);
@@ -75,8 +75,15 @@ void TStoreWriter::Run() {
             db->SetPageLimit(wantedLimit);
             pageLimit = wantedLimit;
         }
-        ok = ok && db->Write(item, error);
+        ok = ok && db->Write(item, error, retry);
         lock.lock();
+        if (!ok && !retry) {
+            qCWarning(server::lcServer).noquote()
+                << QStringLiteral("store: a write that %1 refuses is dropped (%2)").arg(FPath, error);
+            FQueue.pop_front();
+            ++FDropped;
+            continue;
+        }
         if (ok) {
             FQueue.pop_front();
             ++FWritten;

@@ -376,7 +376,10 @@ void TTable::SendGameOver(bool ShowNow) {
     if (FTurnTimer)
         FClock.Cancel(FTurnTimer);
     FTurnTimer = 0;
-    TGameRecord record{FID, FSlots, {}, FGame->Bouts()};
+    TGameRecord record;
+    record.TableID = FID;
+    record.Slots = FSlots;
+    record.Bouts = FGame->Bouts();
     record.Rules = FRules;
     record.Seed = FGameSeed;
     record.StartedMs = FGameStartedMs;
