@@ -32,7 +32,8 @@ TRatingWindow::TRatingWindow(QWidget *Parent) : QDialog(Parent) {
     FTable->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
     FOwn = new QLabel(this);
     FOwn->setWordWrap(true);
-    auto *buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
+    auto *buttons = new QDialogButtonBox(this);
+    buttons->addButton(QStringLiteral("Закрыть"), QDialogButtonBox::RejectRole);
     QPushButton *refresh = buttons->addButton(QStringLiteral("Обновить"), QDialogButtonBox::ActionRole);
     QObject::connect(refresh, &QPushButton::clicked, this, [this] {
         if (auto handler = OnRefresh)
