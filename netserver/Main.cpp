@@ -3,6 +3,7 @@
 #include "netserver/NetServer.h"
 #include "netserver/Recorder.h"
 #include "netserver/ServerOptions.h"
+#include "netserver/StatsService.h"
 #include "netserver/Store.h"
 #include "netserver/StoreWriter.h"
 #include "server/GameServer.h"
@@ -105,6 +106,24 @@ int main(int argc, char **argv) {
     TRecorder recorder(ratings, writer);
     TQtClock clock;
     TClockScope clockScope(clock);
+    std::unique_ptr<TStatsService> stats;
+    if (options.StatsAddress) {
+        const auto tls = ReadTls(options.StatsCertFile, options.StatsKeyFile, error);
+        if (!tls) {
+            std::fprintf(stderr, "trelvo-server: %s\n", qPrintable(error));
+            return 2;
+        }
+        stats = std::make_unique<TStatsService>(clock);
+        stats->OnReport = [&writer](const TStoredReport &Report) {
+            TStoreWrite write;
+            write.Report = Report;
+            return writer.Enqueue(std::move(write));
+        };
+        if (!stats->Listen(*options.StatsAddress, options.StatsPort, *tls, error)) {
+            std::fprintf(stderr, "trelvo-server: %s\n", qPrintable(error));
+            return 1;
+        }
+    }
     const std::uint64_t seed = options.Seed != 0 ? options.Seed : QRandomGenerator::global()->generate64();
     server::TGameServer game(clock, seed, options.Game);
     game.OnGameOver = [&recorder](const server::TGameRecord &Record) { recorder.GameOver(Record); };
