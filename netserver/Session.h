@@ -13,6 +13,8 @@ namespace trelvo::net {
 inline constexpr int kProtocolVersion = 1;
 // The default port of trelvo-server.
 inline constexpr quint16 kDefaultPort = 47017;
+// The port of its statistics service (--stats-listen), where trelvo-host --server sends the client's reports.
+inline constexpr quint16 kDefaultStatsPort = 47018;
 inline constexpr int kMaxNameLength = 32;
 
 enum class TRefusal { Version, NameTaken, Full, BadName, Malformed };
