@@ -242,9 +242,10 @@ TEST_F(StatsServiceTest, HostileBodiesAreRefusedAndNothingIsKept) {
         const char *Name;
         QByteArray Body;
     };
+    static const char kJunk[] = "\xff\xfe\x00\x01&&&==%%%zz";
     const Case cases[] = {
         {"oversized", QByteArray(300 * 1024, 'A')},
-        {"junk bytes", QByteArray("\xff\xfe\x00\x01&&&==%%%zz", 16)},
+        {"junk bytes", QByteArray(kJunk, sizeof kJunk - 1)},
         {"wrong key", FormOf(ReportForm(info, DeriveKey(QStringLiteral("10.9.8.7"))))},
         {"too few fields", honest.left(honest.indexOf("&P17="))},
         {"renamed field", QByteArray(honest).replace("P3=", "X3=")},
