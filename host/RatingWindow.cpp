@@ -22,9 +22,9 @@ QTableWidgetItem *Cell(const QString &Text, bool Number) {
 TRatingWindow::TRatingWindow(QWidget *Parent) : QDialog(Parent) {
     setWindowTitle(QStringLiteral("Рейтинг"));
     FTable = new QTableWidget(0, 5, this);
-    FTable->setHorizontalHeaderLabels(
-        {QStringLiteral("№"), QStringLiteral("Игрок"), QStringLiteral("Рейтинг"), QStringLiteral("Игры"),
-         QStringLiteral("Поражения")});
+    FTable->setHorizontalHeaderLabels({QStringLiteral("№"), QStringLiteral("Игрок"),
+                                       QStringLiteral("Рейтинг"), QStringLiteral("Игры"),
+                                       QStringLiteral("Поражения")});
     FTable->verticalHeader()->hide();
     FTable->setEditTriggers(QAbstractItemView::NoEditTriggers);
     FTable->setSelectionMode(QAbstractItemView::NoSelection);

@@ -88,7 +88,8 @@ std::vector<TRatingRow> TRatings::Top(int Count) const {
             return a.Games > b.Games;
         return a.Key < b.Key;
     };
-    const std::size_t count = std::min<std::size_t>(rows.size(), static_cast<std::size_t>(std::max(0, Count)));
+    const std::size_t count =
+        std::min<std::size_t>(rows.size(), static_cast<std::size_t>(std::max(0, Count)));
     std::partial_sort(rows.begin(), rows.begin() + static_cast<std::ptrdiff_t>(count), rows.end(), better);
     rows.resize(count);
     return rows;

@@ -50,14 +50,17 @@ QString TopText(const std::vector<TRatingRow> &Rows) {
 }
 
 QString SummaryText(const TStatsSummary &Summary) {
-    QString text = QStringLiteral("usage reports: %1 (%2 redirected through another client)\nserver reports: %3\n")
-                       .arg(Summary.Reports)
-                       .arg(Summary.Redirected)
-                       .arg(Summary.ServerReports);
+    QString text =
+        QStringLiteral("usage reports: %1 (%2 redirected through another client)\nserver reports: %3\n")
+            .arg(Summary.Reports)
+            .arg(Summary.Redirected)
+            .arg(Summary.ServerReports);
     const auto group = [&](const char *Title, const std::vector<std::pair<QString, int>> &Counts) {
         text += QStringLiteral("\nby %1:\n").arg(QLatin1String(Title));
         for (const auto &[value, count] : Counts)
-            text += QStringLiteral("%1  %2\n").arg(count, 8).arg(value.isEmpty() ? QStringLiteral("(none)") : value);
+            text += QStringLiteral("%1  %2\n")
+                        .arg(count, 8)
+                        .arg(value.isEmpty() ? QStringLiteral("(none)") : value);
     };
     group("system", Summary.BySystem);
     group("screen size", Summary.ByScreen);

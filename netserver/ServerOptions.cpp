@@ -68,25 +68,29 @@ bool ParseServerOptions(const QStringList &Arguments, TServerCommandLine &Option
                                             QStringLiteral("N"));
     const QCommandLineOption seed(QStringLiteral("seed"), QStringLiteral("Seed of deals and bot choices."),
                                   QStringLiteral("N"));
-    const QCommandLineOption db(QStringLiteral("db"),
-                                QStringLiteral("The store of games, ratings and reports (SQLite; default %1).")
-                                    .arg(DefaultStorePath()),
-                                QStringLiteral("FILE"));
+    const QCommandLineOption db(
+        QStringLiteral("db"),
+        QStringLiteral("The store of games, ratings and reports (SQLite; default %1).")
+            .arg(DefaultStorePath()),
+        QStringLiteral("FILE"));
     const QCommandLineOption top(QStringLiteral("top"), QStringLiteral("Print the best N players and exit."),
                                  QStringLiteral("N"));
-    const QCommandLineOption statsSummary(QStringLiteral("stats-summary"),
-                                          QStringLiteral("Print what the statistics service collected and exit."));
+    const QCommandLineOption statsSummary(
+        QStringLiteral("stats-summary"),
+        QStringLiteral("Print what the statistics service collected and exit."));
     const QCommandLineOption statsListen(
         QStringLiteral("stats-listen"),
         QStringLiteral("Serve the clients' statistics reports over HTTPS here (default: off)."),
         QStringLiteral("ADDR:PORT"));
-    const QCommandLineOption statsCert(QStringLiteral("stats-cert"),
-                                       QStringLiteral("TLS certificate of the statistics service (default --cert)."),
-                                       QStringLiteral("FILE"));
+    const QCommandLineOption statsCert(
+        QStringLiteral("stats-cert"),
+        QStringLiteral("TLS certificate of the statistics service (default --cert)."),
+        QStringLiteral("FILE"));
     const QCommandLineOption statsKey(QStringLiteral("stats-key"),
-                                      QStringLiteral("Its private key (default --key)."), QStringLiteral("FILE"));
-    parser.addOptions({help, listen, cert, key, tables, level, botFill, maxConnections, seed, db, top, statsSummary,
-                       statsListen, statsCert, statsKey});
+                                      QStringLiteral("Its private key (default --key)."),
+                                      QStringLiteral("FILE"));
+    parser.addOptions({help, listen, cert, key, tables, level, botFill, maxConnections, seed, db, top,
+                       statsSummary, statsListen, statsCert, statsKey});
 
     // People play each other here: no bots unless asked for.
     Options.Game.LobbyBotTables = 0;
@@ -149,7 +153,8 @@ bool ParseServerOptions(const QStringList &Arguments, TServerCommandLine &Option
     Options.StatsKeyFile = parser.isSet(statsKey) ? parser.value(statsKey) : Options.KeyFile;
     // The clients post over HTTPS only.
     if (Options.StatsAddress && Options.StatsCertFile.isEmpty())
-        return fail(statsListen, QStringLiteral("needs a certificate (--stats-cert and --stats-key, or --cert)"));
+        return fail(statsListen,
+                    QStringLiteral("needs a certificate (--stats-cert and --stats-key, or --cert)"));
     if (parser.isSet(seed)) {
         bool ok = false;
         Options.Seed = parser.value(seed).toULongLong(&ok);

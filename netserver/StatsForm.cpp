@@ -40,7 +40,12 @@ std::optional<QString> Units(const QByteArray &Encoded, int MaxUnits) {
         if (text.size() >= MaxUnits)
             return std::nullopt;
         const auto lead = static_cast<unsigned char>(bytes[i++]);
-        int extra = lead >= 0xF8 ? -1 : lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : lead >= 0x80 ? -1 : 0;
+        int extra = lead >= 0xF8   ? -1
+                    : lead >= 0xF0 ? 3
+                    : lead >= 0xE0 ? 2
+                    : lead >= 0xC0 ? 1
+                    : lead >= 0x80 ? -1
+                                   : 0;
         if (extra < 0)
             return std::nullopt;
         char32_t cp = extra == 3 ? lead & 0x07 : extra == 2 ? lead & 0x0F : extra == 1 ? lead & 0x1F : lead;

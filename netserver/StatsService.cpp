@@ -42,10 +42,12 @@ TStatsService::TStatsService(TClock &Clock, TStatsServiceOptions Options) : FClo
     FHttp->route(QStringLiteral("/trelvo/get_ip.php"), post, [](const QHttpServerRequest &Request) {
         return Answer(AddressText(Request.remoteAddress()));
     });
-    FHttp->route(QStringLiteral("/trelvo/report_start.php"), post,
-                 [this](const QHttpServerRequest &Request) { return Report(Request, QStringLiteral("start"), 17); });
-    FHttp->route(QStringLiteral("/trelvo/report_server.php"), post,
-                 [this](const QHttpServerRequest &Request) { return Report(Request, QStringLiteral("server"), 5); });
+    FHttp->route(QStringLiteral("/trelvo/report_start.php"), post, [this](const QHttpServerRequest &Request) {
+        return Report(Request, QStringLiteral("start"), 17);
+    });
+    FHttp->route(
+        QStringLiteral("/trelvo/report_server.php"), post,
+        [this](const QHttpServerRequest &Request) { return Report(Request, QStringLiteral("server"), 5); });
     FHttp->route(QStringLiteral("/trelvo/check.php"), post,
                  [this](const QHttpServerRequest &Request) { return Check(Request); });
 }
@@ -103,8 +105,8 @@ void TStatsService::Guard(QSslSocket *Socket) {
         if (!socket)
             return;
         FConnections[socket.data()].Timer = 0;
-        qCWarning(server::lcServer) << "statistics: a connection from" << socket->peerAddress()
-                                    << "outlived" << FOptions.ConnectionTimeoutMs << "ms";
+        qCWarning(server::lcServer) << "statistics: a connection from" << socket->peerAddress() << "outlived"
+                                    << FOptions.ConnectionTimeoutMs << "ms";
         socket->abort();
     });
     // Connected before the HTTP layer's own reader, so a peer over the limit is cut before its bytes are
@@ -115,8 +117,8 @@ void TStatsService::Guard(QSslSocket *Socket) {
             return;
         it->second.Bytes += Socket->bytesAvailable();
         if (it->second.Bytes > FOptions.MaxConnectionBytes) {
-            qCWarning(server::lcServer) << "statistics: a connection from" << Socket->peerAddress() << "sent over"
-                                        << FOptions.MaxConnectionBytes << "bytes; closed";
+            qCWarning(server::lcServer) << "statistics: a connection from" << Socket->peerAddress()
+                                        << "sent over" << FOptions.MaxConnectionBytes << "bytes; closed";
             ++FRefused;
             Forget(Socket);
             Socket->abort();
@@ -135,7 +137,8 @@ void TStatsService::Forget(QSslSocket *Socket) {
     FConnections.erase(it);
 }
 
-QHttpServerResponse TStatsService::Report(const QHttpServerRequest &Request, const QString &Kind, int Fields) {
+QHttpServerResponse TStatsService::Report(const QHttpServerRequest &Request, const QString &Kind,
+                                          int Fields) {
     const QString address = AddressText(Request.remoteAddress());
     const QByteArray body = Request.body();
     auto refuse = [&](const char *Why) {
@@ -178,7 +181,8 @@ QHttpServerResponse TStatsService::Report(const QHttpServerRequest &Request, con
 
 QHttpServerResponse TStatsService::Check(const QHttpServerRequest &Request) {
     const auto form = ReadForm(Request.body(), 1, 16);
-    if (!form || form->size() != 1 || form->front().Name != QLatin1String("P") || !Digits(form->front().Value, 16))
+    if (!form || form->size() != 1 || form->front().Name != QLatin1String("P") ||
+        !Digits(form->front().Value, 16))
         return Answer(QStringLiteral("0"));
     return Answer(form->front().Value);
 }

@@ -152,7 +152,8 @@ bool TStoreDb::Open(QString &Error, int UpTo) {
         ok = ok && Exec(QStringLiteral("PRAGMA user_version=%1").arg(step + 1), why);
         if (!ok || !db.commit()) {
             db.rollback();
-            Error = QStringLiteral("cannot bring %1 to store version %2: %3").arg(FPath).arg(step + 1).arg(why);
+            Error =
+                QStringLiteral("cannot bring %1 to store version %2: %3").arg(FPath).arg(step + 1).arg(why);
             return false;
         }
     }
@@ -198,8 +199,9 @@ bool TStoreDb::Write(const TStoreWrite &Item, QString &Error, bool &Retry) {
                 break;
             }
         QSqlQuery q(db);
-        q.prepare(QStringLiteral("INSERT INTO games(at_ms, transfer, first_not_transfer, max_five, players, loser, "
-                                 "bouts, duration_ms, seed) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        q.prepare(
+            QStringLiteral("INSERT INTO games(at_ms, transfer, first_not_transfer, max_five, players, loser, "
+                           "bouts, duration_ms, seed) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)"));
         q.addBindValue(QVariant::fromValue<qint64>(g.AtMs));
         q.addBindValue(g.Rules.Transfer ? 1 : 0);
         q.addBindValue(g.Rules.FirstNotTransfer ? 1 : 0);
@@ -213,7 +215,8 @@ bool TStoreDb::Write(const TStoreWrite &Item, QString &Error, bool &Retry) {
             return fail(q);
         const QVariant id = q.lastInsertId();
         QSqlQuery seat(db);
-        seat.prepare(QStringLiteral("INSERT INTO seats(game_id, seat, name, bot, result) VALUES(?, ?, ?, ?, ?)"));
+        seat.prepare(
+            QStringLiteral("INSERT INTO seats(game_id, seat, name, bot, result) VALUES(?, ?, ?, ?, ?)"));
         for (std::size_t i = 0; i < g.Seats.size(); ++i) {
             seat.addBindValue(id);
             seat.addBindValue(static_cast<int>(i));
@@ -242,8 +245,9 @@ bool TStoreDb::Write(const TStoreWrite &Item, QString &Error, bool &Retry) {
         const TStoredReport &r = *Item.Report;
         const bool own = r.Kind == QLatin1String("start");
         QSqlQuery q(db);
-        q.prepare(QStringLiteral("INSERT INTO reports(at_ms, kind, address, system, screen, version, redirected, "
-                                 "fields) VALUES(?, ?, ?, ?, ?, ?, ?, ?)"));
+        q.prepare(
+            QStringLiteral("INSERT INTO reports(at_ms, kind, address, system, screen, version, redirected, "
+                           "fields) VALUES(?, ?, ?, ?, ?, ?, ?, ?)"));
         q.addBindValue(QVariant::fromValue<qint64>(r.AtMs));
         q.addBindValue(r.Kind);
         q.addBindValue(r.Address);
@@ -253,9 +257,10 @@ bool TStoreDb::Write(const TStoreWrite &Item, QString &Error, bool &Retry) {
                            : QVariant());
         q.addBindValue(FieldAt(r.Fields, own ? kFieldVersion : kFieldServerVersion));
         // A client's own record says 1 here; another client's failed report carries its end code.
-        q.addBindValue(own && r.Fields.size() > kFieldKind && r.Fields[kFieldKind] != QLatin1String("1") ? 1 : 0);
-        q.addBindValue(QString::fromUtf8(QJsonDocument(QJsonArray::fromStringList(r.Fields)).toJson(
-            QJsonDocument::Compact)));
+        q.addBindValue(own && r.Fields.size() > kFieldKind && r.Fields[kFieldKind] != QLatin1String("1") ? 1
+                                                                                                         : 0);
+        q.addBindValue(QString::fromUtf8(
+            QJsonDocument(QJsonArray::fromStringList(r.Fields)).toJson(QJsonDocument::Compact)));
         if (!q.exec())
             return fail(q);
     }
@@ -279,8 +284,8 @@ std::vector<TRatingRow> TStoreDb::Top(int Count) {
     q.addBindValue(Count);
     if (q.exec())
         while (q.next())
-            rows.push_back({q.value(0).toString(), q.value(1).toString(), q.value(2).toDouble(), q.value(3).toInt(),
-                            q.value(4).toInt()});
+            rows.push_back({q.value(0).toString(), q.value(1).toString(), q.value(2).toDouble(),
+                            q.value(3).toInt(), q.value(4).toInt()});
     return rows;
 }
 
@@ -289,8 +294,9 @@ std::vector<TStoredGame> TStoreDb::Games() {
     QSqlDatabase db = QSqlDatabase::database(FConnection, false);
     QSqlQuery q(db), seats(db);
     seats.prepare(QStringLiteral("SELECT name, bot, result FROM seats WHERE game_id = ? ORDER BY seat"));
-    if (!q.exec(QStringLiteral("SELECT id, at_ms, transfer, first_not_transfer, max_five, bouts, duration_ms, "
-                               "seed FROM games ORDER BY id")))
+    if (!q.exec(
+            QStringLiteral("SELECT id, at_ms, transfer, first_not_transfer, max_five, bouts, duration_ms, "
+                           "seed FROM games ORDER BY id")))
         return games;
     while (q.next()) {
         TStoredGame g;
@@ -302,7 +308,8 @@ std::vector<TStoredGame> TStoreDb::Games() {
         seats.addBindValue(q.value(0));
         if (seats.exec())
             while (seats.next())
-                g.Seats.push_back({seats.value(0).toString(), seats.value(1).toBool(), seats.value(2).toInt()});
+                g.Seats.push_back(
+                    {seats.value(0).toString(), seats.value(1).toBool(), seats.value(2).toInt()});
         games.push_back(std::move(g));
     }
     return games;
@@ -326,15 +333,17 @@ TStatsSummary TStoreDb::Summary() {
     TStatsSummary s;
     QSqlDatabase db = QSqlDatabase::database(FConnection, false);
     QSqlQuery q(db);
-    if (q.exec(QStringLiteral("SELECT COUNT(*), COALESCE(SUM(redirected), 0) FROM reports WHERE kind = 'start'")) &&
+    if (q.exec(QStringLiteral(
+            "SELECT COUNT(*), COALESCE(SUM(redirected), 0) FROM reports WHERE kind = 'start'")) &&
         q.next()) {
         s.Reports = q.value(0).toInt();
         s.Redirected = q.value(1).toInt();
     }
     if (q.exec(QStringLiteral("SELECT COUNT(*) FROM reports WHERE kind = 'server'")) && q.next())
         s.ServerReports = q.value(0).toInt();
-    const QString group = QStringLiteral("SELECT COALESCE(%1, ''), COUNT(*) FROM reports WHERE kind = 'start' "
-                                         "GROUP BY 1 ORDER BY 2 DESC, 1");
+    const QString group =
+        QStringLiteral("SELECT COALESCE(%1, ''), COUNT(*) FROM reports WHERE kind = 'start' "
+                       "GROUP BY 1 ORDER BY 2 DESC, 1");
     s.BySystem = Counts(db, group.arg(QStringLiteral("system")));
     s.ByScreen = Counts(db, group.arg(QStringLiteral("screen")));
     s.ByVersion = Counts(db, group.arg(QStringLiteral("version")));

@@ -25,7 +25,8 @@ bool TStoreWriter::Enqueue(TStoreWrite Item) {
     // Logged now and then: a stuck disk with a busy server would fill the log.
     const std::uint64_t dropped = ++FDropped;
     if ((dropped & (dropped - 1)) == 0)
-        qCWarning(server::lcServer) << "store: the write queue is full;" << dropped << "writes dropped so far";
+        qCWarning(server::lcServer) << "store: the write queue is full;" << dropped
+                                    << "writes dropped so far";
     return false;
 }
 

@@ -12,10 +12,10 @@
 namespace trelvo::net {
 
 struct TStoreWriterOptions {
-    int Capacity = 4096;     // writes that may wait; beyond it new ones are dropped (and logged)
-    int FirstRetryMs = 100;  // a failed write is tried again after this, doubling up to LastRetryMs
+    int Capacity = 4096;    // writes that may wait; beyond it new ones are dropped (and logged)
+    int FirstRetryMs = 100; // a failed write is tried again after this, doubling up to LastRetryMs
     int LastRetryMs = 5000;
-    int FlushMs = 10000;     // what Stop lets the queue take at most
+    int FlushMs = 10000; // what Stop lets the queue take at most
 };
 
 // The store's only writer while the server plays: a thread of its own takes writes from a bounded

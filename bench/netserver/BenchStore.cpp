@@ -43,12 +43,23 @@ TStoredReport Report(int I) {
     r.AtMs = 1700000000000 + I;
     r.Kind = QStringLiteral("start");
     r.Address = QStringLiteral("198.51.100.%1").arg(I % 250);
-    r.Fields = {QStringLiteral("Игрок %1").arg(I), QString::number(100000 + I), QStringLiteral("203.0.113.5"),
-                QStringLiteral("192.168.1.%1").arg(I % 250), QString::number(1366 + I % 3 * 554),
-                QString::number(768 + I % 3 * 312), QStringLiteral("1"), QStringLiteral("Debian GNU/Linux 12"),
-                QStringLiteral("6.1.0-13-amd64"), QStringLiteral("64"), QStringLiteral("1.30"),
-                QStringLiteral("2.0"), QStringLiteral("1"), QStringLiteral("1"), QString(32, u'a'),
-                QString(32, u'b'), QString(32, u'c')};
+    r.Fields = {QStringLiteral("Игрок %1").arg(I),
+                QString::number(100000 + I),
+                QStringLiteral("203.0.113.5"),
+                QStringLiteral("192.168.1.%1").arg(I % 250),
+                QString::number(1366 + I % 3 * 554),
+                QString::number(768 + I % 3 * 312),
+                QStringLiteral("1"),
+                QStringLiteral("Debian GNU/Linux 12"),
+                QStringLiteral("6.1.0-13-amd64"),
+                QStringLiteral("64"),
+                QStringLiteral("1.30"),
+                QStringLiteral("2.0"),
+                QStringLiteral("1"),
+                QStringLiteral("1"),
+                QString(32, u'a'),
+                QString(32, u'b'),
+                QString(32, u'c')};
     return r;
 }
 
@@ -93,10 +104,11 @@ int main(int argc, char **argv) {
             QThread::msleep(5);
         const double games = time.nsecsElapsed() / 1e6;
         std::sort(enqueueNs.begin(), enqueueNs.end());
-        std::printf("games:   %d rated and queued in %7.1f ms; one game's cost to play: median %.1f us, p99 %.1f us, "
-                    "longest %.1f us   (goal p99 <= 100 us; the longest is the machine's scheduling)\n",
-                    kCount, queued, enqueueNs[kCount / 2] / 1000.0, enqueueNs[kCount * 99 / 100] / 1000.0,
-                    enqueueNs.back() / 1000.0);
+        std::printf(
+            "games:   %d rated and queued in %7.1f ms; one game's cost to play: median %.1f us, p99 %.1f us, "
+            "longest %.1f us   (goal p99 <= 100 us; the longest is the machine's scheduling)\n",
+            kCount, queued, enqueueNs[kCount / 2] / 1000.0, enqueueNs[kCount * 99 / 100] / 1000.0,
+            enqueueNs.back() / 1000.0);
         std::printf("         written in %7.1f ms, %6.0f a second   (goal >= 1000 a second: a busy server "
                     "ends far fewer)\n",
                     games, kCount / (games / 1000.0));
@@ -111,15 +123,15 @@ int main(int argc, char **argv) {
         while (writer.Written() < static_cast<std::uint64_t>(2 * kCount))
             QThread::msleep(5);
         const double reports = time.nsecsElapsed() / 1e6;
-        std::printf("reports: %d written in %7.1f ms, %6.0f a second   (goal >= 1000 a second)\n", kCount, reports,
-                    kCount / (reports / 1000.0));
+        std::printf("reports: %d written in %7.1f ms, %6.0f a second   (goal >= 1000 a second)\n", kCount,
+                    reports, kCount / (reports / 1000.0));
         std::printf("         file grew %.2f MiB, %.0f bytes a report\n", MiB(file) - before,
                     (MiB(file) - before) * 1048576.0 / kCount);
     }
     TStoreDb db(file);
     QString error;
     db.Open(error);
-    std::printf("read back: %zu games, %zu reports, %zu rated players\n", db.Games().size(), db.Reports().size(),
-                db.LoadRatings().size());
+    std::printf("read back: %zu games, %zu reports, %zu rated players\n", db.Games().size(),
+                db.Reports().size(), db.LoadRatings().size());
     return 0;
 }

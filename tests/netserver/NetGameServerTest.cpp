@@ -65,7 +65,8 @@ protected:
 // reaches the client.
 TEST_F(NetGameServerTest, TheRatingTableComesThroughTheSessionToTheWindow) {
     Listener->OnTop = [](const QString &Name) {
-        return net::TTopAnswer{{{QStringLiteral("Bob"), 1600, 4, 1}, {Name, 1490, 2, 1}}, {QString(), 1490, 2, 1}};
+        return net::TTopAnswer{{{QStringLiteral("Bob"), 1600, 4, 1}, {Name, 1490, 2, 1}},
+                               {QString(), 1490, 2, 1}};
     };
     QStringList got, status;
     auto ann = Remote(got, status);

@@ -22,10 +22,28 @@ TEST(ServerOptions, ReadsEveryOptionAndRefusesBadValues) {
     TServerCommandLine options;
     QString error;
     bool help = false;
-    ASSERT_TRUE(ParseServerOptions({"--listen", "[::]:8443", "--lobby-tables", "4", "--level", "hard",
-                                    "--bot-fill", "20", "--max-connections", "5000", "--seed", "9", "--db",
-                                    "/srv/t.sqlite", "--top", "20", "--stats-listen", ":47018", "--stats-cert",
-                                    "c.pem", "--stats-key", "k.pem"},
+    ASSERT_TRUE(ParseServerOptions({"--listen",
+                                    "[::]:8443",
+                                    "--lobby-tables",
+                                    "4",
+                                    "--level",
+                                    "hard",
+                                    "--bot-fill",
+                                    "20",
+                                    "--max-connections",
+                                    "5000",
+                                    "--seed",
+                                    "9",
+                                    "--db",
+                                    "/srv/t.sqlite",
+                                    "--top",
+                                    "20",
+                                    "--stats-listen",
+                                    ":47018",
+                                    "--stats-cert",
+                                    "c.pem",
+                                    "--stats-key",
+                                    "k.pem"},
                                    options, error, help))
         << error.toStdString();
     EXPECT_EQ(options.Net.Address, QHostAddress(QHostAddress::AnyIPv6));
@@ -44,8 +62,8 @@ TEST(ServerOptions, ReadsEveryOptionAndRefusesBadValues) {
 
     // The game's certificate serves the statistics too unless told otherwise.
     TServerCommandLine shared;
-    ASSERT_TRUE(ParseServerOptions({"--cert", "c.pem", "--key", "k.pem", "--stats-listen", ":47018"}, shared, error,
-                                   help));
+    ASSERT_TRUE(ParseServerOptions({"--cert", "c.pem", "--key", "k.pem", "--stats-listen", ":47018"}, shared,
+                                   error, help));
     EXPECT_EQ(shared.StatsKeyFile, QStringLiteral("k.pem"));
     EXPECT_FALSE(shared.DbFile.isEmpty());
 

@@ -156,9 +156,11 @@ TEST_F(StatsServiceTest, TheRealClientsReportsArriveAndAreKept) {
     client->Send();
     Clock.Advance(kSendDelayMs);
     client->CheckInternetConnected(QStringLiteral("start"));
-    client->SendServerInfo(QStringLiteral("1.30"), QStringLiteral("aa"), QStringLiteral("bb"), QStringLiteral("1.2"));
-    ASSERT_TRUE(SpinUntil([&] { return Service->Kept() == 2 && Checks.size() == 1 && ServerInfoSent.size() == 1; },
-                          kDeadlineMs));
+    client->SendServerInfo(QStringLiteral("1.30"), QStringLiteral("aa"), QStringLiteral("bb"),
+                           QStringLiteral("1.2"));
+    ASSERT_TRUE(
+        SpinUntil([&] { return Service->Kept() == 2 && Checks.size() == 1 && ServerInfoSent.size() == 1; },
+                  kDeadlineMs));
     ASSERT_TRUE(ThreadsEnded());
     EXPECT_TRUE(Redirects.isEmpty()) << Redirects.value(0).left(2).toStdString();
     EXPECT_EQ(Checks, std::vector<bool>{true});
@@ -268,7 +270,8 @@ TEST_F(StatsServiceTest, HostileBodiesAreRefusedAndNothingIsKept) {
 TEST(StatsForm, UnscramblingUndoesTheClientsScrambling) {
     const QString texts[] = {QStringLiteral("Linux 6.1"), QStringLiteral("Петя😀"), QString(1, QChar(0xD800)),
                              QString(300, u'z')};
-    const QString addresses[] = {QStringLiteral("127.0.0.1"), QStringLiteral("203.0.113.250"), QStringLiteral("::1")};
+    const QString addresses[] = {QStringLiteral("127.0.0.1"), QStringLiteral("203.0.113.250"),
+                                 QStringLiteral("::1")};
     for (const QString &address : addresses) {
         EXPECT_EQ(StatsKey(address), DeriveKey(address));
         for (const QString &text : texts)

@@ -118,13 +118,19 @@ TEST(Ratings, OneLoserAmongTwoToFourPlayers) {
     const Case cases[] = {
         {"two equals", Game({"A", "B"}, {1, 0}), {}, {{"A", 1516}, {"B", 1484}}},
         {"three equals", Game({"A", "B", "C"}, {1, 0, 1}), {}, {{"A", 1508}, {"B", 1484}, {"C", 1508}}},
-        {"four equals", Game({"A", "B", "C", "D"}, {1, 1, 1, 0}), {},
+        {"four equals",
+         Game({"A", "B", "C", "D"}, {1, 1, 1, 0}),
+         {},
          {{"A", 1500 + 16.0 / 3}, {"B", 1500 + 16.0 / 3}, {"C", 1500 + 16.0 / 3}, {"D", 1484}}},
         {"a draw between equals", Game({"A", "B"}, {2, 2}), {}, {{"A", 1500}, {"B", 1500}}},
-        {"a draw behind a winner", Game({"A", "B", "C"}, {1, 2, 2}), {},
+        {"a draw behind a winner",
+         Game({"A", "B", "C"}, {1, 2, 2}),
+         {},
          {{"A", 1516}, {"B", 1492}, {"C", 1492}}},
         // 16 * (1 - 1 / (1 + 10^(-100/400))) = 5.7590; the weaker winner gains more: 10.2410.
-        {"winners apart are not compared", Game({"A", "B", "C"}, {1, 1, 0}), {{"A", 1600}, {"B", 1400}},
+        {"winners apart are not compared",
+         Game({"A", "B", "C"}, {1, 1, 0}),
+         {{"A", 1600}, {"B", 1400}},
          {{"A", 1605.7590}, {"B", 1410.2410}, {"C", 1484}}},
         {"losing to a bot costs half", Game({"Ann", "*Bot"}, {0, 1}), {}, {{"Ann", 1492}}},
         {"beating a bot gains half", Game({"Ann", "*Bot", "*Bot 2"}, {1, 0, 1}), {}, {{"Ann", 1504}}},
@@ -187,8 +193,12 @@ TEST_F(StoreTest, RecordedGamesAndRatingsSurviveARestart) {
     EXPECT_EQ(restarted.Top(10), before);
     const std::vector<TStoredGame> games = db.Games();
     ASSERT_EQ(games.size(), 3u);
-    const TStoredGame expected{1700000000000, {true, false, true}, {{"Ann", false, 1}, {"Bob", false, 0}, {"Bot", true, 1}},
-                               9, 60000, 1};
+    const TStoredGame expected{1700000000000,
+                               {true, false, true},
+                               {{"Ann", false, 1}, {"Bob", false, 0}, {"Bot", true, 1}},
+                               9,
+                               60000,
+                               1};
     EXPECT_EQ(games[0], expected);
     EXPECT_EQ(games[2].Seats[0].Name, "bob"); // the name as it was that game; the rating row is one
     EXPECT_EQ(restarted.Of(QStringLiteral("BOB")).Games, 2);
@@ -261,9 +271,9 @@ TEST_F(StoreTest, AFullDiskDelaysWritesAndAKilledWriterLosesNothingAcknowledged)
     std::vector<TStoreWrite> writes;
     for (int i = 0; i < 60; ++i) {
         TStoreWrite w;
-        w.Game = StoredGame(Game({longName + QString::number(i), "B", "C", "D"}, {1, 1, 1, 0},
-                                 static_cast<std::uint64_t>(i)),
-                            i);
+        w.Game = StoredGame(
+            Game({longName + QString::number(i), "B", "C", "D"}, {1, 1, 1, 0}, static_cast<std::uint64_t>(i)),
+            i);
         ASSERT_TRUE(writer->Enqueue(w));
     }
     ASSERT_TRUE(SpinUntil([&] { return writer->Failures() >= 3; }));
