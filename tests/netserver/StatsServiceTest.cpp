@@ -12,6 +12,7 @@
 #include "sync/ThreadQueue.h"
 
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSocketNotifier>
 #include <QSslSocket>
 #include <QTemporaryDir>
@@ -264,6 +265,43 @@ TEST_F(StatsServiceTest, HostileBodiesAreRefusedAndNothingIsKept) {
     EXPECT_EQ(Post(Service->Port(), kPathCheck, "P=123456"), QByteArray("123456"));
     EXPECT_EQ(Post(Service->Port(), kPathCheck, "P=12;rm"), QByteArray("0"));
     EXPECT_EQ(Db.Reports().size(), 1u);
+}
+
+// The program as deployed: a client's report reaches trelvo-server's service, SIGTERM ends the server with
+// the report written, and --stats-summary lists it.
+TEST_F(StatsServiceTest, AReportToTheProgramIsListedByItsSummary) {
+    const QString db = Dir.filePath(QStringLiteral("server.sqlite"));
+    QProcess server;
+    server.start(QStringLiteral(TRELVO_SERVER_BINARY),
+                 {"--db", db, "--listen", "127.0.0.1:0", "--stats-listen", "127.0.0.1:0", "--stats-cert",
+                  Certificate.Cert, "--stats-key", Certificate.Key});
+    QString log;
+    const QRegularExpression listening(QStringLiteral("statistics service on https://127\\.0\\.0\\.1:([0-9]+)"));
+    quint16 port = 0;
+    ASSERT_TRUE(SpinUntil(
+        [&] {
+            log += QString::fromLocal8Bit(server.readAllStandardError());
+            const auto match = listening.match(log);
+            port = match.hasMatch() ? static_cast<quint16>(match.captured(1).toInt()) : 0;
+            return port != 0 || server.state() == QProcess::NotRunning;
+        },
+        kDeadlineMs));
+    ASSERT_NE(port, 0) << log.toStdString();
+    auto client = Client(port);
+    client->SetPlayerID(QStringLiteral("501"));
+    client->Send();
+    Clock.Advance(kSendDelayMs);
+    ASSERT_TRUE(ThreadsEnded());
+    EXPECT_TRUE(Redirects.isEmpty());
+    server.terminate();
+    ASSERT_TRUE(server.waitForFinished(kDeadlineMs));
+    EXPECT_EQ(server.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(server.exitCode(), 0);
+    QProcess summary;
+    summary.start(QStringLiteral(TRELVO_SERVER_BINARY), {"--db", db, "--stats-summary"});
+    ASSERT_TRUE(summary.waitForFinished(kDeadlineMs));
+    EXPECT_EQ(summary.exitCode(), 0);
+    EXPECT_TRUE(summary.readAllStandardOutput().contains("usage reports: 1 (0 redirected"));
 }
 
 // The server's reading undoes the client's scrambling for every key and text, lone surrogates included.
