@@ -276,7 +276,8 @@ TEST_F(StatsServiceTest, AReportToTheProgramIsListedByItsSummary) {
                  {"--db", db, "--listen", "127.0.0.1:0", "--stats-listen", "127.0.0.1:0", "--stats-cert",
                   Certificate.Cert, "--stats-key", Certificate.Key});
     QString log;
-    const QRegularExpression listening(QStringLiteral("statistics service on https://127\\.0\\.0\\.1:([0-9]+)"));
+    const QRegularExpression listening(
+        QStringLiteral("statistics service on https://127\\.0\\.0\\.1:([0-9]+)"));
     quint16 port = 0;
     ASSERT_TRUE(SpinUntil(
         [&] {
