@@ -8,17 +8,20 @@
 
 namespace trelvo::host {
 
-TClientLauncher::TClientLauncher(QString ClientPath) : FClientPath(std::move(ClientPath)) {
+TClientLauncher::TClientLauncher(QString ClientPath, const QString &StatsService)
+    : FClientPath(std::move(ClientPath)) {
     FProcess.setProgram(FClientPath);
     FProcess.setArguments({QStringLiteral("-start")});
     // The client says nothing in normal operation; what it might say goes to the host's own output.
     FProcess.setProcessChannelMode(QProcess::ForwardedChannels);
-    // Statistics go only where the player said (these variables in the host's environment); unset,
-    // the client is told explicitly that there is no service, whatever its build chose.
+    // Statistics go only where the player said (these variables in the host's environment) or to the
+    // game server the player chose; otherwise the client is told explicitly that there is no service,
+    // whatever its build chose.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const QString &name : {QStringLiteral("TRELVO_STATS_SERVICE"), QStringLiteral("TRELVO_STATS_PROBE")})
-        if (!environment.contains(name))
-            environment.insert(name, QString());
+    if (!environment.contains(QStringLiteral("TRELVO_STATS_SERVICE")))
+        environment.insert(QStringLiteral("TRELVO_STATS_SERVICE"), StatsService);
+    if (!environment.contains(QStringLiteral("TRELVO_STATS_PROBE")))
+        environment.insert(QStringLiteral("TRELVO_STATS_PROBE"), QString());
     FProcess.setProcessEnvironment(environment);
     QObject::connect(&FProcess, &QProcess::finished, [this](int ExitCode, QProcess::ExitStatus Status) {
         if (auto handler = OnEnded)

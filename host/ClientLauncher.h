@@ -12,7 +12,8 @@ class TClientLauncher {
 public:
     static constexpr int kEndWaitMs = 5000;
 
-    explicit TClientLauncher(QString ClientPath);
+    // StatsService: where the client reports unless the host's environment says (empty: nowhere).
+    explicit TClientLauncher(QString ClientPath, const QString &StatsService = QString());
     // Ends the client if it still runs (it normally ends by itself once the pipe is closed).
     ~TClientLauncher();
     TClientLauncher(const TClientLauncher &) = delete;

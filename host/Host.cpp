@@ -46,8 +46,8 @@ THost::THost(const THostOptions &Options, std::unique_ptr<IGameServer> Server, c
     : FOptions(Options), FServer(std::move(Server)) {
     FRelay = std::make_unique<THostRelay>(*FServer, MakeIdentity(FOptions.PlayerName));
     FLink = std::make_unique<THostLink>(PipeName);
-    FClient =
-        std::make_unique<TClientLauncher>(FOptions.ClientPath.isEmpty() ? FindClient() : FOptions.ClientPath);
+    FClient = std::make_unique<TClientLauncher>(
+        FOptions.ClientPath.isEmpty() ? FindClient() : FOptions.ClientPath, FOptions.StatsService);
 
     FServer->OnStatus = [this](bool Connected, const QString &Text) {
         FWindow.SetServerStatus(Connected, Text);

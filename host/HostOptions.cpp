@@ -1,6 +1,7 @@
 #include "host/HostOptions.h"
 
 #include "common/BoundedInt.h"
+#include "netserver/Session.h"
 
 #include <QCommandLineParser>
 #include <QUrl>
@@ -133,6 +134,11 @@ bool ParseHostOptions(const QStringList &Arguments, THostOptions &Options, QStri
             url.host().isEmpty())
             return fail(server, QStringLiteral("expected ws://HOST:PORT or wss://HOST:PORT"));
         Options.ServerUrl = url.toString();
+        QUrl stats;
+        stats.setScheme(QStringLiteral("https"));
+        stats.setHost(url.host());
+        stats.setPort(net::kDefaultStatsPort);
+        Options.StatsService = stats.toString();
     }
     return true;
 }

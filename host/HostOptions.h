@@ -26,6 +26,9 @@ struct THostOptions {
     int ScreenshotEverySeconds = 5; // --screenshot-every
     int QuitAfterSeconds = 0;       // --quit-after: 0 runs until the window is closed
     QString ServerUrl;              // --server ws[s]://HOST:PORT: a game server on the network
+    // The statistics service the client reports to: that server's (https://HOST:47018) with --server,
+    // otherwise none. The host's own TRELVO_STATS_SERVICE, even empty, is the player's word and wins.
+    QString StatsService;
 };
 
 // Reads the arguments (without the program name). False with Error set on a bad or unknown option;

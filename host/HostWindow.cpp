@@ -80,6 +80,8 @@ void THostWindow::BuildMenu() {
     FHideGame = game->addAction(QStringLiteral("Скрыть игру"), [this] { Raise(OnHideGame); });
     game->addSeparator();
     FRestart = game->addAction(QStringLiteral("Перезапустить игру"), [this] { Raise(OnRestartClient); });
+    FRating = game->addAction(QStringLiteral("Рейтинг"), [this] { Raise(OnRating); });
+    FRating->setEnabled(false);
     game->addSeparator();
     game->addAction(QStringLiteral("Выход"), [this] { close(); });
 

@@ -44,11 +44,14 @@ public:
     QAction *HideGameAction() const { return FHideGame; }
     QAction *AboutAction() const { return FAbout; }
     QAction *RestartAction() const { return FRestart; }
+    // "Рейтинг": off unless connected to a game server on the network.
+    QAction *RatingAction() const { return FRating; }
 
     std::function<void()> OnShowGame;
     std::function<void()> OnHideGame;
     std::function<void()> OnAbout;
     std::function<void()> OnRestartClient;
+    std::function<void()> OnRating;
     std::function<void()> OnClosed;
 
 protected:
@@ -67,6 +70,7 @@ private:
     QAction *FHideGame = nullptr;
     QAction *FAbout = nullptr;
     QAction *FRestart = nullptr;
+    QAction *FRating = nullptr;
     QAction *FLogToggle = nullptr;
 };
 

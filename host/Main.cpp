@@ -6,6 +6,7 @@
 #include "host/Host.h"
 #include "host/LocalGameServer.h"
 #include "host/NetGameServer.h"
+#include "host/RatingWindow.h"
 #include "host/ScreenshotTimer.h"
 #include "host/X11Input.h"
 
@@ -14,6 +15,33 @@
 
 #include <cstdio>
 #include <memory>
+
+namespace {
+
+// "Рейтинг" asks the server on the network; it is on only while connected to it.
+void ShowRatingsOf(trelvo::host::TNetGameServer &Server, trelvo::host::THostWindow &Window) {
+    using namespace trelvo::host;
+    auto *ratings = new TRatingWindow(&Window);
+    auto ask = [&Server, ratings] {
+        ratings->SetNote(Server.RequestTop() ? QStringLiteral("Запрос рейтинга…")
+                                             : QStringLiteral("Нет связи с сервером."));
+    };
+    ratings->OnRefresh = ask;
+    Server.OnTop = [ratings](const trelvo::net::TTopAnswer &Answer) { ratings->SetAnswer(Answer); };
+    Window.OnRating = [ratings, ask] {
+        ratings->show();
+        ratings->raise();
+        ask();
+    };
+    auto status = Server.OnStatus;
+    Server.OnStatus = [status, &Window](bool Connected, const QString &Text) {
+        Window.RatingAction()->setEnabled(Connected);
+        if (status)
+            status(Connected, Text);
+    };
+}
+
+} // namespace
 
 int main(int argc, char **argv) {
     using namespace trelvo;
@@ -41,11 +69,17 @@ int main(int argc, char **argv) {
     TClockScope clockScope(clock);
     const std::uint64_t seed = options.Seed != 0 ? options.Seed : QRandomGenerator::global()->generate64();
     std::unique_ptr<IGameServer> server;
-    if (options.ServerUrl.isEmpty())
+    TNetGameServer *netServer = nullptr;
+    if (options.ServerUrl.isEmpty()) {
         server = std::make_unique<TLocalGameServer>(clock, seed, options);
-    else
-        server = std::make_unique<TNetGameServer>(clock, QUrl(options.ServerUrl));
+    } else {
+        auto net = std::make_unique<TNetGameServer>(clock, QUrl(options.ServerUrl));
+        netServer = net.get();
+        server = std::move(net);
+    }
     THost host(options, std::move(server), SeatName(kClientPipeName));
+    if (netServer)
+        ShowRatingsOf(*netServer, host.Window());
     host.OnClosed = [] { QCoreApplication::exit(0); };
     if (!host.Start(error)) {
         std::fprintf(stderr, "%s\n", qPrintable(error));

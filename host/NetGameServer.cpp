@@ -48,6 +48,13 @@ void TNetGameServer::Receive(TConnId Conn, const QString &Message) {
     FSocket->sendTextMessage(Message);
 }
 
+bool TNetGameServer::RequestTop() {
+    if (!FOnline)
+        return false;
+    FSocket->sendTextMessage(net::kTopRequest);
+    return true;
+}
+
 void TNetGameServer::Disconnect(TConnId Conn) {
     if (Conn != FConn)
         return;
@@ -125,6 +132,15 @@ void TNetGameServer::Answer(const QString &Text) {
 }
 
 void TNetGameServer::Frame(const QString &Text) {
+    // The session's own answer: game messages begin with their number.
+    if (Text.startsWith(QStringLiteral("top;"))) {
+        const auto answer = net::ParseTopAnswer(Text);
+        if (!answer)
+            qCWarning(lcHost) << "the game server's rating table is malformed";
+        else if (auto handler = OnTop)
+            handler(*answer);
+        return;
+    }
     ++FFramesIn;
     if (FRejoining) {
         int sub = 0;

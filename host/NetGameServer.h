@@ -3,6 +3,7 @@
 #include "host/GameServerPort.h"
 
 #include "common/Clock.h"
+#include "netserver/Session.h"
 
 #include <QObject>
 #include <QString>
@@ -33,6 +34,10 @@ public:
     void Disconnect(TConnId Conn) override;
 
     bool Online() const { return FOnline; }
+    // Asks the server for its rating table; false when not connected. The answer comes to OnTop and
+    // never reaches the client.
+    bool RequestTop();
+    std::function<void(const net::TTopAnswer &Answer)> OnTop;
     // Game messages given to and taken from the server so far.
     std::uint64_t FramesOut() const { return FFramesOut; }
     std::uint64_t FramesIn() const { return FFramesIn; }

@@ -1,15 +1,53 @@
 // trelvo-server: the Durak game server and its bots behind a WebSocket listener.
 #include "common/QtClock.h"
 #include "netserver/NetServer.h"
+#include "netserver/Recorder.h"
 #include "netserver/ServerOptions.h"
+#include "netserver/StatsService.h"
+#include "netserver/Store.h"
+#include "netserver/StoreWriter.h"
 #include "server/GameServer.h"
 #include "server/Log.h"
 
 #include <QCoreApplication>
 #include <QLoggingCategory>
 #include <QRandomGenerator>
+#include <QSocketNotifier>
 
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <cstdio>
+
+namespace {
+
+int gSignalPipe[2] = {-1, -1};
+
+void OnStopSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(gSignalPipe[1], &byte, 1);
+}
+
+// SIGTERM and SIGINT end the event loop, so that what the store has queued is written before exit.
+void QuitOnStopSignals(QCoreApplication &App) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, gSignalPipe) != 0)
+        return;
+    auto *notifier = new QSocketNotifier(gSignalPipe[0], QSocketNotifier::Read, &App);
+    QObject::connect(notifier, &QSocketNotifier::activated, &App, [&App, notifier] {
+        notifier->setEnabled(false);
+        qCInfo(trelvo::server::lcServer) << "stopping";
+        App.quit();
+    });
+    struct sigaction action {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGINT, &action, nullptr);
+}
+
+} // namespace
 
 int main(int argc, char **argv) {
     using namespace trelvo;
@@ -35,6 +73,26 @@ int main(int argc, char **argv) {
         QLoggingCategory::setFilterRules(QStringLiteral("trelvo.server.info=true"));
     qSetMessagePattern(
         QStringLiteral("%{if-warning}warning: %{endif}%{if-critical}error: %{endif}%{message}"));
+
+    // The store first: a file of a newer server, or one that cannot be opened, stops us before anyone plays.
+    TRatings ratings;
+    {
+        TStoreDb db(options.DbFile);
+        if (!db.Open(error)) {
+            std::fprintf(stderr, "trelvo-server: %s\n", qPrintable(error));
+            return 1;
+        }
+        if (options.Top > 0) {
+            std::fputs(qPrintable(TopText(db.Top(options.Top))), stdout);
+            return 0;
+        }
+        if (options.StatsSummary) {
+            std::fputs(qPrintable(SummaryText(db.Summary())), stdout);
+            return 0;
+        }
+        ratings.Load(db.LoadRatings());
+    }
+
     if (!LoadTls(options, error)) {
         std::fprintf(stderr, "trelvo-server: %s\n", qPrintable(error));
         return 2;
@@ -44,14 +102,44 @@ int main(int argc, char **argv) {
         qCWarning(server::lcServer) << "the open-file limit is" << files << ": fewer than"
                                     << options.Net.MaxConnections << "players fit";
 
+    TStoreWriter writer(options.DbFile);
+    TRecorder recorder(ratings, writer);
     TQtClock clock;
     TClockScope clockScope(clock);
+    std::unique_ptr<TStatsService> stats;
+    if (options.StatsAddress) {
+        const auto tls = ReadTls(options.StatsCertFile, options.StatsKeyFile, error);
+        if (!tls) {
+            std::fprintf(stderr, "trelvo-server: %s\n", qPrintable(error));
+            return 2;
+        }
+        stats = std::make_unique<TStatsService>(clock);
+        stats->OnReport = [&writer](const TStoredReport &Report) {
+            TStoreWrite write;
+            write.Report = Report;
+            return writer.Enqueue(std::move(write));
+        };
+        if (!stats->Listen(*options.StatsAddress, options.StatsPort, *tls, error)) {
+            std::fprintf(stderr, "trelvo-server: %s\n", qPrintable(error));
+            return 1;
+        }
+    }
     const std::uint64_t seed = options.Seed != 0 ? options.Seed : QRandomGenerator::global()->generate64();
     server::TGameServer game(clock, seed, options.Game);
-    TNetServer net(clock, game, options.Net);
-    if (!net.Listen(error)) {
-        std::fprintf(stderr, "trelvo-server: %s\n", qPrintable(error));
-        return 1;
+    game.OnGameOver = [&recorder](const server::TGameRecord &Record) { recorder.GameOver(Record); };
+    int status = 0;
+    {
+        TNetServer net(clock, game, options.Net);
+        net.OnTop = [&recorder](const QString &Name) { return recorder.Top(Name); };
+        if (!net.Listen(error)) {
+            std::fprintf(stderr, "trelvo-server: %s\n", qPrintable(error));
+            return 1;
+        }
+        qCInfo(server::lcServer).noquote() << "store:" << options.DbFile;
+        QuitOnStopSignals(app);
+        status = QCoreApplication::exec();
     }
-    return QCoreApplication::exec();
+    game.OnGameOver = nullptr;
+    writer.Stop();
+    return status;
 }

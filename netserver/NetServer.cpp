@@ -32,6 +32,7 @@ struct TNetServer::TPeer {
     std::uint64_t ID = 0; // in the log before and after login
     int Conn = -1;        // the game server's connection once logged in
     QString Key;          // the case-folded name once logged in
+    QString Name;
     bool Closing = false;
     double Tokens = 0;
     std::int64_t RefilledAt = 0;
@@ -158,6 +159,7 @@ void TNetServer::Hello(TPeer &Peer, const QString &Text) {
         Peer.HelloTimer = 0;
     }
     Peer.Key = key;
+    Peer.Name = hello->Name;
     FNames.insert(key);
     // The game server answers the login at once; the welcome goes first.
     qCInfo(server::lcServer).noquote() << "connection" << Peer.ID << "logs in as" << hello->Name;
@@ -181,6 +183,9 @@ void TNetServer::Frame(TPeer &Peer, const QString &Text) {
     if (!TakeToken(Peer))
         return Drop(Peer, QStringLiteral("more than %1 messages a second").arg(FOptions.RatePerSecond),
                     QWebSocketProtocol::CloseCodePolicyViolated, false);
+    // Game messages begin with their number: the session's own requests cannot be mistaken for one.
+    if (Text == kTopRequest)
+        return Send(Peer.Conn, BuildTopAnswer(OnTop ? OnTop(Peer.Name) : TTopAnswer{}));
     ++FFramesIn;
     FGame.Receive(Peer.Conn, Text);
 }

@@ -56,6 +56,10 @@ public:
     std::uint64_t FramesIn() const { return FFramesIn; }
     std::uint64_t FramesOut() const { return FFramesOut; }
 
+    // Answers a logged-in player's "top;" with the rating table and the player's own standing; unset,
+    // the table is empty.
+    std::function<TTopAnswer(const QString &Name)> OnTop;
+
     // Told, besides the log, why a peer was refused or closed (tests).
     std::function<void(const QString &Reason)> OnDropped;
 

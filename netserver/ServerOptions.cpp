@@ -1,6 +1,7 @@
 #include "netserver/ServerOptions.h"
 
 #include "common/BoundedInt.h"
+#include "netserver/Store.h"
 
 #include "server/BotBrain.h"
 
@@ -67,7 +68,29 @@ bool ParseServerOptions(const QStringList &Arguments, TServerCommandLine &Option
                                             QStringLiteral("N"));
     const QCommandLineOption seed(QStringLiteral("seed"), QStringLiteral("Seed of deals and bot choices."),
                                   QStringLiteral("N"));
-    parser.addOptions({help, listen, cert, key, tables, level, botFill, maxConnections, seed});
+    const QCommandLineOption db(
+        QStringLiteral("db"),
+        QStringLiteral("The store of games, ratings and reports (SQLite; default %1).")
+            .arg(DefaultStorePath()),
+        QStringLiteral("FILE"));
+    const QCommandLineOption top(QStringLiteral("top"), QStringLiteral("Print the best N players and exit."),
+                                 QStringLiteral("N"));
+    const QCommandLineOption statsSummary(
+        QStringLiteral("stats-summary"),
+        QStringLiteral("Print what the statistics service collected and exit."));
+    const QCommandLineOption statsListen(
+        QStringLiteral("stats-listen"),
+        QStringLiteral("Serve the clients' statistics reports over HTTPS here (default: off)."),
+        QStringLiteral("ADDR:PORT"));
+    const QCommandLineOption statsCert(
+        QStringLiteral("stats-cert"),
+        QStringLiteral("TLS certificate of the statistics service (default --cert)."),
+        QStringLiteral("FILE"));
+    const QCommandLineOption statsKey(QStringLiteral("stats-key"),
+                                      QStringLiteral("Its private key (default --key)."),
+                                      QStringLiteral("FILE"));
+    parser.addOptions({help, listen, cert, key, tables, level, botFill, maxConnections, seed, db, top,
+                       statsSummary, statsListen, statsCert, statsKey});
 
     // People play each other here: no bots unless asked for.
     Options.Game.LobbyBotTables = 0;
@@ -113,6 +136,25 @@ bool ParseServerOptions(const QStringList &Arguments, TServerCommandLine &Option
     if (parser.isSet(maxConnections) &&
         !ReadInt(parser.value(maxConnections), 1, 1000000, Options.Net.MaxConnections))
         return fail(maxConnections, QStringLiteral("expected 1 to 1000000"));
+    Options.DbFile = parser.isSet(db) ? parser.value(db) : DefaultStorePath();
+    if (parser.isSet(top) && !ReadInt(parser.value(top), 1, 100000, Options.Top))
+        return fail(top, QStringLiteral("expected 1 to 100000"));
+    Options.StatsSummary = parser.isSet(statsSummary);
+    if (parser.isSet(statsListen)) {
+        QHostAddress address;
+        if (!ReadListen(parser.value(statsListen), address, Options.StatsPort))
+            return fail(statsListen, QStringLiteral("expected ADDR:PORT"));
+        Options.StatsAddress = address;
+    }
+    if (parser.isSet(statsCert) != parser.isSet(statsKey))
+        return fail(parser.isSet(statsCert) ? statsKey : statsCert,
+                    QStringLiteral("--stats-cert and --stats-key go together"));
+    Options.StatsCertFile = parser.isSet(statsCert) ? parser.value(statsCert) : Options.CertFile;
+    Options.StatsKeyFile = parser.isSet(statsKey) ? parser.value(statsKey) : Options.KeyFile;
+    // The clients post over HTTPS only.
+    if (Options.StatsAddress && Options.StatsCertFile.isEmpty())
+        return fail(statsListen,
+                    QStringLiteral("needs a certificate (--stats-cert and --stats-key, or --cert)"));
     if (parser.isSet(seed)) {
         bool ok = false;
         Options.Seed = parser.value(seed).toULongLong(&ok);
@@ -125,10 +167,15 @@ bool ParseServerOptions(const QStringList &Arguments, TServerCommandLine &Option
 bool LoadTls(TServerCommandLine &Options, QString &Error) {
     if (Options.CertFile.isEmpty())
         return true;
-    QFile certFile(Options.CertFile), keyFile(Options.KeyFile);
+    Options.Net.Tls = ReadTls(Options.CertFile, Options.KeyFile, Error);
+    return Options.Net.Tls.has_value();
+}
+
+std::optional<QSslConfiguration> ReadTls(const QString &CertFile, const QString &KeyFile, QString &Error) {
+    QFile certFile(CertFile), keyFile(KeyFile);
     if (!certFile.open(QIODevice::ReadOnly) || !keyFile.open(QIODevice::ReadOnly)) {
-        Error = QStringLiteral("cannot read %1 or %2").arg(Options.CertFile, Options.KeyFile);
-        return false;
+        Error = QStringLiteral("cannot read %1 or %2").arg(CertFile, KeyFile);
+        return std::nullopt;
     }
     const auto chain = QSslCertificate::fromDevice(&certFile, QSsl::Pem);
     QSslKey key(&keyFile, QSsl::Rsa, QSsl::Pem);
@@ -137,16 +184,14 @@ bool LoadTls(TServerCommandLine &Options, QString &Error) {
         key = QSslKey(&keyFile, QSsl::Ec, QSsl::Pem);
     }
     if (chain.isEmpty() || key.isNull()) {
-        Error = QStringLiteral("%1 holds no certificate or %2 no RSA/EC key")
-                    .arg(Options.CertFile, Options.KeyFile);
-        return false;
+        Error = QStringLiteral("%1 holds no certificate or %2 no RSA/EC key").arg(CertFile, KeyFile);
+        return std::nullopt;
     }
     QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
     tls.setLocalCertificateChain(chain);
     tls.setPrivateKey(key);
     tls.setPeerVerifyMode(QSslSocket::VerifyNone);
-    Options.Net.Tls = tls;
-    return true;
+    return tls;
 }
 
 } // namespace trelvo::net

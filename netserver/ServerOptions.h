@@ -16,6 +16,13 @@ struct TServerCommandLine {
     server::TServerOptions Game;
     QString CertFile, KeyFile; // --cert, --key: both or neither
     std::uint64_t Seed = 0;    // --seed; 0 picks one
+    QString DbFile;            // --db; empty: the default under the user's data folder
+    int Top = 0;               // --top N: print the best N and exit
+    bool StatsSummary = false; // --stats-summary: print the collected reports' counts and exit
+    // --stats-listen: where the statistics web service listens (HTTPS); unset, it is off.
+    std::optional<QHostAddress> StatsAddress;
+    quint16 StatsPort = 0;
+    QString StatsCertFile, StatsKeyFile; // --stats-cert, --stats-key (default: --cert, --key)
 };
 
 // Reads the arguments (without the program name). False with Error on a bad or unknown option;
@@ -25,5 +32,8 @@ bool ParseServerOptions(const QStringList &Arguments, TServerCommandLine &Option
 
 // Reads the certificate and key into Options.Net.Tls; false with Error when they cannot be read.
 bool LoadTls(TServerCommandLine &Options, QString &Error);
+// A TLS configuration of a certificate chain and its key (PEM files); nullopt with Error when they
+// cannot be read.
+std::optional<QSslConfiguration> ReadTls(const QString &CertFile, const QString &KeyFile, QString &Error);
 
 } // namespace trelvo::net

@@ -83,6 +83,45 @@ std::optional<TSessionAnswer> ParseAnswer(const QString &Frame) {
     return std::nullopt;
 }
 
+QString BuildTopAnswer(const TTopAnswer &Answer) {
+    QString text = QStringLiteral("top;%1;").arg(Answer.Rows.size());
+    const auto numbers = [](const TTopRow &Row) {
+        return QStringLiteral("%1;%2;%3;").arg(Row.Rating).arg(Row.Games).arg(Row.Losses);
+    };
+    for (const TTopRow &row : Answer.Rows) {
+        QString name = row.Name;
+        name.replace(u';', kSemicolonToken);
+        text += name + u';' + numbers(row);
+    }
+    return text + numbers(Answer.Own);
+}
+
+std::optional<TTopAnswer> ParseTopAnswer(const QString &Frame) {
+    if (!Frame.startsWith(QStringLiteral("top;")) || !Frame.endsWith(u';'))
+        return std::nullopt;
+    const QStringList fields = Frame.mid(4, Frame.size() - 5).split(u';');
+    int count = 0;
+    if (fields.isEmpty() || !ReadNumber(fields[0], count) || count < 0 || count > kTopRows ||
+        fields.size() != 1 + 4 * count + 3)
+        return std::nullopt;
+    TTopAnswer answer;
+    const auto read = [&](int At, TTopRow &Row) {
+        return ReadNumber(fields[At], Row.Rating) && ReadNumber(fields[At + 1], Row.Games) &&
+               ReadNumber(fields[At + 2], Row.Losses);
+    };
+    for (int i = 0; i < count; ++i) {
+        TTopRow row;
+        row.Name = fields[1 + 4 * i];
+        row.Name.replace(kSemicolonToken, QStringLiteral(";"));
+        if (!read(2 + 4 * i, row))
+            return std::nullopt;
+        answer.Rows.push_back(row);
+    }
+    if (!read(1 + 4 * count, answer.Own))
+        return std::nullopt;
+    return answer;
+}
+
 QString RefusalWord(TRefusal Reason) {
     for (const TReasonWord &w : kWords)
         if (w.Reason == Reason)

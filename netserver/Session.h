@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 // The session exchange of trelvo-server, before any game message: the player's program says which
 // protocol it speaks and who it is, the server accepts it with the connection's id or refuses it with
@@ -12,6 +13,8 @@ namespace trelvo::net {
 inline constexpr int kProtocolVersion = 1;
 // The default port of trelvo-server.
 inline constexpr quint16 kDefaultPort = 47017;
+// The port of its statistics service (--stats-listen), where trelvo-host --server sends the client's reports.
+inline constexpr quint16 kDefaultStatsPort = 47018;
 inline constexpr int kMaxNameLength = 32;
 
 enum class TRefusal { Version, NameTaken, Full, BadName, Malformed };
@@ -35,6 +38,27 @@ std::optional<THello> ParseHello(const QString &Frame);
 
 QString BuildAnswer(const TSessionAnswer &Answer);
 std::optional<TSessionAnswer> ParseAnswer(const QString &Frame);
+
+// After the welcome, a logged-in program may ask for the rating table: "top;". The answer is
+// "top;<count>;" then name, rating, games and losses of each row, best first, then the asker's own
+// rating, games and losses: "top;1;Ann;1516;3;0;1484;2;1;". Ratings are whole numbers.
+inline constexpr int kTopRows = 20;
+struct TTopRow {
+    QString Name;
+    int Rating = 0;
+    int Games = 0;
+    int Losses = 0;
+    bool operator==(const TTopRow &) const = default;
+};
+struct TTopAnswer {
+    std::vector<TTopRow> Rows;
+    TTopRow Own; // the asker's name is not repeated
+    bool operator==(const TTopAnswer &) const = default;
+};
+inline const QString kTopRequest = QStringLiteral("top;");
+QString BuildTopAnswer(const TTopAnswer &Answer);
+// Nullopt when the frame is not a well-formed answer of at most kTopRows rows.
+std::optional<TTopAnswer> ParseTopAnswer(const QString &Frame);
 
 // The reason's word on the wire ("version", "name-taken", ...).
 QString RefusalWord(TRefusal Reason);

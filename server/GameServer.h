@@ -47,13 +47,20 @@ struct TTableRules {
     bool operator==(const TTableRules &) const = default;
 };
 
-// How one game ended, for tests, benchmarks and the host's log. Results by waiting-room slot:
-// 0 lost, 1 won, 2 draw; Bouts counts the bouts played.
+// How one game ended, for tests, benchmarks, the host's log and the network server's store. By game
+// index: the waiting-room slot, the result (0 lost, 1 won, 2 draw), the name and whether a bot sat
+// there. Bouts counts the bouts played; Seed alone deals the game's cards and picks its first attacker
+// again; StartedMs and EndedMs are the server clock's times of the first deal and of the end.
 struct TGameRecord {
     int TableID = 0;
     std::vector<int> Slots;
     std::vector<int> Results;
     int Bouts = 0;
+    TTableRules Rules;
+    std::vector<QString> Names;
+    std::vector<bool> Bots;
+    std::uint64_t Seed = 0;
+    std::int64_t StartedMs = 0, EndedMs = 0;
 };
 
 class TLobby;

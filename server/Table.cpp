@@ -200,13 +200,22 @@ void TTable::StartGame() {
         if (FSeats[slot].Conn >= 0)
             FSlots.push_back(slot);
     const int n = static_cast<int>(FSlots.size());
-    FGame = std::make_unique<TDurakGame>(n, FRules, FHost.Rng());
+    // A game of its own seed: the record names it, and it deals the same game again.
+    FGameSeed = FHost.Rng().Next();
+    FGameStartedMs = FClock.Now();
+    TRandom dealer(FGameSeed);
+    FGame = std::make_unique<TDurakGame>(n, FRules, dealer);
     FTimeouts.assign(n, 0);
     FLastBoutEnded = false;
     msg::TGameStart start;
     start.TimeGo = FTimeGo;
-    for (int slot : FSlots)
+    FGameNames.clear();
+    FGameBots.clear();
+    for (int slot : FSlots) {
         start.Players.push_back({slot, FHost.NameOf(FSeats[slot].Conn)});
+        FGameNames.push_back(FHost.NameOf(FSeats[slot].Conn));
+        FGameBots.push_back(FHost.IsBot(FSeats[slot].Conn));
+    }
     start.FirstID = FSlots[FGame->FirstAttacker()];
     const TFace trump = FGame->Face(FGame->TrumpCard());
     start.TrumpSuit = trump.Suit;
@@ -367,11 +376,21 @@ void TTable::SendGameOver(bool ShowNow) {
     if (FTurnTimer)
         FClock.Cancel(FTurnTimer);
     FTurnTimer = 0;
-    TGameRecord record{FID, FSlots, {}, FGame->Bouts()};
+    TGameRecord record;
+    record.TableID = FID;
+    record.Slots = FSlots;
+    record.Bouts = FGame->Bouts();
+    record.Rules = FRules;
+    record.Seed = FGameSeed;
+    record.StartedMs = FGameStartedMs;
+    record.EndedMs = FClock.Now();
     for (int i = 0; i < static_cast<int>(FSlots.size()); ++i) {
         const int result = FGame->Result(i);
         record.Results.push_back(result);
         TSeatState &seat = FSeats[FSlots[i]];
+        // A seat a player left mid-game is free by now: the name is the game's own.
+        record.Names.push_back(FGameNames[i]);
+        record.Bots.push_back(FGameBots[i]);
         if (seat.Listening)
             FHost.Send(seat.Conn, msg::TGameResult{result, ShowNow ? 1 : 0});
     }

@@ -114,6 +114,11 @@ private:
     std::vector<int> FSlots;    // game index -> slot
     std::vector<int> FTimeouts; // time-outs in a row, by game index
     bool FLastBoutEnded = false;
+    // Who sat down for the running game, by game index, and how it was dealt.
+    std::vector<QString> FGameNames;
+    std::vector<bool> FGameBots;
+    std::uint64_t FGameSeed = 0;
+    std::int64_t FGameStartedMs = 0;
 };
 
 } // namespace trelvo::server

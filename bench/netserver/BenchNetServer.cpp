@@ -3,6 +3,7 @@
 //   bench_netserver [--players N] [--idle N] [--seconds S] [--port P]
 #include "common/QtClock.h"
 #include "netserver/Session.h"
+#include "netserver/Store.h"
 #include "protocol/Fields.h"
 #include "protocol/ServerMessages.h"
 #include "server/Bot.h"
@@ -10,7 +11,9 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QWebSocket>
 
@@ -250,6 +253,9 @@ int main(int argc, char **argv) {
     files.rlim_cur = files.rlim_max;
     setrlimit(RLIMIT_NOFILE, &files);
 
+    // The store is on, as in production: every finished game and its ratings are written.
+    QTemporaryDir storeDir;
+    const QString storeFile = storeDir.filePath(QStringLiteral("bench.sqlite"));
     QProcess server;
     server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     server.setProcessEnvironment([] {
@@ -261,7 +267,7 @@ int main(int argc, char **argv) {
                  {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:%1").arg(port),
                   QStringLiteral("--max-connections"),
                   QString::number(std::max(playerCount, idleCount) + 100), QStringLiteral("--seed"),
-                  QStringLiteral("1")});
+                  QStringLiteral("1"), QStringLiteral("--db"), storeFile});
     if (!server.waitForStarted()) {
         std::fprintf(stderr, "cannot start %s\n", TRELVO_SERVER_BINARY);
         return 1;
@@ -344,7 +350,14 @@ int main(int argc, char **argv) {
         for (auto &p : players)
             p->Close();
     }
+    // SIGTERM writes what is queued: every game played is in the store.
     server.terminate();
-    server.waitForFinished(5000);
+    server.waitForFinished(30000);
+    trelvo::net::TStoreDb db(storeFile);
+    QString error;
+    if (db.Open(error))
+        std::printf("store: %zu games recorded, %.1f MiB (with its write-ahead log)\n", db.Games().size(),
+                    (QFileInfo(storeFile).size() + QFileInfo(storeFile + QStringLiteral("-wal")).size()) /
+                        1048576.0);
     return 0;
 }

@@ -53,10 +53,13 @@ TEST(HostOptions, ReadsEveryOptionAndRefusesValuesOutOfRange) {
     EXPECT_EQ(options.QuitAfterSeconds, 60);
     EXPECT_EQ(options.ClientPath, QStringLiteral("/x/trelvo"));
     EXPECT_EQ(options.ServerUrl, QStringLiteral("wss://cards.example.org:47017"));
+    // The client reports to the chosen server's statistics service; without a server, nowhere.
+    EXPECT_EQ(options.StatsService, QStringLiteral("https://cards.example.org:47018"));
 
     THostOptions hard;
     ASSERT_TRUE(ParseHostOptions({"--level", "Hard"}, hard, error, help));
     EXPECT_EQ(hard.Level, THostBotLevel::Hard);
+    EXPECT_TRUE(hard.StatsService.isEmpty());
 
     THostOptions single;
     ASSERT_TRUE(ParseHostOptions({"--bot-think-ms", "300"}, single, error, help));

@@ -17,6 +17,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
@@ -43,7 +44,8 @@ public:
         FProcess.setArguments({QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0"),
                                QStringLiteral("--bot-fill"), QStringLiteral("0"),
                                QStringLiteral("--lobby-tables"), QStringLiteral("0"),
-                               QStringLiteral("--seed"), QStringLiteral("22")});
+                               QStringLiteral("--seed"), QStringLiteral("22"), QStringLiteral("--db"),
+                               FStore.filePath(QStringLiteral("store.sqlite"))});
         FProcess.start();
         if (!FProcess.waitForStarted(kDeadlineMs)) {
             Error = FProcess.errorString();
@@ -74,6 +76,7 @@ public:
     }
 
 private:
+    QTemporaryDir FStore; // the games it records stay with the test
     QProcess FProcess;
     QString FLog, FUrl;
 };

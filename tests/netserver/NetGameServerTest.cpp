@@ -3,6 +3,7 @@
 #include "SpinUntil.h"
 
 #include "host/NetGameServer.h"
+#include "host/RatingWindow.h"
 #include "netserver/NetServer.h"
 #include "netserver/ServerOptions.h"
 #include "netserver/Session.h"
@@ -59,6 +60,27 @@ protected:
     std::unique_ptr<server::TGameServer> Game;
     std::unique_ptr<net::TNetServer> Listener;
 };
+
+// "Рейтинг": asked through the session only while connected; the answer fills the window and never
+// reaches the client.
+TEST_F(NetGameServerTest, TheRatingTableComesThroughTheSessionToTheWindow) {
+    Listener->OnTop = [](const QString &Name) {
+        return net::TTopAnswer{{{QStringLiteral("Bob"), 1600, 4, 1}, {Name, 1490, 2, 1}},
+                               {QString(), 1490, 2, 1}};
+    };
+    QStringList got, status;
+    auto ann = Remote(got, status);
+    EXPECT_FALSE(ann->RequestTop());
+    host::TRatingWindow window;
+    ann->OnTop = [&window](const net::TTopAnswer &Answer) { window.SetAnswer(Answer); };
+    ann->Connect(QStringLiteral("Ann"));
+    ASSERT_TRUE(SpinUntil([&] { return got.size() >= 2; }));
+    const qsizetype before = got.size();
+    ASSERT_TRUE(ann->RequestTop());
+    ASSERT_TRUE(SpinUntil([&] { return window.Rows() == 2; }));
+    EXPECT_TRUE(window.OwnText().contains(QStringLiteral("1490"))) << window.OwnText().toStdString();
+    EXPECT_EQ(got.size(), before);
+}
 
 TEST_F(NetGameServerTest, SaysWhenItIsConnectedAndWhyANameIsRefused) {
     QStringList annGot, annStatus, otherGot, otherStatus;

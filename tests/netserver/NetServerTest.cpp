@@ -42,6 +42,29 @@ protected:
     QStringList Dropped;
 };
 
+// "top;" is the session's own: answered by the listener with the asker's name, never given to the game.
+TEST_F(NetServerTest, ATopRequestIsAnsweredWithTheTableAndTheAskersStanding) {
+    Start();
+    QString asked;
+    Server->OnTop = [&](const QString &Name) {
+        asked = Name;
+        return TTopAnswer{{{QStringLiteral("Bob"), 1600, 4, 1}}, {QString(), 1490, 2, 1}};
+    };
+    auto ann = Peer();
+    ASSERT_TRUE(ann->LogIn(BuildHello({kProtocolVersion, QStringLiteral("Ann")})));
+    ASSERT_TRUE(ann->WaitFrames(3));
+    const int refused = Game().RefusedRequests();
+    ann->Socket.sendTextMessage(kTopRequest);
+    ASSERT_TRUE(ann->WaitFrames(4));
+    EXPECT_EQ(asked, QStringLiteral("Ann"));
+    const auto answer = ParseTopAnswer(ann->Got[3]);
+    ASSERT_TRUE(answer) << ann->Got[3].toStdString();
+    EXPECT_EQ(answer->Rows.size(), 1u);
+    EXPECT_EQ(answer->Own.Rating, 1490);
+    EXPECT_EQ(Game().RefusedRequests(), refused);
+    EXPECT_EQ(Server->FramesIn(), 0u);
+}
+
 TEST_F(NetServerTest, AWelcomedPeerCarriesGameMessagesBothWays) {
     Start();
     auto ann = Peer();

@@ -22,8 +22,28 @@ TEST(ServerOptions, ReadsEveryOptionAndRefusesBadValues) {
     TServerCommandLine options;
     QString error;
     bool help = false;
-    ASSERT_TRUE(ParseServerOptions({"--listen", "[::]:8443", "--lobby-tables", "4", "--level", "hard",
-                                    "--bot-fill", "20", "--max-connections", "5000", "--seed", "9"},
+    ASSERT_TRUE(ParseServerOptions({"--listen",
+                                    "[::]:8443",
+                                    "--lobby-tables",
+                                    "4",
+                                    "--level",
+                                    "hard",
+                                    "--bot-fill",
+                                    "20",
+                                    "--max-connections",
+                                    "5000",
+                                    "--seed",
+                                    "9",
+                                    "--db",
+                                    "/srv/t.sqlite",
+                                    "--top",
+                                    "20",
+                                    "--stats-listen",
+                                    ":47018",
+                                    "--stats-cert",
+                                    "c.pem",
+                                    "--stats-key",
+                                    "k.pem"},
                                    options, error, help))
         << error.toStdString();
     EXPECT_EQ(options.Net.Address, QHostAddress(QHostAddress::AnyIPv6));
@@ -33,6 +53,19 @@ TEST(ServerOptions, ReadsEveryOptionAndRefusesBadValues) {
     EXPECT_EQ(options.Game.BotFillMs, 20000);
     EXPECT_EQ(options.Net.MaxConnections, 5000);
     EXPECT_EQ(options.Seed, 9u);
+    EXPECT_EQ(options.DbFile, QStringLiteral("/srv/t.sqlite"));
+    EXPECT_EQ(options.Top, 20);
+    ASSERT_TRUE(options.StatsAddress);
+    EXPECT_EQ(*options.StatsAddress, QHostAddress(QHostAddress::Any));
+    EXPECT_EQ(options.StatsPort, 47018);
+    EXPECT_EQ(options.StatsCertFile, QStringLiteral("c.pem"));
+
+    // The game's certificate serves the statistics too unless told otherwise.
+    TServerCommandLine shared;
+    ASSERT_TRUE(ParseServerOptions({"--cert", "c.pem", "--key", "k.pem", "--stats-listen", ":47018"}, shared,
+                                   error, help));
+    EXPECT_EQ(shared.StatsKeyFile, QStringLiteral("k.pem"));
+    EXPECT_FALSE(shared.DbFile.isEmpty());
 
     TServerCommandLine all;
     ASSERT_TRUE(ParseServerOptions({"--listen", ":9000"}, all, error, help));
@@ -45,6 +78,10 @@ TEST(ServerOptions, ReadsEveryOptionAndRefusesBadValues) {
                                {"--bot-fill", "-1"},
                                {"--max-connections", "0"},
                                {"--level", "expert"},
+                               {"--top", "0"},
+                               {"--stats-listen", ":47018"}, // HTTPS only: no certificate
+                               {"--stats-listen", "47018"},
+                               {"--stats-cert", "c.pem", "--stats-listen", ":1"},
                                {"stray"}};
     for (const QStringList &arguments : bad) {
         TServerCommandLine unchanged;

@@ -1,0 +1,353 @@
+#include "netserver/Store.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStandardPaths>
+#include <QVariant>
+
+#include <atomic>
+
+namespace trelvo::net {
+
+namespace {
+
+// Each step brings the schema from its index to the next version, in one transaction.
+const std::vector<std::vector<const char *>> kMigrations = {
+    {
+        "CREATE TABLE games(id INTEGER PRIMARY KEY, at_ms INTEGER NOT NULL, transfer INTEGER NOT NULL, "
+        "first_not_transfer INTEGER NOT NULL, max_five INTEGER NOT NULL, players INTEGER NOT NULL, "
+        "loser TEXT, bouts INTEGER NOT NULL, duration_ms INTEGER NOT NULL, seed TEXT NOT NULL)",
+        "CREATE TABLE seats(game_id INTEGER NOT NULL REFERENCES games(id), seat INTEGER NOT NULL, "
+        "name TEXT NOT NULL, bot INTEGER NOT NULL, result INTEGER NOT NULL, PRIMARY KEY(game_id, seat))",
+        "CREATE INDEX seats_by_name ON seats(name)",
+        "CREATE TABLE ratings(key TEXT PRIMARY KEY, name TEXT NOT NULL, rating REAL NOT NULL, "
+        "games INTEGER NOT NULL, losses INTEGER NOT NULL)",
+    },
+    {
+        "CREATE TABLE reports(id INTEGER PRIMARY KEY, at_ms INTEGER NOT NULL, kind TEXT NOT NULL, "
+        "address TEXT NOT NULL, system TEXT, screen TEXT, version TEXT, redirected INTEGER NOT NULL, "
+        "fields TEXT NOT NULL)",
+    },
+};
+
+QString SqlError(const QSqlError &Error) {
+    return Error.text().left(300);
+}
+
+// SQLite's result codes that a later try may not meet again: busy, locked, out of memory, read-only,
+// I/O error, full, cannot open, lock protocol.
+bool Passing(const QSqlError &Error) {
+    static const QStringList codes = {"5", "6", "7", "8", "10", "13", "14", "15"};
+    return codes.contains(Error.nativeErrorCode());
+}
+
+// The fields of a client's own usage report that the summary groups by.
+constexpr int kFieldScreenX = 4, kFieldScreenY = 5, kFieldSystem = 7, kFieldVersion = 10, kFieldKind = 13;
+constexpr int kFieldServerVersion = 0;
+
+QVariant FieldAt(const QStringList &Fields, int Index) {
+    return Index < Fields.size() ? QVariant(Fields[Index]) : QVariant();
+}
+
+std::vector<std::pair<QString, int>> Counts(QSqlDatabase Db, const QString &Sql) {
+    std::vector<std::pair<QString, int>> counts;
+    QSqlQuery q(Db);
+    if (q.exec(Sql))
+        while (q.next())
+            counts.emplace_back(q.value(0).toString(), q.value(1).toInt());
+    return counts;
+}
+
+} // namespace
+
+TStoredGame StoredGame(const server::TGameRecord &Record, std::int64_t AtMs) {
+    TStoredGame game;
+    game.AtMs = AtMs;
+    game.Rules = Record.Rules;
+    game.Bouts = Record.Bouts;
+    game.DurationMs = Record.EndedMs - Record.StartedMs;
+    game.Seed = Record.Seed;
+    for (std::size_t i = 0; i < Record.Results.size(); ++i)
+        game.Seats.push_back({i < Record.Names.size() ? Record.Names[i] : QString(),
+                              i < Record.Bots.size() && Record.Bots[i], Record.Results[i]});
+    return game;
+}
+
+QString DefaultStorePath() {
+    QString dir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (dir.isEmpty())
+        dir = QDir::homePath() + QStringLiteral("/.local/share");
+    return dir + QStringLiteral("/trelvo-server/trelvo-server.sqlite");
+}
+
+TStoreDb::TStoreDb(QString Path) : FPath(std::move(Path)) {
+    static std::atomic<int> next{0};
+    FConnection = QStringLiteral("trelvo-store-%1").arg(next++);
+}
+
+TStoreDb::~TStoreDb() {
+    {
+        QSqlDatabase db = QSqlDatabase::database(FConnection, false);
+        if (db.isValid())
+            db.close();
+    }
+    if (QSqlDatabase::contains(FConnection))
+        QSqlDatabase::removeDatabase(FConnection);
+}
+
+bool TStoreDb::Exec(const QString &Sql, QString &Error) {
+    QSqlQuery q(QSqlDatabase::database(FConnection, false));
+    if (q.exec(Sql))
+        return true;
+    Error = SqlError(q.lastError());
+    return false;
+}
+
+bool TStoreDb::Open(QString &Error, int UpTo) {
+    const QFileInfo file(FPath);
+    if (!QDir().mkpath(file.absolutePath())) {
+        Error = QStringLiteral("cannot make the folder %1").arg(file.absolutePath());
+        return false;
+    }
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), FConnection);
+    if (!db.isValid()) {
+        Error = QStringLiteral("no SQLite driver for Qt (Debian: libqt6sql6-sqlite)");
+        return false;
+    }
+    db.setDatabaseName(FPath);
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
+    if (!db.open()) {
+        Error = QStringLiteral("cannot open %1: %2").arg(FPath, SqlError(db.lastError()));
+        return false;
+    }
+    QString why;
+    // A killed server keeps every committed game; the write-ahead log makes commits cheap.
+    if (!Exec(QStringLiteral("PRAGMA journal_mode=WAL"), why) ||
+        !Exec(QStringLiteral("PRAGMA synchronous=NORMAL"), why)) {
+        Error = QStringLiteral("%1 is not a usable SQLite file: %2").arg(FPath, why);
+        return false;
+    }
+    const int version = Version();
+    if (version < 0) {
+        Error = QStringLiteral("%1 is not a usable SQLite file").arg(FPath);
+        return false;
+    }
+    if (version > kSchemaVersion) {
+        Error = QStringLiteral("%1 was written by a newer trelvo-server (store version %2; this one knows up "
+                               "to %3): run the newer server, or give another --db")
+                    .arg(FPath)
+                    .arg(version)
+                    .arg(kSchemaVersion);
+        return false;
+    }
+    for (int step = version; step < std::min<int>(UpTo, static_cast<int>(kMigrations.size())); ++step) {
+        bool ok = db.transaction();
+        for (const char *sql : kMigrations[static_cast<std::size_t>(step)])
+            ok = ok && Exec(QString::fromLatin1(sql), why);
+        ok = ok && Exec(QStringLiteral("PRAGMA user_version=%1").arg(step + 1), why);
+        if (!ok || !db.commit()) {
+            db.rollback();
+            Error =
+                QStringLiteral("cannot bring %1 to store version %2: %3").arg(FPath).arg(step + 1).arg(why);
+            return false;
+        }
+    }
+    return true;
+}
+
+int TStoreDb::Version() {
+    QSqlQuery q(QSqlDatabase::database(FConnection, false));
+    if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next())
+        return -1;
+    return q.value(0).toInt();
+}
+
+bool TStoreDb::SetPageLimit(int Pages) {
+    QString why;
+    // SQLite never lowers the cap below the pages in use, and a large one is as good as none.
+    return Exec(QStringLiteral("PRAGMA max_page_count=%1").arg(Pages > 0 ? Pages : 1073741823), why);
+}
+
+bool TStoreDb::Write(const TStoreWrite &Item, QString &Error, bool &Retry) {
+    Retry = true;
+    QSqlDatabase db = QSqlDatabase::database(FConnection, false);
+    if (!db.isOpen()) {
+        Error = QStringLiteral("the store is not open");
+        return false;
+    }
+    if (!db.transaction()) {
+        Error = SqlError(db.lastError());
+        return false;
+    }
+    auto fail = [&](const QSqlQuery &q) {
+        Error = SqlError(q.lastError());
+        Retry = Passing(q.lastError());
+        db.rollback();
+        return false;
+    };
+    if (Item.Game) {
+        const TStoredGame &g = *Item.Game;
+        QVariant loser;
+        for (const TStoredSeat &seat : g.Seats)
+            if (seat.Result == 0) {
+                loser = seat.Name;
+                break;
+            }
+        QSqlQuery q(db);
+        q.prepare(
+            QStringLiteral("INSERT INTO games(at_ms, transfer, first_not_transfer, max_five, players, loser, "
+                           "bouts, duration_ms, seed) VALUES(?, ?, ?, ?, ?, ?, ?, ?, ?)"));
+        q.addBindValue(QVariant::fromValue<qint64>(g.AtMs));
+        q.addBindValue(g.Rules.Transfer ? 1 : 0);
+        q.addBindValue(g.Rules.FirstNotTransfer ? 1 : 0);
+        q.addBindValue(g.Rules.MaxFive ? 1 : 0);
+        q.addBindValue(static_cast<int>(g.Seats.size()));
+        q.addBindValue(loser);
+        q.addBindValue(g.Bouts);
+        q.addBindValue(QVariant::fromValue<qint64>(g.DurationMs));
+        q.addBindValue(QString::number(g.Seed));
+        if (!q.exec())
+            return fail(q);
+        const QVariant id = q.lastInsertId();
+        QSqlQuery seat(db);
+        seat.prepare(
+            QStringLiteral("INSERT INTO seats(game_id, seat, name, bot, result) VALUES(?, ?, ?, ?, ?)"));
+        for (std::size_t i = 0; i < g.Seats.size(); ++i) {
+            seat.addBindValue(id);
+            seat.addBindValue(static_cast<int>(i));
+            seat.addBindValue(g.Seats[i].Name.isNull() ? QStringLiteral("") : g.Seats[i].Name);
+            seat.addBindValue(g.Seats[i].Bot ? 1 : 0);
+            seat.addBindValue(g.Seats[i].Result);
+            if (!seat.exec())
+                return fail(seat);
+        }
+    }
+    if (!Item.Ratings.empty()) {
+        QSqlQuery q(db);
+        q.prepare(QStringLiteral("INSERT OR REPLACE INTO ratings(key, name, rating, games, losses) "
+                                 "VALUES(?, ?, ?, ?, ?)"));
+        for (const TRatingRow &row : Item.Ratings) {
+            q.addBindValue(row.Key);
+            q.addBindValue(row.Name);
+            q.addBindValue(row.Rating);
+            q.addBindValue(row.Games);
+            q.addBindValue(row.Losses);
+            if (!q.exec())
+                return fail(q);
+        }
+    }
+    if (Item.Report) {
+        const TStoredReport &r = *Item.Report;
+        const bool own = r.Kind == QLatin1String("start");
+        QSqlQuery q(db);
+        q.prepare(
+            QStringLiteral("INSERT INTO reports(at_ms, kind, address, system, screen, version, redirected, "
+                           "fields) VALUES(?, ?, ?, ?, ?, ?, ?, ?)"));
+        q.addBindValue(QVariant::fromValue<qint64>(r.AtMs));
+        q.addBindValue(r.Kind);
+        q.addBindValue(r.Address);
+        q.addBindValue(own ? FieldAt(r.Fields, kFieldSystem) : QVariant());
+        q.addBindValue(own && r.Fields.size() > kFieldScreenY
+                           ? QVariant(r.Fields[kFieldScreenX] + u'x' + r.Fields[kFieldScreenY])
+                           : QVariant());
+        q.addBindValue(FieldAt(r.Fields, own ? kFieldVersion : kFieldServerVersion));
+        // A client's own record says 1 here; another client's failed report carries its end code.
+        q.addBindValue(own && r.Fields.size() > kFieldKind && r.Fields[kFieldKind] != QLatin1String("1") ? 1
+                                                                                                         : 0);
+        q.addBindValue(QString::fromUtf8(
+            QJsonDocument(QJsonArray::fromStringList(r.Fields)).toJson(QJsonDocument::Compact)));
+        if (!q.exec())
+            return fail(q);
+    }
+    if (!db.commit()) {
+        Error = SqlError(db.lastError());
+        db.rollback();
+        return false;
+    }
+    return true;
+}
+
+std::vector<TRatingRow> TStoreDb::LoadRatings() {
+    return Top(-1);
+}
+
+std::vector<TRatingRow> TStoreDb::Top(int Count) {
+    std::vector<TRatingRow> rows;
+    QSqlQuery q(QSqlDatabase::database(FConnection, false));
+    q.prepare(QStringLiteral("SELECT key, name, rating, games, losses FROM ratings "
+                             "ORDER BY rating DESC, games DESC, key LIMIT ?"));
+    q.addBindValue(Count);
+    if (q.exec())
+        while (q.next())
+            rows.push_back({q.value(0).toString(), q.value(1).toString(), q.value(2).toDouble(),
+                            q.value(3).toInt(), q.value(4).toInt()});
+    return rows;
+}
+
+std::vector<TStoredGame> TStoreDb::Games() {
+    std::vector<TStoredGame> games;
+    QSqlDatabase db = QSqlDatabase::database(FConnection, false);
+    QSqlQuery q(db), seats(db);
+    seats.prepare(QStringLiteral("SELECT name, bot, result FROM seats WHERE game_id = ? ORDER BY seat"));
+    if (!q.exec(
+            QStringLiteral("SELECT id, at_ms, transfer, first_not_transfer, max_five, bouts, duration_ms, "
+                           "seed FROM games ORDER BY id")))
+        return games;
+    while (q.next()) {
+        TStoredGame g;
+        g.AtMs = q.value(1).toLongLong();
+        g.Rules = {q.value(2).toBool(), q.value(3).toBool(), q.value(4).toBool()};
+        g.Bouts = q.value(5).toInt();
+        g.DurationMs = q.value(6).toLongLong();
+        g.Seed = q.value(7).toString().toULongLong();
+        seats.addBindValue(q.value(0));
+        if (seats.exec())
+            while (seats.next())
+                g.Seats.push_back(
+                    {seats.value(0).toString(), seats.value(1).toBool(), seats.value(2).toInt()});
+        games.push_back(std::move(g));
+    }
+    return games;
+}
+
+std::vector<TStoredReport> TStoreDb::Reports() {
+    std::vector<TStoredReport> reports;
+    QSqlQuery q(QSqlDatabase::database(FConnection, false));
+    if (!q.exec(QStringLiteral("SELECT at_ms, kind, address, fields FROM reports ORDER BY id")))
+        return reports;
+    while (q.next()) {
+        TStoredReport r{q.value(0).toLongLong(), q.value(1).toString(), q.value(2).toString(), {}};
+        for (const QJsonValue &v : QJsonDocument::fromJson(q.value(3).toString().toUtf8()).array())
+            r.Fields << v.toString();
+        reports.push_back(std::move(r));
+    }
+    return reports;
+}
+
+TStatsSummary TStoreDb::Summary() {
+    TStatsSummary s;
+    QSqlDatabase db = QSqlDatabase::database(FConnection, false);
+    QSqlQuery q(db);
+    if (q.exec(QStringLiteral(
+            "SELECT COUNT(*), COALESCE(SUM(redirected), 0) FROM reports WHERE kind = 'start'")) &&
+        q.next()) {
+        s.Reports = q.value(0).toInt();
+        s.Redirected = q.value(1).toInt();
+    }
+    if (q.exec(QStringLiteral("SELECT COUNT(*) FROM reports WHERE kind = 'server'")) && q.next())
+        s.ServerReports = q.value(0).toInt();
+    const QString group =
+        QStringLiteral("SELECT COALESCE(%1, ''), COUNT(*) FROM reports WHERE kind = 'start' "
+                       "GROUP BY 1 ORDER BY 2 DESC, 1");
+    s.BySystem = Counts(db, group.arg(QStringLiteral("system")));
+    s.ByScreen = Counts(db, group.arg(QStringLiteral("screen")));
+    s.ByVersion = Counts(db, group.arg(QStringLiteral("version")));
+    return s;
+}
+
+} // namespace trelvo::net
