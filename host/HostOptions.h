@@ -25,10 +25,15 @@ struct THostOptions {
     QString ScreenshotDir;          // --screenshots DIR: the host window is saved there every few seconds
     int ScreenshotEverySeconds = 5; // --screenshot-every
     int QuitAfterSeconds = 0;       // --quit-after: 0 runs until the window is closed
-    QString ServerUrl;              // --server ws[s]://HOST:PORT: a game server on the network
+    QString ServerUrl; // --server ws[s]://HOST:PORT: a game server on the network; --local clears
+                       // a remembered one
 };
 
-// Reads the arguments (without the program name). False with Error set on a bad or unknown option;
+// "easy", "normal" or "hard", as --level spells it.
+QString BotLevelName(THostBotLevel Level);
+
+// Reads the arguments (without the program name) over what Options holds already (the defaults, or the
+// remembered settings): only the options given change it. False with Error set on a bad or unknown option;
 // --help sets Help and returns true with the usage text in Error.
 bool ParseHostOptions(const QStringList &Arguments, THostOptions &Options, QString &Error, bool &Help);
 

@@ -15,7 +15,8 @@ namespace trelvo::host {
 
 class TGameArea;
 
-// The chat window: the game area the client embeds into, a menu with the plug-in's commands, a notice
+// The chat window: the game area the client embeds into, a menu with the plug-in's commands (each with
+// a keyboard shortcut shown beside it), a notice
 // when the client has ended, and a narrow log of what the plug-in relays that folds away.
 class THostWindow : public QMainWindow {
 public:
@@ -44,11 +45,19 @@ public:
     QAction *HideGameAction() const { return FHideGame; }
     QAction *AboutAction() const { return FAbout; }
     QAction *RestartAction() const { return FRestart; }
+    QAction *SettingsAction() const { return FSettings; }
+    QAction *SoundAction() const { return FSound; }
+
+    // The sound switch as kept in the settings; setting it raises no OnSoundSwitched.
+    void SetSoundOn(bool On);
+    bool SoundOn() const;
 
     std::function<void()> OnShowGame;
     std::function<void()> OnHideGame;
     std::function<void()> OnAbout;
     std::function<void()> OnRestartClient;
+    std::function<void()> OnSettings;
+    std::function<void(bool On)> OnSoundSwitched;
     std::function<void()> OnClosed;
 
 protected:
@@ -68,6 +77,8 @@ private:
     QAction *FAbout = nullptr;
     QAction *FRestart = nullptr;
     QAction *FLogToggle = nullptr;
+    QAction *FSettings = nullptr;
+    QAction *FSound = nullptr;
 };
 
 } // namespace trelvo::host
