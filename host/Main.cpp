@@ -76,6 +76,12 @@ int main(int argc, char **argv) {
         WriteHostSettings(*store, settings);
     };
 
+    if (!host.Start(error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 1;
+    }
+
+    // The audio system is reached only by a host that runs: a refused start says one line, no more.
     TSoundPlayer sounds([&window](const QString &Line) {
         window.AppendLog(Line);
         qCDebug(lcHost).noquote() << Line;
@@ -90,11 +96,6 @@ int main(int argc, char **argv) {
     TSoundCue cue(host.Relay().Identity().Name);
     cue.OnSound = [&sounds](TSound Sound) { sounds.Play(Sound); };
     host.Relay().OnRelayed = [&cue](const QString &Message) { cue.ServerMessage(Message); };
-
-    if (!host.Start(error)) {
-        std::fprintf(stderr, "%s\n", qPrintable(error));
-        return 1;
-    }
 
     std::unique_ptr<TScreenshotTimer> screenshots;
     if (!options.ScreenshotDir.isEmpty())
