@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFileInfo>
 
 namespace trelvo::host {
@@ -57,9 +58,11 @@ bool TClientLauncher::WaitEnded(int TimeoutMs) {
 }
 
 QString FindClient() {
-    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/trelvo");
-    if (QFileInfo(beside).isExecutable())
-        return beside;
+    const QString here = QCoreApplication::applicationDirPath();
+    for (const QString &candidate :
+         {here + QStringLiteral("/trelvo"), here + QStringLiteral("/" TRELVO_INSTALLED_CLIENT)})
+        if (QFileInfo(candidate).isExecutable())
+            return QDir::cleanPath(candidate);
     return QStringLiteral(TRELVO_BUILT_CLIENT);
 }
 

@@ -35,8 +35,8 @@ private:
     QProcess FProcess;
 };
 
-// The client to start without --client: the one beside the host's executable, else the one the host
-// was built with.
+// The client to start without --client: the one beside the host's executable, else the installed one
+// (libexec/trelvo/trelvo seen from the host's bin/ or games/), else the one the host was built with.
 QString FindClient();
 
 } // namespace trelvo::host

@@ -8,6 +8,18 @@
 
 namespace trelvo::host {
 
+QString BotLevelName(THostBotLevel Level) {
+    switch (Level) {
+    case THostBotLevel::Easy:
+        return QStringLiteral("easy");
+    case THostBotLevel::Hard:
+        return QStringLiteral("hard");
+    case THostBotLevel::Normal:
+        break;
+    }
+    return QStringLiteral("normal");
+}
+
 bool ParseHostOptions(const QStringList &Arguments, THostOptions &Options, QString &Error, bool &Help) {
     Help = false;
     QCommandLineParser parser;
@@ -58,8 +70,11 @@ bool ParseHostOptions(const QStringList &Arguments, THostOptions &Options, QStri
             "Play on trelvo-server at ws://HOST:PORT or wss://HOST:PORT instead of the game server "
             "in this program (whose bot options then do not apply)."),
         QStringLiteral("URL"));
+    const QCommandLineOption local(
+        QStringLiteral("local"),
+        QStringLiteral("Play against the bots of this program even when a server is remembered."));
     parser.addOptions({help, name, client, bots, level, think, countdown, pause, tables, seed, autoplay,
-                       shots, every, quit, server});
+                       shots, every, quit, server, local});
 
     if (!parser.parse(QStringList{QStringLiteral("trelvo-host")} + Arguments)) {
         Error = parser.errorText();
@@ -90,13 +105,13 @@ bool ParseHostOptions(const QStringList &Arguments, THostOptions &Options, QStri
         return fail(bots, QStringLiteral("expected 1, 2 or 3"));
     if (parser.isSet(level)) {
         const QString value = parser.value(level).toLower();
-        if (value == QStringLiteral("easy"))
-            Options.Level = THostBotLevel::Easy;
-        else if (value == QStringLiteral("normal"))
-            Options.Level = THostBotLevel::Normal;
-        else if (value == QStringLiteral("hard"))
-            Options.Level = THostBotLevel::Hard;
-        else
+        bool known = false;
+        for (THostBotLevel each : {THostBotLevel::Easy, THostBotLevel::Normal, THostBotLevel::Hard})
+            if (value == BotLevelName(each)) {
+                Options.Level = each;
+                known = true;
+            }
+        if (!known)
             return fail(level, QStringLiteral("expected easy, normal or hard"));
     }
     if (parser.isSet(think)) {
@@ -127,6 +142,10 @@ bool ParseHostOptions(const QStringList &Arguments, THostOptions &Options, QStri
         return fail(every, QStringLiteral("expected 1 to 3600 seconds"));
     if (parser.isSet(quit) && !ReadInt(parser.value(quit), 1, 24 * 3600, Options.QuitAfterSeconds))
         return fail(quit, QStringLiteral("expected a number of seconds"));
+    if (parser.isSet(server) && parser.isSet(local))
+        return fail(local, QStringLiteral("cannot go with --server"));
+    if (parser.isSet(local))
+        Options.ServerUrl.clear();
     if (parser.isSet(server)) {
         const QUrl url(parser.value(server), QUrl::StrictMode);
         if (!url.isValid() ||
@@ -134,9 +153,14 @@ bool ParseHostOptions(const QStringList &Arguments, THostOptions &Options, QStri
             url.host().isEmpty())
             return fail(server, QStringLiteral("expected ws://HOST:PORT or wss://HOST:PORT"));
         Options.ServerUrl = url.toString();
+    }
+    // The client reports to the statistics service of the server it plays on (given now or
+    // remembered), and to none without one.
+    Options.StatsService.clear();
+    if (!Options.ServerUrl.isEmpty()) {
         QUrl stats;
         stats.setScheme(QStringLiteral("https"));
-        stats.setHost(url.host());
+        stats.setHost(QUrl(Options.ServerUrl).host());
         stats.setPort(net::kDefaultStatsPort);
         Options.StatsService = stats.toString();
     }

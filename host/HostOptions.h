@@ -25,13 +25,18 @@ struct THostOptions {
     QString ScreenshotDir;          // --screenshots DIR: the host window is saved there every few seconds
     int ScreenshotEverySeconds = 5; // --screenshot-every
     int QuitAfterSeconds = 0;       // --quit-after: 0 runs until the window is closed
-    QString ServerUrl;              // --server ws[s]://HOST:PORT: a game server on the network
+    QString ServerUrl; // --server ws[s]://HOST:PORT: a game server on the network; --local clears
+                       // a remembered one
     // The statistics service the client reports to: that server's (https://HOST:47018) with --server,
     // otherwise none. The host's own TRELVO_STATS_SERVICE, even empty, is the player's word and wins.
     QString StatsService;
 };
 
-// Reads the arguments (without the program name). False with Error set on a bad or unknown option;
+// "easy", "normal" or "hard", as --level spells it.
+QString BotLevelName(THostBotLevel Level);
+
+// Reads the arguments (without the program name) over what Options holds already (the defaults, or the
+// remembered settings): only the options given change it. False with Error set on a bad or unknown option;
 // --help sets Help and returns true with the usage text in Error.
 bool ParseHostOptions(const QStringList &Arguments, THostOptions &Options, QString &Error, bool &Help);
 

@@ -119,6 +119,8 @@ void THostRelay::ServerSent(IGameServer::TConnId Conn, const QString &Message) {
     }
     Log(QStringLiteral("server → client: %1").arg(LogExcerpt(Message)));
     SendToClient(BuildHostMessage(HostIn::kServerMessage, Message));
+    if (auto handler = OnRelayed)
+        handler(Message);
 }
 
 void THostRelay::Resize(QSize GameSize) {

@@ -37,6 +37,9 @@ public:
     std::function<void(const QString &Text)> OnSendToClient;
     // One line for the host's log of what it relays.
     std::function<void(const QString &Line)> OnLog;
+    // A game-server message ("subcode;payload") on its way to the client, for what follows the game
+    // beside it (the sounds).
+    std::function<void(const QString &Message)> OnRelayed;
     // The client asked the plug-in to stop (message 22): the host closes the pipe.
     std::function<void()> OnStopRequested;
 
@@ -52,6 +55,7 @@ public:
     void ShowAbout();
 
     bool ClientOnline() const { return FOnline; }
+    const THostIdentity &Identity() const { return FIdentity; }
     TEcho Echo() const { return FEcho; }
 
 private:

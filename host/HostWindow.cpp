@@ -6,10 +6,12 @@
 #include <QAction>
 #include <QCloseEvent>
 #include <QHBoxLayout>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSignalBlocker>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTime>
@@ -75,24 +77,52 @@ THostWindow::THostWindow() {
 THostWindow::~THostWindow() = default;
 
 void THostWindow::BuildMenu() {
-    QMenu *game = menuBar()->addMenu(QStringLiteral("Игра"));
-    FShowGame = game->addAction(QStringLiteral("Показать игру"), [this] { Raise(OnShowGame); });
-    FHideGame = game->addAction(QStringLiteral("Скрыть игру"), [this] { Raise(OnHideGame); });
+    // The shortcuts work while the chat window has the focus; the embedded game keeps its own keys.
+    QMenu *game = menuBar()->addMenu(QStringLiteral("&Игра"));
+    FShowGame = game->addAction(QStringLiteral("Показать игру"), QKeySequence(QStringLiteral("Ctrl+G")), this,
+                                [this] { Raise(OnShowGame); });
+    FHideGame = game->addAction(QStringLiteral("Скрыть игру"), QKeySequence(QStringLiteral("Ctrl+H")), this,
+                                [this] { Raise(OnHideGame); });
     game->addSeparator();
-    FRestart = game->addAction(QStringLiteral("Перезапустить игру"), [this] { Raise(OnRestartClient); });
-    FRating = game->addAction(QStringLiteral("Рейтинг"), [this] { Raise(OnRating); });
+    FRestart = game->addAction(QStringLiteral("Перезапустить игру"), QKeySequence(QStringLiteral("Ctrl+R")),
+                               this, [this] { Raise(OnRestartClient); });
+    FRating = game->addAction(QStringLiteral("Рейтинг"), QKeySequence(QStringLiteral("Ctrl+T")), this,
+                              [this] { Raise(OnRating); });
     FRating->setEnabled(false);
     game->addSeparator();
-    game->addAction(QStringLiteral("Выход"), [this] { close(); });
+    FSettings = game->addAction(QStringLiteral("Настройки…"), QKeySequence(QStringLiteral("Ctrl+,")), this,
+                                [this] { Raise(OnSettings); });
+    FSound = game->addAction(QStringLiteral("Звук"));
+    FSound->setShortcut(QKeySequence(QStringLiteral("Ctrl+M")));
+    FSound->setCheckable(true);
+    FSound->setChecked(true);
+    QObject::connect(FSound, &QAction::toggled, [this](bool On) {
+        if (auto handler = OnSoundSwitched)
+            handler(On);
+    });
+    game->addSeparator();
+    game->addAction(QStringLiteral("Выход"), QKeySequence(QStringLiteral("Ctrl+Q")), this,
+                    [this] { close(); });
 
-    QMenu *view = menuBar()->addMenu(QStringLiteral("Вид"));
+    QMenu *view = menuBar()->addMenu(QStringLiteral("&Вид"));
     FLogToggle = view->addAction(QStringLiteral("Журнал"));
+    FLogToggle->setShortcut(QKeySequence(QStringLiteral("Ctrl+L")));
     FLogToggle->setCheckable(true);
     FLogToggle->setChecked(true);
     QObject::connect(FLogToggle, &QAction::toggled, [this](bool On) { SetLogVisible(On); });
 
-    QMenu *help = menuBar()->addMenu(QStringLiteral("Справка"));
-    FAbout = help->addAction(QStringLiteral("О программе"), [this] { Raise(OnAbout); });
+    QMenu *help = menuBar()->addMenu(QStringLiteral("&Справка"));
+    FAbout = help->addAction(QStringLiteral("О программе"), QKeySequence(QStringLiteral("F1")), this,
+                             [this] { Raise(OnAbout); });
+}
+
+void THostWindow::SetSoundOn(bool On) {
+    const QSignalBlocker quiet(FSound);
+    FSound->setChecked(On);
+}
+
+bool THostWindow::SoundOn() const {
+    return FSound->isChecked();
 }
 
 void THostWindow::AppendLog(const QString &Line) {

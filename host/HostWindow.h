@@ -15,7 +15,8 @@ namespace trelvo::host {
 
 class TGameArea;
 
-// The chat window: the game area the client embeds into, a menu with the plug-in's commands, a notice
+// The chat window: the game area the client embeds into, a menu with the plug-in's commands (each with
+// a keyboard shortcut shown beside it), a notice
 // when the client has ended, and a narrow log of what the plug-in relays that folds away.
 class THostWindow : public QMainWindow {
 public:
@@ -46,12 +47,20 @@ public:
     QAction *RestartAction() const { return FRestart; }
     // "Рейтинг": off unless connected to a game server on the network.
     QAction *RatingAction() const { return FRating; }
+    QAction *SettingsAction() const { return FSettings; }
+    QAction *SoundAction() const { return FSound; }
+
+    // The sound switch as kept in the settings; setting it raises no OnSoundSwitched.
+    void SetSoundOn(bool On);
+    bool SoundOn() const;
 
     std::function<void()> OnShowGame;
     std::function<void()> OnHideGame;
     std::function<void()> OnAbout;
     std::function<void()> OnRestartClient;
     std::function<void()> OnRating;
+    std::function<void()> OnSettings;
+    std::function<void(bool On)> OnSoundSwitched;
     std::function<void()> OnClosed;
 
 protected:
@@ -72,6 +81,8 @@ private:
     QAction *FRestart = nullptr;
     QAction *FRating = nullptr;
     QAction *FLogToggle = nullptr;
+    QAction *FSettings = nullptr;
+    QAction *FSound = nullptr;
 };
 
 } // namespace trelvo::host

@@ -4,14 +4,20 @@
 #include "common/SeatName.h"
 #include "host/Autoplayer.h"
 #include "host/Host.h"
+#include "host/HostLog.h"
+#include "host/HostSettings.h"
 #include "host/LocalGameServer.h"
 #include "host/NetGameServer.h"
 #include "host/RatingWindow.h"
 #include "host/ScreenshotTimer.h"
+#include "host/SettingsDialog.h"
+#include "host/SoundCue.h"
 #include "host/X11Input.h"
+#include "host/sounds/SoundPlayer.h"
 
 #include <QApplication>
 #include <QRandomGenerator>
+#include <QSettings>
 
 #include <cstdio>
 #include <memory>
@@ -47,10 +53,15 @@ int main(int argc, char **argv) {
     using namespace trelvo;
     using namespace trelvo::host;
     // The options are read before the window system is reached: --help and a bad option need no display.
+    // They are read over the kept settings, so that an option wins for this run without being kept.
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
+    const std::unique_ptr<QSettings> store = OpenHostSettings();
+    QStringList refused;
+    THostSettings settings = ReadHostSettings(*store, &refused);
     THostOptions options;
+    ApplyHostSettings(settings, options);
     QString error;
     bool help = false;
     if (!ParseHostOptions(arguments, options, error, help)) {
@@ -64,6 +75,7 @@ int main(int argc, char **argv) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("trelvo-host"));
+    QApplication::setDesktopFileName(QStringLiteral("org.trelvo.Trelvo"));
 
     TQtClock clock;
     TClockScope clockScope(clock);
@@ -78,17 +90,50 @@ int main(int argc, char **argv) {
         server = std::move(net);
     }
     THost host(options, std::move(server), SeatName(kClientPipeName));
+    THostWindow &window = host.Window();
     if (netServer)
-        ShowRatingsOf(*netServer, host.Window());
-    host.OnClosed = [] { QCoreApplication::exit(0); };
+        ShowRatingsOf(*netServer, window);
+    for (const QString &line : refused)
+        window.AppendLog(QStringLiteral("settings: passed over %1").arg(line));
+    if (!settings.WindowGeometry.isEmpty())
+        window.restoreGeometry(settings.WindowGeometry);
+    host.OnClosed = [&] {
+        settings.WindowGeometry = window.saveGeometry();
+        WriteHostSettings(*store, settings);
+        QCoreApplication::exit(0);
+    };
+    window.OnSettings = [&] {
+        TSettingsDialog dialog(settings, &window);
+        if (dialog.exec() != QDialog::Accepted)
+            return;
+        settings = dialog.Settings();
+        WriteHostSettings(*store, settings);
+    };
+
     if (!host.Start(error)) {
         std::fprintf(stderr, "%s\n", qPrintable(error));
         return 1;
     }
 
+    // The audio system is reached only by a host that runs: a refused start says one line, no more.
+    TSoundPlayer sounds([&window](const QString &Line) {
+        window.AppendLog(Line);
+        qCDebug(lcHost).noquote() << Line;
+    });
+    sounds.SetMuted(settings.Muted);
+    window.SetSoundOn(!settings.Muted);
+    window.OnSoundSwitched = [&](bool On) {
+        sounds.SetMuted(!On);
+        settings.Muted = !On;
+        WriteHostSettings(*store, settings);
+    };
+    TSoundCue cue(host.Relay().Identity().Name);
+    cue.OnSound = [&sounds](TSound Sound) { sounds.Play(Sound); };
+    host.Relay().OnRelayed = [&cue](const QString &Message) { cue.ServerMessage(Message); };
+
     std::unique_ptr<TScreenshotTimer> screenshots;
     if (!options.ScreenshotDir.isEmpty())
-        screenshots = std::make_unique<TScreenshotTimer>(clock, host.Window(), options.ScreenshotDir,
+        screenshots = std::make_unique<TScreenshotTimer>(clock, window, options.ScreenshotDir,
                                                          options.ScreenshotEverySeconds);
     std::unique_ptr<TX11Input> input;
     std::unique_ptr<TAutoplayer> autoplayer;
@@ -96,12 +141,16 @@ int main(int argc, char **argv) {
         input = std::make_unique<TX11Input>();
         autoplayer = std::make_unique<TAutoplayer>(
             clock, *input, [&host] { return host.EmbeddedWindow(); }, seed);
-        autoplayer->OnClick = [&host](TAutoMove Move, QPoint Point) {
-            host.Window().AppendLog(
+        autoplayer->OnClick = [&window](TAutoMove Move, QPoint Point) {
+            window.AppendLog(
                 QStringLiteral("autoplay %1 (%2,%3)").arg(AutoMoveName(Move)).arg(Point.x()).arg(Point.y()));
         };
     }
     if (options.QuitAfterSeconds > 0)
-        clock.Schedule(options.QuitAfterSeconds * 1000, [&host] { host.Window().close(); });
-    return QApplication::exec();
+        clock.Schedule(options.QuitAfterSeconds * 1000, [&window] { window.close(); });
+    const int code = QApplication::exec();
+    // The sound parts end before the host, which may still relay while it shuts down.
+    host.Relay().OnRelayed = nullptr;
+    window.OnSoundSwitched = nullptr;
+    return code;
 }

@@ -4,11 +4,13 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkg-config ccache
-          qt6-base-dev qt6-base-dev-tools qt6-websockets-dev qt6-httpserver-dev libqt6sql6-sqlite libgl-dev libxcb1-dev libxcb-xtest0-dev
+          qt6-base-dev qt6-base-dev-tools qt6-websockets-dev qt6-httpserver-dev libqt6sql6-sqlite qt6-multimedia-dev
+          libgl-dev libxcb1-dev libxcb-xtest0-dev
           libgtest-dev libgmock-dev libbenchmark-dev
           xvfb xauth x11-utils openbox
           fonts-dejavu-core
-          clang libclang-rt-14-dev)
+          clang libclang-rt-14-dev
+          dpkg-dev lintian)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -61,6 +61,19 @@ TEST(HostOptions, ReadsEveryOptionAndRefusesValuesOutOfRange) {
     EXPECT_EQ(hard.Level, THostBotLevel::Hard);
     EXPECT_TRUE(hard.StatsService.isEmpty());
 
+    // A remembered server counts as a given one; --local leaves both behind for the run.
+    struct Remembered {
+        QStringList arguments;
+        const char *stats;
+    };
+    for (const Remembered &r :
+         {Remembered{{}, "https://cards.example.org:47018"}, Remembered{{"--local"}, ""}}) {
+        THostOptions remembered;
+        remembered.ServerUrl = QStringLiteral("ws://cards.example.org:47017");
+        ASSERT_TRUE(ParseHostOptions(r.arguments, remembered, error, help));
+        EXPECT_EQ(remembered.StatsService, QString::fromUtf8(r.stats)) << r.arguments.join(' ').toStdString();
+    }
+
     THostOptions single;
     ASSERT_TRUE(ParseHostOptions({"--bot-think-ms", "300"}, single, error, help));
     EXPECT_EQ(single.BotThinkMinMs, 300);

@@ -157,9 +157,14 @@ TEST(HostServerX11E2E, AWholeGamePlayedWithRealClicksEndsInTheResultBanner) {
 }
 
 TEST(HostServerX11E2E, TheProgramRefusesASecondStartAndEndsWithItsClient) {
-    QTemporaryDir shots;
+    QTemporaryDir shots, config;
     ASSERT_TRUE(shots.isValid());
+    ASSERT_TRUE(config.isValid());
+    // The program keeps its settings: not in the user's own.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
     QProcess first;
+    first.setProcessEnvironment(environment);
     first.setProgram(QStringLiteral(TRELVO_HOST_BINARY));
     first.setArguments({QStringLiteral("--client"), QStringLiteral(TRELVO_BINARY),
                         QStringLiteral("--quit-after"), QStringLiteral("5"), QStringLiteral("--screenshots"),
@@ -171,6 +176,7 @@ TEST(HostServerX11E2E, TheProgramRefusesASecondStartAndEndsWithItsClient) {
                           kDeadlineMs));
 
     QProcess second;
+    second.setProcessEnvironment(environment);
     second.start(QStringLiteral(TRELVO_HOST_BINARY),
                  {QStringLiteral("--client"), QStringLiteral(TRELVO_BINARY)});
     ASSERT_TRUE(second.waitForFinished(kDeadlineMs));

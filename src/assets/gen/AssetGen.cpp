@@ -1,5 +1,6 @@
 // trelvo_assetgen OUTDIR: draws every picture of the asset catalogue into OUTDIR, with a manifest
 // (name, file, format in catalogue order) and the .qrc that compiles them into trelvo_assets.
+// trelvo_assetgen --icons OUTDIR: the program's desktop icon in the usual sizes.
 
 #include "Art.h"
 #include "Pictures.h"
@@ -135,15 +136,31 @@ int Run(const QString &outDir) {
     return 0;
 }
 
+// The program's icon for the desktop, in the sizes of the hicolor theme: DIR/NxN/apps/trelvo.png.
+int RunIcons(const QString &outDir) {
+    LoadFonts();
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        const QString dir = QStringLiteral("%1/%2x%2/apps").arg(outDir).arg(size);
+        if (!QDir().mkpath(dir))
+            throw std::runtime_error("cannot create " + dir.toStdString());
+        if (!AppIcon(size).convertToFormat(QImage::Format_ARGB32).save(dir + "/trelvo.png", "PNG"))
+            throw std::runtime_error("cannot write the icon in " + dir.toStdString());
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
     QGuiApplication app(argc, argv);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: trelvo_assetgen OUTDIR\n");
+    const bool icons = argc == 3 && QByteArray(argv[1]) == "--icons";
+    if (argc != 2 && !icons) {
+        std::fprintf(stderr, "usage: trelvo_assetgen OUTDIR\n       trelvo_assetgen --icons OUTDIR\n");
         return 2;
     }
     try {
+        if (icons)
+            return RunIcons(QString::fromLocal8Bit(argv[2]));
         return Run(QString::fromLocal8Bit(argv[1]));
     } catch (const std::exception &e) {
         std::fprintf(stderr, "trelvo_assetgen: %s\n", e.what());

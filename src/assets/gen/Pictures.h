@@ -26,7 +26,8 @@ QImage TableButton(bool take, int state); // 1 waiting, 2 active, 3 click
 QImage PanelDeck();
 QImage RoundEnd();
 QImage YourTurn();
-QImage AppIcon();
+// Size by Size pixels; the art is drawn for 128 and scaled.
+QImage AppIcon(int Size = 128);
 
 // Windows and lobby (UiArt.cpp).
 QImage WindowBackground(int w, int h);

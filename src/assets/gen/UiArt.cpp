@@ -447,10 +447,11 @@ QImage YourTurn() {
     return img;
 }
 
-QImage AppIcon() {
-    QImage img = Canvas(128, 128);
+QImage AppIcon(int Size) {
+    QImage img = Canvas(Size, Size);
     QPainter p(&img);
     Prepare(p);
+    p.scale(Size / 128.0, Size / 128.0);
     QPainterPath tile;
     tile.addRoundedRect(QRectF(2, 2, 124, 124), 24, 24);
     QRadialGradient felt(QPointF(64, 56), 90);

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "host/HostOptions.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+class QSettings;
+
+namespace trelvo::host {
+
+// What the player chose and how the window last stood, kept between starts. The command line wins over
+// these for one run and never changes what is kept.
+struct THostSettings {
+    QString PlayerName; // empty: the login name
+    int Bots = 2;
+    THostBotLevel Level = THostBotLevel::Normal;
+    QString ServerUrl; // empty: the game server in this program
+    bool Muted = false;
+    QByteArray WindowGeometry;
+    bool operator==(const THostSettings &) const = default;
+};
+
+// The player's settings file at the standard place ($XDG_CONFIG_HOME/trelvo/trelvo.conf).
+std::unique_ptr<QSettings> OpenHostSettings();
+
+// Reads what is kept. A value the command line would refuse is passed over (the default stands) and
+// named in Refused: the file is the player's to edit.
+THostSettings ReadHostSettings(QSettings &Store, QStringList *Refused = nullptr);
+void WriteHostSettings(QSettings &Store, const THostSettings &Settings);
+
+// False with Error when a chosen value is one the command line would refuse.
+bool CheckHostSettings(const THostSettings &Settings, QString &Error);
+
+// The settings as the starting point the command line is read over.
+void ApplyHostSettings(const THostSettings &Settings, THostOptions &Options);
+
+} // namespace trelvo::host
