@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QDialogButtonBox>
+#include <QPushButton>
 #include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -45,6 +46,8 @@ TSettingsDialog::TSettingsDialog(const THostSettings &Settings, QWidget *Parent)
     column->addWidget(FError);
 
     auto *buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    // Qt's own translations are not shipped: the window speaks Russian like the rest of the host.
+    buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Отмена"));
     QObject::connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     QObject::connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     column->addWidget(buttons);
