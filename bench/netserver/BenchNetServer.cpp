@@ -253,9 +253,23 @@ int main(int argc, char **argv) {
     files.rlim_cur = files.rlim_max;
     setrlimit(RLIMIT_NOFILE, &files);
 
-    // The store is on, as in production: every finished game and its ratings are written.
+    // The store is on, as in production: every finished game and its ratings are written. For a
+    // baseline, --server PATH --no-store runs another build (one from before the store) without it.
+    const qsizetype serverAt = args.indexOf(QStringLiteral("--server"));
+    const QString serverBinary = serverAt >= 0 && serverAt + 1 < args.size()
+                                     ? args[serverAt + 1]
+                                     : QStringLiteral(TRELVO_SERVER_BINARY);
+    const bool store = !args.contains(QStringLiteral("--no-store"));
     QTemporaryDir storeDir;
     const QString storeFile = storeDir.filePath(QStringLiteral("bench.sqlite"));
+    QStringList serverArgs = {QStringLiteral("--listen"),
+                              QStringLiteral("127.0.0.1:%1").arg(port),
+                              QStringLiteral("--max-connections"),
+                              QString::number(std::max(playerCount, idleCount) + 100),
+                              QStringLiteral("--seed"),
+                              QStringLiteral("1")};
+    if (store)
+        serverArgs << QStringLiteral("--db") << storeFile;
     QProcess server;
     server.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     server.setProcessEnvironment([] {
@@ -263,13 +277,9 @@ int main(int argc, char **argv) {
         env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("trelvo.server.info=false"));
         return env;
     }());
-    server.start(QStringLiteral(TRELVO_SERVER_BINARY),
-                 {QStringLiteral("--listen"), QStringLiteral("127.0.0.1:%1").arg(port),
-                  QStringLiteral("--max-connections"),
-                  QString::number(std::max(playerCount, idleCount) + 100), QStringLiteral("--seed"),
-                  QStringLiteral("1"), QStringLiteral("--db"), storeFile});
+    server.start(serverBinary, serverArgs);
     if (!server.waitForStarted()) {
-        std::fprintf(stderr, "cannot start %s\n", TRELVO_SERVER_BINARY);
+        std::fprintf(stderr, "cannot start %s\n", qPrintable(serverBinary));
         return 1;
     }
     Spin(500);
@@ -353,6 +363,8 @@ int main(int argc, char **argv) {
     // SIGTERM writes what is queued: every game played is in the store.
     server.terminate();
     server.waitForFinished(30000);
+    if (!store)
+        return 0;
     trelvo::net::TStoreDb db(storeFile);
     QString error;
     if (db.Open(error))
