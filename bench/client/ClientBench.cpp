@@ -2,8 +2,7 @@
 // and driven over the real pipe by this program acting as the host: version checks sent as fast as
 // the host can (throughput) and one at a time (round trip). Run in a private network namespace when
 // allowed, so that the client's instance guard and pipe name are this program's alone.
-#include "pipes/PipeProtocol.h"
-#include "pipes/PipeSocket.h"
+#include "HostSide.h"
 
 #include <algorithm>
 #include <atomic>
@@ -22,21 +21,13 @@
 #include <unistd.h>
 #include <vector>
 
-extern char **environ;
-
 namespace trelvo {
 namespace {
 
 using TClock = std::chrono::steady_clock;
-const char kPipe[] = "{05093645-25FA-49B3-B318-E73C28980D2C}";
 constexpr int kThroughputChecks = 10000;
 constexpr int kRoundTrips = 2000;
 constexpr int kRepetitions = 3;
-
-std::string Control(std::uint32_t Command) {
-    const TPipeControlPacket p = MakeControlPacket(Command);
-    return std::string(reinterpret_cast<const char *>(p.data()), p.size());
-}
 
 void SendPacket(int Fd, const std::string &Packet) {
     if (send(Fd, Packet.data(), Packet.size(), MSG_NOSIGNAL) < 0)
@@ -60,7 +51,7 @@ public:
 private:
     void Run(int Fd) {
         std::vector<char> buffer(1 << 17);
-        const std::string end = Control(MB_END);
+        const std::string end = bench::ControlPacket(MB_END);
         for (;;) {
             const ssize_t n = recv(Fd, buffer.data(), buffer.size(), 0);
             if (n <= 0)
@@ -81,24 +72,12 @@ struct TFigures {
 };
 
 TFigures Measure(const char *Binary, bool Flush = false) {
-    const TPipeHandle listener = ListenPipe(PipePath("", kPipe));
-    if (listener < 0) {
-        std::perror("listen");
-        std::exit(1);
-    }
-    pid_t pid = 0;
-    char *argv[] = {const_cast<char *>(Binary), const_cast<char *>("-start"),
-                    Flush ? const_cast<char *>("--flush") : nullptr, nullptr};
-    if (posix_spawn(&pid, Binary, nullptr, nullptr, argv, environ) != 0)
-        std::exit(1);
-    pollfd p{listener, POLLIN, 0};
-    if (poll(&p, 1, 20000) <= 0) {
-        std::fprintf(stderr, "%s did not connect\n", Binary);
-        std::exit(1);
-    }
-    const int fd = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
-    close(listener);
-    const std::string start = Control(MB_START), end = Control(MB_END), check = "7;1;1;5;";
+    const bench::TStartedClient started = bench::StartClient(
+        Binary, Flush ? std::vector<const char *>{"--flush"} : std::vector<const char *>{});
+    const pid_t pid = started.Pid;
+    const int fd = started.Fd;
+    const std::string start = bench::ControlPacket(MB_START), end = bench::ControlPacket(MB_END),
+                      check = "7;1;1;5;";
     auto sendCheck = [&] {
         SendPacket(fd, start);
         SendPacket(fd, check);
@@ -145,10 +124,7 @@ TFigures Measure(const char *Binary, bool Flush = false) {
 
 int main() {
     using namespace trelvo;
-    if (unshare(CLONE_NEWNET) != 0)
-        std::fprintf(stderr, "no private network namespace (%s): the client's names are shared\n",
-                     std::strerror(errno));
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    bench::PrepareClientRuns();
     // The machine may be shared: the flushing bare client and the real one take turns, each keeping its
     // best figures.
     const TFigures bare = Measure(BARE_BINARY);

@@ -3,6 +3,8 @@
 // framing apart, and on the UI thread: message 1 sizes the window, 6 shows it (painted with one colour),
 // and a version check is answered with its echo. Everything the client adds on top of this is what the
 // start-up benchmark weighs.
+#include "BareLink.h"
+
 #include <QApplication>
 #include <QMetaObject>
 #include <QPainter>
@@ -18,27 +20,6 @@
 #include <unistd.h>
 
 namespace {
-
-const char kPath[] = "\\\\.\\pipe\\{05093645-25FA-49B3-B318-E73C28980D2C}";
-
-std::string Control(const char *Command) {
-    std::string p(16, '\0');
-    const std::uint32_t size = 16;
-    std::memcpy(p.data(), &size, 4);
-    std::memcpy(p.data() + 4, "MAGC", 4);
-    std::memcpy(p.data() + 8, Command, 4);
-    std::memcpy(p.data() + 12, "MAGC", 4);
-    return p;
-}
-
-int Connect() {
-    const int fd = socket(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0);
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
-    std::memcpy(addr.sun_path + 1, kPath, sizeof kPath - 1);
-    const auto len = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + sizeof kPath);
-    return connect(fd, reinterpret_cast<sockaddr *>(&addr), len) == 0 ? fd : -1;
-}
 
 // The n-th field (from 0) of a "a;b;c;" message.
 std::string Field(const std::string &Message, int N) {
@@ -66,41 +47,26 @@ int main(int argc, char **argv) {
     QApplication app(argc, argv);
     TScreen window;
     window.winId();
-    const int fd = Connect();
+    const int fd = trelvo::bench::BareConnect();
     if (fd < 0)
         return 0;
-    const std::string start = Control("STMB"), end = Control("ETMB");
+    const std::string start = trelvo::bench::BareControl("STMB"), end = trelvo::bench::BareControl("ETMB");
     auto answer = [&](const std::string &Message) {
         for (const std::string &packet : {start, Message, end})
             send(fd, packet.data(), packet.size(), MSG_NOSIGNAL);
     };
     std::thread reader([&] {
-        std::string buffer(65536, '\0'), message;
-        bool framed = false;
-        for (;;) {
-            const ssize_t n = recv(fd, buffer.data(), buffer.size(), 0);
-            if (n <= 0)
-                break;
-            const std::string packet(buffer.data(), static_cast<std::size_t>(n));
-            if (packet == start) {
-                framed = true;
-                message.clear();
-            } else if (packet == end && framed) {
-                framed = false;
-                QMetaObject::invokeMethod(&window, [&, message] {
-                    const std::string code = Field(message, 0);
-                    if (code == "1")
-                        window.resize(std::atoi(Field(message, 2).c_str()),
-                                      std::atoi(Field(message, 1).c_str()));
-                    else if (code == "6")
-                        window.show();
-                    else if (code == "7" && Field(message, 1) == "1")
-                        answer("11;" + Field(message, 3));
-                });
-            } else if (framed) {
-                message += packet;
-            }
-        }
+        trelvo::bench::BareReadMessages(fd, [&](const std::string &Message) {
+            QMetaObject::invokeMethod(&window, [&, message = Message] {
+                const std::string code = Field(message, 0);
+                if (code == "1")
+                    window.resize(std::atoi(Field(message, 2).c_str()), std::atoi(Field(message, 1).c_str()));
+                else if (code == "6")
+                    window.show();
+                else if (code == "7" && Field(message, 1) == "1")
+                    answer("11;" + Field(message, 3));
+            });
+        });
         QMetaObject::invokeMethod(&app, [] { QCoreApplication::exit(0); });
     });
     app.exec();

@@ -4,8 +4,7 @@
 // window, size, the server's version check) and the lobby has been on screen for a while. The two take
 // turns, several runs each, and the medians are compared. Run in a private network namespace when
 // allowed, so that the client's instance guard and pipe name are this program's alone.
-#include "pipes/PipeProtocol.h"
-#include "pipes/PipeSocket.h"
+#include "HostSide.h"
 
 #include <algorithm>
 #include <chrono>
@@ -22,32 +21,23 @@
 #include <unistd.h>
 #include <vector>
 
-extern char **environ;
-
 namespace trelvo {
 namespace {
 
 using TClock = std::chrono::steady_clock;
-const char kPipe[] = "{05093645-25FA-49B3-B318-E73C28980D2C}";
 constexpr int kRuns = 11;
 // How long the lobby stays on screen before the peak is read: past the client's first table-list
 // poll (500 ms), so that the lobby has been laid out, painted and has spoken.
 constexpr auto kLobbyTime = std::chrono::milliseconds(800);
 
-std::string Control(std::uint32_t Command) {
-    const TPipeControlPacket p = MakeControlPacket(Command);
-    return std::string(reinterpret_cast<const char *>(p.data()), p.size());
-}
-
 void SendMessage(int Fd, const std::string &Message) {
-    for (const std::string &packet : {Control(MB_START), Message, Control(MB_END)})
-        if (send(Fd, packet.data(), packet.size(), MSG_NOSIGNAL) < 0)
-            std::abort();
+    if (!bench::SendFramed(Fd, Message))
+        std::abort();
 }
 
 // Reads framed messages until one starts with Prefix or Until passes; true when it came.
 bool AwaitMessage(int Fd, const std::string &Prefix, TClock::time_point Until) {
-    const std::string start = Control(MB_START), end = Control(MB_END);
+    const std::string start = bench::ControlPacket(MB_START), end = bench::ControlPacket(MB_END);
     std::vector<char> buffer(1 << 17);
     std::string message;
     for (;;) {
@@ -70,40 +60,15 @@ bool AwaitMessage(int Fd, const std::string &Prefix, TClock::time_point Until) {
     }
 }
 
-// The peak resident size of Pid in KiB.
-long PeakKiB(pid_t Pid) {
-    std::ifstream status("/proc/" + std::to_string(Pid) + "/status");
-    std::string line;
-    while (std::getline(status, line))
-        if (line.rfind("VmHWM:", 0) == 0)
-            return std::atol(line.c_str() + 6);
-    return 0;
-}
-
 struct TFigures {
     double connectMs = 0;
     double peakMiB = 0;
 };
 
 TFigures Run(const char *Binary) {
-    const TPipeHandle listener = ListenPipe(PipePath("", kPipe));
-    if (listener < 0) {
-        std::perror("listen");
-        std::exit(1);
-    }
-    pid_t pid = 0;
-    char *argv[] = {const_cast<char *>(Binary), const_cast<char *>("-start"), nullptr};
-    const auto t0 = TClock::now();
-    if (posix_spawn(&pid, Binary, nullptr, nullptr, argv, environ) != 0)
-        std::exit(1);
-    pollfd p{listener, POLLIN, 0};
-    if (poll(&p, 1, 20000) <= 0) {
-        std::fprintf(stderr, "%s did not connect\n", Binary);
-        std::exit(1);
-    }
-    const auto connected = TClock::now();
-    const int fd = accept4(listener, nullptr, nullptr, SOCK_CLOEXEC);
-    close(listener);
+    const bench::TStartedClient started = bench::StartClient(Binary);
+    const pid_t pid = started.Pid;
+    const int fd = started.Fd;
     // What the host sends at a connection, in its order: the player, the window (which shows the
     // client), the size, then the server's version check.
     SendMessage(fd, "5;Bench;10.0.0.2;1;127.0.0.1;1.0;cc;pl;");
@@ -116,8 +81,8 @@ TFigures Run(const char *Binary) {
     }
     AwaitMessage(fd, std::string(), TClock::now() + kLobbyTime);
     TFigures f;
-    f.connectMs = std::chrono::duration<double, std::milli>(connected - t0).count();
-    f.peakMiB = PeakKiB(pid) / 1024.0;
+    f.connectMs = std::chrono::duration<double, std::milli>(started.Connected - started.Started).count();
+    f.peakMiB = bench::StatusKiB(pid, "VmHWM:") / 1024.0;
     shutdown(fd, SHUT_RDWR); // the host closes the pipe: the client ends
     close(fd);
     int status = 0;
@@ -142,10 +107,7 @@ double Median(std::vector<double> Values) {
 int main(int argc, char **argv) {
     using namespace trelvo;
     const char *client = argc > 1 ? argv[1] : TRELVO_BINARY;
-    if (unshare(CLONE_NEWNET) != 0)
-        std::fprintf(stderr, "no private network namespace (%s): the client's names are shared\n",
-                     std::strerror(errno));
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    bench::PrepareClientRuns();
     // No statistics service: start-up must not wait for one.
     setenv("TRELVO_STATS_SERVICE", "", 1);
     setenv("TRELVO_STATS_PROBE", "", 1);
