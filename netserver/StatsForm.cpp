@@ -4,29 +4,6 @@
 
 namespace trelvo::net {
 
-QString StatsKey(const QString &Address) {
-    QString key = Address;
-    for (QChar unit : Address)
-        key += QString::number(unit.unicode());
-    return key;
-}
-
-QString UnscrambleField(const QString &Scrambled, const QString &Key) {
-    if (Scrambled.isEmpty() || Key.isEmpty())
-        return {};
-    std::int64_t sum = 0;
-    for (QChar unit : Key)
-        sum += unit.unicode();
-    const qsizetype n = Scrambled.size();
-    QString text(n, Qt::Uninitialized);
-    for (qsizetype j = 0; j < n; ++j) {
-        const std::int64_t c = Key[j % Key.size()].unicode();
-        const std::int64_t unit = Scrambled[n - 1 - j].unicode() - sum - c + (j + 1);
-        text[j] = QChar(static_cast<char16_t>(unit & 0xFFFF));
-    }
-    return text;
-}
-
 namespace {
 
 // One percent-decoded form part, each UTF-8 sequence one unit; nullopt beyond MaxUnits or on a broken

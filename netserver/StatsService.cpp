@@ -1,6 +1,7 @@
 #include "netserver/StatsService.h"
 
 #include "netserver/StatsForm.h"
+#include "protocol/StatsCipher.h"
 #include "server/Log.h"
 
 #include <QDateTime>
@@ -155,7 +156,7 @@ QHttpServerResponse TStatsService::Report(const QHttpServerRequest &Request, con
         return refuse("not a bounded form");
     if (static_cast<int>(form->size()) != Fields)
         return refuse("not the report's fields");
-    const QString key = StatsKey(address);
+    const QString key = DeriveKey(address);
     TStoredReport report;
     report.AtMs = QDateTime::currentMSecsSinceEpoch();
     report.Kind = Kind;

@@ -5,34 +5,7 @@
 #include <QCryptographicHash>
 #include <QFile>
 
-#include <cstdint>
-
 namespace trelvo {
-
-QString DeriveKey(const QString &Answer) {
-    QString key = Answer;
-    for (QChar unit : Answer)
-        key += QString::number(unit.unicode());
-    return key;
-}
-
-QString ScrambleField(const QString &Text, const QString &Key) {
-    if (Text.isEmpty() || Key.isEmpty())
-        return {};
-    std::int64_t sum = 0;
-    for (QChar unit : Key)
-        sum += unit.unicode();
-    QString shifted(Text.size(), Qt::Uninitialized);
-    qsizetype k = 0;
-    for (qsizetype j = 0; j < Text.size(); ++j) {
-        if (k >= Key.size())
-            k = 0;
-        const std::int64_t c = Key[k++].unicode();
-        const std::int64_t unit = Text[j].unicode() + sum + c - (j + 1);
-        shifted[j] = QChar(static_cast<char16_t>(unit & 0xFFFF));
-    }
-    return ReverseText(shifted);
-}
 
 QString ReverseText(const QString &Text) {
     QString reversed(Text.size(), Qt::Uninitialized);

@@ -145,7 +145,7 @@ TEST_F(ReportThreads, ReportPostsSeventeenScrambledFieldsInOrder) {
     ASSERT_EQ(report.Form.size(), 17u);
     for (int i = 0; i < 17; ++i) {
         EXPECT_EQ(report.Form[i].Name, QStringLiteral("P%1").arg(i + 1));
-        EXPECT_EQ(test::UnscrambleField(report.Form[i].Value, key), expected[i]) << "P" << i + 1;
+        EXPECT_EQ(UnscrambleField(report.Form[i].Value, key), expected[i]) << "P" << i + 1;
     }
     EXPECT_EQ(report.Field("P16"), QString("")); // an empty value is sent empty
 }
@@ -192,7 +192,7 @@ TEST_F(ReportThreads, ServerInfoFieldsAreScrambledWithTheAddressKey) {
     ASSERT_EQ(reports[0].Form.size(), expected.size());
     for (size_t i = 0; i < expected.size(); ++i) {
         EXPECT_EQ(reports[0].Form[i].Name, expected[i].Name);
-        EXPECT_EQ(test::UnscrambleField(reports[0].Form[i].Value, key), expected[i].Value);
+        EXPECT_EQ(UnscrambleField(reports[0].Form[i].Value, key), expected[i].Value);
     }
 }
 

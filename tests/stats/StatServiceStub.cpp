@@ -50,21 +50,6 @@ QString DecodeFormValue(const QByteArray &Encoded) {
     return out;
 }
 
-QString UnscrambleField(const QString &Scrambled, const QString &Key) {
-    if (Scrambled.isEmpty() || Key.isEmpty())
-        return {};
-    std::int64_t sum = 0;
-    for (QChar unit : Key)
-        sum += unit.unicode();
-    QString out(Scrambled.size(), Qt::Uninitialized);
-    for (qsizetype j = 0; j < Scrambled.size(); ++j) {
-        const std::int64_t c = Key[j % Key.size()].unicode();
-        const std::int64_t unit = Scrambled[Scrambled.size() - 1 - j].unicode() - sum - c + (j + 1);
-        out[j] = QChar(static_cast<char16_t>(unit & 0xFFFF));
-    }
-    return out;
-}
-
 TStatServiceStub::TStatServiceStub() {
     const QString dir = QStringLiteral(TRELVO_STATS_TESTDATA);
     FCertificate = QSslCertificate(ReadFile(dir + QStringLiteral("/stub-cert.pem")), QSsl::Pem);

@@ -99,8 +99,6 @@ private:
     std::vector<THeld> FHeld;
 };
 
-// Reverses ScrambleField for a known key.
-QString UnscrambleField(const QString &Scrambled, const QString &Key);
 // A URL-encoded form value back to text, reading three-byte surrogate sequences as single code units.
 QString DecodeFormValue(const QByteArray &Encoded);
 

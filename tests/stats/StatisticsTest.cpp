@@ -57,8 +57,7 @@ protected:
     QString Posted(const QString &Name, const QString &Address = kAddress) {
         const auto reports = Stub.Requests(kPathReportStart);
         EXPECT_EQ(reports.size(), 1u);
-        return reports.empty() ? QString()
-                               : test::UnscrambleField(reports[0].Field(Name), DeriveKey(Address));
+        return reports.empty() ? QString() : UnscrambleField(reports[0].Field(Name), DeriveKey(Address));
     }
 
     TEvents Events;
@@ -209,7 +208,7 @@ TEST_F(Statistics, ServerInfoCarriesTheServerAddressOfTheRecord) {
     EXPECT_EQ(Events.SrvInfos, std::vector<bool>{true});
     const auto reports = Stub.Requests(kPathReportServer);
     ASSERT_EQ(reports.size(), 1u);
-    EXPECT_EQ(test::UnscrambleField(reports[0].Field("P2"), DeriveKey(kAddress)), QStringLiteral("10.0.0.7"));
+    EXPECT_EQ(UnscrambleField(reports[0].Field("P2"), DeriveKey(kAddress)), QStringLiteral("10.0.0.7"));
 }
 
 // The first request is abandoned by the second: only the second is reported, whichever ends first.
