@@ -254,8 +254,8 @@ void TPipeClient::WaitForRoom() {
     auto &queue = TThreadQueue::Current();
     FRoomWanted->Set();
     TFinally done([this] { FRoomWanted->Reset(); });
-    const TWriteQueue::TEmptyWait empty(*FWriteQueue);
-    while (Connected() && !FLinkDown->IsSet() && !empty.Empty()) {
+    const TEvent &empty = FWriteQueue->EmptyEvent();
+    while (Connected() && !FLinkDown->IsSet() && !empty.IsSet()) {
         pollfd p[3] = {{empty.Fd(), POLLIN, 0}, {FLinkDown->Fd(), POLLIN, 0}, {queue.EventFd(), POLLIN, 0}};
         if (poll(p, 3, -1) > 0 && (p[2].revents & POLLIN))
             queue.ProcessMessages();

@@ -127,8 +127,8 @@ bool WaitUntilDrained(const std::function<std::shared_ptr<TWriteQueue>()> &Queue
     std::uint32_t lastSize = UINT32_MAX;
     std::chrono::steady_clock::time_point progress;
     while (std::shared_ptr<TWriteQueue> writes = Queue()) {
-        const TWriteQueue::TEmptyWait empty(*writes);
-        if (empty.Empty())
+        const TEvent &empty = writes->EmptyEvent();
+        if (empty.IsSet())
             return true;
         int timeout = -1;
         if (StallMs > 0) {
@@ -275,28 +275,13 @@ bool TWriteQueue::Empty() const {
 // right, whatever order calls from two threads come in.
 void TWriteQueue::UpdateEvents() {
     std::lock_guard lock(FEventLock);
-    const bool hasData = FHasData.load(std::memory_order_seq_cst);
-    if (hasData)
+    if (FHasData.load(std::memory_order_seq_cst)) {
         FDataEv.Set();
-    else
-        FDataEv.Reset();
-    if (FEmptyWaits.load(std::memory_order_seq_cst) == 0)
-        return;
-    if (hasData)
         FEmptyEv.Reset();
-    else
+    } else {
+        FDataEv.Reset();
         FEmptyEv.Set();
-}
-
-// Counted before the events are brought up to date: an update that runs after it keeps the empty
-// event, and one that ran before is followed by this one.
-TWriteQueue::TEmptyWait::TEmptyWait(TWriteQueue &Queue) : FQueue(Queue) {
-    FQueue.FEmptyWaits.fetch_add(1, std::memory_order_seq_cst);
-    FQueue.UpdateEvents();
-}
-
-TWriteQueue::TEmptyWait::~TEmptyWait() {
-    FQueue.FEmptyWaits.fetch_sub(1, std::memory_order_seq_cst);
+    }
 }
 
 } // namespace trelvo

@@ -52,8 +52,8 @@ using TQueueBatch = std::function<bool(std::vector<std::unique_ptr<TPipeWrite>> 
 bool QueueFramedStream(TStream &Stream, TWriteQueue &Queue, const TQueueBatch &QueueBatch, bool Borrow);
 
 // The outgoing queue shared by the owner's thread (enqueue, clear) and the worker (dequeue).
-// DataEvent is set while the queue holds a node; the empty event, while it holds none and someone
-// waits for that (TEmptyWait). After a change they catch up as soon as the call that made it returns.
+// DataEvent is set while the queue holds a node; EmptyEvent, while it holds none. After a change they
+// catch up as soon as the call that made it returns.
 class TWriteQueue {
 public:
     TWriteQueue() = default;
@@ -72,23 +72,8 @@ public:
     // Drops everything.
     void Clear();
 
-    // A wait for the queue to empty. Only while one exists is the empty event kept up to date: most
-    // messages are sent without it, and each saves two system calls.
-    class TEmptyWait {
-    public:
-        explicit TEmptyWait(TWriteQueue &Queue);
-        ~TEmptyWait();
-        TEmptyWait(const TEmptyWait &) = delete;
-        TEmptyWait &operator=(const TEmptyWait &) = delete;
-        // The queue has emptied; Fd() is readable exactly then.
-        bool Empty() const { return FQueue.FEmptyEv.IsSet(); }
-        int Fd() const { return FQueue.FEmptyEv.Fd(); }
-
-    private:
-        TWriteQueue &FQueue;
-    };
-
     TEvent &DataEvent() { return FDataEv; }
+    TEvent &EmptyEvent() { return FEmptyEv; }
     // Whether the queue holds a node, without any lock: the worker looks after every packet it reads.
     bool HasData() const { return FHasData.load(std::memory_order_acquire); }
     // Accounted size: Count + 28 bytes per node holding a record (12 for an empty node).
@@ -114,7 +99,6 @@ private:
     TEvent FDataEv{false};
     TEvent FEmptyEv{true};
     std::atomic<bool> FHasData{false};
-    std::atomic<int> FEmptyWaits{0};
     std::uint32_t FDataSize = 0;
     TWriteNode *FHead = nullptr;
     TWriteNode *FTail = nullptr;

@@ -41,16 +41,16 @@ TEST(Framing, ControlPacketsAreExactBytes) {
 
 TEST(WriteQueue, EventsAndAccountedSizeFollowTheContent) {
     TWriteQueue q;
-    const TWriteQueue::TEmptyWait empty(q);
+    const TEvent &empty = q.EmptyEvent();
     EXPECT_TRUE(q.Empty());
     EXPECT_EQ(q.DataSize(), 0u);
-    EXPECT_TRUE(empty.Empty());
+    EXPECT_TRUE(empty.IsSet());
     EXPECT_FALSE(q.DataEvent().IsSet());
 
     q.Enqueue(NewPipeWrite(Bytes(100).data(), 100));
     EXPECT_EQ(q.DataSize(), 128u);
     EXPECT_TRUE(q.DataEvent().IsSet());
-    EXPECT_FALSE(empty.Empty());
+    EXPECT_FALSE(empty.IsSet());
 
     q.EnqueueStartPacket();
     EXPECT_EQ(q.DataSize(), 128u + 44u);
@@ -63,29 +63,26 @@ TEST(WriteQueue, EventsAndAccountedSizeFollowTheContent) {
     EXPECT_EQ(q.DataSize(), 44u);
     q.Clear();
     EXPECT_EQ(q.DataSize(), 0u);
-    EXPECT_TRUE(empty.Empty());
+    EXPECT_TRUE(empty.IsSet());
     EXPECT_FALSE(q.DataEvent().IsSet());
     EXPECT_EQ(q.Dequeue(), nullptr);
 }
 
-// The empty event is kept only while someone waits: a wait that starts later still sees the queue as
-// it is, and follows it from then on.
-TEST(WriteQueue, AWaitForTheEmptyQueueSeesChangesMadeBeforeItBegan) {
+// The empty event follows the queue, also when the worker's thread empties it: its descriptor is
+// readable exactly while the queue is empty.
+TEST(WriteQueue, TheEmptyEventFollowsTheQueueAcrossThreads) {
     TWriteQueue q;
+    const TEvent &empty = q.EmptyEvent();
     q.Enqueue(NewPipeWrite("a", 1));
     q.Dequeue();
-    {
-        const TWriteQueue::TEmptyWait empty(q);
-        EXPECT_TRUE(empty.Empty());
-    }
+    EXPECT_TRUE(empty.IsSet());
     q.Enqueue(NewPipeWrite("b", 1));
-    const TWriteQueue::TEmptyWait empty(q);
-    EXPECT_FALSE(empty.Empty());
+    EXPECT_FALSE(empty.IsSet());
     pollfd p{empty.Fd(), POLLIN, 0};
     EXPECT_EQ(poll(&p, 1, 0), 0);
     std::thread worker([&] { q.Dequeue(); });
     worker.join();
-    EXPECT_TRUE(empty.Empty());
+    EXPECT_TRUE(empty.IsSet());
     EXPECT_EQ(poll(&p, 1, 0), 1);
 }
 
@@ -95,7 +92,7 @@ TEST(WriteQueue, AWaitForTheEmptyQueueSeesChangesMadeBeforeItBegan) {
 TEST(WriteQueue, EventsKeepUpWithAConcurrentOwnerAndWorker) {
     constexpr int kRecords = 50000;
     TWriteQueue q;
-    const TWriteQueue::TEmptyWait empty(q);
+    const TEvent &empty = q.EmptyEvent();
     std::thread owner([&] {
         for (int i = 0; i < kRecords; ++i)
             q.Enqueue(NewPipeWrite(&i, sizeof i));
@@ -116,7 +113,7 @@ TEST(WriteQueue, EventsKeepUpWithAConcurrentOwnerAndWorker) {
     owner.join();
     EXPECT_FALSE(stalled) << next << " of " << kRecords << " taken";
     EXPECT_TRUE(inOrder);
-    EXPECT_TRUE(empty.Empty());
+    EXPECT_TRUE(empty.IsSet());
     EXPECT_FALSE(q.DataEvent().IsSet());
     pollfd p{q.DataEvent().Fd(), POLLIN, 0};
     EXPECT_EQ(poll(&p, 1, 0), 0);
