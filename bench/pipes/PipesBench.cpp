@@ -17,11 +17,14 @@
 #include <cstdlib>
 #include <cstring>
 #include <dirent.h>
+#include <fcntl.h>
+#include <functional>
 #include <map>
 #include <memory>
 #include <poll.h>
 #include <set>
 #include <string>
+#include <sys/epoll.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 #include <thread>
@@ -57,22 +60,52 @@ void RawFlush(int Fd) {
         std::this_thread::yield();
 }
 
-bool SendFlushed(int Fd, const void *Data, std::size_t Count) {
+// The same wait as the transport's worker makes it: asleep until the peer's reading wakes an
+// edge-triggered watch of a second descriptor of the socket. Not a goal's baseline: it shows how much
+// of the distance to the baseline is sleeping instead of looking.
+class TSleepingFlush {
+public:
+    explicit TSleepingFlush(int Fd)
+        : FOut(fcntl(Fd, F_DUPFD_CLOEXEC, 0)), FWait(epoll_create1(EPOLL_CLOEXEC)) {
+        epoll_event ev{};
+        ev.events = EPOLLOUT | EPOLLET;
+        if (FOut < 0 || FWait < 0 || epoll_ctl(FWait, EPOLL_CTL_ADD, FOut, &ev) != 0)
+            std::abort();
+    }
+    ~TSleepingFlush() {
+        close(FOut);
+        close(FWait);
+    }
+    TSleepingFlush(const TSleepingFlush &) = delete;
+    TSleepingFlush &operator=(const TSleepingFlush &) = delete;
+    void operator()(int Fd) const {
+        epoll_event ev{};
+        while (UnreadOutput(Fd) != 0 && !PeerGone(Fd))
+            epoll_wait(FWait, &ev, 1, 100);
+    }
+
+private:
+    int FOut, FWait;
+};
+
+using TFlush = std::function<void(int Fd)>;
+
+bool SendFlushed(int Fd, const void *Data, std::size_t Count, const TFlush &Flush) {
     if (send(Fd, Data, Count, MSG_NOSIGNAL) < 0)
         return false;
-    RawFlush(Fd);
+    Flush(Fd);
     return true;
 }
 
 // A framed message as the raw baseline writes it: start packet, data packets, end packet, each flushed.
-bool SendFramedFlushed(int Fd, const char *Data, std::size_t Count) {
+bool SendFramedFlushed(int Fd, const char *Data, std::size_t Count, const TFlush &Flush = RawFlush) {
     const auto start = MakeControlPacket(MB_START), end = MakeControlPacket(MB_END);
-    if (!SendFlushed(Fd, start.data(), start.size()))
+    if (!SendFlushed(Fd, start.data(), start.size(), Flush))
         return false;
     for (std::size_t sent = 0; sent < Count; sent += MAX_BUFFER)
-        if (!SendFlushed(Fd, Data + sent, std::min<std::size_t>(MAX_BUFFER, Count - sent)))
+        if (!SendFlushed(Fd, Data + sent, std::min<std::size_t>(MAX_BUFFER, Count - sent), Flush))
             return false;
-    return SendFlushed(Fd, end.data(), end.size());
+    return SendFlushed(Fd, end.data(), end.size(), Flush);
 }
 
 // Reads one framed message of the raw baseline; its size, or -1 when the socket is shut down.
@@ -93,14 +126,16 @@ long ReceiveFramed(int Fd, std::vector<char> &Buffer, std::string *Message = nul
 }
 
 // Echoes every framed message back the same way, until the socket is shut down.
-std::thread RawFlushingEcho(int Fd) {
-    return std::thread([Fd] {
+std::thread RawFlushingEcho(int Fd, bool Sleeping = false) {
+    return std::thread([Fd, Sleeping] {
         std::vector<char> buffer(MAX_BUFFER);
         std::string message;
+        const TSleepingFlush sleeping(Fd);
+        const TFlush flush = Sleeping ? TFlush(std::cref(sleeping)) : TFlush(RawFlush);
         for (;;) {
             message.clear();
             if (ReceiveFramed(Fd, buffer, &message) < 0 ||
-                !SendFramedFlushed(Fd, message.data(), message.size()))
+                !SendFramedFlushed(Fd, message.data(), message.size(), flush))
                 return;
         }
     });
@@ -249,11 +284,14 @@ void FramedThroughput(benchmark::State &State, bool Flush) {
 // their distributions: both see the same load. The median is the typical figure; the tenth percentile
 // shows each path when nothing else got in its way. Also counts the context switches each costs.
 void PairedRoundTrip(benchmark::State &State) {
-    int fds[2], flushFds[2];
+    int fds[2], flushFds[2], sleepFds[2];
     MakePair(fds);
     MakePair(flushFds);
+    MakePair(sleepFds);
     std::thread rawEcho = RawEcho(fds[1]);
     std::thread flushEcho = RawFlushingEcho(flushFds[1]);
+    std::thread sleepEcho = RawFlushingEcho(sleepFds[1], true);
+    const TSleepingFlush sleeping(sleepFds[0]);
     std::vector<char> flushBuffer(MAX_BUFFER);
     auto echoed = std::make_unique<TEchoedClient>("bench-paired-" + std::to_string(getpid()));
     const std::string payload(64, 'm');
@@ -264,8 +302,8 @@ void PairedRoundTrip(benchmark::State &State) {
         return static_cast<double>(usage.ru_nvcsw + usage.ru_nivcsw);
     };
     using TClock = std::chrono::steady_clock;
-    std::vector<double> raw, flushed, framed;
-    double rawSwitches = 0, flushedSwitches = 0, framedSwitches = 0;
+    std::vector<double> raw, flushed, slept, framed;
+    double rawSwitches = 0, flushedSwitches = 0, sleptSwitches = 0, framedSwitches = 0;
     for (auto _ : State) {
         const auto end = TClock::now() + std::chrono::seconds(3);
         while (TClock::now() < end) {
@@ -282,22 +320,30 @@ void PairedRoundTrip(benchmark::State &State) {
                 std::abort();
             const auto t2 = TClock::now();
             const double s2 = switches();
-            echoed->RoundTrip(message);
+            if (!SendFramedFlushed(sleepFds[0], payload.data(), payload.size(), std::cref(sleeping)) ||
+                ReceiveFramed(sleepFds[0], flushBuffer) != 64)
+                std::abort();
             const auto t3 = TClock::now();
-            framedSwitches += switches() - s2;
+            const double s3 = switches();
+            echoed->RoundTrip(message);
+            const auto t4 = TClock::now();
+            framedSwitches += switches() - s3;
+            sleptSwitches += s3 - s2;
             flushedSwitches += s2 - s1;
             rawSwitches += s1 - s0;
             raw.push_back(std::chrono::duration<double>(t1 - t0).count());
             flushed.push_back(std::chrono::duration<double>(t2 - t1).count());
-            framed.push_back(std::chrono::duration<double>(t3 - t2).count());
+            slept.push_back(std::chrono::duration<double>(t3 - t2).count());
+            framed.push_back(std::chrono::duration<double>(t4 - t3).count());
         }
     }
     echoed.reset();
-    for (int fd : {fds[0], flushFds[0]})
+    for (int fd : {fds[0], flushFds[0], sleepFds[0]})
         shutdown(fd, SHUT_RDWR);
     rawEcho.join();
     flushEcho.join();
-    for (int fd : {fds[0], fds[1], flushFds[0], flushFds[1]})
+    sleepEcho.join();
+    for (int fd : {fds[0], fds[1], flushFds[0], flushFds[1], sleepFds[0], sleepFds[1]})
         close(fd);
     auto percentile = [](std::vector<double> &Times, double P) {
         std::nth_element(Times.begin(), Times.begin() + static_cast<long>(P * (Times.size() - 1)),
@@ -308,12 +354,14 @@ void PairedRoundTrip(benchmark::State &State) {
     State.counters["raw_us"] = percentile(raw, 0.5) * 1e6;
     State.counters["flushed_us"] = percentile(flushed, 0.5) * 1e6;
     State.counters["framed_us"] = percentile(framed, 0.5) * 1e6;
+    State.counters["slept_us"] = percentile(slept, 0.5) * 1e6;
     State.counters["raw_p10_us"] = percentile(raw, 0.1) * 1e6;
     State.counters["flushed_p10_us"] = percentile(flushed, 0.1) * 1e6;
     State.counters["framed_p10_us"] = percentile(framed, 0.1) * 1e6;
     State.counters["raw_switches"] = rawSwitches / trips;
     State.counters["flushed_switches"] = flushedSwitches / trips;
     State.counters["framed_switches"] = framedSwitches / trips;
+    State.counters["slept_switches"] = sleptSwitches / trips;
 }
 
 // The process's resident memory.
@@ -533,10 +581,13 @@ int main(int argc, char **argv) {
         std::printf("64-byte round trip, alternating: median %.2f x the flushing raw baseline (goal <= 1.5x; "
                     "flushing raw %.1f us, framed %.1f us); tenth percentile %.2f x (%.1f us, %.1f us)\n",
                     framed / flushed, flushed, framed, framedFast / flushedFast, flushedFast, framedFast);
-        std::printf("  raw without flushing %.1f us; context switches a round trip: raw %.1f, flushing raw "
-                    "%.1f, framed %.1f\n",
-                    c["latency/paired:raw_us"], c["latency/paired:raw_switches"],
-                    c["latency/paired:flushed_switches"], c["latency/paired:framed_switches"]);
+        std::printf("  raw without flushing %.1f us; raw flushing asleep as the worker does %.1f us (framed "
+                    "%.2f x it); context switches a round trip: raw %.1f, flushing raw %.1f, flushing "
+                    "asleep %.1f, framed %.1f\n",
+                    c["latency/paired:raw_us"], c["latency/paired:slept_us"],
+                    framed / c["latency/paired:slept_us"], c["latency/paired:raw_switches"],
+                    c["latency/paired:flushed_switches"], c["latency/paired:slept_switches"],
+                    c["latency/paired:framed_switches"]);
     }
     for (const char *size : {"1", "64"}) {
         const std::string key = std::string("throughput/paired/") + size + ":";
