@@ -35,10 +35,10 @@ struct TTestCertificate {
     QTemporaryDir Dir;
     QString Cert = Dir.filePath(QStringLiteral("cert.pem")), Key = Dir.filePath(QStringLiteral("key.pem"));
     bool Make() {
-        TSpawnedProcess openssl(
-            QStringLiteral("openssl"),
-            {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes", "-keyout",
-             Key, "-out", Cert, "-days", "2", "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1"});
+        TSpawnedProcess openssl(QStringLiteral("openssl"),
+                                {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
+                                 "-nodes", "-keyout", Key, "-out", Cert, "-days", "2", "-subj",
+                                 "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1"});
         return openssl.WaitForFinished(30000) && openssl.ExitedNormally() && openssl.ExitCode() == 0;
     }
 };
@@ -272,8 +272,8 @@ TEST_F(StatsServiceTest, HostileBodiesAreRefusedAndNothingIsKept) {
 TEST_F(StatsServiceTest, AReportToTheProgramIsListedByItsSummary) {
     const QString db = Dir.filePath(QStringLiteral("server.sqlite"));
     TSpawnedProcess server(QStringLiteral(TRELVO_SERVER_BINARY),
-                           {"--db", db, "--listen", "127.0.0.1:0", "--stats-listen", "127.0.0.1:0", "--stats-cert",
-                            Certificate.Cert, "--stats-key", Certificate.Key});
+                           {"--db", db, "--listen", "127.0.0.1:0", "--stats-listen", "127.0.0.1:0",
+                            "--stats-cert", Certificate.Cert, "--stats-key", Certificate.Key});
     ASSERT_TRUE(server.Started());
     QString log;
     const QRegularExpression listening(
