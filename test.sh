@@ -40,6 +40,9 @@ wm_pid=$!
 sleep 1
 
 export LSAN_OPTIONS="suppressions=$PWD/tests/support/lsan.supp:print_suppressions=0"
+# Qt, GLib and OpenSSL are not built with ThreadSanitizer; what it cannot see inside them is exempt, and
+# nothing else (tests/support/tsan.supp says why, tsan_race_probe shows our races are still reported).
+export TSAN_OPTIONS="suppressions=$PWD/tests/support/tsan.supp"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 # LeakSanitizer's stop-the-world tracer can read a bogus dynamic-TLS range of a library that Qt loads and
 # crash at exit ("Tracer caught signal 11", GCC 12 with glibc 2.36); not following __tls_get_addr avoids it.

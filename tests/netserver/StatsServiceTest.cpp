@@ -1,5 +1,6 @@
 // trelvo-server's statistics web service against the client's real report threads (TStatistics) over
 // real HTTPS, with a certificate made for each run, and against hostile posts.
+#include "SpawnedProcess.h"
 #include "SpinUntil.h"
 
 #include "netserver/ServerOptions.h"
@@ -11,7 +12,6 @@
 #include "stats/Statistics.h"
 #include "sync/ThreadQueue.h"
 
-#include <QProcess>
 #include <QRegularExpression>
 #include <QSocketNotifier>
 #include <QSslSocket>
@@ -24,6 +24,7 @@
 using namespace trelvo;
 using namespace trelvo::net;
 using trelvo::test::SpinUntil;
+using trelvo::test::TSpawnedProcess;
 
 namespace {
 
@@ -34,12 +35,11 @@ struct TTestCertificate {
     QTemporaryDir Dir;
     QString Cert = Dir.filePath(QStringLiteral("cert.pem")), Key = Dir.filePath(QStringLiteral("key.pem"));
     bool Make() {
-        QProcess openssl;
-        openssl.start(QStringLiteral("openssl"),
-                      {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1", "-nodes",
-                       "-keyout", Key, "-out", Cert, "-days", "2", "-subj", "/CN=127.0.0.1", "-addext",
-                       "subjectAltName=IP:127.0.0.1"});
-        return openssl.waitForFinished(30000) && openssl.exitCode() == 0;
+        TSpawnedProcess openssl(QStringLiteral("openssl"),
+                                {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
+                                 "-nodes", "-keyout", Key, "-out", Cert, "-days", "2", "-subj",
+                                 "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1"});
+        return openssl.WaitForFinished(30000) && openssl.ExitedNormally() && openssl.ExitCode() == 0;
     }
 };
 
@@ -271,20 +271,20 @@ TEST_F(StatsServiceTest, HostileBodiesAreRefusedAndNothingIsKept) {
 // the report written, and --stats-summary lists it.
 TEST_F(StatsServiceTest, AReportToTheProgramIsListedByItsSummary) {
     const QString db = Dir.filePath(QStringLiteral("server.sqlite"));
-    QProcess server;
-    server.start(QStringLiteral(TRELVO_SERVER_BINARY),
-                 {"--db", db, "--listen", "127.0.0.1:0", "--stats-listen", "127.0.0.1:0", "--stats-cert",
-                  Certificate.Cert, "--stats-key", Certificate.Key});
+    TSpawnedProcess server(QStringLiteral(TRELVO_SERVER_BINARY),
+                           {"--db", db, "--listen", "127.0.0.1:0", "--stats-listen", "127.0.0.1:0",
+                            "--stats-cert", Certificate.Cert, "--stats-key", Certificate.Key});
+    ASSERT_TRUE(server.Started());
     QString log;
     const QRegularExpression listening(
         QStringLiteral("statistics service on https://127\\.0\\.0\\.1:([0-9]+)"));
     quint16 port = 0;
     ASSERT_TRUE(SpinUntil(
         [&] {
-            log += QString::fromLocal8Bit(server.readAllStandardError());
+            log += QString::fromLocal8Bit(server.ReadStandardError());
             const auto match = listening.match(log);
             port = match.hasMatch() ? static_cast<quint16>(match.captured(1).toInt()) : 0;
-            return port != 0 || server.state() == QProcess::NotRunning;
+            return port != 0 || !server.Running();
         },
         kDeadlineMs));
     ASSERT_NE(port, 0) << log.toStdString();
@@ -294,15 +294,14 @@ TEST_F(StatsServiceTest, AReportToTheProgramIsListedByItsSummary) {
     Clock.Advance(kSendDelayMs);
     ASSERT_TRUE(ThreadsEnded());
     EXPECT_TRUE(Redirects.isEmpty());
-    server.terminate();
-    ASSERT_TRUE(server.waitForFinished(kDeadlineMs));
-    EXPECT_EQ(server.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(server.exitCode(), 0);
-    QProcess summary;
-    summary.start(QStringLiteral(TRELVO_SERVER_BINARY), {"--db", db, "--stats-summary"});
-    ASSERT_TRUE(summary.waitForFinished(kDeadlineMs));
-    EXPECT_EQ(summary.exitCode(), 0);
-    EXPECT_TRUE(summary.readAllStandardOutput().contains("usage reports: 1 (0 redirected"));
+    server.Terminate();
+    ASSERT_TRUE(server.WaitForFinished(kDeadlineMs));
+    EXPECT_TRUE(server.ExitedNormally());
+    EXPECT_EQ(server.ExitCode(), 0);
+    TSpawnedProcess summary(QStringLiteral(TRELVO_SERVER_BINARY), {"--db", db, "--stats-summary"});
+    ASSERT_TRUE(summary.WaitForFinished(kDeadlineMs));
+    EXPECT_EQ(summary.ExitCode(), 0);
+    EXPECT_TRUE(summary.ReadStandardOutput().contains("usage reports: 1 (0 redirected"));
 }
 
 // The server's reading undoes the client's scrambling for every key and text, lone surrogates included.

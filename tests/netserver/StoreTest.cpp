@@ -1,4 +1,5 @@
 #include "ServerTestSupport.h"
+#include "SpawnedProcess.h"
 #include "SpinUntil.h"
 
 #include "netserver/Ratings.h"
@@ -6,7 +7,6 @@
 #include "netserver/Store.h"
 #include "netserver/StoreWriter.h"
 
-#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -16,6 +16,7 @@
 using namespace trelvo;
 using namespace trelvo::net;
 using trelvo::test::SpinUntil;
+using trelvo::test::TSpawnedProcess;
 
 namespace {
 
@@ -98,12 +99,12 @@ TEST_F(StoreTest, AFileOfANewerServerIsRefusedAndTheServerExitsWithTheReason) {
         EXPECT_TRUE(error.contains(QStringLiteral("newer trelvo-server"))) << error.toStdString();
         EXPECT_EQ(db.Version(), TStoreDb::kSchemaVersion + 1); // left as it was
     }
-    QProcess server;
-    server.start(QStringLiteral(TRELVO_SERVER_BINARY),
-                 {QStringLiteral("--db"), Path(), QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0")});
-    ASSERT_TRUE(server.waitForFinished(20000));
-    EXPECT_EQ(server.exitCode(), 1);
-    EXPECT_TRUE(server.readAllStandardError().contains("newer trelvo-server"));
+    TSpawnedProcess server(
+        QStringLiteral(TRELVO_SERVER_BINARY),
+        {QStringLiteral("--db"), Path(), QStringLiteral("--listen"), QStringLiteral("127.0.0.1:0")});
+    ASSERT_TRUE(server.WaitForFinished(20000));
+    EXPECT_EQ(server.ExitCode(), 1);
+    EXPECT_TRUE(server.ReadStandardError().contains("newer trelvo-server"));
 }
 
 // Ratings move the right way by the right amounts: K 32 shared among a seat's n - 1 meetings, a pair
