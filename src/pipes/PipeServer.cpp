@@ -225,7 +225,7 @@ bool TPipeServer::QueueWrite(TPipeHandle Pipe, std::unique_ptr<TPipeWrite> PipeW
 bool TPipeServer::QueueWrites(TPipeHandle Pipe, std::vector<std::unique_ptr<TPipeWrite>> &Batch) {
     TConnection *connection = Find(Pipe);
     if (connection && FThrottle != 0 && connection->Queue->DataSize() > FThrottle && Connected(Pipe))
-        Drain(Pipe);
+        FlushPipeBuffers(Pipe);
     connection = Find(Pipe); // the wait may have run the connection's end
     if (!connection || !Connected(Pipe))
         return false;
@@ -241,7 +241,7 @@ bool TPipeServer::SendStream(TPipeHandle Pipe, TStream *Stream) {
     bool result = true;
     FSentWanted->store(static_cast<bool>(OnPipeSent));
     const bool borrow = !TThreadQueue::InSendMessage();
-    auto flush = [this, Pipe, borrow] { FlushUntilSent([this, Pipe] { Drain(Pipe); }, borrow); };
+    auto flush = [this, Pipe, borrow] { FlushUntilSent([this, Pipe] { FlushPipeBuffers(Pipe); }, borrow); };
     try {
         result = QueueFramedStream(
             *Stream, *queue, [this, Pipe](auto &Batch) { return QueueWrites(Pipe, Batch); }, borrow);
@@ -258,10 +258,6 @@ bool TPipeServer::SendStream(TPipeHandle Pipe, TStream *Stream) {
 }
 
 void TPipeServer::FlushPipeBuffers(TPipeHandle Pipe) {
-    Drain(Pipe);
-}
-
-void TPipeServer::Drain(TPipeHandle Pipe) {
     const bool drained = WaitUntilDrained(
         [this, Pipe]() -> std::shared_ptr<TWriteQueue> {
             TConnection *connection = Find(Pipe);

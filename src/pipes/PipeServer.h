@@ -45,6 +45,7 @@ public:
     // Sends the whole stream as one framed message; returns once that connection's queue has emptied.
     bool SendStream(TPipeHandle Pipe, TStream *Stream);
     bool SendStream(TPipeHandle Pipe, TStream &Stream) { return SendStream(Pipe, &Stream); }
+    // Waits for one connection's queue to empty; drops the connection when its peer stops reading.
     void FlushPipeBuffers(TPipeHandle Pipe);
     // Drops one connection; its OnPipeDisconnect follows once its worker has ended. Outside a
     // synchronously sent message this waits for that.
@@ -88,8 +89,6 @@ private:
     bool QueueWrites(TPipeHandle Pipe, std::vector<std::unique_ptr<TPipeWrite>> &Batch);
     void AddConnection(TPipeHandle Socket);
     void WorkerFinished(TPipeHandle Pipe);
-    // Waits for one connection's queue to empty; drops the connection when its peer stops reading.
-    void Drain(TPipeHandle Pipe);
     // False, dropping the connection, when its peer is too far behind to take another message.
     bool Admit(TPipeHandle Pipe);
     void DropLaggard(TPipeHandle Pipe, const QString &Why);
