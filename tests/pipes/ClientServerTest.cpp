@@ -470,8 +470,9 @@ TEST_F(ClientServer, DisconnectInsideTheDisconnectEventClosesNothingElse) {
     int probe = -1;
     bool probeAlive = false;
     client.OnPipeDisconnect = [&](void *, TPipeHandle Pipe) {
-        // The worker has closed the socket: its number is free and the next descriptor takes it.
-        probe = dup(STDERR_FILENO);
+        // The worker has closed the socket: its number is free, and the probe takes exactly it (a plain
+        // dup would take the lowest free number, which the server's worker may have just freed too).
+        probe = fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, Pipe);
         EXPECT_EQ(probe, Pipe) << "the probe did not reuse the number; the check below proves less";
         client.Disconnect();
         probeAlive = fcntl(probe, F_GETFD) != -1;
