@@ -1,5 +1,7 @@
 #include "host/SoundCue.h"
 
+#include "protocol/Fields.h"
+#include "protocol/Protocol.h"
 #include "protocol/ServerMessages.h"
 
 #include <type_traits>
@@ -9,6 +11,13 @@ namespace trelvo::host {
 TSoundCue::TSoundCue(QString PlayerName) : FPlayerName(std::move(PlayerName)) {}
 
 void TSoundCue::ServerMessage(const QString &Message) {
+    // Only a game's own messages, from its start to a player's leaving, make a sound: the lobby's (a
+    // table list of thousands of rows among them) are not read whole for nothing.
+    int subcode = 0;
+    QStringView payload;
+    if (!msg::SplitSubcode(Message, subcode, payload) || subcode < ServerIn::kStartGame ||
+        subcode > ServerIn::kPlayerExitGame)
+        return;
     const std::optional<msg::TServerMessage> parsed = msg::ParseServerMessage(Message);
     if (!parsed)
         return;
