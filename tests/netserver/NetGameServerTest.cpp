@@ -191,6 +191,7 @@ TEST_F(NetGameServerTest, AServerStopMidGameIsNoRemovalAndItsReturnBringsTheLobb
     }
     ASSERT_FALSE(got.filter(QRegularExpression(QStringLiteral("^9;"))).isEmpty()) << got.join(' ').toStdString();
 
+    const quint16 port = Listener->Port();
     bool stopped = false;
     Listener->Stop([&stopped] { stopped = true; });
     ASSERT_TRUE(SpinUntil([&] { return stopped && !ann->Online(); }));
@@ -200,9 +201,10 @@ TEST_F(NetGameServerTest, AServerStopMidGameIsNoRemovalAndItsReturnBringsTheLobb
         << status.last().toStdString();
 
     const int seen = got.size();
-    RestartListener();
+    Listener.reset();
+    Listen(port);
     Clock.Advance(host::TNetGameServer::kFirstRetryMs);
-    ASSERT_TRUE(SpinUntil([&] { return ann->Online() && got.size() > seen; }));
+    ASSERT_TRUE(SpinUntil([&] { return ann->Online() && got.size() > seen; })) << status.join(u'\n').toStdString();
     EXPECT_TRUE(got[seen].startsWith(QStringLiteral("1;1;"))) << got[seen].toStdString();
     EXPECT_EQ(left, 1);
 }
