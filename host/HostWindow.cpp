@@ -169,6 +169,20 @@ QString THostWindow::ServerStatus() const {
     return FServerStatus ? FServerStatus->text() : QString();
 }
 
+void THostWindow::SetResultLine(const QString &Text) {
+    if (!FResultLine) {
+        FResultLine = new QLabel(this);
+        FResultLine->setStyleSheet(QStringLiteral("font-weight: bold;"));
+        statusBar()->addPermanentWidget(FResultLine);
+    }
+    FResultLine->setText(Text);
+    FResultLine->setVisible(!Text.isEmpty());
+}
+
+QString THostWindow::ResultLine() const {
+    return FResultLine && !FResultLine->isHidden() ? FResultLine->text() : QString();
+}
+
 void THostWindow::closeEvent(QCloseEvent *Event) {
     Event->accept();
     Raise(OnClosed);
