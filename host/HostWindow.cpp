@@ -173,7 +173,10 @@ void THostWindow::SetResultLine(const QString &Text) {
     if (!FResultLine) {
         FResultLine = new QLabel(this);
         FResultLine->setStyleSheet(QStringLiteral("font-weight: bold;"));
-        statusBar()->addPermanentWidget(FResultLine);
+        // On a narrow window it takes a second line rather than squeezing the server's status.
+        FResultLine->setWordWrap(true);
+        FResultLine->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        statusBar()->addPermanentWidget(FResultLine, 1);
     }
     FResultLine->setText(Text);
     FResultLine->setVisible(!Text.isEmpty());
