@@ -2,6 +2,7 @@
 
 #include "host/HostLog.h"
 #include "protocol/Fields.h"
+#include "protocol/GameOutcome.h"
 #include "protocol/GameValues.h"
 #include "protocol/Protocol.h"
 #include "protocol/ServerMessages.h"
@@ -111,6 +112,12 @@ void THostRelay::CheckEcho(const QString &Payload) {
 void THostRelay::ServerSent(IGameServer::TConnId Conn, const QString &Message) {
     if (!FOnline || (Conn != FConn && !FLoggingIn))
         return;
+    if (msg::IsHostOnlyMessage(Message)) {
+        Log(QStringLiteral("server → host: %1").arg(LogExcerpt(Message)));
+        if (auto handler = OnHostMessage)
+            handler(Message);
+        return;
+    }
     int subcode = 0;
     QStringView payload;
     // Only a version check is read whole; everything else is relayed unread.

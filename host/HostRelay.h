@@ -40,6 +40,8 @@ public:
     // A game-server message ("subcode;payload") on its way to the client, for what follows the game
     // beside it (the sounds).
     std::function<void(const QString &Message)> OnRelayed;
+    // A message of the game server for the host alone (it begins with a word): never the client's.
+    std::function<void(const QString &Message)> OnHostMessage;
     // The client asked the plug-in to stop (message 22): the host closes the pipe.
     std::function<void()> OnStopRequested;
 

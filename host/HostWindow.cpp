@@ -169,6 +169,23 @@ QString THostWindow::ServerStatus() const {
     return FServerStatus ? FServerStatus->text() : QString();
 }
 
+void THostWindow::SetResultLine(const QString &Text) {
+    if (!FResultLine) {
+        FResultLine = new QLabel(this);
+        FResultLine->setStyleSheet(QStringLiteral("font-weight: bold;"));
+        // On a narrow window it takes a second line rather than squeezing the server's status.
+        FResultLine->setWordWrap(true);
+        FResultLine->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        statusBar()->addPermanentWidget(FResultLine, 1);
+    }
+    FResultLine->setText(Text);
+    FResultLine->setVisible(!Text.isEmpty());
+}
+
+QString THostWindow::ResultLine() const {
+    return FResultLine && !FResultLine->isHidden() ? FResultLine->text() : QString();
+}
+
 void THostWindow::closeEvent(QCloseEvent *Event) {
     Event->accept();
     Raise(OnClosed);

@@ -40,6 +40,9 @@ public:
     // Without a call (the server in this process) there is no such line.
     void SetServerStatus(bool Connected, const QString &Text);
     QString ServerStatus() const;
+    // The last game's result in a line at the window's foot; an empty text hides it.
+    void SetResultLine(const QString &Text);
+    QString ResultLine() const;
 
     QAction *ShowGameAction() const { return FShowGame; }
     QAction *HideGameAction() const { return FHideGame; }
@@ -75,6 +78,7 @@ private:
     QWidget *FNotice;
     QLabel *FNoticeText;
     QLabel *FServerStatus = nullptr;
+    QLabel *FResultLine = nullptr;
     QAction *FShowGame = nullptr;
     QAction *FHideGame = nullptr;
     QAction *FAbout = nullptr;

@@ -9,6 +9,7 @@
 #include "host/LocalGameServer.h"
 #include "host/NetGameServer.h"
 #include "host/RatingWindow.h"
+#include "host/ResultLine.h"
 #include "host/ScreenshotTimer.h"
 #include "host/SettingsDialog.h"
 #include "host/SoundCue.h"
@@ -129,7 +130,22 @@ int main(int argc, char **argv) {
     };
     TSoundCue cue(host.Relay().Identity().Name);
     cue.OnSound = [&sounds](TSound Sound) { sounds.Play(Sound); };
-    host.Relay().OnRelayed = [&cue](const QString &Message) { cue.ServerMessage(Message); };
+    // The game's result in the window's foot: who was left the fool and, online, the new rating.
+    TResultLine result(host.Relay().Identity().Name);
+    result.OnText = [&window](const QString &Text) { window.SetResultLine(Text); };
+    if (netServer) {
+        result.OnAskRating = [netServer] { netServer->RequestTop(); };
+        netServer->OnTop = [top = netServer->OnTop, &result](const net::TTopAnswer &Answer) {
+            if (top)
+                top(Answer);
+            result.OwnRating(Answer.Own.Rating, Answer.Own.Games);
+        };
+    }
+    host.Relay().OnRelayed = [&cue, &result](const QString &Message) {
+        cue.ServerMessage(Message);
+        result.ServerMessage(Message);
+    };
+    host.Relay().OnHostMessage = [&result](const QString &Message) { result.ServerMessage(Message); };
 
     std::unique_ptr<TScreenshotTimer> screenshots;
     if (!options.ScreenshotDir.isEmpty())
@@ -151,6 +167,9 @@ int main(int argc, char **argv) {
     const int code = QApplication::exec();
     // The sound parts end before the host, which may still relay while it shuts down.
     host.Relay().OnRelayed = nullptr;
+    host.Relay().OnHostMessage = nullptr;
+    if (netServer)
+        netServer->OnTop = nullptr;
     window.OnSoundSwitched = nullptr;
     return code;
 }

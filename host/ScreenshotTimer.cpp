@@ -2,11 +2,14 @@
 
 #include "host/HostLog.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QScreen>
 #include <QWidget>
+
+#include <algorithm>
 
 namespace trelvo::host {
 
@@ -23,10 +26,22 @@ bool SaveWindowShot(QWidget &Window, const QString &Path) {
     return true;
 }
 
-TScreenshotTimer::TScreenshotTimer(TClock &Clock, QWidget &Window, QString Dir, int EverySeconds)
-    : FClock(Clock), FWindow(Window), FDir(std::move(Dir)), FEveryMs(EverySeconds * 1000) {
+TScreenshotTimer::TScreenshotTimer(TClock &Clock, QWidget &Window, QString Dir, int EverySeconds,
+                                   std::function<std::int64_t()> WallMs)
+    : FClock(Clock), FWindow(Window), FDir(std::move(Dir)), FEveryMs(std::max(EverySeconds, 1) * 1000),
+      FWallMs(WallMs ? std::move(WallMs) : [] { return QDateTime::currentMSecsSinceEpoch(); }) {
     QDir().mkpath(FDir);
-    FTimer = FClock.Schedule(FEveryMs, [this] { Tick(); });
+    ScheduleNext();
+}
+
+void TScreenshotTimer::ScheduleNext() {
+    const std::int64_t wall = FWallMs();
+    std::int64_t next = FEveryMs - ((wall % FEveryMs) + FEveryMs) % FEveryMs;
+    // A timer that fired a hair early (the wall clock and the monotonic one part a little) would
+    // otherwise take a second picture of the same mark.
+    if (next < FEveryMs / 10)
+        next += FEveryMs;
+    FTimer = FClock.Schedule(next, [this] { Tick(); });
 }
 
 TScreenshotTimer::~TScreenshotTimer() {
@@ -36,7 +51,7 @@ TScreenshotTimer::~TScreenshotTimer() {
 void TScreenshotTimer::Tick() {
     ++FSaved;
     SaveWindowShot(FWindow, QStringLiteral("%1/host-%2.png").arg(FDir).arg(FSaved, 4, 10, QChar(u'0')));
-    FTimer = FClock.Schedule(FEveryMs, [this] { Tick(); });
+    ScheduleNext();
 }
 
 } // namespace trelvo::host

@@ -128,6 +128,10 @@ public:
         if (FOwner.OnGameOver)
             FOwner.OnGameOver(Record);
     }
+    void TellHost(TConnId Conn, const QString &Note) override {
+        if (!IsBot(Conn) && FOwner.OnSend)
+            FOwner.OnSend(Conn, Note);
+    }
     TRandom &Rng() override { return FRng; }
     void Refused(TConnId Conn, const char *Why) override {
         ++FRefusals;

@@ -399,7 +399,9 @@ void TTable::SendGameOver(bool ShowNow) {
         s.Ready = false;
     }
     FGame.reset();
+    // Rated first: a host that asks for the rating on the outcome finds the game counted.
     FHost.GameOver(record);
+    TellOutcome(record);
     ArmIdle();
     SendRoom();
     CheckCountdown();
@@ -416,6 +418,18 @@ void TTable::Abort() {
         s.Listening = false;
         s.Ready = false;
     }
+}
+
+// Whoever played and still sits here learns how the game ended, a player who went out first too: the
+// game's own messages told them only their own result.
+void TTable::TellOutcome(const TGameRecord &Record) {
+    msg::TGameOutcome outcome;
+    for (size_t i = 0; i < Record.Names.size(); ++i)
+        outcome.Seats.push_back({Record.Names[i], Record.Results[i]});
+    const QString note = msg::BuildGameOutcome(outcome);
+    for (size_t i = 0; i < FSlots.size(); ++i)
+        if (FSeats[FSlots[i]].Conn >= 0 && !FGameBots[i])
+            FHost.TellHost(FSeats[FSlots[i]].Conn, note);
 }
 
 void TTable::Close() {

@@ -2,6 +2,7 @@
 
 #include "common/Clock.h"
 #include "protocol/ClientMessages.h"
+#include "protocol/GameOutcome.h"
 #include "protocol/ServerMessages.h"
 #include "server/Durak.h"
 #include "server/GameServer.h"
@@ -25,6 +26,8 @@ public:
     // The table let a player go (kicked, closed, removed from a game).
     virtual void LeftTable(TConnId Conn) = 0;
     virtual void GameOver(const TGameRecord &Record) = 0;
+    // A note for a person's host alone (bots get none): it is no game message.
+    virtual void TellHost(TConnId Conn, const QString &Note) = 0;
     virtual TRandom &Rng() = 0;
     virtual void Refused(TConnId Conn, const char *Why) = 0;
 };
@@ -94,6 +97,7 @@ private:
     void StartGame();
     void Dispatch();
     void SendGameOver(bool ShowNow);
+    void TellOutcome(const TGameRecord &Record);
     void ArmTurnClock();
     void TurnClockRanOut();
     void Free(int Slot);

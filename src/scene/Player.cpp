@@ -115,6 +115,13 @@ void TPlayer::DelCard(uint8_t cardID) {
 }
 
 void TPlayer::LayOutHand() {
+    LayOutCards();
+    // A hand grows and shrinks without a layout of the table (the refill, a pick-up landing card by
+    // card): the marks move with it, or they would lie on its cards.
+    Repaint();
+}
+
+void TPlayer::LayOutCards() {
     if (FPlace == kOwnSeat) {
         TListPlayerCard cards;
         FCardList->GetCardList(cards);

@@ -104,6 +104,7 @@ public:
 
 private:
     void LayOutHand();
+    void LayOutCards();
     void PlaceSideMarks();
     uint8_t TrumpSuit() const { return FTrump ? FTrump->Suit : 0; }
     void DeferClick(uint8_t CardID, uint8_t Suit, uint8_t Dignity);

@@ -202,6 +202,72 @@ TEST(Table, TheStockThePlayingPlacesTheTakeButtonTheHandsAndTheMarksDoNotOverlap
     }
 }
 
+// Opponents' hands grow during a game without a layout of the whole table: the refill after a bout
+// sets their counts, and the cards a seat picks up land in its hand one by one. The name plates, the
+// take marks and the defender pointers follow their hands, off the cards and inside the window.
+TEST(Table, PlatesMarksAndPointersStayOffOpponentsHandsThatGrowToSeven) {
+    struct Case {
+        float w, h;
+        bool pickUp; // seat 3 picks its cards up from the table, else every count is set by a refill
+    };
+    for (const Case c : {Case{800, 600, false}, Case{1024, 768, false}, Case{800, 600, true}}) {
+        const std::string size =
+            std::to_string(int(c.w)) + "x" + std::to_string(int(c.h)) + (c.pickUp ? ", pick-up" : "");
+        TableFixture f;
+        f.form.SetSize(c.w, c.h);
+        f.Deal({{1, 1, 5}, {2, 1, 6}, {3, 2, 7}, {4, 3, 8}, {5, 4, 9}, {6, 4, 10}});
+        f.table->AddPlayer(4, QStringLiteral("Бот 4"));
+        f.table->AddPlayerCard(4, 0, 0, 0);
+        // A late bout: one card left in every opponent's hand, laid out with the table.
+        for (uint8_t seat : {2, 3})
+            f.table->SetPlayerCountCard(seat, 1);
+        f.table->Repaint();
+        if (c.pickUp) {
+            f.table->PlayerActive(2, 3);
+            for (uint8_t i = 0; i < 3; ++i) {
+                f.table->PlayerGo(2, kSuitSpades, static_cast<uint8_t>(2 + i));
+                f.table->PlayerCover(3, i, kSuitSpades, static_cast<uint8_t>(8 + i));
+            }
+            f.table->SetPlayerCountCard(2, 1);
+            f.table->SetPlayerCountCard(3, 1);
+            f.clock.Advance(1000);
+            f.table->PlayerTake(3, 4);
+            f.clock.Advance(10000);
+            ASSERT_EQ(f.Seat(3)->CountCard(), 7) << size;
+        }
+        for (uint8_t seat = 2; seat <= 4; ++seat)
+            f.table->SetPlayerCountCard(seat, 7);
+        for (uint8_t seat = 2; seat <= 4; ++seat) {
+            f.Seat(seat)->SetTake(true);
+            f.Seat(seat)->SetBeat(true);
+        }
+        f.clock.Advance(1000);
+        const struct {
+            const char *name;
+            QRectF seen;
+        } hands[] = {{"the left hand", Seen(f.Seat(2)->CardList())},
+                     {"the top hand", Seen(f.Seat(3)->CardList())},
+                     {"the right hand", Seen(f.Seat(4)->CardList())}},
+          marks[] = {{"the left name plate", f.Seat(2)->NickBar()->AbsoluteRect()},
+                     {"the top name plate", f.Seat(3)->NickBar()->AbsoluteRect()},
+                     {"the right name plate", f.Seat(4)->NickBar()->AbsoluteRect()},
+                     {"the left take mark", f.Seat(2)->TakeImg()->AbsoluteRect()},
+                     {"the top take mark", f.Seat(3)->TakeImg()->AbsoluteRect()},
+                     {"the right take mark", f.Seat(4)->TakeImg()->AbsoluteRect()},
+                     {"the left pointer", f.Seat(2)->PointerBeat()->AbsoluteRect()},
+                     {"the top pointer", f.Seat(3)->PointerBeat()->AbsoluteRect()},
+                     {"the right pointer", f.Seat(4)->PointerBeat()->AbsoluteRect()}};
+        for (uint8_t seat = 2; seat <= 4; ++seat)
+            EXPECT_EQ(f.Seat(seat)->CountCard(), 7) << size;
+        for (const auto &mark : marks) {
+            EXPECT_TRUE(QRectF(0, 0, c.w, c.h).contains(mark.seen)) << size << ": " << mark.name;
+            for (const auto &hand : hands)
+                EXPECT_FALSE(mark.seen.intersects(hand.seen))
+                    << size << ": " << mark.name << " on " << hand.name;
+        }
+    }
+}
+
 TEST(Table, DefenderPointerGoesToTheNextSeatWithCards) {
     TableFixture f;
     f.Deal({{1, 1, 5}});

@@ -8,6 +8,7 @@
 #include "game/Game.h"
 #include "protocol/ClientMessages.h"
 #include "protocol/Fields.h"
+#include "protocol/GameOutcome.h"
 #include "protocol/Protocol.h"
 #include "protocol/ServerMessages.h"
 #include "server/Bot.h"
@@ -95,6 +96,9 @@ public:
     }
 
     void Deliver(const QString &Text) {
+        // The host keeps its own notes; the client never sees them.
+        if (msg::IsHostOnlyMessage(Text))
+            return;
         int sub = 0;
         QStringView payload;
         ASSERT_TRUE(msg::SplitSubcode(Text, sub, payload)) << Text.toStdString();

@@ -123,6 +123,18 @@ void BuildYourTurn(TDemoScene &out) {
     out.shotAtMs = 600;
 }
 
+// Late in a game every opponent refilled to seven cards (the counts set without a layout of the
+// table, as the refill after a bout sets them), all marks shown: the plates and pointers beside the hands.
+void BuildSevenCards(TDemoScene &out, float w, float h) {
+    TTable *table = DealTable(
+        out, w, h, kOwnHand, {{2, "Лиса Патрикеевна", 1}, {3, "Михаил Потапыч", 1}, {4, "Серый Волк", 1}}, 6);
+    for (uint8_t seat = 2; seat <= 4; ++seat)
+        table->SetPlayerCountCard(seat, 7);
+    table->PlayerActive(3, kNoSeat);
+    table->ShowPlayerTake(2);
+    out.shotAtMs = 600;
+}
+
 TTable *TableOf(const TDemoScene &scene) {
     for (TSceneObject *child : scene.form->Children())
         if (auto *table = dynamic_cast<TTable *>(child))
@@ -133,9 +145,14 @@ TTable *TableOf(const TDemoScene &scene) {
 } // namespace
 
 QStringList TableSceneNames() {
-    return {QStringLiteral("table"),           QStringLiteral("table-800x600"),
-            QStringLiteral("table-transfer"),  QStringLiteral("table-take"),
-            QStringLiteral("table-round-end"), QStringLiteral("table-your-turn")};
+    return {QStringLiteral("table"),
+            QStringLiteral("table-800x600"),
+            QStringLiteral("table-transfer"),
+            QStringLiteral("table-take"),
+            QStringLiteral("table-round-end"),
+            QStringLiteral("table-your-turn"),
+            QStringLiteral("table-seven-800x600"),
+            QStringLiteral("table-seven-1600x1200")};
 }
 
 bool BuildTableScene(const QString &name, TDemoScene &scene) {
@@ -151,6 +168,10 @@ bool BuildTableScene(const QString &name, TDemoScene &scene) {
         BuildRoundEnd(scene);
     else if (name == QLatin1String("table-your-turn"))
         BuildYourTurn(scene);
+    else if (name == QLatin1String("table-seven-800x600"))
+        BuildSevenCards(scene, 800, 600);
+    else if (name == QLatin1String("table-seven-1600x1200"))
+        BuildSevenCards(scene, 1600, 1200);
     else
         return false;
     return true;
