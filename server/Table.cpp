@@ -385,21 +385,22 @@ void TTable::SendGameOver(bool ShowNow) {
     record.StartedMs = FGameStartedMs;
     record.EndedMs = FClock.Now();
     for (int i = 0; i < static_cast<int>(FSlots.size()); ++i) {
-        const int result = FGame->Result(i);
-        record.Results.push_back(result);
-        TSeatState &seat = FSeats[FSlots[i]];
+        record.Results.push_back(FGame->Result(i));
+        const TSeatState &seat = FSeats[FSlots[i]];
         // A seat a player left mid-game is free by now: the name is the game's own.
         record.Names.push_back(FGameNames[i]);
         record.Bots.push_back(FGameBots[i]);
-        if (seat.Listening)
-            FHost.Send(seat.Conn, msg::TGameResult{result, ShowNow ? 1 : 0});
+        record.Conns.push_back(seat.Listening ? seat.Conn : -1);
     }
+    FHost.GameOver(record);
+    for (int i = 0; i < static_cast<int>(FSlots.size()); ++i)
+        if (record.Conns[i] >= 0)
+            FHost.Send(record.Conns[i], msg::TGameResult{record.Results[i], ShowNow ? 1 : 0});
     for (TSeatState &s : FSeats) {
         s.Listening = false;
         s.Ready = false;
     }
     FGame.reset();
-    FHost.GameOver(record);
     ArmIdle();
     SendRoom();
     CheckCountdown();
