@@ -264,10 +264,9 @@ void TStoreWriter::Run() {
         QString error;
         using TResult = TWriterState::TResult;
         TResult result = state.Commit(items, FPageLimit, error);
-        std::size_t settled = items.size();
         if (result == TResult::Refused) {
             // One of them the schema refuses for ever: each alone, the others go in and it is dropped.
-            settled = 0;
+            std::size_t settled = 0;
             for (; settled < items.size(); ++settled) {
                 result = state.Commit(std::span(&items[settled], 1), FPageLimit, error);
                 if (result == TResult::Failed)
