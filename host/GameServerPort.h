@@ -18,6 +18,9 @@ public:
     std::function<void(TConnId Conn, const QString &Message)> OnSend;
     // Whether the server can be reached, in words for the player (a server on the network says so).
     std::function<void(bool Connected, const QString &Text)> OnStatus;
+    // The game server stopped, ending the games in progress without a result: the client is told that
+    // the server left, and play resumes with the next version check once it is back.
+    std::function<void()> OnServerLeft;
 
     // A player logs in; the server may answer through OnSend before this returns.
     virtual TConnId Connect(const QString &PlayerName) = 0;

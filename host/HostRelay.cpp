@@ -11,10 +11,15 @@ namespace trelvo::host {
 THostRelay::THostRelay(IGameServer &Server, THostIdentity Identity)
     : FServer(Server), FIdentity(std::move(Identity)) {
     FServer.OnSend = [this](IGameServer::TConnId Conn, const QString &Message) { ServerSent(Conn, Message); };
+    FServer.OnServerLeft = [this] {
+        Log(QStringLiteral("the game server stopped: the client hears that it left (8)"));
+        SendToClient(BuildHostMessage(HostIn::kExitServerBot, QString()));
+    };
 }
 
 THostRelay::~THostRelay() {
     FServer.OnSend = nullptr;
+    FServer.OnServerLeft = nullptr;
     if (FConn >= 0)
         FServer.Disconnect(FConn);
 }

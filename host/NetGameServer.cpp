@@ -7,6 +7,7 @@
 
 #include <QSslError>
 #include <QWebSocket>
+#include <QWebSocketProtocol>
 
 #include <algorithm>
 
@@ -29,6 +30,7 @@ IGameServer::TConnId TNetGameServer::Connect(const QString &PlayerName) {
     ++FConn;
     FWanted = true;
     FRejoining = false;
+    FStoppedText.clear();
     FRetryMs = kFirstRetryMs;
     Open();
     return FConn;
@@ -128,6 +130,7 @@ void TNetGameServer::Answer(const QString &Text) {
     }
     FOnline = true;
     FRetryMs = kFirstRetryMs;
+    FStoppedText.clear();
     Status(true, QStringLiteral("Подключено к серверу %1").arg(FUrl.toString()));
 }
 
@@ -180,7 +183,20 @@ void TNetGameServer::Lost() {
     FOnline = false;
     if (!FWanted || FRetry)
         return;
-    if (wasOnline) {
+    // The server's own stop ended the games without a result: the player was not removed, and the client
+    // waits for the server's return, when the renewed login takes it to the lobby.
+    if (wasOnline && FSocket && FSocket->closeCode() == QWebSocketProtocol::CloseCodeGoingAway) {
+        qCWarning(lcHost).noquote() << "the game server stopped:" << FSocket->closeReason().left(200);
+        FStoppedText = FGameID >= 0
+                           ? QStringLiteral("Сервер %1 остановлен; игра прервана без результата.").arg(FUrl.toString())
+                           : QStringLiteral("Сервер %1 остановлен.").arg(FUrl.toString());
+        FGameID = -1;
+        FInRoom = false;
+        // Its renewed login is the client's news: nothing of it is held back.
+        FRejoining = false;
+        if (auto handler = OnServerLeft)
+            handler();
+    } else if (wasOnline) {
         qCWarning(lcHost) << "the link to the game server is lost";
         // The server has let the player go: a game in progress counts as left.
         if (FGameID >= 0)
@@ -191,10 +207,13 @@ void TNetGameServer::Lost() {
         FInRoom = false;
         FRejoining = true;
     }
-    Status(false, QStringLiteral("Нет связи с сервером %1. Новая попытка через %2 с; проверьте сеть и адрес "
-                                 "сервера (--server).")
-                      .arg(FUrl.toString())
-                      .arg(FRetryMs / 1000));
+    if (FStoppedText.isEmpty())
+        Status(false, QStringLiteral("Нет связи с сервером %1. Новая попытка через %2 с; проверьте сеть и адрес "
+                                     "сервера (--server).")
+                          .arg(FUrl.toString())
+                          .arg(FRetryMs / 1000));
+    else
+        Status(false, QStringLiteral("%1 Новая попытка через %2 с.").arg(FStoppedText).arg(FRetryMs / 1000));
     FRetry = FClock.Schedule(FRetryMs, [this] { Open(); });
     FRetryMs = std::min(FRetryMs * 2, kLastRetryMs);
 }

@@ -19,7 +19,8 @@ namespace trelvo::host {
 // The game server on another machine, reached over WebSocket (trelvo-server). One login at a time:
 // Connect opens the session, and the player's messages travel one a frame both ways. A lost link is
 // tried again with back-off; meanwhile the client is sent back to the lobby, as the server has let
-// the player go.
+// the player go. A server that stops itself (close code 1001) is told to the client as the server
+// leaving, and its renewed login, when it is back, takes the client to the lobby.
 class TNetGameServer : public QObject, public IGameServer {
 public:
     static constexpr int kFirstRetryMs = 1000;
@@ -65,6 +66,8 @@ private:
     // Where the player is, to send the client back to the lobby when the link is lost.
     bool FInRoom = false;
     int FGameID = -1; // the player's id in the running game, -1 outside one
+    // Set while the server is away after its own stop: what the status line says instead of a lost link.
+    QString FStoppedText;
     std::uint64_t FFramesOut = 0, FFramesIn = 0;
 };
 

@@ -21,6 +21,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <functional>
 
 namespace {
 
@@ -31,15 +32,16 @@ void OnStopSignal(int) {
     [[maybe_unused]] const auto written = ::write(gSignalPipe[1], &byte, 1);
 }
 
-// SIGTERM and SIGINT end the event loop, so that what the store has queued is written before exit.
-void QuitOnStopSignals(QCoreApplication &App) {
+// SIGTERM and SIGINT call Stop once; it ends the event loop when the server has stopped, so that what the
+// store has queued is written before exit.
+void OnStopSignals(QCoreApplication &App, std::function<void()> Stop) {
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, gSignalPipe) != 0)
         return;
     auto *notifier = new QSocketNotifier(gSignalPipe[0], QSocketNotifier::Read, &App);
-    QObject::connect(notifier, &QSocketNotifier::activated, &App, [&App, notifier] {
+    QObject::connect(notifier, &QSocketNotifier::activated, &App, [notifier, Stop = std::move(Stop)] {
         notifier->setEnabled(false);
         qCInfo(trelvo::server::lcServer) << "stopping";
-        App.quit();
+        Stop();
     });
     struct sigaction action {};
     action.sa_handler = OnStopSignal;
@@ -160,7 +162,9 @@ int main(int argc, char **argv) {
             return 1;
         }
         qCInfo(server::lcServer).noquote() << "store:" << options.DbFile;
-        QuitOnStopSignals(app);
+        // A stop is not the end of anyone's game: the games end without a result before the connections
+        // close, so nobody is rated or recorded as a loser for it.
+        OnStopSignals(app, [&net] { net.Stop([] { QCoreApplication::quit(); }); });
         status = QCoreApplication::exec();
     }
     gate.OnSend = nullptr;

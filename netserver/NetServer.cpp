@@ -71,6 +71,8 @@ TNetServer::TNetServer(TClock &Clock, server::TGameServer &Game, TNetServerOptio
 
 TNetServer::~TNetServer() {
     FGame.OnSend = nullptr;
+    if (FStopTimer)
+        FClock.Cancel(FStopTimer);
     for (auto &[socket, peer] : FPeers) {
         if (peer->HelloTimer)
             FClock.Cancel(peer->HelloTimer);
@@ -95,6 +97,42 @@ bool TNetServer::Listen(QString &Error) {
                .arg(FOptions.Tls ? QStringLiteral("wss") : QStringLiteral("ws"), FOptions.Address.toString())
                .arg(Port());
     return true;
+}
+
+void TNetServer::Stop(std::function<void()> Done) {
+    if (FStopping)
+        return;
+    FStopping = true;
+    FOnStopped = std::move(Done);
+    FTcp->close();
+    FGame.AbortGames();
+    qCInfo(server::lcServer) << "closing" << Peers() << "connections: the server stops";
+    // Every peer is closing before any leaves its table: nobody is sent the others' leaving.
+    std::vector<TPeer *> closing;
+    for (auto &[socket, peer] : FPeers) {
+        if (!peer->Closing) {
+            peer->Closing = true;
+            closing.push_back(peer.get());
+        }
+    }
+    for (TPeer *peer : closing)
+        Release(*peer, false);
+    for (TPeer *peer : closing)
+        peer->Socket->close(QWebSocketProtocol::CloseCodeGoingAway, kServerStoppedReason);
+    FStopTimer = FClock.Schedule(kStopGraceMs, [this] {
+        FStopTimer = 0;
+        Stopped();
+    });
+    if (FPeers.empty())
+        Stopped();
+}
+
+void TNetServer::Stopped() {
+    if (FStopTimer)
+        FClock.Cancel(FStopTimer);
+    FStopTimer = 0;
+    if (auto done = std::exchange(FOnStopped, nullptr))
+        done();
 }
 
 quint16 TNetServer::Port() const {
@@ -259,6 +297,11 @@ void TNetServer::Gone(QWebSocket *Socket) {
     }
     Socket->deleteLater();
     FPeers.erase(it);
+    if (FStopping) {
+        if (FPeers.empty())
+            Stopped();
+        return;
+    }
     CheckAccepting();
 }
 

@@ -47,6 +47,11 @@ public:
 
     // False with Error when the address cannot be listened on.
     bool Listen(QString &Error);
+    // The server's own stop: no new connections, every game in progress ends without a result, then every
+    // peer is closed with 1001 ("going away") and kServerStoppedReason. Done is called once all are gone,
+    // or after kStopGraceMs for peers that do not answer the close.
+    void Stop(std::function<void()> Done);
+    static constexpr int kStopGraceMs = 3000;
     quint16 Port() const;
 
     // Peers with a socket, and those of them that are logged in.
@@ -79,6 +84,7 @@ private:
     // Forgets the peer's name and login; the game hears of it now or after the current event.
     void Release(TPeer &Peer, bool GameLater);
     void CheckAccepting();
+    void Stopped();
 
     TClock &FClock;
     server::TGameServer &FGame;
@@ -91,6 +97,9 @@ private:
     std::uint64_t FNextPeer = 1;
     std::uint64_t FFramesIn = 0, FFramesOut = 0;
     bool FPaused = false;
+    bool FStopping = false;
+    std::function<void()> FOnStopped;
+    TClock::TId FStopTimer = 0;
     // While the game server answers a login, before the welcome has gone out.
     TPeer *FLoggingIn = nullptr;
     std::vector<QString> FLoginAnswers;

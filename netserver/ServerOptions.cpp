@@ -6,6 +6,8 @@
 #include "server/BotBrain.h"
 
 #include <QCommandLineParser>
+
+#include <algorithm>
 #include <QFile>
 #include <QSslCertificate>
 #include <QSslKey>
@@ -35,12 +37,7 @@ bool ReadListen(const QString &Text, QHostAddress &Address, quint16 &Port) {
 
 } // namespace
 
-bool ParseServerOptions(const QStringList &Arguments, TServerCommandLine &Options, QString &Error,
-                        bool &Help) {
-    Help = false;
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Trelvo server: the Durak game server for players on other machines (WebSocket)"));
+QList<QCommandLineOption> ServerOptionTable() {
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Show this help."));
     const QCommandLineOption listen(
@@ -70,8 +67,9 @@ bool ParseServerOptions(const QStringList &Arguments, TServerCommandLine &Option
                                   QStringLiteral("N"));
     const QCommandLineOption db(
         QStringLiteral("db"),
-        QStringLiteral("The store of games, ratings and reports (SQLite; default %1).")
-            .arg(DefaultStorePath()),
+        QStringLiteral("The store of games, ratings and reports (SQLite; default trelvo-server.sqlite in "
+                       "$STATE_DIRECTORY, the service's state folder, or else in "
+                       "~/.local/share/trelvo-server)."),
         QStringLiteral("FILE"));
     const QCommandLineOption top(QStringLiteral("top"), QStringLiteral("Print the best N players and exit."),
                                  QStringLiteral("N"));
@@ -89,8 +87,62 @@ bool ParseServerOptions(const QStringList &Arguments, TServerCommandLine &Option
     const QCommandLineOption statsKey(QStringLiteral("stats-key"),
                                       QStringLiteral("Its private key (default --key)."),
                                       QStringLiteral("FILE"));
-    parser.addOptions({help, listen, cert, key, tables, level, botFill, maxConnections, seed, db, top,
-                       statsSummary, statsListen, statsCert, statsKey});
+    return {help, listen, cert, key, tables, level, botFill, maxConnections, seed, db, top,
+            statsSummary, statsListen, statsCert, statsKey};
+}
+
+namespace {
+
+// Text as roff reads it: a backslash is written \e and a hyphen \-, so that an option named in the text
+// reads as it is typed.
+QString Roff(QString Text) {
+    Text.replace(u'\\', QStringLiteral("\\e"));
+    Text.replace(u'-', QStringLiteral("\\-"));
+    return Text;
+}
+
+} // namespace
+
+QString ServerOptionsRoff() {
+    QString roff;
+    for (const QCommandLineOption &option : ServerOptionTable()) {
+        QStringList names;
+        for (const QString &name : option.names())
+            names << Roff((name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name);
+        roff += QStringLiteral(".TP\n");
+        if (!option.valueName().isEmpty())
+            roff += QStringLiteral(".BI \"%1\" \" %2\"\n").arg(names.join(QStringLiteral(", ")), option.valueName());
+        else
+            roff += QStringLiteral(".B \"%1\"\n").arg(names.join(QStringLiteral(", ")));
+        roff += Roff(option.description()) + u'\n';
+    }
+    return roff;
+}
+
+QString DefaultDbFile() {
+    const QString state = qEnvironmentVariable("STATE_DIRECTORY").section(u':', 0, 0);
+    return state.isEmpty() ? DefaultStorePath() : state + QStringLiteral("/trelvo-server.sqlite");
+}
+
+bool ParseServerOptions(const QStringList &Arguments, TServerCommandLine &Options, QString &Error,
+                        bool &Help) {
+    Help = false;
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Trelvo server: the Durak game server for players on other machines (WebSocket)"));
+    const QList<QCommandLineOption> table = ServerOptionTable();
+    auto option = [&table](const char *Name) {
+        return *std::find_if(table.begin(), table.end(), [Name](const QCommandLineOption &O) {
+            return O.names().constLast() == QLatin1String(Name);
+        });
+    };
+    const QCommandLineOption help = option("help"), listen = option("listen"), cert = option("cert"),
+                             key = option("key"), tables = option("lobby-tables"), level = option("level"),
+                             botFill = option("bot-fill"), maxConnections = option("max-connections"),
+                             seed = option("seed"), db = option("db"), top = option("top"),
+                             statsSummary = option("stats-summary"), statsListen = option("stats-listen"),
+                             statsCert = option("stats-cert"), statsKey = option("stats-key");
+    parser.addOptions(table);
 
     // People play each other here: no bots unless asked for.
     Options.Game.LobbyBotTables = 0;
@@ -136,7 +188,7 @@ bool ParseServerOptions(const QStringList &Arguments, TServerCommandLine &Option
     if (parser.isSet(maxConnections) &&
         !ReadInt(parser.value(maxConnections), 1, 1000000, Options.Net.MaxConnections))
         return fail(maxConnections, QStringLiteral("expected 1 to 1000000"));
-    Options.DbFile = parser.isSet(db) ? parser.value(db) : DefaultStorePath();
+    Options.DbFile = parser.isSet(db) ? parser.value(db) : DefaultDbFile();
     if (parser.isSet(top) && !ReadInt(parser.value(top), 1, 100000, Options.Top))
         return fail(top, QStringLiteral("expected 1 to 100000"));
     Options.StatsSummary = parser.isSet(statsSummary);

@@ -3,6 +3,8 @@
 #include "netserver/NetServer.h"
 #include "server/GameServer.h"
 
+#include <QCommandLineOption>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -24,6 +26,17 @@ struct TServerCommandLine {
     quint16 StatsPort = 0;
     QString StatsCertFile, StatsKeyFile; // --stats-cert, --stats-key (default: --cert, --key)
 };
+
+// Every option of trelvo-server with its text, in the order --help lists them; the manual page's option
+// list is made from it as well.
+QList<QCommandLineOption> ServerOptionTable();
+// The option table as the OPTIONS section of a manual page (roff), and the template's line it replaces.
+QString ServerOptionsRoff();
+inline const QString kManOptionsMarker = QStringLiteral(".\\\" option-table\n");
+
+// Without --db: the service's state folder that systemd names in STATE_DIRECTORY (the first, when it names
+// several), else the user's data folder.
+QString DefaultDbFile();
 
 // Reads the arguments (without the program name). False with Error on a bad or unknown option;
 // --help sets Help and returns true with the usage text in Error.

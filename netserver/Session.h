@@ -17,6 +17,12 @@ inline constexpr quint16 kDefaultPort = 47017;
 inline constexpr quint16 kDefaultStatsPort = 47018;
 inline constexpr int kMaxNameLength = 32;
 
+// The server's own stop (SIGTERM, as systemctl stop and restart send it) ends every game in progress
+// without a result and then closes each connection with WebSocket close code 1001 ("going away") and
+// this reason.
+inline const QString kServerStoppedReason =
+    QStringLiteral("the server stopped; the games in progress ended without a result");
+
 enum class TRefusal { Version, NameTaken, Full, BadName, Malformed };
 
 // "hello;<version>;<name>;", the name with ";" written as the protocol's token.

@@ -81,6 +81,11 @@ public:
         CloseEmptyTables();
     }
 
+    void AbortGames() {
+        for (auto &[id, table] : FTables)
+            table->Abort();
+    }
+
     int OpenBotTable(const TTableRules &Rules, const std::vector<TBotLevel> &Bots) {
         TTable &table = OpenTable(Rules, true, true);
         for (TBotLevel level : Bots)
@@ -359,6 +364,10 @@ void TGameServer::Receive(TConnId Conn, const QString &Message) {
 
 void TGameServer::Disconnect(TConnId Conn) {
     FLobby->Disconnect(Conn);
+}
+
+void TGameServer::AbortGames() {
+    FLobby->AbortGames();
 }
 
 int TGameServer::OpenBotTable(const TTableRules &Rules, const std::vector<TBotLevel> &Bots) {

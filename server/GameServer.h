@@ -86,6 +86,9 @@ public:
     // One message from the client: "subcode;payload" as the client sends it after "7;".
     void Receive(TConnId Conn, const QString &Message);
     void Disconnect(TConnId Conn);
+    // The server stops: every game in progress ends without a result (OnGameOver is not told of it), so
+    // that a stop rates nobody and records nobody as a loser. Done before the connections are dropped.
+    void AbortGames();
 
     // A table of bots only that plays game after game (tests, benchmarks, a demo). Returns its id.
     int OpenBotTable(const TTableRules &Rules, const std::vector<TBotLevel> &Bots);

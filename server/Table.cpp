@@ -406,6 +406,19 @@ void TTable::SendGameOver(bool ShowNow) {
     CheckCountdown();
 }
 
+void TTable::Abort() {
+    if (!FGame)
+        return;
+    if (FTurnTimer)
+        FClock.Cancel(FTurnTimer);
+    FTurnTimer = 0;
+    FGame.reset();
+    for (TSeatState &s : FSeats) {
+        s.Listening = false;
+        s.Ready = false;
+    }
+}
+
 void TTable::Close() {
     if (FCountdownTimer)
         StopCountdown();

@@ -70,6 +70,9 @@ public:
     void Request(TConnId Conn, const msg::TClientMessage &Request);
     // Closed for idleness: every person at it gets 4 and goes; the bots stay.
     void Close();
+    // The server stops (or loses the table): the running game ends without a result. Nobody is told a
+    // result and nothing reaches GameOver, so nobody is rated or recorded as its loser.
+    void Abort();
 
     // Told when the table closes itself for idleness.
     std::function<void(TTable &)> OnIdle;

@@ -3,8 +3,13 @@
 # them with lintian.
 #   tools/package.sh            release build, packages, lintian (fails on a lintian error)
 #   tools/package.sh BUILD_DIR  packages an existing build tree configured like the one above
+# The packages name whoever makes them as their maintainer: DEBFULLNAME and DEBEMAIL, as for Debian's tools.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+if [ -z "${DEBFULLNAME:-}" ] || [ -z "${DEBEMAIL:-}" ]; then
+    echo "Set DEBFULLNAME and DEBEMAIL to your name and mail address: the packages name you as maintainer." >&2
+    exit 2
+fi
 
 bash tools/setup.sh
 

@@ -10,7 +10,7 @@ packages=(cmake ninja-build g++ pkg-config ccache
           xvfb xauth x11-utils openbox
           fonts-dejavu-core
           clang libclang-rt-14-dev
-          dpkg-dev lintian)
+          dpkg-dev lintian systemd)
 
 missing=()
 for p in "${packages[@]}"; do

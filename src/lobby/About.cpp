@@ -2,6 +2,7 @@
 #include "Log.h"
 
 #include "common/Exceptions.h"
+#include "common/Version.h"
 #include "kit/AssetLoader.h"
 
 #include <QCloseEvent>
@@ -24,7 +25,7 @@ namespace trelvo {
 
 namespace {
 
-const char *const kVersion = "1.30";
+const char *const kVersion = kTrelvoVersion;
 
 struct TCredit {
     int top;

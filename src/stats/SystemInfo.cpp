@@ -1,5 +1,6 @@
 #include "stats/SystemInfo.h"
 
+#include "common/Version.h"
 #include "stats/Encryption.h"
 
 #include <QCoreApplication>
@@ -13,7 +14,7 @@
 namespace trelvo {
 
 namespace {
-const QString kPluginVersion = QStringLiteral("1.30");
+const QString kPluginVersion = QString::fromLatin1(kTrelvoVersion);
 constexpr std::uint8_t kOwnRecord = 1;
 // The running program's file, even when it was replaced on disk since it started.
 const QString kOwnExecutable = QStringLiteral("/proc/self/exe");

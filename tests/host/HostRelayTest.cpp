@@ -126,6 +126,17 @@ TEST_F(HostRelayTest, ChatWindowRequestsBecomeHostMessages) {
                                  QStringLiteral("1;700;1024;")}));
 }
 
+// A game server that stopped itself is told to the client as the game server leaving (host code 8), which
+// closes the table without calling the player removed; nothing goes to a client that is not there.
+TEST_F(HostRelayTest, AServerThatStoppedIsToldToTheClientAsTheGameServerLeaving) {
+    ASSERT_TRUE(server.OnServerLeft);
+    server.OnServerLeft();
+    EXPECT_TRUE(sent.isEmpty());
+    Connect();
+    server.OnServerLeft();
+    EXPECT_EQ(sent, QStringList{QStringLiteral("8;")});
+}
+
 // Laying out one long line in the log costs the square of its length, on the thread that runs the game
 // server: the log shows the head of a message and its length, and its lines stay short.
 TEST_F(HostRelayTest, TheLogShowsAHugeMessagesHeadAndLengthNotTheMessage) {

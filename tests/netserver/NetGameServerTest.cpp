@@ -172,6 +172,43 @@ TEST_F(NetGameServerTest, ALostLinkSendsTheClientToTheLobbyAndIsTriedAgainWithBa
     EXPECT_TRUE(SpinUntil([&] { return ann->Online(); }));
 }
 
+// The server stops itself (SIGTERM) while the player is in a game: the client hears that the server left,
+// not that its player was removed for inactivity, the window says that the game ended without a result,
+// and once the server is back its login takes the client to the lobby.
+TEST_F(NetGameServerTest, AServerStopMidGameIsNoRemovalAndItsReturnBringsTheLobby) {
+    QStringList got, status;
+    auto ann = Remote(got, status);
+    int left = 0;
+    ann->OnServerLeft = [&left] { ++left; };
+    const auto conn = ann->Connect(QStringLiteral("Ann"));
+    ASSERT_TRUE(SpinUntil([&] { return got.size() >= 2; }));
+    ann->Receive(conn, QStringLiteral("3;0;0;0;"));
+    ASSERT_TRUE(SpinUntil([&] { return got.last().startsWith(QStringLiteral("6;")); }));
+    ann->Receive(conn, QStringLiteral("8;%1;1;").arg(got.last().section(u';', 1, 1)));
+    for (int i = 0; i < 100 && got.filter(QRegularExpression(QStringLiteral("^9;"))).isEmpty(); ++i) {
+        Clock.Advance(10);
+        SpinUntil([] { return false; }, 5);
+    }
+    ASSERT_FALSE(got.filter(QRegularExpression(QStringLiteral("^9;"))).isEmpty()) << got.join(' ').toStdString();
+
+    const quint16 port = Listener->Port();
+    bool stopped = false;
+    Listener->Stop([&stopped] { stopped = true; });
+    ASSERT_TRUE(SpinUntil([&] { return stopped && !ann->Online(); }));
+    EXPECT_EQ(left, 1);
+    EXPECT_TRUE(got.filter(QRegularExpression(QStringLiteral("^1[56];"))).isEmpty()) << got.join(' ').toStdString();
+    EXPECT_TRUE(status.last().contains(QStringLiteral("остановлен; игра прервана без результата")))
+        << status.last().toStdString();
+
+    const int seen = got.size();
+    Listener.reset();
+    Listen(port);
+    Clock.Advance(host::TNetGameServer::kFirstRetryMs);
+    ASSERT_TRUE(SpinUntil([&] { return ann->Online() && got.size() > seen; })) << status.join(u'\n').toStdString();
+    EXPECT_TRUE(got[seen].startsWith(QStringLiteral("1;1;"))) << got[seen].toStdString();
+    EXPECT_EQ(left, 1);
+}
+
 // A server whose certificate cannot be trusted is said so, and not asked again.
 TEST(NetGameServerTls, AnUntrustedCertificateIsToldAndNotTriedAgain) {
     TManualClock clock;

@@ -1,5 +1,6 @@
 // The command line of trelvo-server.
 #include "netserver/ServerOptions.h"
+#include "netserver/Store.h"
 
 #include <gtest/gtest.h>
 
@@ -105,4 +106,39 @@ TEST(ServerOptions, TheOpenFileLimitIsRaisedToFitTheConnections) {
     std::uint64_t got = 0;
     EXPECT_TRUE(RaiseOpenFileLimit(100, got));
     EXPECT_GE(got, 100u);
+}
+
+// systemd hands the service its state folder in STATE_DIRECTORY (several, colon-separated, when the unit
+// names several): without --db the store goes there, and the home folder is never needed.
+TEST(ServerOptions, TheStoreGoesToTheServicesStateFolderUnlessDbIsGiven) {
+    struct Case {
+        const char *State; // unset when null
+        QStringList Arguments;
+        QString DbFile;
+    };
+    const Case cases[] = {
+        {"/var/lib/trelvo-server", {}, QStringLiteral("/var/lib/trelvo-server/trelvo-server.sqlite")},
+        {"/var/lib/trelvo-server:/var/lib/other", {}, QStringLiteral("/var/lib/trelvo-server/trelvo-server.sqlite")},
+        {"/var/lib/trelvo-server", {"--db", "/srv/games.sqlite"}, QStringLiteral("/srv/games.sqlite")},
+        {"", {}, DefaultStorePath()},
+        {nullptr, {}, DefaultStorePath()},
+    };
+    const QByteArray saved = qgetenv("STATE_DIRECTORY");
+    const bool wasSet = qEnvironmentVariableIsSet("STATE_DIRECTORY");
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.State ? c.State : "(unset)");
+        if (c.State)
+            qputenv("STATE_DIRECTORY", c.State);
+        else
+            qunsetenv("STATE_DIRECTORY");
+        TServerCommandLine options;
+        QString error;
+        bool help = false;
+        ASSERT_TRUE(ParseServerOptions(c.Arguments, options, error, help)) << error.toStdString();
+        EXPECT_EQ(options.DbFile, c.DbFile);
+    }
+    if (wasSet)
+        qputenv("STATE_DIRECTORY", saved);
+    else
+        qunsetenv("STATE_DIRECTORY");
 }

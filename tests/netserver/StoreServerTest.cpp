@@ -1,6 +1,7 @@
 // trelvo-server's store as operators meet it: a real server on a real file, killed, stopped on a full
 // disk, started twice, or pointed at files it must not use. Players are WebSocket peers whose moves a
 // bot brain chooses at once; a result counts as told when a player's socket received it.
+#include "ServerProcess.h"
 #include "SpawnedProcess.h"
 #include "SpinUntil.h"
 
@@ -13,7 +14,6 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
-#include <QRegularExpression>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -29,63 +29,61 @@
 
 using namespace trelvo;
 using namespace trelvo::net;
+using trelvo::net::test::kProcessDeadlineMs;
+using trelvo::net::test::TServerProcess;
 using trelvo::test::SpinUntil;
 using trelvo::test::TSpawnedProcess;
 
 namespace {
 
-constexpr int kDeadlineMs = 60000;
+constexpr int kDeadlineMs = kProcessDeadlineMs;
 
-// trelvo-server on a store, its port read from its log.
+// trelvo-server on a store (a TServerProcess), and what the store's tests do to it.
 class TServerRun {
 public:
-    explicit TServerRun(const QString &Db, QStringList More = {}) {
-        Process = std::make_unique<TSpawnedProcess>(QStringLiteral(TRELVO_SERVER_BINARY),
-                                                    QStringList{QStringLiteral("--db"), Db,
-                                                                QStringLiteral("--listen"),
-                                                                QStringLiteral("127.0.0.1:0")} +
-                                                        More);
-    }
-    // Until it listens (true) or has ended (false).
+    explicit TServerRun(const QString &Db)
+        : FServer(std::make_unique<TServerProcess>(QStringLiteral(TRELVO_SERVER_BINARY),
+                                                   QStringList{QStringLiteral("--db"), Db,
+                                                               QStringLiteral("--listen"),
+                                                               QStringLiteral("127.0.0.1:0")})) {}
     bool WaitListening() {
-        static const QRegularExpression listening(
-            QStringLiteral("listening on ws://127\\.0\\.0\\.1:([0-9]+)"));
-        SpinUntil(
-            [&] {
-                const auto match = listening.match(ReadLog());
-                Port = match.hasMatch() ? static_cast<quint16>(match.captured(1).toInt()) : 0;
-                return Port != 0 || !Process->Running();
-            },
-            kDeadlineMs);
-        return Port != 0;
+        const bool listening = FServer->WaitListening();
+        Port = FServer->Port();
+        ReadLog();
+        return listening;
     }
     // Everything it logged so far; reading also keeps its pipe from filling.
     const QString &ReadLog() {
-        Log += QString::fromLocal8Bit(Process->ReadStandardError());
+        if (FServer)
+            Log = FServer->Log();
         return Log;
     }
+    bool Running() { return FServer && FServer->Process.Running(); }
+    // SIGTERM, as systemctl stop sends it; true when it ended well.
     bool Stop() {
-        Process->Terminate();
-        const bool ended = Process->WaitForFinished(kDeadlineMs);
+        FServer->Process.Terminate();
+        const bool ended = FServer->Process.WaitForFinished(kDeadlineMs);
         ReadLog();
-        return ended && Process->ExitedNormally() && Process->ExitCode() == 0;
+        return ended && FServer->Process.ExitedNormally() && FServer->Process.ExitCode() == 0;
     }
-    // kill -9: the destructor of the process kills and reaps it.
+    // kill -9: the process's destructor kills and reaps it.
     void Kill() {
         ReadLog();
-        Process.reset();
+        FServer.reset();
     }
-    // Starting refused: the exit code and what it said.
+    // A start it refuses: the exit code (-1 when it keeps running).
     int Refused() {
-        if (!Process->WaitForFinished(20000))
+        if (!FServer->Process.WaitForFinished(20000))
             return -1;
         ReadLog();
-        return Process->ExitCode();
+        return FServer->Process.ExitCode();
     }
 
-    std::unique_ptr<TSpawnedProcess> Process;
     quint16 Port = 0;
     QString Log;
+
+private:
+    std::unique_ptr<TServerProcess> FServer;
 };
 
 // One person: a WebSocket and a bot brain that acts at once.
@@ -469,7 +467,7 @@ TEST_F(StoreServerTest, ASecondServerOnTheSameStoreIsRefused) {
                         {QStringLiteral("--db"), Db(), QStringLiteral("--top"), QStringLiteral("5")});
     ASSERT_TRUE(top.WaitForFinished(kDeadlineMs));
     EXPECT_EQ(top.ExitCode(), 0) << top.ReadStandardError().toStdString();
-    EXPECT_TRUE(first.Process->Running());
+    EXPECT_TRUE(first.Running());
     EXPECT_TRUE(first.Stop()) << first.Log.toStdString();
     // Once the first has gone, the store is free again.
     TServerRun third(Db());

@@ -1,20 +1,21 @@
 #!/usr/bin/env bash
 # package_test.sh BUILD_DIR WORK_DIR: builds the .deb packages of BUILD_DIR, unpacks them into a scratch
-# root and runs the installed trelvo-host: --help, then a short game played by pointer clicks (needs
-# DISPLAY). Exits 77 (skipped) without dpkg-deb or cpack.
+# root, reads what they say about themselves (licence, software-centre entry, unit, addresses) and runs
+# the installed trelvo-host: --help, then a short game played by pointer clicks (needs DISPLAY). Exits 77
+# (skipped) without dpkg-deb or cpack, or, after the other checks, without DISPLAY.
 set -euo pipefail
 build=$1
 work=$2
 for tool in dpkg-deb cpack; do
     command -v "$tool" >/dev/null || { echo "skipped: no $tool"; exit 77; }
 done
-[ -n "${DISPLAY:-}" ] || { echo "skipped: no DISPLAY for the game"; exit 77; }
-
 fail() {
     echo "FAILED: $*"
     exit 1
 }
 
+# The packages name whoever makes them as maintainer; this scratch build is made by this machine's user.
+export DEBFULLNAME=${DEBFULLNAME:-Package test} DEBEMAIL=${DEBEMAIL:-$(id -un)@localhost}
 rm -rf "$work/debs" "$work/root" "$work/config"
 mkdir -p "$work/root" "$work/config"
 (cd "$build" && cpack -G DEB -B "$work/debs" >"$work/cpack.log" 2>&1) || { cat "$work/cpack.log"; fail "cpack"; }
@@ -34,8 +35,26 @@ for file in usr/bin/trelvo-server usr/lib/systemd/system/trelvo-server.service \
     [ -f "$root/$file" ] || fail "$file is not in the packages"
 done
 
+# What the packages say about themselves: the licence, the server's unit with its state folder, and no
+# address the project does not own (the guides may still show one as an example of the reader's own).
+grep -q '^License: MIT' "$root/usr/share/doc/trelvo/copyright" || fail "copyright does not name the MIT licence"
+metainfo=$root/usr/share/metainfo/org.trelvo.Trelvo.metainfo.xml
+grep -q '<project_license>MIT</project_license>' "$metainfo" || fail "the AppStream file names no licence"
+unit=$root/usr/lib/systemd/system/trelvo-server.service
+grep -q '^StateDirectory=trelvo-server$' "$unit" || fail "the unit gives the server no state folder"
+grep -q '^ExecStart=/usr/bin/trelvo-server' "$unit" || fail "the unit does not start the installed server"
+for deb in "$work"/debs/*.deb; do
+    if dpkg-deb -f "$deb" | grep -i 'example\.\(org\|com\|net\)'; then fail "$deb names a placeholder address"; fi
+done
+if grep -rIil --exclude='*.md' 'example\.\(org\|com\|net\)' "$root"; then fail "a placeholder address in the files above"; fi
+if zgrep -il 'example\.\(org\|com\|net\)' "$root"/usr/share/man/man6/*.gz "$root"/usr/share/doc/*/changelog.gz; then
+    fail "a placeholder address in the manual pages or changelogs above"
+fi
+
 "$host" --help | grep -q -- '--server' || fail "trelvo-host --help"
 "$root/usr/bin/trelvo-server" --help | grep -q -- '--listen' || fail "trelvo-server --help"
+
+[ -n "${DISPLAY:-}" ] || { echo "skipped: no DISPLAY for the game (the packages' files were checked)"; exit 77; }
 
 # A short game: the installed host must start the installed client, not the one of the build tree.
 log=$work/game.log
