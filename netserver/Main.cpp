@@ -2,9 +2,11 @@
 #include "common/QtClock.h"
 #include "netserver/NetServer.h"
 #include "netserver/Recorder.h"
+#include "netserver/ResultGate.h"
 #include "netserver/ServerOptions.h"
 #include "netserver/StatsService.h"
 #include "netserver/Store.h"
+#include "netserver/StoreLock.h"
 #include "netserver/StoreWriter.h"
 #include "server/GameServer.h"
 #include "server/Log.h"
@@ -76,21 +78,39 @@ int main(int argc, char **argv) {
     qSetMessagePattern(
         QStringLiteral("%{if-warning}warning: %{endif}%{if-critical}error: %{endif}%{message}"));
 
-    // The store first: a file of a newer server, or one that cannot be opened, stops us before anyone plays.
-    TRatings ratings;
-    {
+    // Reading the store's tables works beside a running server.
+    if (options.Top > 0 || options.StatsSummary) {
         TStoreDb db(options.DbFile);
         if (!db.Open(error)) {
             std::fprintf(stderr, "trelvo-server: %s\n", qPrintable(error));
             return 1;
         }
-        if (options.Top > 0) {
-            std::fputs(qPrintable(TopText(db.Top(options.Top))), stdout);
-            return 0;
+        std::fputs(qPrintable(options.Top > 0 ? TopText(db.Top(options.Top)) : SummaryText(db.Summary())),
+                   stdout);
+        return 0;
+    }
+
+    // The store first, before anyone plays: one server per store, a file that is not ours or would lose
+    // writes is refused, and the writer has the file open (with what an earlier run spilled written in).
+    TStoreLock storeLock(options.DbFile);
+    if (!storeLock.Take(error)) {
+        std::fprintf(stderr, "trelvo-server: %s\n", qPrintable(error));
+        return 1;
+    }
+    {
+        TStoreDb db(options.DbFile);
+        if (!db.Open(error, TStoreDb::kSchemaVersion, true)) {
+            std::fprintf(stderr, "trelvo-server: %s\n", qPrintable(error));
+            return 1;
         }
-        if (options.StatsSummary) {
-            std::fputs(qPrintable(SummaryText(db.Summary())), stdout);
-            return 0;
+    }
+    TStoreWriter writer(options.DbFile);
+    TRatings ratings;
+    {
+        TStoreDb db(options.DbFile);
+        if (!writer.Opened(error) || !db.Open(error)) {
+            std::fprintf(stderr, "trelvo-server: %s\n", qPrintable(error));
+            return 1;
         }
         ratings.Load(db.LoadRatings());
     }
@@ -104,8 +124,8 @@ int main(int argc, char **argv) {
         qCWarning(server::lcServer) << "the open-file limit is" << files << ": fewer than"
                                     << options.Net.MaxConnections << "players fit";
 
-    TStoreWriter writer(options.DbFile);
-    TRecorder recorder(ratings, writer);
+    TResultGate gate;
+    TRecorder recorder(ratings, writer, &gate);
     TQtClock clock;
     TClockScope clockScope(clock);
     std::unique_ptr<TStatsService> stats;
@@ -132,6 +152,10 @@ int main(int argc, char **argv) {
     int status = 0;
     {
         TNetServer net(clock, game, options.Net);
+        // What the game says to players goes out through the gate, which holds a finished game's
+        // players until the store has it.
+        gate.OnSend = std::move(game.OnSend);
+        game.OnSend = [&gate](server::TConnId Conn, const QString &Message) { gate.Send(Conn, Message); };
         net.OnTop = [&recorder](const QString &Name) { return recorder.Top(Name); };
         if (!net.Listen(error)) {
             std::fprintf(stderr, "trelvo-server: %s\n", qPrintable(error));
@@ -143,6 +167,7 @@ int main(int argc, char **argv) {
         OnStopSignals(app, [&net] { net.Stop([] { QCoreApplication::quit(); }); });
         status = QCoreApplication::exec();
     }
+    gate.OnSend = nullptr;
     game.OnGameOver = nullptr;
     writer.Stop();
     return status;

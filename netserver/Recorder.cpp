@@ -19,7 +19,19 @@ void TRecorder::GameOver(const server::TGameRecord &Record) {
     TStoreWrite write;
     write.Game = StoredGame(Record, at);
     write.Ratings = FRatings.Apply(Record);
-    FWriter.Enqueue(std::move(write));
+    if (!FGate) {
+        FWriter.Enqueue(std::move(write));
+        return;
+    }
+    const std::uint64_t ticket = FGate->Hold(Record.Conns);
+    const bool queued = FWriter.Enqueue(std::move(write), [this, ticket](bool) {
+        QMetaObject::invokeMethod(
+            &FContext, [this, ticket] { FGate->Release(ticket); }, Qt::QueuedConnection);
+    });
+    // A queue full of writes the disk does not take: the game is lost already (and logged); its players
+    // are not kept waiting as well.
+    if (!queued)
+        FGate->Release(ticket);
 }
 
 TTopAnswer TRecorder::Top(const QString &Name, int Count) const {

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "netserver/Ratings.h"
+#include "netserver/ResultGate.h"
 #include "netserver/Session.h"
 #include "netserver/StoreWriter.h"
 
+#include <QObject>
 #include <QString>
 
 #include <cstdint>
@@ -12,10 +14,13 @@
 namespace trelvo::net {
 
 // Between the game server and the store: rates each finished game at once (the table and "top;" read
-// the ratings in memory) and queues the game with the ratings it changed for the writer.
+// the ratings in memory) and queues the game with the ratings it changed for the writer. With a gate,
+// the game's players hear the result only once the writer has made the game durable: the writer's
+// word comes back to this (the game's) thread as a posted event.
 class TRecorder {
 public:
-    TRecorder(TRatings &Ratings, TStoreWriter &Writer) : FRatings(Ratings), FWriter(Writer) {}
+    TRecorder(TRatings &Ratings, TStoreWriter &Writer, TResultGate *Gate = nullptr)
+        : FRatings(Ratings), FWriter(Writer), FGate(Gate) {}
 
     void GameOver(const server::TGameRecord &Record);
     // The best Count and the standing of Name.
@@ -27,6 +32,9 @@ public:
 private:
     TRatings &FRatings;
     TStoreWriter &FWriter;
+    TResultGate *FGate;
+    // Lives on the game's thread: the writer's word is posted to it.
+    QObject FContext;
 };
 
 // A rating table in rows of text, for --top.

@@ -1,6 +1,7 @@
 #include "netserver/Store.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -11,6 +12,11 @@
 #include <QVariant>
 
 #include <atomic>
+#include <cerrno>
+#include <cstring>
+#include <map>
+
+#include <unistd.h>
 
 namespace trelvo::net {
 
@@ -54,6 +60,57 @@ QVariant FieldAt(const QStringList &Fields, int Index) {
     return Index < Fields.size() ? QVariant(Fields[Index]) : QVariant();
 }
 
+// The columns of each table (name, type, not null, key), as SQLite describes them; a table it cannot
+// describe is listed under an empty name.
+std::map<QString, QStringList> Columns(QSqlDatabase Db) {
+    std::map<QString, QStringList> tables;
+    QSqlQuery q(Db), info(Db);
+    if (!q.exec(QStringLiteral(
+            "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%'"))) {
+        tables[QString()];
+        return tables;
+    }
+    while (q.next()) {
+        const QString name = q.value(0).toString();
+        QStringList &columns = tables[name];
+        if (!info.exec(QStringLiteral("PRAGMA table_info(\"%1\")")
+                           .arg(QString(name).replace(u'"', QLatin1String("\"\""))))) {
+            tables[QString()];
+            continue;
+        }
+        while (info.next())
+            columns << QStringLiteral("%1 %2 %3 %4")
+                           .arg(info.value(1).toString(), info.value(2).toString(), info.value(3).toString(),
+                                info.value(5).toString());
+    }
+    return tables;
+}
+
+// The tables a store of Version has: the migrations up to it, run on a database in memory.
+std::map<QString, QStringList> ExpectedColumns(int Version) {
+    static std::atomic<int> next{0};
+    const QString connection = QStringLiteral("trelvo-store-schema-%1").arg(next++);
+    std::map<QString, QStringList> tables;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), connection);
+        db.setDatabaseName(QStringLiteral(":memory:"));
+        if (db.open()) {
+            QSqlQuery q(db);
+            for (int step = 0; step < Version && step < static_cast<int>(kMigrations.size()); ++step)
+                for (const char *sql : kMigrations[static_cast<std::size_t>(step)])
+                    q.exec(QString::fromLatin1(sql));
+            tables = Columns(db);
+        }
+    }
+    QSqlDatabase::removeDatabase(connection);
+    return tables;
+}
+
+bool LooksLikeSqlite(const QString &Path) {
+    QFile f(Path);
+    return f.open(QIODevice::ReadOnly) && f.read(16) == QByteArray("SQLite format 3", 16);
+}
+
 std::vector<std::pair<QString, int>> Counts(QSqlDatabase Db, const QString &Sql) {
     std::vector<std::pair<QString, int>> counts;
     QSqlQuery q(Db);
@@ -76,6 +133,12 @@ TStoredGame StoredGame(const server::TGameRecord &Record, std::int64_t AtMs) {
         game.Seats.push_back({i < Record.Names.size() ? Record.Names[i] : QString(),
                               i < Record.Bots.size() && Record.Bots[i], Record.Results[i]});
     return game;
+}
+
+QString StoreFolderError(const QString &Folder, int Errno) {
+    return QStringLiteral("cannot write in the folder %1 (%2): the store keeps its journal, lock and spill "
+                          "files beside its file")
+        .arg(Folder, QString::fromLocal8Bit(std::strerror(Errno)));
 }
 
 QString DefaultStorePath() {
@@ -108,10 +171,20 @@ bool TStoreDb::Exec(const QString &Sql, QString &Error) {
     return false;
 }
 
-bool TStoreDb::Open(QString &Error, int UpTo) {
+bool TStoreDb::Open(QString &Error, int UpTo, bool Verify) {
     const QFileInfo file(FPath);
     if (!QDir().mkpath(file.absolutePath())) {
         Error = QStringLiteral("cannot make the folder %1").arg(file.absolutePath());
+        return false;
+    }
+    if (Verify && ::access(QFile::encodeName(file.absolutePath()).constData(), W_OK) != 0) {
+        Error = StoreFolderError(file.absolutePath(), errno);
+        return false;
+    }
+    // Another program's file is refused before SQLite gets to write a byte of it.
+    if (file.exists() && file.size() > 0 && !LooksLikeSqlite(FPath)) {
+        Error = QStringLiteral("%1 is not a trelvo-server store (not an SQLite file): give another --db")
+                    .arg(FPath);
         return false;
     }
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), FConnection);
@@ -126,23 +199,17 @@ bool TStoreDb::Open(QString &Error, int UpTo) {
         return false;
     }
     QString why;
-    // A killed server keeps every committed game; the write-ahead log makes commits cheap.
+    int version = 0;
+    if (!Recognise(version, Error))
+        return false;
+    if (Verify && !Check(version, Error))
+        return false;
+    // Only now, with the file known to be ours: a killed server keeps every committed game, and the
+    // write-ahead log makes commits cheap; FULL syncs the log at each commit (a group of games), so a
+    // result told is on the disk, not only in the system's cache.
     if (!Exec(QStringLiteral("PRAGMA journal_mode=WAL"), why) ||
-        !Exec(QStringLiteral("PRAGMA synchronous=NORMAL"), why)) {
+        !Exec(QStringLiteral("PRAGMA synchronous=FULL"), why)) {
         Error = QStringLiteral("%1 is not a usable SQLite file: %2").arg(FPath, why);
-        return false;
-    }
-    const int version = Version();
-    if (version < 0) {
-        Error = QStringLiteral("%1 is not a usable SQLite file").arg(FPath);
-        return false;
-    }
-    if (version > kSchemaVersion) {
-        Error = QStringLiteral("%1 was written by a newer trelvo-server (store version %2; this one knows up "
-                               "to %3): run the newer server, or give another --db")
-                    .arg(FPath)
-                    .arg(version)
-                    .arg(kSchemaVersion);
         return false;
     }
     for (int step = version; step < std::min<int>(UpTo, static_cast<int>(kMigrations.size())); ++step) {
@@ -156,6 +223,93 @@ bool TStoreDb::Open(QString &Error, int UpTo) {
                 QStringLiteral("cannot bring %1 to store version %2: %3").arg(FPath).arg(step + 1).arg(why);
             return false;
         }
+    }
+    return true;
+}
+
+bool TStoreDb::Recognise(int &Version, QString &Error) {
+    QSqlDatabase db = QSqlDatabase::database(FConnection, false);
+    QSqlQuery q(db);
+    if (!q.exec(QStringLiteral("PRAGMA user_version")) || !q.next()) {
+        Error =
+            QStringLiteral("%1 is not a trelvo-server store (SQLite cannot read it: %2): give another --db")
+                .arg(FPath, SqlError(q.lastError()));
+        return false;
+    }
+    Version = q.value(0).toInt();
+    const std::map<QString, QStringList> tables = Columns(db);
+    if (tables.count(QString())) {
+        Error =
+            QStringLiteral("%1 is damaged (SQLite cannot read its tables): restore it from a backup, or give "
+                           "another --db")
+                .arg(FPath);
+        return false;
+    }
+    if (Version > kSchemaVersion) {
+        Error = QStringLiteral("%1 was written by a newer trelvo-server (store version %2; this one knows up "
+                               "to %3): run the newer server, or give another --db")
+                    .arg(FPath)
+                    .arg(Version)
+                    .arg(kSchemaVersion);
+        return false;
+    }
+    if (Version == 0) {
+        if (tables.empty())
+            return true;
+        QStringList names;
+        for (const auto &[name, columns] : tables)
+            names << name;
+        Error = QStringLiteral("%1 is not a trelvo-server store (an SQLite file with other tables: %2): give "
+                               "another --db")
+                    .arg(FPath, names.join(QStringLiteral(", ")).left(200));
+        return false;
+    }
+    for (const auto &[name, columns] : ExpectedColumns(Version)) {
+        const auto found = tables.find(name);
+        if (found == tables.end()) {
+            Error =
+                QStringLiteral("%1 is not a usable trelvo-server store: it says store version %2 but has no "
+                               "table %3")
+                    .arg(FPath)
+                    .arg(Version)
+                    .arg(name);
+            return false;
+        }
+        if (found->second != columns) {
+            Error =
+                QStringLiteral("%1 is not a usable trelvo-server store: its table %2 is not the one of store "
+                               "version %3")
+                    .arg(FPath, name)
+                    .arg(Version);
+            return false;
+        }
+    }
+    return true;
+}
+
+bool TStoreDb::Check(int Version, QString &Error) {
+    QSqlDatabase db = QSqlDatabase::database(FConnection, false);
+    QString why;
+    QSqlQuery q(db);
+    QStringList problems;
+    if (!q.exec(QStringLiteral("PRAGMA quick_check(5)")))
+        problems << SqlError(q.lastError());
+    while (q.next())
+        if (q.value(0).toString() != QLatin1String("ok"))
+            problems << q.value(0).toString().left(200);
+    if (!problems.isEmpty()) {
+        Error = QStringLiteral("%1 is damaged (SQLite's quick check: %2): restore it from a backup, or give "
+                               "another --db")
+                    .arg(FPath, problems.join(QStringLiteral("; ")));
+        return false;
+    }
+    // A write that changes nothing: a file that cannot take it would lose every game.
+    if (!Exec(QStringLiteral("BEGIN IMMEDIATE"), why) ||
+        !Exec(QStringLiteral("PRAGMA user_version=%1").arg(Version), why) ||
+        !Exec(QStringLiteral("COMMIT"), why)) {
+        Exec(QStringLiteral("ROLLBACK"), Error);
+        Error = QStringLiteral("cannot write to %1 (%2): the server needs it writable").arg(FPath, why);
+        return false;
     }
     return true;
 }
@@ -174,6 +328,10 @@ bool TStoreDb::SetPageLimit(int Pages) {
 }
 
 bool TStoreDb::Write(const TStoreWrite &Item, QString &Error, bool &Retry) {
+    return Write(std::span(&Item, 1), Error, Retry);
+}
+
+bool TStoreDb::Write(std::span<const TStoreWrite> Items, QString &Error, bool &Retry) {
     Retry = true;
     QSqlDatabase db = QSqlDatabase::database(FConnection, false);
     if (!db.isOpen()) {
@@ -184,10 +342,30 @@ bool TStoreDb::Write(const TStoreWrite &Item, QString &Error, bool &Retry) {
         Error = SqlError(db.lastError());
         return false;
     }
+    for (const TStoreWrite &item : Items)
+        if (!Insert(item, Error, Retry)) {
+            db.rollback();
+            return false;
+        }
+    if (!db.commit()) {
+        Error = SqlError(db.lastError());
+        Retry = true;
+        db.rollback();
+        return false;
+    }
+    return true;
+}
+
+bool TStoreDb::Checkpoint() {
+    QString why;
+    return Exec(QStringLiteral("PRAGMA wal_checkpoint(TRUNCATE)"), why);
+}
+
+bool TStoreDb::Insert(const TStoreWrite &Item, QString &Error, bool &Retry) {
+    QSqlDatabase db = QSqlDatabase::database(FConnection, false);
     auto fail = [&](const QSqlQuery &q) {
         Error = SqlError(q.lastError());
         Retry = Passing(q.lastError());
-        db.rollback();
         return false;
     };
     if (Item.Game) {
@@ -263,11 +441,6 @@ bool TStoreDb::Write(const TStoreWrite &Item, QString &Error, bool &Retry) {
             QJsonDocument(QJsonArray::fromStringList(r.Fields)).toJson(QJsonDocument::Compact)));
         if (!q.exec())
             return fail(q);
-    }
-    if (!db.commit()) {
-        Error = SqlError(db.lastError());
-        db.rollback();
-        return false;
     }
     return true;
 }

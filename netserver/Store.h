@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <vector>
 
 // trelvo-server's store: one SQLite file of finished games, ratings and statistics reports. TStoreDb is
@@ -70,15 +71,21 @@ public:
     TStoreDb &operator=(const TStoreDb &) = delete;
 
     // Opens (creating the file and its folder) and brings the schema up to UpTo; false with Error when
-    // the file cannot be opened, a migration fails, or it was written by a newer trelvo-server.
-    bool Open(QString &Error, int UpTo = kSchemaVersion);
+    // the file is not empty and not a store of ours, was written by a newer trelvo-server, lacks a table
+    // its version has, or a migration fails. Nothing is changed before these checks pass. Verify (the
+    // server's start) also runs SQLite's quick integrity check and a test write, and wants the folder
+    // writable (the journal lives beside the file).
+    bool Open(QString &Error, int UpTo = kSchemaVersion, bool Verify = false);
     int Version();
     const QString &Path() const { return FPath; }
 
-    // Writes the item in one transaction; false with Error (nothing of it written) when it fails. Retry
-    // says whether the same write may succeed later (a full, locked or lost file) or never will (the
-    // schema refuses it).
+    // Writes the items in one transaction; false with Error (nothing of them written) when it fails.
+    // Retry says whether the same write may succeed later (a full, locked or lost file) or never will
+    // (the schema refuses one of them).
     bool Write(const TStoreWrite &Item, QString &Error, bool &Retry);
+    bool Write(std::span<const TStoreWrite> Items, QString &Error, bool &Retry);
+    // Folds the write-ahead log into the file and cuts it to nothing, so its disk space is free again.
+    bool Checkpoint();
     // Caps the file at Pages pages (a full disk, for tests); 0 lifts the cap.
     bool SetPageLimit(int Pages);
 
@@ -90,6 +97,11 @@ public:
 
 private:
     bool Exec(const QString &Sql, QString &Error);
+    // Whether the file is empty or a store of ours its version describes; Error says why not.
+    bool Recognise(int &Version, QString &Error);
+    // SQLite's quick integrity check and a write that changes nothing.
+    bool Check(int Version, QString &Error);
+    bool Insert(const TStoreWrite &Item, QString &Error, bool &Retry);
 
     QString FPath;
     QString FConnection;
@@ -97,5 +109,7 @@ private:
 
 // The store's file when --db is not given: under the user's data directory.
 QString DefaultStorePath();
+// Why the store's folder cannot take the files kept beside the store (errno Errno), naming the folder.
+QString StoreFolderError(const QString &Folder, int Errno);
 
 } // namespace trelvo::net

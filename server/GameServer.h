@@ -61,6 +61,8 @@ struct TGameRecord {
     std::vector<bool> Bots;
     std::uint64_t Seed = 0;
     std::int64_t StartedMs = 0, EndedMs = 0;
+    // The connections told the result, by game index (-1: the seat was left); told after the record.
+    std::vector<TConnId> Conns;
 };
 
 class TLobby;
@@ -75,7 +77,8 @@ public:
     // One game-server message to a connected client: "subcode;payload" (the host puts "7;" in front).
     // It may be called from inside Connect and Receive.
     std::function<void(TConnId, const QString &)> OnSend;
-    // Told after every game (bot tables too).
+    // Told after every game (bot tables too), just before its players are sent the result: a network
+    // server may hold what they are sent until the game is stored.
     std::function<void(const TGameRecord &)> OnGameOver;
 
     // A client (the human's plug-in) logs in; the server answers with the version check (subcode 1).

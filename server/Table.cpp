@@ -385,22 +385,24 @@ void TTable::SendGameOver(bool ShowNow) {
     record.StartedMs = FGameStartedMs;
     record.EndedMs = FClock.Now();
     for (int i = 0; i < static_cast<int>(FSlots.size()); ++i) {
-        const int result = FGame->Result(i);
-        record.Results.push_back(result);
-        TSeatState &seat = FSeats[FSlots[i]];
+        record.Results.push_back(FGame->Result(i));
+        const TSeatState &seat = FSeats[FSlots[i]];
         // A seat a player left mid-game is free by now: the name is the game's own.
         record.Names.push_back(FGameNames[i]);
         record.Bots.push_back(FGameBots[i]);
-        if (seat.Listening)
-            FHost.Send(seat.Conn, msg::TGameResult{result, ShowNow ? 1 : 0});
+        record.Conns.push_back(seat.Listening ? seat.Conn : -1);
     }
+    // Recorded and rated first: the store holds the result back until it is durable, and a host that
+    // asks for the rating on the outcome finds the game counted.
+    FHost.GameOver(record);
+    for (int i = 0; i < static_cast<int>(FSlots.size()); ++i)
+        if (record.Conns[i] >= 0)
+            FHost.Send(record.Conns[i], msg::TGameResult{record.Results[i], ShowNow ? 1 : 0});
     for (TSeatState &s : FSeats) {
         s.Listening = false;
         s.Ready = false;
     }
     FGame.reset();
-    // Rated first: a host that asks for the rating on the outcome finds the game counted.
-    FHost.GameOver(record);
     TellOutcome(record);
     ArmIdle();
     SendRoom();

@@ -4,9 +4,11 @@
 
 #include "netserver/Ratings.h"
 #include "netserver/Recorder.h"
+#include "netserver/ResultGate.h"
 #include "netserver/Store.h"
 #include "netserver/StoreWriter.h"
 
+#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -254,8 +256,9 @@ TEST_F(StoreTest, AServerGameIsRecordedWithItsSeatsAndSeed) {
     EXPECT_TRUE(db.LoadRatings().empty());
 }
 
-// A full disk: writes fail, are logged and tried again in order, play's queue stays open; once there
-// is room every acknowledged write is there. A writer killed later loses nothing it acknowledged.
+// A full disk with no room for the spill file either: writes fail, are logged and tried again in order,
+// play's queue stays open; once there is room every acknowledged write is there. A writer killed later
+// loses nothing it acknowledged.
 TEST_F(StoreTest, AFullDiskDelaysWritesAndAKilledWriterLosesNothingAcknowledged) {
     {
         TStoreDb db(Path());
@@ -263,6 +266,7 @@ TEST_F(StoreTest, AFullDiskDelaysWritesAndAKilledWriterLosesNothingAcknowledged)
         ASSERT_TRUE(db.Open(error));
     }
     TStoreWriterOptions options;
+    options.Spill = false;
     options.FirstRetryMs = 5;
     options.LastRetryMs = 20;
     options.Capacity = 100;
@@ -323,6 +327,49 @@ TEST_F(StoreTest, AWriteThatCanNeverSucceedDoesNotStallTheQueue) {
     writer.Enqueue(good);
     EXPECT_TRUE(SpinUntil([&] { return writer.Queued() == 0; }, 10000));
     EXPECT_EQ(writer.Written(), 1u);
+}
+
+// Once a burst is written and the writer is idle, its write-ahead log is folded into the file and cut to
+// nothing: the log does not keep the disk space a full disk needs back.
+TEST_F(StoreTest, AnIdleWriterTruncatesItsWriteAheadLog) {
+    {
+        TStoreDb db(Path());
+        QString error;
+        ASSERT_TRUE(db.Open(error));
+    }
+    TStoreWriter writer(Path());
+    for (int i = 0; i < 300; ++i) {
+        TStoreWrite w;
+        w.Game = StoredGame(Game({"Ann", "Bob", "Cid"}, {1, 0, 1}, static_cast<std::uint64_t>(i)), i);
+        ASSERT_TRUE(writer.Enqueue(w));
+    }
+    ASSERT_TRUE(SpinUntil([&] { return writer.Written() == 300; }, 30000));
+    EXPECT_TRUE(SpinUntil([&] { return QFileInfo(Path() + QStringLiteral("-wal")).size() == 0; }, 10000))
+        << QFileInfo(Path() + QStringLiteral("-wal")).size() << " bytes left in the log";
+}
+
+// What a finished game's players are sent waits, in order, until every game holding them is stored;
+// others' messages go out at once.
+TEST(ResultGate, HoldsAPlayersMessagesInOrderUntilEveryHoldIsReleased) {
+    TResultGate gate;
+    std::vector<std::pair<int, QString>> sent;
+    gate.OnSend = [&](server::TConnId Conn, const QString &Message) { sent.emplace_back(Conn, Message); };
+    const std::uint64_t first = gate.Hold({1, -1, 2});
+    const std::uint64_t second = gate.Hold({2});
+    gate.Send(1, QStringLiteral("15;1;1;"));
+    gate.Send(3, QStringLiteral("9;"));
+    gate.Send(2, QStringLiteral("15;0;1;"));
+    gate.Send(1, QStringLiteral("8;"));
+    EXPECT_EQ(sent, (std::vector<std::pair<int, QString>>{{3, "9;"}}));
+    gate.Release(first);
+    EXPECT_EQ(sent, (std::vector<std::pair<int, QString>>{{3, "9;"}, {1, "15;1;1;"}, {1, "8;"}}));
+    gate.Release(first); // twice is once
+    gate.Send(2, QStringLiteral("8;"));
+    gate.Release(second);
+    EXPECT_EQ(sent.size(), 5u);
+    EXPECT_EQ(sent[3], std::make_pair(2, QStringLiteral("15;0;1;")));
+    EXPECT_EQ(sent[4], std::make_pair(2, QStringLiteral("8;")));
+    EXPECT_EQ(gate.Held(), 0u);
 }
 
 TEST(TopAnswer, RoundTripsAndRefusesMalformedFrames) {
