@@ -95,7 +95,7 @@ TBotAction ChooseThrow(const TBotView &V) {
         return {TBotAction::Bito};
     const msg::TCard *best = nullptr;
     for (const msg::TCard &c : V.Hand) {
-        if (!V.RankOnTable(c.Dignity))
+        if (!V.RankOnTable(c))
             continue;
         // Throw in what is cheap; once the stock is gone, everything that sheds a card.
         const bool cheap = V.Stock == 0 || (!V.IsTrump(c) && (c.Dignity <= 10 || V.Taking));
