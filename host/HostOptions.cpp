@@ -39,15 +39,20 @@ bool ParseHostOptions(const QStringList &Arguments, THostOptions &Options, QStri
                                    QStringLiteral("LEVEL"));
     const QCommandLineOption think(
         QStringLiteral("bot-think-ms"),
-        QStringLiteral("How long bots think, MIN or MIN-MAX ms (default 500-1500)."), QStringLiteral("MS"));
+        QStringLiteral("How long bots think, MIN or MIN-MAX ms (default %1-%2).")
+            .arg(server::kBotThinkMinMs)
+            .arg(server::kBotThinkMaxMs),
+        QStringLiteral("MS"));
     const QCommandLineOption countdown(
         QStringLiteral("countdown-tick-ms"),
-        QStringLiteral("One second of the countdown before a game, in ms (default 1000)."),
+        QStringLiteral("One second of the countdown before a game, in ms (default %1).")
+            .arg(server::kCountdownTickMs),
         QStringLiteral("MS"));
     const QCommandLineOption pause(
         QStringLiteral("round-end-pause-ms"),
-        QStringLiteral("How long bots wait after a bout before leading, in ms (default 4500: the game shows "
-                       "the bout's end)."),
+        QStringLiteral("How long bots wait after a bout before leading, in ms (default %1: the game shows "
+                       "the bout's end).")
+            .arg(server::kRoundEndPauseMs),
         QStringLiteral("MS"));
     const QCommandLineOption tables(QStringLiteral("lobby-tables"),
                                     QStringLiteral("Tables with waiting bots in the lobby (default 3)."),

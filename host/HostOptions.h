@@ -1,5 +1,7 @@
 #pragma once
 
+#include "server/ServerTimings.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -15,10 +17,10 @@ struct THostOptions {
     QString ClientPath; // --client; found beside the host or in its build tree by default
     int Bots = 2;       // --bots: bots that join a table the player creates (1 to 3)
     THostBotLevel Level = THostBotLevel::Normal; // --level easy|normal|hard
-    int BotThinkMinMs = 500;                     // --bot-think-ms MIN[-MAX]
-    int BotThinkMaxMs = 1500;
-    int CountdownTickMs = 1000;     // --countdown-tick-ms: one second of the countdown before a game
-    int RoundEndPauseMs = 4500;     // --round-end-pause-ms: bots wait so long after a bout before leading
+    int BotThinkMinMs = server::kBotThinkMinMs; // --bot-think-ms MIN[-MAX]
+    int BotThinkMaxMs = server::kBotThinkMaxMs;
+    int CountdownTickMs = server::kCountdownTickMs; // --countdown-tick-ms: one second of the countdown
+    int RoundEndPauseMs = server::kRoundEndPauseMs; // --round-end-pause-ms: bots wait so long after a bout
     int LobbyTables = 3;            // --lobby-tables: tables with waiting bots listed at start
     std::uint64_t Seed = 0;         // --seed; 0 picks one
     bool Autoplay = false;          // --autoplay: the player's seat is played by clicks on the client window
