@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/OptionReader.h"
 #include "netserver/NetServer.h"
 #include "server/GameServer.h"
 
@@ -7,6 +8,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <vector>
 
 namespace trelvo::net {
 
@@ -24,6 +26,9 @@ struct TServerCommandLine {
     quint16 StatsPort = 0;
     QString StatsCertFile, StatsKeyFile; // --stats-cert, --stats-key (default: --cert, --key)
 };
+
+// The options of trelvo-server, each reading into Options: the one list of them (its --help, its manual).
+std::vector<TOptionRow> ServerOptionRows(TServerCommandLine &Options);
 
 // Reads the arguments (without the program name). False with Error on a bad or unknown option;
 // --help sets Help and returns true with the usage text in Error.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/PlayerName.h"
+
 #include <QString>
 
 #include <optional>
@@ -15,7 +17,6 @@ inline constexpr int kProtocolVersion = 1;
 inline constexpr quint16 kDefaultPort = 47017;
 // The port of its statistics service (--stats-listen), where trelvo-host --server sends the client's reports.
 inline constexpr quint16 kDefaultStatsPort = 47018;
-inline constexpr int kMaxNameLength = 32;
 
 enum class TRefusal { Version, NameTaken, Full, BadName, Malformed };
 

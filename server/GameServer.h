@@ -18,6 +18,7 @@ namespace trelvo::server {
 
 using TConnId = int;
 
+// Row of server/BotLevels.cpp's table; the first three have names here.
 enum class TBotLevel { Easy, Normal, Hard };
 class IBotBrain;
 

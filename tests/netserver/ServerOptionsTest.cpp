@@ -1,5 +1,6 @@
 // The command line of trelvo-server.
 #include "netserver/ServerOptions.h"
+#include "server/BotLevels.h"
 
 #include <gtest/gtest.h>
 
@@ -105,4 +106,17 @@ TEST(ServerOptions, TheOpenFileLimitIsRaisedToFitTheConnections) {
     std::uint64_t got = 0;
     EXPECT_TRUE(RaiseOpenFileLimit(100, got));
     EXPECT_GE(got, 100u);
+}
+
+// Every row of the bot levels' table is a --level of its own: a new level needs nothing here.
+TEST(ServerOptions, EveryBotLevelOfTheTableIsALevelOption) {
+    for (int row = 0; row < static_cast<int>(server::BotLevels().size()); ++row) {
+        TServerCommandLine options;
+        QString error;
+        bool help = false;
+        ASSERT_TRUE(ParseServerOptions({QStringLiteral("--level"), QLatin1String(server::BotLevels()[row].Name)},
+                                       options, error, help))
+            << error.toStdString();
+        EXPECT_EQ(options.Game.Level, server::BotLevelAt(row));
+    }
 }

@@ -95,7 +95,9 @@ std::unique_ptr<IBotBrain> Brain(TBotLevel Level) {
 // The cards a brain cannot see do not change its choice: the same position with the other hands and
 // the stock dealt anew gives every brain the same move on the same seed.
 TEST(Brains, ChooseOnTheirSeatsViewOnly) {
-    const TBotLevel levels[] = {TBotLevel::Easy, TBotLevel::Normal, TBotLevel::Hard};
+    std::vector<TBotLevel> levels;
+    for (int row = 0; row < static_cast<int>(BotLevels().size()); ++row)
+        levels.push_back(BotLevelAt(row));
     int compared = 0;
     for (const TTableRules &rules : kVariants) {
         for (int players = 2; players <= 4; ++players) {
@@ -362,8 +364,8 @@ TEST(HardBrain, SeededMatchesThroughTheServerAreReproducible) {
 }
 
 TEST(Brains, LevelsByName) {
-    for (TBotLevel level : {TBotLevel::Easy, TBotLevel::Normal, TBotLevel::Hard})
-        EXPECT_EQ(BotLevelFromName(BotLevelName(level).toUpper()), level);
+    for (int row = 0; row < static_cast<int>(BotLevels().size()); ++row)
+        EXPECT_EQ(BotLevelFromName(BotLevelName(BotLevelAt(row)).toUpper()), BotLevelAt(row));
     EXPECT_FALSE(BotLevelFromName(QStringLiteral("expert")));
     EXPECT_FALSE(BotLevelFromName(QString()));
 }
