@@ -26,7 +26,8 @@ bool ParseHostOptions(const QStringList &Arguments, THostOptions &Options, QStri
     auto think = [&](const QString &Value) {
         const QStringList range = Value.split(u'-');
         int min = 0, max = 0;
-        if (range.size() > 2 || !ReadInt(range.first(), 0, 60000, min) || !ReadInt(range.last(), min, 60000, max))
+        if (range.size() > 2 || !ReadInt(range.first(), 0, 60000, min) ||
+            !ReadInt(range.last(), min, 60000, max))
             return QStringLiteral("expected MIN or MIN-MAX milliseconds");
         Options.BotThinkMinMs = min;
         Options.BotThinkMaxMs = max;
@@ -65,7 +66,10 @@ bool ParseHostOptions(const QStringList &Arguments, THostOptions &Options, QStri
          QStringLiteral("Tables with waiting bots in the lobby (default 3)."),
          IntInto(Options.LobbyTables, 0, 50, QStringLiteral("expected 0 to 50"))},
         {QStringLiteral("seed"), QStringLiteral("N"), QStringLiteral("Seed of deals and bot choices."), seed},
-        {QStringLiteral("autoplay"), {}, QStringLiteral("Play your seat by pointer clicks on the game window."), {}},
+        {QStringLiteral("autoplay"),
+         {},
+         QStringLiteral("Play your seat by pointer clicks on the game window."),
+         {}},
         {QStringLiteral("screenshots"), QStringLiteral("DIR"),
          QStringLiteral("Save the window to DIR every few seconds."), TextInto(Options.ScreenshotDir)},
         {QStringLiteral("screenshot-every"), QStringLiteral("S"),
@@ -74,16 +78,19 @@ bool ParseHostOptions(const QStringList &Arguments, THostOptions &Options, QStri
         {QStringLiteral("quit-after"), QStringLiteral("S"), QStringLiteral("End after S seconds."),
          IntInto(Options.QuitAfterSeconds, 1, 24 * 3600, QStringLiteral("expected a number of seconds"))},
         {QStringLiteral("server"), QStringLiteral("URL"),
-         QStringLiteral("Play on trelvo-server at ws://HOST:PORT or wss://HOST:PORT instead of the game server "
-                        "in this program (whose bot options then do not apply)."),
+         QStringLiteral(
+             "Play on trelvo-server at ws://HOST:PORT or wss://HOST:PORT instead of the game server "
+             "in this program (whose bot options then do not apply)."),
          TextInto(server)},
-        {QStringLiteral("local"), {},
-         QStringLiteral("Play against the bots of this program even when a server is remembered."), {}},
+        {QStringLiteral("local"),
+         {},
+         QStringLiteral("Play against the bots of this program even when a server is remembered."),
+         {}},
     };
     QStringList given;
     if (!ReadOptions(QStringLiteral("trelvo-host"),
-                     QStringLiteral("Trelvo host: a chat window with the game server and bots"), rows, Arguments,
-                     Error, Help, &given))
+                     QStringLiteral("Trelvo host: a chat window with the game server and bots"), rows,
+                     Arguments, Error, Help, &given))
         return false;
     if (Help)
         return true;

@@ -88,7 +88,8 @@ std::vector<TRatingRow> TRatings::Apply(const server::TGameRecord &Record) {
 }
 
 std::vector<TRatingRow> TRatings::Top(int Count) const {
-    const std::size_t count = std::min<std::size_t>(FRows.size(), static_cast<std::size_t>(std::max(0, Count)));
+    const std::size_t count =
+        std::min<std::size_t>(FRows.size(), static_cast<std::size_t>(std::max(0, Count)));
     if (count <= FTop.size())
         return {FTop.begin(), FTop.begin() + static_cast<std::ptrdiff_t>(count)};
     std::vector<TRatingRow> rows;
@@ -113,7 +114,8 @@ void TRatings::KeepLeaders() {
 }
 
 void TRatings::Rerank(const TRatingRow &Row) {
-    const auto old = std::find_if(FTop.begin(), FTop.end(), [&](const TRatingRow &r) { return r.Key == Row.Key; });
+    const auto old =
+        std::find_if(FTop.begin(), FTop.end(), [&](const TRatingRow &r) { return r.Key == Row.Key; });
     if (old != FTop.end())
         FTop.erase(old);
     // The kept rows are still the best of the others; Row joins them if it ranks above their last, or

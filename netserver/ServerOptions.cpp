@@ -37,8 +37,9 @@ bool ReadListen(const QString &Text, QHostAddress &Address, quint16 &Port) {
 
 std::vector<TOptionRow> ServerOptionRows(TServerCommandLine &Options) {
     auto listen = [&Options](const QString &Value) {
-        return ReadListen(Value, Options.Net.Address, Options.Net.Port) ? QString()
-                                                                        : QStringLiteral("expected ADDR:PORT");
+        return ReadListen(Value, Options.Net.Address, Options.Net.Port)
+                   ? QString()
+                   : QStringLiteral("expected ADDR:PORT");
     };
     auto level = [&Options](const QString &Value) {
         const std::optional<server::TBotLevel> level = server::BotLevelFromName(Value);
@@ -71,8 +72,8 @@ std::vector<TOptionRow> ServerOptionRows(TServerCommandLine &Options) {
          QStringLiteral("Address and port to listen on (default 127.0.0.1:%1; :PORT for every address).")
              .arg(kDefaultPort),
          listen},
-        {QStringLiteral("cert"), QStringLiteral("FILE"), QStringLiteral("TLS certificate (PEM): wss:// only."),
-         TextInto(Options.CertFile)},
+        {QStringLiteral("cert"), QStringLiteral("FILE"),
+         QStringLiteral("TLS certificate (PEM): wss:// only."), TextInto(Options.CertFile)},
         {QStringLiteral("key"), QStringLiteral("FILE"), QStringLiteral("TLS private key (PEM)."),
          TextInto(Options.KeyFile)},
         {QStringLiteral("lobby-tables"), QStringLiteral("N"),
@@ -84,26 +85,31 @@ std::vector<TOptionRow> ServerOptionRows(TServerCommandLine &Options) {
          QStringLiteral("A bot takes a free seat of a waiting table after S seconds without a new person "
                         "(default 0: never)."),
          botFill},
-        {QStringLiteral("max-connections"), QStringLiteral("N"), QStringLiteral("Players at once (default 1000)."),
+        {QStringLiteral("max-connections"), QStringLiteral("N"),
+         QStringLiteral("Players at once (default 1000)."),
          IntInto(Options.Net.MaxConnections, 1, 1000000, QStringLiteral("expected 1 to 1000000"))},
         {QStringLiteral("seed"), QStringLiteral("N"), QStringLiteral("Seed of deals and bot choices."), seed},
         {QStringLiteral("db"), QStringLiteral("FILE"),
-         QStringLiteral("The store of games, ratings and reports (SQLite; default %1).").arg(DefaultStorePath()),
+         QStringLiteral("The store of games, ratings and reports (SQLite; default %1).")
+             .arg(DefaultStorePath()),
          TextInto(Options.DbFile)},
         {QStringLiteral("top"), QStringLiteral("N"), QStringLiteral("Print the best N players and exit."),
          IntInto(Options.Top, 1, 100000, QStringLiteral("expected 1 to 100000"))},
-        {QStringLiteral("stats-summary"), {}, QStringLiteral("Print what the statistics service collected and exit."),
+        {QStringLiteral("stats-summary"),
+         {},
+         QStringLiteral("Print what the statistics service collected and exit."),
          [&Options](const QString &) {
              Options.StatsSummary = true;
              return QString();
          }},
         {QStringLiteral("stats-listen"), QStringLiteral("ADDR:PORT"),
-         QStringLiteral("Serve the clients' statistics reports over HTTPS here (default: off)."), statsListen},
+         QStringLiteral("Serve the clients' statistics reports over HTTPS here (default: off)."),
+         statsListen},
         {QStringLiteral("stats-cert"), QStringLiteral("FILE"),
          QStringLiteral("TLS certificate of the statistics service (default --cert)."),
          TextInto(Options.StatsCertFile)},
-        {QStringLiteral("stats-key"), QStringLiteral("FILE"), QStringLiteral("Its private key (default --key)."),
-         TextInto(Options.StatsKeyFile)},
+        {QStringLiteral("stats-key"), QStringLiteral("FILE"),
+         QStringLiteral("Its private key (default --key)."), TextInto(Options.StatsKeyFile)},
     };
 }
 
@@ -113,9 +119,10 @@ bool ParseServerOptions(const QStringList &Arguments, TServerCommandLine &Option
     Options.Game.LobbyBotTables = 0;
     Options.Game.BotFillMs = 0;
     QStringList given;
-    if (!ReadOptions(QStringLiteral("trelvo-server"),
-                     QStringLiteral("Trelvo server: the Durak game server for players on other machines (WebSocket)"),
-                     ServerOptionRows(Options), Arguments, Error, Help, &given))
+    if (!ReadOptions(
+            QStringLiteral("trelvo-server"),
+            QStringLiteral("Trelvo server: the Durak game server for players on other machines (WebSocket)"),
+            ServerOptionRows(Options), Arguments, Error, Help, &given))
         return false;
     if (Help)
         return true;

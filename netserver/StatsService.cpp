@@ -46,8 +46,7 @@ TStatsService::TStatsService(TClock &Clock, TStatsServiceOptions Options) : FClo
     FHttp->route(kPathReportServer, post, [this](const QHttpServerRequest &Request) {
         return Report(Request, QStringLiteral("server"), kServerFields);
     });
-    FHttp->route(kPathCheck, post,
-                 [this](const QHttpServerRequest &Request) { return Check(Request); });
+    FHttp->route(kPathCheck, post, [this](const QHttpServerRequest &Request) { return Check(Request); });
 }
 
 TStatsService::~TStatsService() {

@@ -33,7 +33,8 @@ void BenchTop(int Players) {
     rows.reserve(static_cast<std::size_t>(Players));
     for (int p = 0; p < Players; ++p) {
         const QString name = QStringLiteral("player %1").arg(p);
-        rows.push_back({name.toCaseFolded(), name, 1000.0 + rng.Below(1000000) / 1000.0, 1 + rng.Below(200), 0});
+        rows.push_back(
+            {name.toCaseFolded(), name, 1000.0 + rng.Below(1000000) / 1000.0, 1 + rng.Below(200), 0});
     }
     TRatings ratings;
     ratings.Load(rows);
@@ -49,8 +50,9 @@ void BenchTop(int Players) {
         server::TGameRecord game;
         for (int s = 0; s < 2; ++s) {
             const bool leader = rng.Below(3) == 0;
-            game.Names.push_back(leader ? leaders[static_cast<std::size_t>(rng.Below(TRatings::kTopAsked))].Name
-                                        : rows[static_cast<std::size_t>(rng.Below(Players))].Name);
+            game.Names.push_back(leader
+                                     ? leaders[static_cast<std::size_t>(rng.Below(TRatings::kTopAsked))].Name
+                                     : rows[static_cast<std::size_t>(rng.Below(Players))].Name);
             game.Bots.push_back(false);
             game.Slots.push_back(s);
         }
@@ -80,6 +82,7 @@ void BenchTop(int Players) {
     std::printf("top; with %d rated players, %zu requests between %zu games\n", Players, requests.size(),
                 games.size());
     std::printf("  top; answer p99          %8.3f ms   (goal <= 1 ms)\n", P99Ms(requests));
-    std::printf("  top; sorting every time  %8.3f ms   (p99, the way before the kept leaders)\n", P99Ms(sorted));
+    std::printf("  top; sorting every time  %8.3f ms   (p99, the way before the kept leaders)\n",
+                P99Ms(sorted));
     std::printf("  game over, ratings kept  %8.3f ms   (p99)\n", P99Ms(games));
 }

@@ -75,7 +75,8 @@ template <class TCard, class TCards> constexpr bool RankOnTable(const TCard &Car
 }
 
 // A defender passes the attack on with a card of the first attack's rank.
-template <class TCardA, class TCardB> constexpr bool TransfersWith(const TCardA &Card, const TCardB &FirstAttack) {
+template <class TCardA, class TCardB>
+constexpr bool TransfersWith(const TCardA &Card, const TCardB &FirstAttack) {
     return SameRank(Card, FirstAttack);
 }
 

@@ -11,7 +11,8 @@ bool ReadOptions(const QString &Program, const QString &Description, const std::
     Help = false;
     QCommandLineParser parser;
     parser.setApplicationDescription(Description);
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")}, QStringLiteral("Show this help."));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Show this help."));
     parser.addOption(help);
     std::vector<QCommandLineOption> options;
     options.reserve(Rows.size());

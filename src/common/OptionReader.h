@@ -17,7 +17,7 @@ struct TOptionRow {
     QString Name;      // without "--"
     QString ValueName; // empty for a switch
     QString Help;
-    TOptionRead Read;  // called once when the option is given (a switch's value is empty)
+    TOptionRead Read; // called once when the option is given (a switch's value is empty)
 };
 
 // Reads Arguments (without the program name) by Rows, in the rows' order, plus -h/--help. False with

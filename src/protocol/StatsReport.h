@@ -40,13 +40,20 @@ inline constexpr TStartField kStartNumberFields[] = {kStartScreenSizeX, kStartSc
 // A start report the host redirects through the client (7;22): the fields it carries, in the message's
 // order. The client fills in the rest (the checksums) itself.
 inline constexpr TStartField kRedirectOrder[] = {
-    kStartKindPost, kStartName,       kStartID,     kStartGender,       kStartServerIP,      kStartLocalUserIP,
-    kStartScreenSizeX, kStartScreenSizeY, kStartScale, kStartOS, kStartKernel, kStartArchitecture,
+    kStartKindPost,      kStartName,        kStartID,    kStartGender, kStartServerIP, kStartLocalUserIP,
+    kStartScreenSizeX,   kStartScreenSizeY, kStartScale, kStartOS,     kStartKernel,   kStartArchitecture,
     kStartPluginVersion, kStartChatVersion,
 };
 
 // The host's server report, in the form's order.
-enum TServerField { kServerVersion, kServerIP, kServerMD5_Server, kServerMD5_Plugin, kServerVer_Plug, kServerFields };
+enum TServerField {
+    kServerVersion,
+    kServerIP,
+    kServerMD5_Server,
+    kServerMD5_Plugin,
+    kServerVer_Plug,
+    kServerFields
+};
 
 // The form's name of field Index.
 inline QString ReportFieldName(int Index) {

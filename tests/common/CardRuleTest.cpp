@@ -85,7 +85,8 @@ TEST(CardRule, TheAttackCap) {
         int Bout, DefenderCards, Cap;
     };
     const TCapCase cases[] = {
-        {false, 0, 6, 6}, {true, 0, 6, 5}, {true, 1, 6, 6}, {true, 0, 3, 3}, {false, 4, 9, 6}, {false, 4, 2, 2},
+        {false, 0, 6, 6}, {true, 0, 6, 5},  {true, 1, 6, 6},
+        {true, 0, 3, 3},  {false, 4, 9, 6}, {false, 4, 2, 2},
     };
     for (const TCapCase &c : cases)
         EXPECT_EQ(AttackCap(c.MaxFive, c.Bout, c.DefenderCards), c.Cap)
@@ -100,8 +101,9 @@ TEST(CardRule, TheNextPlayerStillInTheGame) {
         int After, Next;
     };
     const TNextCase cases[] = {
-        {{true, true, true, true}, 1, 2}, {{true, true, true, true}, 3, 0}, {{true, false, false, true}, 0, 3},
-        {{true, true, false, false}, 1, 0}, {{false, true, false, false}, 1, 1}, {{false, false, false}, 0, -1},
+        {{true, true, true, true}, 1, 2},    {{true, true, true, true}, 3, 0},
+        {{true, false, false, true}, 0, 3},  {{true, true, false, false}, 1, 0},
+        {{false, true, false, false}, 1, 1}, {{false, false, false}, 0, -1},
     };
     for (const TNextCase &c : cases)
         EXPECT_EQ(NextInGame(c.After, static_cast<int>(c.In.size()), [&](int p) { return c.In[p]; }), c.Next)

@@ -129,8 +129,8 @@ class TBotSeats : public ITableHost {
 public:
     TBotSeats(TClock &Clock, int Players, const TTableRules &Rules) {
         for (int p = 0; p < Players; ++p) {
-            Bots.push_back(std::make_unique<TBot>(Clock, 40 + p, TBotLevel::Easy, 1, 1, 0,
-                                                  QString("bot%1").arg(p)));
+            Bots.push_back(
+                std::make_unique<TBot>(Clock, 40 + p, TBotLevel::Easy, 1, 1, 0, QString("bot%1").arg(p)));
             Bots.back()->SetRules(Rules);
         }
     }
