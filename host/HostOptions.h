@@ -1,5 +1,7 @@
 #pragma once
 
+#include "server/BotLevels.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -7,18 +9,16 @@
 
 namespace trelvo::host {
 
-enum class THostBotLevel { Easy, Normal, Hard };
-
 // What the command line of trelvo-host chooses.
 struct THostOptions {
     QString PlayerName; // --name; the login name by default
     QString ClientPath; // --client; found beside the host or in its build tree by default
     int Bots = 2;       // --bots: bots that join a table the player creates (1 to 3)
-    THostBotLevel Level = THostBotLevel::Normal; // --level easy|normal|hard
-    int BotThinkMinMs = 500;                     // --bot-think-ms MIN[-MAX]
-    int BotThinkMaxMs = 1500;
-    int CountdownTickMs = 1000;     // --countdown-tick-ms: one second of the countdown before a game
-    int RoundEndPauseMs = 4500;     // --round-end-pause-ms: bots wait so long after a bout before leading
+    server::TBotLevel Level = server::TBotLevel::Normal; // --level: a name of server/BotLevels.cpp
+    int BotThinkMinMs = server::kBotThinkMinMs; // --bot-think-ms MIN[-MAX]
+    int BotThinkMaxMs = server::kBotThinkMaxMs;
+    int CountdownTickMs = server::kCountdownTickMs; // --countdown-tick-ms: one second of the countdown
+    int RoundEndPauseMs = server::kRoundEndPauseMs; // --round-end-pause-ms: bots wait so long after a bout
     int LobbyTables = 3;            // --lobby-tables: tables with waiting bots listed at start
     std::uint64_t Seed = 0;         // --seed; 0 picks one
     bool Autoplay = false;          // --autoplay: the player's seat is played by clicks on the client window
@@ -31,9 +31,6 @@ struct THostOptions {
     // otherwise none. The host's own TRELVO_STATS_SERVICE, even empty, is the player's word and wins.
     QString StatsService;
 };
-
-// "easy", "normal" or "hard", as --level spells it.
-QString BotLevelName(THostBotLevel Level);
 
 // Reads the arguments (without the program name) over what Options holds already (the defaults, or the
 // remembered settings): only the options given change it. False with Error set on a bad or unknown option;

@@ -17,7 +17,7 @@ namespace trelvo::host {
 struct THostSettings {
     QString PlayerName; // empty: the login name
     int Bots = 2;
-    THostBotLevel Level = THostBotLevel::Normal;
+    server::TBotLevel Level = server::TBotLevel::Normal;
     QString ServerUrl; // empty: the game server in this program
     bool Muted = false;
     QByteArray WindowGeometry;

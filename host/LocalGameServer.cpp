@@ -8,9 +8,7 @@ TLocalGameServer::TLocalGameServer(TClock &Clock, std::uint64_t Seed, const THos
     server::TServerOptions serverOptions;
     serverOptions.LobbyBotTables = Options.LobbyTables;
     serverOptions.AutoJoinBots = Options.Bots;
-    serverOptions.Level = Options.Level == THostBotLevel::Easy   ? server::TBotLevel::Easy
-                          : Options.Level == THostBotLevel::Hard ? server::TBotLevel::Hard
-                                                                 : server::TBotLevel::Normal;
+    serverOptions.Level = Options.Level;
     serverOptions.BotThinkMinMs = Options.BotThinkMinMs;
     serverOptions.BotThinkMaxMs = Options.BotThinkMaxMs;
     serverOptions.CountdownTickMs = Options.CountdownTickMs;

@@ -1,5 +1,8 @@
 #include "host/SettingsDialog.h"
 
+#include "protocol/PlayerName.h"
+#include "server/BotLevels.h"
+
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QPushButton>
@@ -18,16 +21,15 @@ TSettingsDialog::TSettingsDialog(const THostSettings &Settings, QWidget *Parent)
     auto *form = new QFormLayout;
     FName = new QLineEdit(Settings.PlayerName, this);
     FName->setPlaceholderText(QStringLiteral("имя пользователя системы"));
-    FName->setMaxLength(64);
+    FName->setMaxLength(kMaxNameLength);
     form->addRow(QStringLiteral("&Имя:"), FName);
     FBots = new QSpinBox(this);
     FBots->setRange(1, 3);
     FBots->setValue(Settings.Bots);
     form->addRow(QStringLiteral("&Ботов за столом:"), FBots);
     FLevel = new QComboBox(this);
-    FLevel->addItem(QStringLiteral("слабые"), static_cast<int>(THostBotLevel::Easy));
-    FLevel->addItem(QStringLiteral("обычные"), static_cast<int>(THostBotLevel::Normal));
-    FLevel->addItem(QStringLiteral("сильные"), static_cast<int>(THostBotLevel::Hard));
+    for (int row = 0; row < static_cast<int>(server::BotLevels().size()); ++row)
+        FLevel->addItem(server::BotLevelTitle(server::BotLevelAt(row)), row);
     FLevel->setCurrentIndex(FLevel->findData(static_cast<int>(Settings.Level)));
     form->addRow(QStringLiteral("&Уровень ботов:"), FLevel);
     FServer = new QLineEdit(Settings.ServerUrl, this);
@@ -57,7 +59,7 @@ THostSettings TSettingsDialog::Settings() const {
     THostSettings settings = FGiven;
     settings.PlayerName = FName->text().trimmed();
     settings.Bots = FBots->value();
-    settings.Level = static_cast<THostBotLevel>(FLevel->currentData().toInt());
+    settings.Level = server::BotLevelAt(FLevel->currentData().toInt());
     settings.ServerUrl = FServer->text().trimmed();
     return settings;
 }

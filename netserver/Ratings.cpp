@@ -19,6 +19,15 @@ int Rank(int Result) {
     }
 }
 
+// Higher rating first, then more games, then the name.
+bool Better(const TRatingRow &A, const TRatingRow &B) {
+    if (A.Rating != B.Rating)
+        return A.Rating > B.Rating;
+    if (A.Games != B.Games)
+        return A.Games > B.Games;
+    return A.Key < B.Key;
+}
+
 } // namespace
 
 double EloExpected(double Own, double Other) {
@@ -29,6 +38,7 @@ void TRatings::Load(const std::vector<TRatingRow> &Rows) {
     FRows.clear();
     for (const TRatingRow &row : Rows)
         FRows[row.Key] = row;
+    KeepLeaders();
 }
 
 TRatingRow TRatings::Of(const QString &Name) const {
@@ -71,28 +81,54 @@ std::vector<TRatingRow> TRatings::Apply(const server::TGameRecord &Record) {
         if (Record.Results[i] == 0)
             ++row.Losses;
         FRows[row.Key] = row;
+        Rerank(row);
         changed.push_back(row);
     }
     return changed;
 }
 
 std::vector<TRatingRow> TRatings::Top(int Count) const {
+    const std::size_t count =
+        std::min<std::size_t>(FRows.size(), static_cast<std::size_t>(std::max(0, Count)));
+    if (count <= FTop.size())
+        return {FTop.begin(), FTop.begin() + static_cast<std::ptrdiff_t>(count)};
     std::vector<TRatingRow> rows;
     rows.reserve(FRows.size());
     for (const auto &[key, row] : FRows)
         rows.push_back(row);
-    const auto better = [](const TRatingRow &a, const TRatingRow &b) {
-        if (a.Rating != b.Rating)
-            return a.Rating > b.Rating;
-        if (a.Games != b.Games)
-            return a.Games > b.Games;
-        return a.Key < b.Key;
-    };
-    const std::size_t count =
-        std::min<std::size_t>(rows.size(), static_cast<std::size_t>(std::max(0, Count)));
-    std::partial_sort(rows.begin(), rows.begin() + static_cast<std::ptrdiff_t>(count), rows.end(), better);
-    rows.resize(count);
+    Sort(rows, count);
     return rows;
+}
+
+void TRatings::Sort(std::vector<TRatingRow> &Rows, std::size_t Count) const {
+    std::partial_sort(Rows.begin(), Rows.begin() + static_cast<std::ptrdiff_t>(Count), Rows.end(), Better);
+    Rows.resize(Count);
+}
+
+void TRatings::KeepLeaders() {
+    FTop.clear();
+    FTop.reserve(kTopKept);
+    for (const auto &[key, row] : FRows)
+        FTop.push_back(row);
+    Sort(FTop, std::min<std::size_t>(FTop.size(), kTopKept));
+}
+
+void TRatings::Rerank(const TRatingRow &Row) {
+    const auto old =
+        std::find_if(FTop.begin(), FTop.end(), [&](const TRatingRow &r) { return r.Key == Row.Key; });
+    if (old != FTop.end())
+        FTop.erase(old);
+    // The kept rows are still the best of the others; Row joins them if it ranks above their last, or
+    // when they are everybody else.
+    const bool everybodyElse = FTop.size() + 1 == FRows.size();
+    if (everybodyElse || (!FTop.empty() && Better(Row, FTop.back()))) {
+        FTop.insert(std::upper_bound(FTop.begin(), FTop.end(), Row, Better), Row);
+        if (FTop.size() > kTopKept)
+            FTop.pop_back();
+    }
+    // Too many leaders fell back: who follows them is known only from the whole table.
+    if (FTop.size() < std::min<std::size_t>(kTopAsked, FRows.size()))
+        KeepLeaders();
 }
 
 } // namespace trelvo::net

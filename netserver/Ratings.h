@@ -38,13 +38,25 @@ public:
 
     // The standing of a name; a stranger gets the initial rating and no games.
     TRatingRow Of(const QString &Name) const;
-    // The best Count people, highest rating first (ties: more games, then the name).
+    // The best Count people, highest rating first (ties: more games, then the name). Up to kTopKept
+    // come from the kept leaders without looking at anyone else.
     std::vector<TRatingRow> Top(int Count) const;
     const TRatingOptions &Options() const { return FOptions; }
 
+    // Leaders kept in order: the rating table asks for 20, and the rest are a margin for leaders who
+    // fall back, so that the whole table is sorted again only after many of them have.
+    static constexpr int kTopKept = 64;
+    static constexpr int kTopAsked = 20;
+
 private:
+    void Sort(std::vector<TRatingRow> &Rows, std::size_t Count) const;
+    void KeepLeaders();
+    void Rerank(const TRatingRow &Row);
+
     TRatingOptions FOptions;
     std::map<QString, TRatingRow> FRows;
+    // The best FTop.size() rows of all, in order: nobody outside ranks above its last.
+    std::vector<TRatingRow> FTop;
 };
 
 // The Elo expectation of a player rated Own against one rated Other.

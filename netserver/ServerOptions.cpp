@@ -1,13 +1,11 @@
 #include "netserver/ServerOptions.h"
 
 #include "common/BoundedInt.h"
+#include "common/OptionReader.h"
 #include "netserver/Store.h"
 
-#include "server/BotBrain.h"
+#include "server/BotLevels.h"
 
-#include <QCommandLineParser>
-
-#include <algorithm>
 #include <QFile>
 #include <QSslCertificate>
 #include <QSslKey>
@@ -37,58 +35,83 @@ bool ReadListen(const QString &Text, QHostAddress &Address, quint16 &Port) {
 
 } // namespace
 
-QList<QCommandLineOption> ServerOptionTable() {
-    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
-                                  QStringLiteral("Show this help."));
-    const QCommandLineOption listen(
-        QStringLiteral("listen"),
-        QStringLiteral("Address and port to listen on (default 127.0.0.1:%1; :PORT for every address).")
-            .arg(kDefaultPort),
-        QStringLiteral("ADDR:PORT"));
-    const QCommandLineOption cert(QStringLiteral("cert"),
-                                  QStringLiteral("TLS certificate (PEM): wss:// only."),
-                                  QStringLiteral("FILE"));
-    const QCommandLineOption key(QStringLiteral("key"), QStringLiteral("TLS private key (PEM)."),
-                                 QStringLiteral("FILE"));
-    const QCommandLineOption tables(QStringLiteral("lobby-tables"),
-                                    QStringLiteral("Tables with waiting bots in the lobby (default 0)."),
-                                    QStringLiteral("N"));
-    const QCommandLineOption level(QStringLiteral("level"), QStringLiteral("Bot strength: easy, normal or hard."),
-                                   QStringLiteral("LEVEL"));
-    const QCommandLineOption botFill(
-        QStringLiteral("bot-fill"),
-        QStringLiteral("A bot takes a free seat of a waiting table after S seconds without a new person "
-                       "(default 0: never)."),
-        QStringLiteral("S"));
-    const QCommandLineOption maxConnections(QStringLiteral("max-connections"),
-                                            QStringLiteral("Players at once (default 1000)."),
-                                            QStringLiteral("N"));
-    const QCommandLineOption seed(QStringLiteral("seed"), QStringLiteral("Seed of deals and bot choices."),
-                                  QStringLiteral("N"));
-    const QCommandLineOption db(
-        QStringLiteral("db"),
-        QStringLiteral("The store of games, ratings and reports (SQLite; default trelvo-server.sqlite in "
-                       "$STATE_DIRECTORY, the service's state folder, or else in "
-                       "~/.local/share/trelvo-server)."),
-        QStringLiteral("FILE"));
-    const QCommandLineOption top(QStringLiteral("top"), QStringLiteral("Print the best N players and exit."),
-                                 QStringLiteral("N"));
-    const QCommandLineOption statsSummary(
-        QStringLiteral("stats-summary"),
-        QStringLiteral("Print what the statistics service collected and exit."));
-    const QCommandLineOption statsListen(
-        QStringLiteral("stats-listen"),
-        QStringLiteral("Serve the clients' statistics reports over HTTPS here (default: off)."),
-        QStringLiteral("ADDR:PORT"));
-    const QCommandLineOption statsCert(
-        QStringLiteral("stats-cert"),
-        QStringLiteral("TLS certificate of the statistics service (default --cert)."),
-        QStringLiteral("FILE"));
-    const QCommandLineOption statsKey(QStringLiteral("stats-key"),
-                                      QStringLiteral("Its private key (default --key)."),
-                                      QStringLiteral("FILE"));
-    return {help, listen, cert, key, tables, level, botFill, maxConnections, seed, db, top,
-            statsSummary, statsListen, statsCert, statsKey};
+std::vector<TOptionRow> ServerOptionRows(TServerCommandLine &Options) {
+    auto listen = [&Options](const QString &Value) {
+        return ReadListen(Value, Options.Net.Address, Options.Net.Port)
+                   ? QString()
+                   : QStringLiteral("expected ADDR:PORT");
+    };
+    auto level = [&Options](const QString &Value) {
+        const std::optional<server::TBotLevel> level = server::BotLevelFromName(Value);
+        if (!level)
+            return QStringLiteral("expected %1").arg(server::BotLevelNames());
+        Options.Game.Level = *level;
+        return QString();
+    };
+    auto botFill = [&Options](const QString &Value) {
+        int seconds = 0;
+        if (!ReadInt(Value, 0, 3600, seconds))
+            return QStringLiteral("expected 0 to 3600 seconds");
+        Options.Game.BotFillMs = seconds * 1000;
+        return QString();
+    };
+    auto seed = [&Options](const QString &Value) {
+        bool ok = false;
+        Options.Seed = Value.toULongLong(&ok);
+        return ok ? QString() : QStringLiteral("expected a number");
+    };
+    auto statsListen = [&Options](const QString &Value) {
+        QHostAddress address;
+        if (!ReadListen(Value, address, Options.StatsPort))
+            return QStringLiteral("expected ADDR:PORT");
+        Options.StatsAddress = address;
+        return QString();
+    };
+    return {
+        {QStringLiteral("listen"), QStringLiteral("ADDR:PORT"),
+         QStringLiteral("Address and port to listen on (default 127.0.0.1:%1; :PORT for every address).")
+             .arg(kDefaultPort),
+         listen},
+        {QStringLiteral("cert"), QStringLiteral("FILE"),
+         QStringLiteral("TLS certificate (PEM): wss:// only."), TextInto(Options.CertFile)},
+        {QStringLiteral("key"), QStringLiteral("FILE"), QStringLiteral("TLS private key (PEM)."),
+         TextInto(Options.KeyFile)},
+        {QStringLiteral("lobby-tables"), QStringLiteral("N"),
+         QStringLiteral("Tables with waiting bots in the lobby (default 0)."),
+         IntInto(Options.Game.LobbyBotTables, 0, 50, QStringLiteral("expected 0 to 50"))},
+        {QStringLiteral("level"), QStringLiteral("LEVEL"),
+         QStringLiteral("Bot strength: %1.").arg(server::BotLevelNames()), level},
+        {QStringLiteral("bot-fill"), QStringLiteral("S"),
+         QStringLiteral("A bot takes a free seat of a waiting table after S seconds without a new person "
+                        "(default 0: never)."),
+         botFill},
+        {QStringLiteral("max-connections"), QStringLiteral("N"),
+         QStringLiteral("Players at once (default 1000)."),
+         IntInto(Options.Net.MaxConnections, 1, 1000000, QStringLiteral("expected 1 to 1000000"))},
+        {QStringLiteral("seed"), QStringLiteral("N"), QStringLiteral("Seed of deals and bot choices."), seed},
+        {QStringLiteral("db"), QStringLiteral("FILE"),
+         QStringLiteral("The store of games, ratings and reports (SQLite; default trelvo-server.sqlite in "
+                        "$STATE_DIRECTORY, the service's state folder, or else in "
+                        "~/.local/share/trelvo-server)."),
+         TextInto(Options.DbFile)},
+        {QStringLiteral("top"), QStringLiteral("N"), QStringLiteral("Print the best N players and exit."),
+         IntInto(Options.Top, 1, 100000, QStringLiteral("expected 1 to 100000"))},
+        {QStringLiteral("stats-summary"),
+         {},
+         QStringLiteral("Print what the statistics service collected and exit."),
+         [&Options](const QString &) {
+             Options.StatsSummary = true;
+             return QString();
+         }},
+        {QStringLiteral("stats-listen"), QStringLiteral("ADDR:PORT"),
+         QStringLiteral("Serve the clients' statistics reports over HTTPS here (default: off)."),
+         statsListen},
+        {QStringLiteral("stats-cert"), QStringLiteral("FILE"),
+         QStringLiteral("TLS certificate of the statistics service (default --cert)."),
+         TextInto(Options.StatsCertFile)},
+        {QStringLiteral("stats-key"), QStringLiteral("FILE"),
+         QStringLiteral("Its private key (default --key)."), TextInto(Options.StatsKeyFile)},
+    };
 }
 
 namespace {
@@ -101,21 +124,23 @@ QString Roff(QString Text) {
     return Text;
 }
 
+void AddRoffEntry(QString &Page, const QString &Names, const QString &ValueName, const QString &Help) {
+    Page += QStringLiteral(".TP\n");
+    if (!ValueName.isEmpty())
+        Page += QStringLiteral(".BI \"%1\" \" %2\"\n").arg(Roff(Names), ValueName);
+    else
+        Page += QStringLiteral(".B \"%1\"\n").arg(Roff(Names));
+    Page += Roff(Help) + u'\n';
+}
+
 } // namespace
 
 QString ServerOptionsRoff() {
     QString roff;
-    for (const QCommandLineOption &option : ServerOptionTable()) {
-        QStringList names;
-        for (const QString &name : option.names())
-            names << Roff((name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name);
-        roff += QStringLiteral(".TP\n");
-        if (!option.valueName().isEmpty())
-            roff += QStringLiteral(".BI \"%1\" \" %2\"\n").arg(names.join(QStringLiteral(", ")), option.valueName());
-        else
-            roff += QStringLiteral(".B \"%1\"\n").arg(names.join(QStringLiteral(", ")));
-        roff += Roff(option.description()) + u'\n';
-    }
+    AddRoffEntry(roff, QStringLiteral("-h, --help"), {}, QStringLiteral("Show this help."));
+    TServerCommandLine unused;
+    for (const TOptionRow &row : ServerOptionRows(unused))
+        AddRoffEntry(roff, QStringLiteral("--") + row.Name, row.ValueName, row.Help);
     return roff;
 }
 
@@ -126,93 +151,35 @@ QString DefaultDbFile() {
 
 bool ParseServerOptions(const QStringList &Arguments, TServerCommandLine &Options, QString &Error,
                         bool &Help) {
-    Help = false;
-    QCommandLineParser parser;
-    parser.setApplicationDescription(
-        QStringLiteral("Trelvo server: the Durak game server for players on other machines (WebSocket)"));
-    const QList<QCommandLineOption> table = ServerOptionTable();
-    auto option = [&table](const char *Name) {
-        return *std::find_if(table.begin(), table.end(), [Name](const QCommandLineOption &O) {
-            return O.names().constLast() == QLatin1String(Name);
-        });
-    };
-    const QCommandLineOption help = option("help"), listen = option("listen"), cert = option("cert"),
-                             key = option("key"), tables = option("lobby-tables"), level = option("level"),
-                             botFill = option("bot-fill"), maxConnections = option("max-connections"),
-                             seed = option("seed"), db = option("db"), top = option("top"),
-                             statsSummary = option("stats-summary"), statsListen = option("stats-listen"),
-                             statsCert = option("stats-cert"), statsKey = option("stats-key");
-    parser.addOptions(table);
-
     // People play each other here: no bots unless asked for.
     Options.Game.LobbyBotTables = 0;
     Options.Game.BotFillMs = 0;
-    if (!parser.parse(QStringList{QStringLiteral("trelvo-server")} + Arguments)) {
-        Error = parser.errorText();
+    QStringList given;
+    if (!ReadOptions(
+            QStringLiteral("trelvo-server"),
+            QStringLiteral("Trelvo server: the Durak game server for players on other machines (WebSocket)"),
+            ServerOptionRows(Options), Arguments, Error, Help, &given))
         return false;
-    }
-    if (parser.isSet(help)) {
-        Help = true;
-        Error =
-            parser.helpText().replace(QStringLiteral("<executable_name>"), QStringLiteral("trelvo-server"));
+    if (Help)
         return true;
-    }
-    if (!parser.positionalArguments().isEmpty()) {
-        Error = QStringLiteral("Unexpected argument: %1").arg(parser.positionalArguments().first());
-        return false;
-    }
-    auto fail = [&](const QCommandLineOption &option, const QString &what) {
-        Error = QStringLiteral("--%1: %2").arg(option.names().constLast(), what);
+    auto fail = [&](const char *Option, const char *What) {
+        Error = QStringLiteral("--%1: %2").arg(QLatin1String(Option), QLatin1String(What));
         return false;
     };
-    if (parser.isSet(listen) && !ReadListen(parser.value(listen), Options.Net.Address, Options.Net.Port))
-        return fail(listen, QStringLiteral("expected ADDR:PORT"));
-    if (parser.isSet(cert) != parser.isSet(key))
-        return fail(parser.isSet(cert) ? key : cert, QStringLiteral("--cert and --key go together"));
-    Options.CertFile = parser.value(cert);
-    Options.KeyFile = parser.value(key);
-    if (parser.isSet(tables) && !ReadInt(parser.value(tables), 0, 50, Options.Game.LobbyBotTables))
-        return fail(tables, QStringLiteral("expected 0 to 50"));
-    if (parser.isSet(level)) {
-        const std::optional<server::TBotLevel> value = server::BotLevelFromName(parser.value(level));
-        if (!value)
-            return fail(level, QStringLiteral("expected easy, normal or hard"));
-        Options.Game.Level = *value;
-    }
-    int fillSeconds = 0;
-    if (parser.isSet(botFill)) {
-        if (!ReadInt(parser.value(botFill), 0, 3600, fillSeconds))
-            return fail(botFill, QStringLiteral("expected 0 to 3600 seconds"));
-        Options.Game.BotFillMs = fillSeconds * 1000;
-    }
-    if (parser.isSet(maxConnections) &&
-        !ReadInt(parser.value(maxConnections), 1, 1000000, Options.Net.MaxConnections))
-        return fail(maxConnections, QStringLiteral("expected 1 to 1000000"));
-    Options.DbFile = parser.isSet(db) ? parser.value(db) : DefaultDbFile();
-    if (parser.isSet(top) && !ReadInt(parser.value(top), 1, 100000, Options.Top))
-        return fail(top, QStringLiteral("expected 1 to 100000"));
-    Options.StatsSummary = parser.isSet(statsSummary);
-    if (parser.isSet(statsListen)) {
-        QHostAddress address;
-        if (!ReadListen(parser.value(statsListen), address, Options.StatsPort))
-            return fail(statsListen, QStringLiteral("expected ADDR:PORT"));
-        Options.StatsAddress = address;
-    }
-    if (parser.isSet(statsCert) != parser.isSet(statsKey))
-        return fail(parser.isSet(statsCert) ? statsKey : statsCert,
-                    QStringLiteral("--stats-cert and --stats-key go together"));
-    Options.StatsCertFile = parser.isSet(statsCert) ? parser.value(statsCert) : Options.CertFile;
-    Options.StatsKeyFile = parser.isSet(statsKey) ? parser.value(statsKey) : Options.KeyFile;
+    if (given.contains(QStringLiteral("cert")) != given.contains(QStringLiteral("key")))
+        return fail(given.contains(QStringLiteral("cert")) ? "key" : "cert", "--cert and --key go together");
+    if (!given.contains(QStringLiteral("db")))
+        Options.DbFile = DefaultDbFile();
+    if (given.contains(QStringLiteral("stats-cert")) != given.contains(QStringLiteral("stats-key")))
+        return fail(given.contains(QStringLiteral("stats-cert")) ? "stats-key" : "stats-cert",
+                    "--stats-cert and --stats-key go together");
+    if (!given.contains(QStringLiteral("stats-cert")))
+        Options.StatsCertFile = Options.CertFile;
+    if (!given.contains(QStringLiteral("stats-key")))
+        Options.StatsKeyFile = Options.KeyFile;
     // The clients post over HTTPS only.
     if (Options.StatsAddress && Options.StatsCertFile.isEmpty())
-        return fail(statsListen,
-                    QStringLiteral("needs a certificate (--stats-cert and --stats-key, or --cert)"));
-    if (parser.isSet(seed)) {
-        bool ok = false;
-        Options.Seed = parser.value(seed).toULongLong(&ok);
-        if (!ok)
-            return fail(seed, QStringLiteral("expected a number"));
-    }
+        return fail("stats-listen", "needs a certificate (--stats-cert and --stats-key, or --cert)");
     return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/OptionReader.h"
 #include "netserver/NetServer.h"
 #include "server/GameServer.h"
 
@@ -9,6 +10,7 @@
 #include <QStringList>
 
 #include <cstdint>
+#include <vector>
 
 namespace trelvo::net {
 
@@ -27,10 +29,9 @@ struct TServerCommandLine {
     QString StatsCertFile, StatsKeyFile; // --stats-cert, --stats-key (default: --cert, --key)
 };
 
-// Every option of trelvo-server with its text, in the order --help lists them; the manual page's option
-// list is made from it as well.
-QList<QCommandLineOption> ServerOptionTable();
-// The option table as the OPTIONS section of a manual page (roff), and the template's line it replaces.
+// The options of trelvo-server, each reading into Options: the one list of them (its --help, its manual).
+std::vector<TOptionRow> ServerOptionRows(TServerCommandLine &Options);
+// The option rows as the OPTIONS section of a manual page (roff), and the template's line it replaces.
 QString ServerOptionsRoff();
 inline const QString kManOptionsMarker = QStringLiteral(".\\\" option-table\n");
 

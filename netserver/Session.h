@@ -1,5 +1,7 @@
 #pragma once
 
+#include "protocol/PlayerName.h"
+
 #include <QString>
 
 #include <optional>
@@ -15,7 +17,6 @@ inline constexpr int kProtocolVersion = 1;
 inline constexpr quint16 kDefaultPort = 47017;
 // The port of its statistics service (--stats-listen), where trelvo-host --server sends the client's reports.
 inline constexpr quint16 kDefaultStatsPort = 47018;
-inline constexpr int kMaxNameLength = 32;
 
 // The server's own stop (SIGTERM, as systemctl stop and restart send it) ends every game in progress
 // without a result and then closes each connection with WebSocket close code 1001 ("going away") and

@@ -2,6 +2,7 @@
 
 #include "netserver/StatsForm.h"
 #include "protocol/StatsCipher.h"
+#include "protocol/StatsReport.h"
 #include "server/Log.h"
 
 #include <QDateTime>
@@ -31,26 +32,21 @@ bool Digits(const QString &Text, int MaxUnits) {
     return true;
 }
 
-// The number fields of a usage report (screen width and height, architecture, gender, kind): a wrong
-// key turns their digits into anything else.
-constexpr int kNumberFields[] = {4, 5, 9, 12, 13};
-
 } // namespace
 
 TStatsService::TStatsService(TClock &Clock, TStatsServiceOptions Options) : FClock(Clock), FOptions(Options) {
     FHttp = std::make_unique<QHttpServer>();
     const auto post = QHttpServerRequest::Method::Post;
-    FHttp->route(QStringLiteral("/trelvo/get_ip.php"), post, [](const QHttpServerRequest &Request) {
+    FHttp->route(kPathGetIP, post, [](const QHttpServerRequest &Request) {
         return Answer(AddressText(Request.remoteAddress()));
     });
-    FHttp->route(QStringLiteral("/trelvo/report_start.php"), post, [this](const QHttpServerRequest &Request) {
-        return Report(Request, QStringLiteral("start"), 17);
+    FHttp->route(kPathReportStart, post, [this](const QHttpServerRequest &Request) {
+        return Report(Request, QStringLiteral("start"), kStartFields);
     });
-    FHttp->route(
-        QStringLiteral("/trelvo/report_server.php"), post,
-        [this](const QHttpServerRequest &Request) { return Report(Request, QStringLiteral("server"), 5); });
-    FHttp->route(QStringLiteral("/trelvo/check.php"), post,
-                 [this](const QHttpServerRequest &Request) { return Check(Request); });
+    FHttp->route(kPathReportServer, post, [this](const QHttpServerRequest &Request) {
+        return Report(Request, QStringLiteral("server"), kServerFields);
+    });
+    FHttp->route(kPathCheck, post, [this](const QHttpServerRequest &Request) { return Check(Request); });
 }
 
 TStatsService::~TStatsService() {
@@ -163,7 +159,7 @@ QHttpServerResponse TStatsService::Report(const QHttpServerRequest &Request, con
     report.Address = address;
     for (int i = 0; i < Fields; ++i) {
         const TFormPair &pair = (*form)[static_cast<std::size_t>(i)];
-        if (pair.Name != QStringLiteral("P%1").arg(i + 1))
+        if (pair.Name != ReportFieldName(i))
             return refuse("not the report's fields");
         const QString value = UnscrambleField(pair.Value, key);
         if (!PlainText(value, FOptions.MaxFieldUnits))
@@ -171,7 +167,8 @@ QHttpServerResponse TStatsService::Report(const QHttpServerRequest &Request, con
         report.Fields << value;
     }
     if (Kind == QLatin1String("start"))
-        for (int i : kNumberFields)
+        // A wrong key turns the number fields' digits into anything else.
+        for (int i : kStartNumberFields)
             if (!Digits(report.Fields[i], 10))
                 return refuse("a number field unscrambles to junk");
     if (!OnReport || !OnReport(report))

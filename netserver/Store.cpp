@@ -1,5 +1,7 @@
 #include "netserver/Store.h"
 
+#include "protocol/StatsReport.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -53,8 +55,9 @@ bool Passing(const QSqlError &Error) {
 }
 
 // The fields of a client's own usage report that the summary groups by.
-constexpr int kFieldScreenX = 4, kFieldScreenY = 5, kFieldSystem = 7, kFieldVersion = 10, kFieldKind = 13;
-constexpr int kFieldServerVersion = 0;
+constexpr int kFieldScreenX = kStartScreenSizeX, kFieldScreenY = kStartScreenSizeY, kFieldSystem = kStartOS,
+              kFieldVersion = kStartPluginVersion, kFieldKind = kStartKindPost;
+constexpr int kFieldServerVersion = kServerVersion;
 
 QVariant FieldAt(const QStringList &Fields, int Index) {
     return Index < Fields.size() ? QVariant(Fields[Index]) : QVariant();

@@ -1,7 +1,6 @@
 #include "server/BotBrain.h"
 
 #include "common/CardRule.h"
-#include "server/HardBrain.h"
 
 #include <algorithm>
 
@@ -95,7 +94,7 @@ TBotAction ChooseThrow(const TBotView &V) {
         return {TBotAction::Bito};
     const msg::TCard *best = nullptr;
     for (const msg::TCard &c : V.Hand) {
-        if (!V.RankOnTable(c.Dignity))
+        if (!V.RankOnTable(c))
             continue;
         // Throw in what is cheap; once the stock is gone, everything that sheds a card.
         const bool cheap = V.Stock == 0 || (!V.IsTrump(c) && (c.Dignity <= 10 || V.Taking));
@@ -127,37 +126,6 @@ TBotAction TNormalBrain::Decide(const TBotView &View) {
     default:
         return ChooseThrow(View);
     }
-}
-
-std::unique_ptr<IBotBrain> MakeBrain(TBotLevel Level) {
-    switch (Level) {
-    case TBotLevel::Easy:
-        return std::make_unique<TEasyBrain>();
-    case TBotLevel::Normal:
-        return std::make_unique<TNormalBrain>();
-    case TBotLevel::Hard:
-        return std::make_unique<THardBrain>();
-    }
-    return std::make_unique<TNormalBrain>();
-}
-
-std::optional<TBotLevel> BotLevelFromName(const QString &Name) {
-    for (TBotLevel level : {TBotLevel::Easy, TBotLevel::Normal, TBotLevel::Hard})
-        if (Name.compare(BotLevelName(level), Qt::CaseInsensitive) == 0)
-            return level;
-    return std::nullopt;
-}
-
-QString BotLevelName(TBotLevel Level) {
-    switch (Level) {
-    case TBotLevel::Easy:
-        return QStringLiteral("easy");
-    case TBotLevel::Normal:
-        return QStringLiteral("normal");
-    case TBotLevel::Hard:
-        return QStringLiteral("hard");
-    }
-    return {};
 }
 
 } // namespace trelvo::server

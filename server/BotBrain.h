@@ -1,5 +1,6 @@
 #pragma once
 
+#include "server/BotLevels.h"
 #include "server/BotView.h"
 #include "server/GameServer.h"
 #include "server/Random.h"
@@ -32,10 +33,5 @@ public:
     // The same without a generator: it uses none.
     static TBotAction Decide(const TBotView &View);
 };
-
-std::unique_ptr<IBotBrain> MakeBrain(TBotLevel Level);
-// "easy", "normal", "hard" (any case); nothing for another name.
-std::optional<TBotLevel> BotLevelFromName(const QString &Name);
-QString BotLevelName(TBotLevel Level);
 
 } // namespace trelvo::server

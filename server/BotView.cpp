@@ -3,6 +3,7 @@
 #include "server/Durak.h"
 
 #include <algorithm>
+#include <array>
 
 namespace trelvo::server {
 
@@ -20,15 +21,14 @@ void RemoveFace(std::vector<msg::TCard> &Cards, const msg::TCard &C) {
 
 } // namespace
 
-bool TBotView::RankOnTable(int Dignity) const {
-    for (const TBotSlot &s : Table)
-        if (s.Attack.Dignity == Dignity || (s.Covered && s.Cover.Dignity == Dignity))
-            return true;
-    return false;
+bool TBotView::RankOnTable(const msg::TCard &Card) const {
+    return trelvo::RankOnTable(Card, Table, [](const TBotSlot &s) {
+        return std::array{s.Attack, s.Covered ? s.Cover : msg::TCard{}};
+    });
 }
 
 int TBotView::Cap() const {
-    return std::min(Rules.MaxFive && Bout == 0 ? kMaxFirstBoutCards : kMaxBoutCards, CapBase);
+    return AttackCap(Rules.MaxFive, Bout, CapBase);
 }
 
 const msg::TCard *TBotView::OwnCard(int ID) const {
@@ -66,13 +66,13 @@ bool TBotView::Allows(const TBotAction &A, const msg::TCard *card) const {
     case TBotAction::Go:
         return card && (Turn == TBotTurn::Lead ||
                         (Turn == TBotTurn::Throw && static_cast<int>(Table.size()) < Cap() &&
-                         RankOnTable(card->Dignity)));
+                         RankOnTable(*card)));
     case TBotAction::Cover:
         return card && Turn == TBotTurn::Defend && A.Place >= 0 && A.Place < static_cast<int>(Table.size()) &&
                !Table[A.Place].Covered && Beats(*card, Table[A.Place].Attack, TrumpSuit);
     case TBotAction::Transfer:
         return card && Turn == TBotTurn::Defend && TransferOpen && !Table.empty() &&
-               card->Dignity == Table.front().Attack.Dignity;
+               TransfersWith(*card, Table.front().Attack);
     case TBotAction::Take:
         return Turn == TBotTurn::Defend;
     case TBotAction::Bito:
@@ -82,10 +82,10 @@ bool TBotView::Allows(const TBotAction &A, const msg::TCard *card) const {
 }
 
 std::vector<msg::TCard> TBotView::Unseen() const {
-    bool seen[5][14] = {};
+    bool seen[kDeckSize] = {};
     auto mark = [&](const msg::TCard &c) {
-        if (c.Suit >= 1 && c.Suit <= 4 && c.Dignity >= 5 && c.Dignity <= 13)
-            seen[c.Suit][c.Dignity] = true;
+        if (InDeck(c))
+            seen[DeckIndex(c)] = true;
     };
     for (const msg::TCard &c : Hand)
         mark(c);
@@ -97,10 +97,9 @@ std::vector<msg::TCard> TBotView::Unseen() const {
             mark(s.Cover);
     }
     std::vector<msg::TCard> unseen;
-    for (int suit = 1; suit <= 4; ++suit)
-        for (int dignity = 5; dignity <= 13; ++dignity)
-            if (!seen[suit][dignity])
-                unseen.push_back({-1, suit, dignity});
+    for (const TDeckFace &face : DeckInOrder())
+        if (!seen[DeckIndex(face)])
+            unseen.push_back({-1, face.Suit, face.Dignity});
     return unseen;
 }
 
@@ -125,12 +124,6 @@ void TBotView::EndGame() {
 
 bool TBotView::Apply(const msg::TServerMessage &M, const QString &MyName) {
     const int n = static_cast<int>(Ids.size());
-    auto nextInGame = [&](int p) {
-        for (int i = 1; i <= n; ++i)
-            if (!Out[(p + i) % n])
-                return (p + i) % n;
-        return -1;
-    };
     auto valid = [&](int p) { return p >= 0 && p < n; };
     auto resetPassed = [&] { std::fill(Passed.begin(), Passed.end(), false); };
     ++Version;
@@ -268,7 +261,7 @@ bool TBotView::Apply(const msg::TServerMessage &M, const QString &MyName) {
             for (int p = 0; p < n; ++p)
                 Out[p] = Out[p] || Counts[p] == 0;
         Attacker = Active = IndexOf(end->NextID);
-        Defender = valid(Attacker) ? nextInGame(Attacker) : -1;
+        Defender = valid(Attacker) ? NextInGame(Attacker, n, [this](int p) { return !Out[p]; }) : -1;
         CapBase = valid(Defender) ? Counts[Defender] : kMaxBoutCards;
         Turn = valid(Attacker) && Attacker == Me ? TBotTurn::Lead : TBotTurn::None;
     } else if (std::get_if<msg::TGameResult>(&M)) {

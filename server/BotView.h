@@ -61,7 +61,7 @@ struct TBotView {
 
     bool InGame() const { return Me >= 0; }
     bool IsTrump(const msg::TCard &C) const { return C.Suit == TrumpSuit; }
-    bool RankOnTable(int Dignity) const;
+    bool RankOnTable(const msg::TCard &Card) const;
     int Cap() const;
     std::vector<TBotAction> LegalActions() const;
     bool IsLegal(const TBotAction &A) const;

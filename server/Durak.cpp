@@ -1,21 +1,26 @@
 #include "server/Durak.h"
 
 #include <algorithm>
+#include <array>
 
 namespace trelvo::server {
 
 namespace {
 
 std::vector<TFace> Shuffled(TRandom &Rng) {
-    std::vector<TFace> deck;
-    for (int suit = 1; suit <= 4; ++suit)
-        for (int dignity = 5; dignity <= 13; ++dignity)
-            deck.push_back({suit, dignity});
+    std::vector<TFace> deck = OrderedFaces();
     Rng.Shuffle(deck);
     return deck;
 }
 
 } // namespace
+
+std::vector<TFace> OrderedFaces() {
+    std::vector<TFace> deck;
+    for (const TDeckFace &face : DeckInOrder())
+        deck.push_back({face.Suit, face.Dignity});
+    return deck;
+}
 
 TDurakGame::TDurakGame(int Players, const TTableRules &Rules, TRandom &Rng)
     : TDurakGame(Players, Rules, Shuffled(Rng), Rng) {}
@@ -96,17 +101,11 @@ TPosition TDurakGame::Position() const {
 }
 
 int TDurakGame::Limit() const {
-    return FRules.MaxFive && FBout == 0 ? kMaxFirstBoutCards : kMaxBoutCards;
+    return BoutLimit(FRules.MaxFive, FBout);
 }
 
 int TDurakGame::NextInGame(int Player) const {
-    const int n = Players();
-    for (int i = 1; i <= n; ++i) {
-        const int p = (Player + i) % n;
-        if (InGame(p))
-            return p;
-    }
-    return kNoPlayer;
+    return trelvo::NextInGame(Player, Players(), [this](int p) { return InGame(p); });
 }
 
 int TDurakGame::InGameCount() const {
@@ -127,14 +126,9 @@ void TDurakGame::Discard(int Player, int Card) {
 }
 
 bool TDurakGame::RankOnTable(int Card) const {
-    const int dignity = FFaces[Card].Dignity;
-    for (const TPair &pair : FTable) {
-        if (FFaces[pair.Attack].Dignity == dignity)
-            return true;
-        if (pair.Cover >= 0 && FFaces[pair.Cover].Dignity == dignity)
-            return true;
-    }
-    return false;
+    return trelvo::RankOnTable(FFaces[Card], FTable, [this](const TPair &pair) {
+        return std::array{FFaces[pair.Attack], pair.Cover >= 0 ? FFaces[pair.Cover] : TFace{}};
+    });
 }
 
 bool TDurakGame::TransferOpen() const {
@@ -232,13 +226,13 @@ TRefusal TDurakGame::Transfer(int Player, int Card) {
         return TRefusal::NotYourTurn;
     if (!Holds(Player, Card))
         return TRefusal::NoSuchCard;
-    if (!TransferOpen() || FFaces[Card].Dignity != FFaces[FTable.front().Attack].Dignity)
+    if (!TransferOpen() || !TransfersWith(FFaces[Card], FFaces[FTable.front().Attack]))
         return TRefusal::Illegal;
     Discard(Player, Card);
     FTable.push_back({Card, -1});
     FAttacker = Player;
     FDefender = NextInGame(Player);
-    FCap = std::min(Limit(), static_cast<int>(FHands[FDefender].size()));
+    FCap = AttackCap(FRules.MaxFive, FBout, static_cast<int>(FHands[FDefender].size()));
     FActive = FDefender;
     std::fill(FPassed.begin(), FPassed.end(), false);
     FEvents.push_back(TEvPlayed{Player, FDefender, Card, TransferOpen()});
@@ -395,7 +389,7 @@ void TDurakGame::StartBout(int Attacker) {
     ++FBout;
     FAttacker = Attacker;
     FDefender = NextInGame(Attacker);
-    FCap = std::min(Limit(), static_cast<int>(FHands[FDefender].size()));
+    FCap = AttackCap(FRules.MaxFive, FBout, static_cast<int>(FHands[FDefender].size()));
     FPhase = TPhase::Lead;
     FActive = Attacker;
     std::fill(FPassed.begin(), FPassed.end(), false);

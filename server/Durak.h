@@ -12,10 +12,11 @@
 // 0..35, the positions of the shuffled deck.
 namespace trelvo::server {
 
-constexpr int kDeckSize = 36;
-constexpr int kHandSize = 6;
-constexpr int kMaxBoutCards = 6;
-constexpr int kMaxFirstBoutCards = 5;
+// The deck's size, a hand and a bout's cards are the shared rules'.
+using trelvo::kDeckSize;
+using trelvo::kHandSize;
+using trelvo::kMaxBoutCards;
+using trelvo::kMaxFirstBoutCards;
 constexpr int kNoPlayer = -1;
 // A game still going after this many bouts goes round in circles: it ends in a draw.
 constexpr int kMaxBouts = 300;
@@ -25,6 +26,9 @@ struct TFace {
     int Dignity = 0; // 5 six .. 13 ace
     bool operator==(const TFace &) const = default;
 };
+
+// The deck in suit and rank order: card id i is face i (common/CardRule.h's DeckIndex).
+std::vector<TFace> OrderedFaces();
 
 enum class TPhase { Lead, Defend, ThrowIn, Taking, Over };
 enum class TRefusal { None, NotYourTurn, NoSuchCard, Illegal };

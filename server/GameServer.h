@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/Clock.h"
+#include "server/ServerTimings.h"
 
 #include <QString>
 
@@ -17,6 +18,7 @@ namespace trelvo::server {
 
 using TConnId = int;
 
+// Row of server/BotLevels.cpp's table; the first three have names here.
 enum class TBotLevel { Easy, Normal, Hard };
 class IBotBrain;
 
@@ -24,12 +26,11 @@ struct TServerOptions {
     int LobbyBotTables = 3; // tables of both variants where bots wait, listed in the lobby at start
     int AutoJoinBots = 2;   // bots (1..3) that join a table a connected player creates
     TBotLevel Level = TBotLevel::Normal;
-    int BotThinkMinMs = 500, BotThinkMaxMs = 1500; // tests shorten these
-    int TimeGoSeconds = 30;
-    int CountdownTickMs = 1000; // one second of the countdown before a game; tests shorten it
-    // The clients show a bout's end (the plate slides up, counts three seconds, then the cards fly
-    // away: 4.2 s): bots lead the next bout only after it, with a little room for a slow client.
-    int RoundEndPauseMs = 4500;
+    // The times: server/ServerTimings.h says what each is.
+    int BotThinkMinMs = kBotThinkMinMs, BotThinkMaxMs = kBotThinkMaxMs;
+    int TimeGoSeconds = kTimeGoSeconds;
+    int CountdownTickMs = kCountdownTickMs;
+    int RoundEndPauseMs = kRoundEndPauseMs;
     // -1: AutoJoinBots bots sit down as a person creates a table. Otherwise no bot sits down then; when
     // positive, a bot takes a free seat of a waiting table with a person at it after so many ms without
     // a new person (the network server's --bot-fill).

@@ -19,14 +19,6 @@ namespace {
 // A playout that goes round in circles this long is called a draw, as the rules would later.
 constexpr int kMaxPlayoutMoves = 600;
 
-int IdOf(const msg::TCard &C) {
-    return (C.Suit - 1) * 9 + (C.Dignity - 5);
-}
-
-bool ValidFace(const msg::TCard &C) {
-    return C.Suit >= 1 && C.Suit <= 4 && C.Dignity >= 5 && C.Dignity <= 13;
-}
-
 double Score(int Result) {
     return Result == kWon ? 1.0 : Result == kDraw ? 0.5 : Result == kLost ? 0.0 : 0.5;
 }
@@ -48,7 +40,7 @@ double PlayOut(TDurakGame &Game, int Me, TBotView &View) {
 
 TRefusal THardBrain::Play(TDurakGame &Game, const TBotView &View, const TBotAction &A) {
     const msg::TCard *own = View.OwnCard(A.Card);
-    const int card = own && ValidFace(*own) ? IdOf(*own) : -1;
+    const int card = own && InDeck(*own) ? DeckIndex(*own) : -1;
     switch (A.Kind) {
     case TBotAction::Go:
         return Game.Go(View.Me, card);
@@ -65,13 +57,7 @@ TRefusal THardBrain::Play(TDurakGame &Game, const TBotView &View, const TBotActi
 }
 
 const std::vector<TFace> &THardBrain::Deck() {
-    static const std::vector<TFace> deck = [] {
-        std::vector<TFace> faces;
-        for (int suit = 1; suit <= 4; ++suit)
-            for (int dignity = 5; dignity <= 13; ++dignity)
-                faces.push_back({suit, dignity});
-        return faces;
-    }();
+    static const std::vector<TFace> deck = OrderedFaces();
     return deck;
 }
 
@@ -81,10 +67,10 @@ TPosition THardBrain::Sample(const TBotView &View, TRandom &Rng) {
     p.Hands.resize(n);
     std::vector<bool> placed(kDeckSize, false);
     auto place = [&](const msg::TCard &c) {
-        if (!ValidFace(c) || placed[IdOf(c)])
+        if (!InDeck(c) || placed[DeckIndex(c)])
             return -1;
-        placed[IdOf(c)] = true;
-        return IdOf(c);
+        placed[DeckIndex(c)] = true;
+        return DeckIndex(c);
     };
     for (const msg::TCard &c : View.Hand)
         if (const int id = place(c); id >= 0)
@@ -93,8 +79,8 @@ TPosition THardBrain::Sample(const TBotView &View, TRandom &Rng) {
         p.Table.push_back({place(s.Attack), s.Covered ? place(s.Cover) : -1});
     for (const msg::TCard &c : View.Discarded)
         place(c);
-    const bool trumpInStock = View.Stock > 0 && ValidFace(View.TrumpCard);
-    const int trumpId = ValidFace(View.TrumpCard) ? IdOf(View.TrumpCard) : -1;
+    const bool trumpInStock = View.Stock > 0 && InDeck(View.TrumpCard);
+    const int trumpId = InDeck(View.TrumpCard) ? DeckIndex(View.TrumpCard) : -1;
     if (trumpInStock)
         placed[trumpId] = true;
     std::vector<int> need(n, 0);

@@ -6,6 +6,7 @@
 #include "protocol/ServerMessages.h"
 #include "server/Durak.h"
 #include "server/GameServer.h"
+#include "server/ServerTimings.h"
 
 #include <QString>
 
@@ -38,14 +39,6 @@ public:
 class TTable {
 public:
     static constexpr int kSlots = 4;
-    static constexpr int kCountdownSeconds = 10;
-    // Who is not ready when the countdown reaches this is let go.
-    static constexpr int kReadyDeadlineSeconds = 3;
-    // One second of the countdown; tests that play whole games shorten it.
-    static constexpr int kTickMs = 1000;
-    static constexpr int kIdleCloseMs = 5 * 60 * 1000;
-    // A table this close to its idle close is no longer offered in the lobby's list.
-    static constexpr int kIdleUnlistedMs = 30 * 1000;
 
     // BotsPlayAlone: bots start games without a person at the table (bot tables of tests and benches).
     TTable(int ID, const TTableRules &Rules, bool BotsPlayAlone, int TimeGoSeconds, int CountdownTickMs,

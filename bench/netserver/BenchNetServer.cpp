@@ -1,6 +1,7 @@
 // Load generator for trelvo-server: simulated players (the server's bot brains) over real WebSocket
 // connections on loopback against one trelvo-server process. Prints the figures beside their goals.
-//   bench_netserver [--players N] [--idle N] [--seconds S] [--port P]
+//   bench_netserver [--players N] [--idle N] [--seconds S] [--port P] [--top-only]
+#include "BenchTop.h"
 #include "common/QtClock.h"
 #include "netserver/Session.h"
 #include "netserver/Store.h"
@@ -243,6 +244,9 @@ int ReadOption(const QStringList &Args, const QString &Name, int Default) {
 int main(int argc, char **argv) {
     QCoreApplication app(argc, argv);
     const QStringList args = app.arguments();
+    BenchTop(1000000);
+    if (args.contains(QStringLiteral("--top-only")))
+        return 0;
     const int playerCount = ReadOption(args, QStringLiteral("--players"), 2000) / kTableSize * kTableSize;
     const int idleCount = ReadOption(args, QStringLiteral("--idle"), 10000);
     const int seconds = std::clamp(ReadOption(args, QStringLiteral("--seconds"), 60), 5, 3600);

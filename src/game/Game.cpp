@@ -277,6 +277,8 @@ void TGame::ShowAboutForm() {
 
 void TGame::IgnoredOutOfState(const char *Handler) const {
     qCDebug(lcGame, "%s ignored in state %d", Handler, FState);
+    if (OnIgnoredOutOfState)
+        OnIgnoredOutOfState(Handler);
 }
 
 // Lobby -------------------------------------------------------------------------------------------

@@ -68,6 +68,9 @@ public:
     // Raised once for every game-server integer field that does not convert; ErrorID is always 0.
     std::function<void(int ErrorID)> OnError;
     std::function<void(int TableID, uint8_t CardID)> OnPlayerTransfer;
+    // A server message that has no effect in the present state (the handler's name): tests that play
+    // whole games against a server see the controller's own rule of which state takes what.
+    std::function<void(const char *Handler)> OnIgnoredOutOfState;
 
     // Takes the scene facade and the statistics service; AboutFactory makes an About window on request.
     TGame(std::unique_ptr<IGraphics> AGraphics, std::unique_ptr<IStatistics> AStatistics,

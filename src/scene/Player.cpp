@@ -186,7 +186,13 @@ void TPlayer::ShowCanUsedToCoverCard(const TSrvCard &aCard) {
 
 void TPlayer::ShowCanGiveCard(const TSrvCard &aCard) {
     for (uint8_t i = 0; i < FCardList->Count(); ++i)
-        if (FCardList->GetCard(i).Dignity == aCard.Dignity)
+        if (SameRank(FCardList->GetCard(i), aCard))
+            FCardList->SetLights(i, true);
+}
+
+void TPlayer::ShowCanThrowIn(const std::vector<TSrvCard> &OnTable) {
+    for (uint8_t i = 0; i < FCardList->Count(); ++i)
+        if (RankOnTable(FCardList->GetCard(i), OnTable))
             FCardList->SetLights(i, true);
 }
 
@@ -202,7 +208,7 @@ void TPlayer::HideCanUsedCard() {
 
 bool TPlayer::IsHaveTransfer(const TSrvCard &aCard) const {
     for (uint8_t i = 0; i < FCardList->Count(); ++i)
-        if (FCardList->GetCard(i).Dignity == aCard.Dignity)
+        if (TransfersWith(FCardList->GetCard(i), aCard))
             return true;
     return false;
 }

@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <vector>
 
 namespace trelvo::scene {
 
@@ -77,9 +78,11 @@ public:
     void ShowCanUsedToCoverCard(const TSrvCard &aCard);
     // Lights the cards of aCard's dignity; other lights stay as they are.
     void ShowCanGiveCard(const TSrvCard &aCard);
+    // Lights the cards a throw-in may add to these table cards; other lights stay as they are.
+    void ShowCanThrowIn(const std::vector<TSrvCard> &OnTable);
     void ShowAllLightsCard();
     void HideCanUsedCard();
-    // Some card of the hand has aCard's dignity.
+    // Some card of the hand passes an attack of aCard on.
     bool IsHaveTransfer(const TSrvCard &aCard) const;
 
     // Seats 2..4: a name fills the seat and shows the plate; an empty one hides it and empties the hand.

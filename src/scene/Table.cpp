@@ -306,15 +306,15 @@ void TTable::ShowPlayerCover() {
 }
 
 void TTable::ShowCanGiveCard() {
-    bool any = false;
+    std::vector<TSrvCard> onTable;
     for (uint8_t slot = 0; slot < 2 * TPlayingPlace::kSlots; ++slot) {
         const TSrvCard card = FPlayingPlace->GetCard(slot);
-        if (card.Suit != 0 && card.Dignity != 0) {
-            Own()->ShowCanGiveCard(card);
-            any = true;
-        }
+        if (card.Suit != 0 && card.Dignity != 0)
+            onTable.push_back(card);
     }
-    if (!any && Own()->CountCard() > 0)
+    if (!onTable.empty())
+        Own()->ShowCanThrowIn(onTable);
+    else if (Own()->CountCard() > 0)
         Own()->ShowAllLightsCard();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "common/Exceptions.h"
+#include "protocol/StatsReport.h"
 
 #include <QByteArray>
 #include <QEventLoop>
@@ -41,11 +42,6 @@ inline constexpr char kStatServiceVariable[] = "TRELVO_STATS_SERVICE";
 inline constexpr char kStatProbeVariable[] = "TRELVO_STATS_PROBE";
 
 TStatEndpoint DefaultStatEndpoint();
-
-inline const QString kPathGetIP = QStringLiteral("/trelvo/get_ip.php");
-inline const QString kPathReportStart = QStringLiteral("/trelvo/report_start.php");
-inline const QString kPathReportServer = QStringLiteral("/trelvo/report_server.php");
-inline const QString kPathCheck = QStringLiteral("/trelvo/check.php");
 
 inline const QByteArray kUserAgent =
     QByteArrayLiteral("Mozilla/5.0 (Windows NT 6.1; Win64; x64; rv:44.0) Gecko/20100101 Firefox/44.0");

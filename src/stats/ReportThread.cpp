@@ -2,6 +2,8 @@
 
 #include "common/Log.h"
 #include "stats/StatsLog.h"
+#include "protocol/StatsCipher.h"
+#include "protocol/StatsReport.h"
 
 namespace trelvo {
 
@@ -12,6 +14,13 @@ TThreadCounter &LiveThreads() {
     return *counter;
 }
 } // namespace
+
+TPostData ScrambledForm(std::span<const QString> Values, const QString &Key) {
+    TPostData form;
+    for (std::size_t i = 0; i < Values.size(); ++i)
+        form.push_back({ReportFieldName(static_cast<int>(i)), ScrambleField(Values[i], Key)});
+    return form;
+}
 
 TReportThread::TReportThread(TCreateKey Key, TStatEndpoint Endpoint)
     : TThreadEx(Key), FEndpoint(std::move(Endpoint)) {

@@ -6,8 +6,12 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <span>
 
 namespace trelvo {
+
+// A report's form: value i as the field ReportFieldName(i), scrambled with Key.
+TPostData ScrambledForm(std::span<const QString> Values, const QString &Key);
 
 // What the report threads share: the client and the form of one run, and a request whose answer is
 // handled on the UI thread while the thread waits. A thread frees its client and its form when the

@@ -5,13 +5,13 @@
 namespace trelvo {
 
 TPostData ServerInfoForm(const TServerInfo &Info, const QString &Key) {
-    return {
-        {QStringLiteral("P1"), ScrambleField(Info.Version, Key)},
-        {QStringLiteral("P2"), ScrambleField(Info.IP, Key)},
-        {QStringLiteral("P3"), ScrambleField(Info.MD5_Server, Key)},
-        {QStringLiteral("P4"), ScrambleField(Info.MD5_Plugin, Key)},
-        {QStringLiteral("P5"), ScrambleField(Info.Ver_Plug, Key)},
-    };
+    QString values[kServerFields];
+    values[kServerVersion] = Info.Version;
+    values[kServerIP] = Info.IP;
+    values[kServerMD5_Server] = Info.MD5_Server;
+    values[kServerMD5_Plugin] = Info.MD5_Plugin;
+    values[kServerVer_Plug] = Info.Ver_Plug;
+    return ScrambledForm(values, Key);
 }
 
 TSendServerInfo::TSendServerInfo(TCreateKey Key, TStatEndpoint Endpoint)

@@ -15,30 +15,25 @@ QString ScaleText(float Scale, const QLocale &Locale) {
 }
 
 TPostData ReportForm(const TStatInfo &Info, const QString &Key) {
-    const QString values[] = {
-        Info.Name,
-        Info.ID,
-        Info.ServerIP,
-        Info.LocalUserIP,
-        QString::number(Info.ScreenSizeX),
-        QString::number(Info.ScreenSizeY),
-        ScaleText(Info.Scale),
-        Info.OS,
-        Info.Kernel,
-        QString::number(Info.Architecture),
-        Info.PluginVersion,
-        Info.ChatVersion,
-        QString::number(Info.Gender + 1),
-        QString::number(Info.KindPost),
-        Info.MD5_CC,
-        Info.MD5_Plugin,
-        Info.MD5_GUI,
-    };
-    TPostData form;
-    int number = 1;
-    for (const QString &value : values)
-        form.push_back({QStringLiteral("P%1").arg(number++), ScrambleField(value, Key)});
-    return form;
+    QString values[kStartFields];
+    values[kStartName] = Info.Name;
+    values[kStartID] = Info.ID;
+    values[kStartServerIP] = Info.ServerIP;
+    values[kStartLocalUserIP] = Info.LocalUserIP;
+    values[kStartScreenSizeX] = QString::number(Info.ScreenSizeX);
+    values[kStartScreenSizeY] = QString::number(Info.ScreenSizeY);
+    values[kStartScale] = ScaleText(Info.Scale);
+    values[kStartOS] = Info.OS;
+    values[kStartKernel] = Info.Kernel;
+    values[kStartArchitecture] = QString::number(Info.Architecture);
+    values[kStartPluginVersion] = Info.PluginVersion;
+    values[kStartChatVersion] = Info.ChatVersion;
+    values[kStartGender] = QString::number(Info.Gender + 1);
+    values[kStartKindPost] = QString::number(Info.KindPost);
+    values[kStartMD5_CC] = Info.MD5_CC;
+    values[kStartMD5_Plugin] = Info.MD5_Plugin;
+    values[kStartMD5_GUI] = Info.MD5_GUI;
+    return ScrambledForm(values, Key);
 }
 
 TStatSend::TStatSend(TCreateKey Key, TStatEndpoint Endpoint) : TReportThread(Key, std::move(Endpoint)) {}

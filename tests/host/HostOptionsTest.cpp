@@ -40,7 +40,7 @@ TEST(HostOptions, ReadsEveryOptionAndRefusesValuesOutOfRange) {
         << error.toStdString();
     EXPECT_EQ(options.PlayerName, QStringLiteral("Аня"));
     EXPECT_EQ(options.Bots, 3);
-    EXPECT_EQ(options.Level, THostBotLevel::Easy);
+    EXPECT_EQ(options.Level, trelvo::server::TBotLevel::Easy);
     EXPECT_EQ(options.BotThinkMinMs, 0);
     EXPECT_EQ(options.BotThinkMaxMs, 20);
     EXPECT_EQ(options.CountdownTickMs, 100);
@@ -58,7 +58,7 @@ TEST(HostOptions, ReadsEveryOptionAndRefusesValuesOutOfRange) {
 
     THostOptions hard;
     ASSERT_TRUE(ParseHostOptions({"--level", "Hard"}, hard, error, help));
-    EXPECT_EQ(hard.Level, THostBotLevel::Hard);
+    EXPECT_EQ(hard.Level, trelvo::server::TBotLevel::Hard);
     EXPECT_TRUE(hard.StatsService.isEmpty());
 
     // A remembered server counts as a given one; --local leaves both behind for the run.

@@ -55,14 +55,26 @@ int Count(const QString &Text, const QString &What) {
 }
 
 // Whether a process runs the given program (the client leaves no other trace once its pipe is gone).
-bool ProgramRuns(const QString &Program) {
-    const QString wanted = QFileInfo(Program).canonicalFilePath();
+// Whether process Pid runs Program. A test asks only about processes it started, so that a person
+// playing the same build meanwhile changes nothing; an ended process (or a zombie) runs nothing.
+bool Runs(qint64 Pid, const QString &Program) {
+    const QString exe = QFileInfo(QStringLiteral("/proc/%1/exe").arg(Pid)).symLinkTarget();
+    return !exe.isEmpty() && exe == QFileInfo(Program).canonicalFilePath();
+}
+
+// The process of Program that Parent started, 0 while there is none.
+qint64 ChildRunning(qint64 Parent, const QString &Program) {
     for (const QString &pid : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        const QString exe = QFileInfo(QStringLiteral("/proc/%1/exe").arg(pid)).symLinkTarget();
-        if (!exe.isEmpty() && exe == wanted)
-            return true;
+        QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+        if (!stat.open(QIODevice::ReadOnly))
+            continue;
+        // "pid (name) state ppid ...": the name may hold spaces and parentheses, so read after the last.
+        const QByteArray text = stat.readAll();
+        const QList<QByteArray> after = text.mid(text.lastIndexOf(')') + 1).simplified().split(' ');
+        if (after.size() > 1 && after[1].toLongLong() == Parent && Runs(pid.toLongLong(), Program))
+            return pid.toLongLong();
     }
-    return false;
+    return 0;
 }
 
 TEST(HostServerX11E2E, TheServersLobbyReachesTheClientWhichKeepsPolling) {
@@ -163,6 +175,8 @@ TEST(HostServerX11E2E, TheProgramRefusesASecondStartAndEndsWithItsClient) {
     // The program keeps its settings: not in the user's own.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+    // Its own pipe and instance names, so that a game played on this machine meanwhile is no other host.
+    environment.insert(QStringLiteral("TRELVO_SEAT"), QStringLiteral("second-start"));
     QProcess first;
     first.setProcessEnvironment(environment);
     first.setProgram(QStringLiteral(TRELVO_HOST_BINARY));
@@ -174,6 +188,10 @@ TEST(HostServerX11E2E, TheProgramRefusesASecondStartAndEndsWithItsClient) {
     // A saved screenshot says the host is up and its pipe is taken.
     ASSERT_TRUE(SpinUntil([&] { return QFileInfo::exists(shots.filePath(QStringLiteral("host-0001.png"))); },
                           kDeadlineMs));
+    qint64 client = 0;
+    ASSERT_TRUE(SpinUntil([&] { return (client = ChildRunning(first.processId(), QStringLiteral(TRELVO_BINARY))) != 0; },
+                          kDeadlineMs))
+        << "the host started no client";
 
     QProcess second;
     second.setProcessEnvironment(environment);
@@ -188,7 +206,7 @@ TEST(HostServerX11E2E, TheProgramRefusesASecondStartAndEndsWithItsClient) {
     ASSERT_TRUE(first.waitForFinished(kDeadlineMs));
     EXPECT_EQ(first.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(first.exitCode(), 0);
-    EXPECT_TRUE(SpinUntil([] { return !ProgramRuns(QStringLiteral(TRELVO_BINARY)); }, kDeadlineMs))
+    EXPECT_TRUE(SpinUntil([&] { return !Runs(client, QStringLiteral(TRELVO_BINARY)); }, kDeadlineMs))
         << "the client outlived its host";
 }
 

@@ -2,8 +2,10 @@
 #include "host/HostSettings.h"
 #include "host/HostWindow.h"
 #include "host/SettingsDialog.h"
+#include "protocol/PlayerName.h"
 
 #include <QAction>
+#include <QComboBox>
 #include <QDir>
 #include <QLineEdit>
 #include <QMenu>
@@ -37,7 +39,7 @@ THostSettings Chosen() {
     THostSettings settings;
     settings.PlayerName = QStringLiteral("Аня");
     settings.Bots = 3;
-    settings.Level = THostBotLevel::Hard;
+    settings.Level = trelvo::server::TBotLevel::Hard;
     settings.ServerUrl = QStringLiteral("wss://cards.example.org:47017");
     settings.Muted = true;
     settings.WindowGeometry = QByteArray("\x01\xd9\xd0\xcb\x00geometry", 13);
@@ -66,7 +68,7 @@ TEST_F(HostSettingsTest, AnOptionWinsForTheRunAndTheKeptSettingStays) {
         << error.toStdString();
     EXPECT_EQ(options.PlayerName, QStringLiteral("Боб"));
     EXPECT_EQ(options.Bots, 1);
-    EXPECT_EQ(options.Level, THostBotLevel::Hard) << "not given: the kept level";
+    EXPECT_EQ(options.Level, trelvo::server::TBotLevel::Hard) << "not given: the kept level";
     EXPECT_EQ(options.ServerUrl, Chosen().ServerUrl);
 
     THostOptions local;
@@ -126,6 +128,12 @@ TEST(SettingsDialog, ShowsTheKeptChoicesAndRefusesAServerItCannotReach) {
         if (edit->text() == Chosen().ServerUrl)
             server = edit;
     ASSERT_NE(server, nullptr);
+    // The window takes no longer name than the server accepts.
+    for (QLineEdit *edit : dialog.findChildren<QLineEdit *>()) {
+        if (edit->text() == Chosen().PlayerName) {
+            EXPECT_EQ(edit->maxLength(), trelvo::kMaxNameLength);
+        }
+    }
     server->setText(QStringLiteral("cards.example.org"));
     dialog.accept();
     EXPECT_NE(dialog.result(), QDialog::Accepted);
@@ -133,6 +141,36 @@ TEST(SettingsDialog, ShowsTheKeptChoicesAndRefusesAServerItCannotReach) {
     dialog.accept();
     EXPECT_EQ(dialog.result(), QDialog::Accepted);
     EXPECT_TRUE(dialog.Settings().ServerUrl.isEmpty());
+}
+
+// The host reads every bot level from the game server's table: a row added there (a new brain) is a
+// choice of --level, of the settings window and of the saved settings with no change here.
+TEST_F(HostSettingsTest, EveryBotLevelOfTheServersTableIsAChoiceOfTheHost) {
+    namespace srv = trelvo::server;
+    ASSERT_GE(srv::BotLevels().size(), 3u);
+    for (int row = 0; row < static_cast<int>(srv::BotLevels().size()); ++row) {
+        const srv::TBotLevel level = srv::BotLevelAt(row);
+        const QString name = QString::fromLatin1(srv::BotLevels()[row].Name);
+        SCOPED_TRACE(name.toStdString());
+        THostOptions options;
+        QString error;
+        bool help = false;
+        ASSERT_TRUE(ParseHostOptions({QStringLiteral("--level"), name.toUpper()}, options, error, help))
+            << error.toStdString();
+        EXPECT_EQ(options.Level, level);
+
+        THostSettings settings = Chosen();
+        settings.Level = level;
+        Write(settings);
+        EXPECT_EQ(Read().Level, level) << "kept between starts";
+
+        TSettingsDialog dialog(settings);
+        const auto boxes = dialog.findChildren<QComboBox *>();
+        ASSERT_EQ(boxes.size(), 1);
+        EXPECT_EQ(boxes.front()->count(), static_cast<int>(srv::BotLevels().size()));
+        EXPECT_EQ(boxes.front()->currentText(), QString::fromUtf8(srv::BotLevels()[row].Title));
+        EXPECT_EQ(dialog.Settings().Level, level);
+    }
 }
 
 TEST(HostWindowMenu, EveryItemHasItsOwnShortcutShownInTheMenu) {

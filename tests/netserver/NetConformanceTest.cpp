@@ -71,12 +71,7 @@ TEST(NetConformance, TheServerDrivesTheRealControllerThroughWholeGamesOverTheNet
             SCOPED_TRACE(std::to_string(c.players) + " players, seed " + std::to_string(seed));
             TJumpClock clock;
             TClockScope scope(clock);
-            TServerOptions options;
-            options.LobbyBotTables = 0;
-            options.AutoJoinBots = c.players - 1;
-            options.BotThinkMinMs = 100;
-            options.BotThinkMaxMs = 1200;
-            TGameServer server(clock, seed, options);
+            TGameServer server(clock, seed, ConformanceServerOptions(c));
             int games = 0;
             server.OnGameOver = [&](const TGameRecord &) { ++games; };
             net::TNetServerOptions netOptions;

@@ -1,6 +1,7 @@
 // The command line of trelvo-server.
 #include "netserver/ServerOptions.h"
 #include "netserver/Store.h"
+#include "server/BotLevels.h"
 
 #include <gtest/gtest.h>
 
@@ -141,4 +142,17 @@ TEST(ServerOptions, TheStoreGoesToTheServicesStateFolderUnlessDbIsGiven) {
         qputenv("STATE_DIRECTORY", saved);
     else
         qunsetenv("STATE_DIRECTORY");
+}
+
+// Every row of the bot levels' table is a --level of its own: a new level needs nothing here.
+TEST(ServerOptions, EveryBotLevelOfTheTableIsALevelOption) {
+    for (int row = 0; row < static_cast<int>(server::BotLevels().size()); ++row) {
+        TServerCommandLine options;
+        QString error;
+        bool help = false;
+        ASSERT_TRUE(ParseServerOptions({QStringLiteral("--level"), QLatin1String(server::BotLevels()[row].Name)},
+                                       options, error, help))
+            << error.toStdString();
+        EXPECT_EQ(options.Game.Level, server::BotLevelAt(row));
+    }
 }

@@ -56,16 +56,11 @@ inline std::string Name(TFace F) {
 
 // The deck in suit and rank order: card id (suit - 1) * 9 + (dignity - 5).
 inline std::vector<TFace> OrderedDeck() {
-    std::vector<TFace> deck;
-    for (int suit = 1; suit <= 4; ++suit)
-        for (int dignity = 5; dignity <= 13; ++dignity)
-            deck.push_back({suit, dignity});
-    return deck;
+    return OrderedFaces();
 }
 
 inline int Id(const std::string &Text) {
-    const TFace f = Face(Text);
-    return (f.Suit - 1) * 9 + (f.Dignity - 5);
+    return DeckIndex(Face(Text));
 }
 
 inline std::vector<int> Ids(const std::vector<std::string> &Texts) {
