@@ -249,12 +249,12 @@ TEST_F(GamePlay, ResultShownOneSecondAfterEndGame) {
     EXPECT_TRUE(Log.Empty());
     Clock.Advance(1);
     EXPECT_EQ(Take(),
-              Lines({"EndTableGame()", "CreateNewTable(12,Ann,1)", "UpdateInviteList(12,[-,-,-,-])"}));
+              Lines({"EndTableGame()", "CreateNewTable(12,Ann,1)", "UpdateInviteList(12,[-,-,-,-])", "UpdateInviteState(0,0)"}));
     Clock.Advance(10000);
     EXPECT_TRUE(Log.Empty());
     // Shown and cleaned: seats go to the screen again.
     Server(6, "12;1;0;Ann;1;");
-    EXPECT_EQ(Take(), Lines({"UpdateInviteList(12,[Ann+,-,-,-])"}));
+    EXPECT_EQ(Take(), Lines({"UpdateInviteList(12,[Ann+,-,-,-])", "UpdateInviteState(1,0)"}));
 }
 
 TEST_F(GamePlay, ResultAfterTheClosingAnimationWithTheSeatsReportedMeanwhile) {
@@ -268,11 +268,11 @@ TEST_F(GamePlay, ResultAfterTheClosingAnimationWithTheSeatsReportedMeanwhile) {
     EXPECT_TRUE(Log.Empty());
     Clock.Advance(1000);
     EXPECT_EQ(Take(),
-              Lines({"EndTableGame()", "CreateNewTable(12,Ann,0)", "UpdateInviteList(12,[Ann+,Bob-,-,-])"}));
+              Lines({"EndTableGame()", "CreateNewTable(12,Ann,0)", "UpdateInviteList(12,[Ann+,Bob-,-,-])", "UpdateInviteState(1,0)"}));
 }
 
 TEST_F(GamePlay, ResultToWaitForAnAnimationThatIsOverShowsAfterOneSecond) {
-    const Lines result = {"EndTableGame()", "CreateNewTable(12,Ann,1)", "UpdateInviteList(12,[-,-,-,-])"};
+    const Lines result = {"EndTableGame()", "CreateNewTable(12,Ann,1)", "UpdateInviteList(12,[-,-,-,-])", "UpdateInviteState(0,0)"};
     // The closing animation ended before the result arrived.
     Drive(3);
     Server(13, "1;255;1;0;0;0;");
@@ -302,7 +302,7 @@ TEST_F(GamePlay, ASceneThatEndsTheRoundInsideAllBito) {
     Server(15, "2;0;");
     Clock.Advance(1000);
     EXPECT_EQ(Take(),
-              Lines({"EndTableGame()", "CreateNewTable(12,Ann,2)", "UpdateInviteList(12,[-,-,-,-])"}));
+              Lines({"EndTableGame()", "CreateNewTable(12,Ann,2)", "UpdateInviteList(12,[-,-,-,-])", "UpdateInviteState(0,0)"}));
 }
 
 TEST_F(GamePlay, NoResultLeavesTheTableInStateTwo) {
@@ -314,7 +314,7 @@ TEST_F(GamePlay, NoResultLeavesTheTableInStateTwo) {
     // No result pending: the animation's end deals as usual and the seats go straight to the screen.
     EXPECT_EQ(Take(), Lines({"SetDeck(0)"}));
     Server(6, "12;1;0;Ann;0;");
-    EXPECT_EQ(Take(), Lines({"UpdateInviteList(12,[Ann-,-,-,-])"}));
+    EXPECT_EQ(Take(), Lines({"UpdateInviteList(12,[Ann-,-,-,-])", "UpdateInviteState(0,0)"}));
 }
 
 TEST_F(GamePlay, ResultShowsOnceWhenItsTimerIsRestarted) {
@@ -326,7 +326,7 @@ TEST_F(GamePlay, ResultShowsOnceWhenItsTimerIsRestarted) {
     EXPECT_TRUE(Log.Empty());
     Clock.Advance(5000);
     EXPECT_EQ(Take(),
-              Lines({"EndTableGame()", "CreateNewTable(12,Ann,2)", "UpdateInviteList(12,[-,-,-,-])"}));
+              Lines({"EndTableGame()", "CreateNewTable(12,Ann,2)", "UpdateInviteList(12,[-,-,-,-])", "UpdateInviteState(0,0)"}));
 }
 
 TEST_F(GamePlay, DestroyingTheControllerWithAPendingResult) {
