@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 
 struct xcb_connection_t;
 
@@ -22,10 +23,17 @@ public:
     void Click(int RootX, int RootY);
     // Presses and releases the key that produces the given keysym (for example 0xffc8, F11).
     bool Key(std::uint32_t KeySym);
+    // Presses the keys in order and releases them in reverse: {0xffe3, 'm'} is Ctrl+M.
+    bool Chord(std::initializer_list<std::uint32_t> KeySyms);
+    // Only presses, or only releases, a key: a person's key stays down while the window reacts.
+    bool KeyDown(std::uint32_t KeySym);
+    bool KeyUp(std::uint32_t KeySym);
     // Where a window's top-left corner lies on the root window.
     bool RootPosition(std::uint32_t Window, int &RootX, int &RootY);
 
 private:
+    // The key code that produces the keysym, 0 for none.
+    std::uint8_t KeyCodeOf(std::uint32_t KeySym);
     void Fake(std::uint8_t Type, std::uint8_t Detail, int RootX = 0, int RootY = 0);
 
     xcb_connection_t *FConnection = nullptr;
