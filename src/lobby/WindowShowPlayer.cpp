@@ -207,6 +207,8 @@ void TWindowShowPlayer::ShowReadiness() {
     if (FButton_Ready->ImgName().Waiting != pictures.Waiting)
         FButton_Ready->SetImgName(pictures);
     FButton_Ready->SetEnabled(!FFrozen && !FGameRuns);
+    // Its disabled picture is its normal one: faded, it shows that it waits for the game's end.
+    FButton_Ready->SetOpacity(FGameRuns ? kRestingOpacity : 1);
     QString text;
     if (FGameRuns)
         text = QStringLiteral("Соперники доигрывают партию");

@@ -59,6 +59,8 @@ public:
     static constexpr int kFreezeSeconds = LobbyTimings::kCountdownFreezeSeconds;
     // Space between the countdown's indicator and the readiness message.
     static constexpr float kReadyTextGap = 8;
+    // The ready button while a game this player went out of runs on.
+    static constexpr float kRestingOpacity = 0.45f;
     enum : uint16_t { kLose = 0, kWin = 1, kDraw = 2, kNewTable = 3 };
 
     TOnReady OnReady;

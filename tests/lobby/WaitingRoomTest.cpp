@@ -198,6 +198,7 @@ TEST_F(WaitingRoomFixture, WhileTheGameThisPlayerLeftRunsTheButtonRestsAndTheRoo
     room->SetPlayerList({TPlayer{"Аня", false}, TPlayer{"Борис", true}, TPlayer{"Вера", true}, TPlayer{}});
     room->SetInviteState(false, true);
     EXPECT_FALSE(room->Button_Ready()->Enabled());
+    EXPECT_LT(room->Button_Ready()->Opacity(), 1) << "it looks resting";
     EXPECT_EQ(room->Text_Ready()->Text(), "Соперники доигрывают партию");
     Click(room->Button_Ready());
     EXPECT_TRUE(ready.empty());
@@ -206,6 +207,7 @@ TEST_F(WaitingRoomFixture, WhileTheGameThisPlayerLeftRunsTheButtonRestsAndTheRoo
     EXPECT_FALSE(room->Button_Ready()->Enabled());
     room->SetInviteState(false, false);
     EXPECT_TRUE(room->Button_Ready()->Enabled());
+    EXPECT_EQ(room->Button_Ready()->Opacity(), 1);
     EXPECT_EQ(room->Text_Ready()->Text(), "Ожидание Вашей готовности");
 }
 
