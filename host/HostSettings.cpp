@@ -102,7 +102,8 @@ void ApplyHostSettings(const THostSettings &Settings, THostOptions &Options) {
     Options.ServerUrl = Settings.ServerUrl;
 }
 
-THostSettings SettingsInUse(const THostSettings &Kept, const THostOptions &Options, const QString &PlayedName) {
+THostSettings SettingsInUse(const THostSettings &Kept, const THostOptions &Options,
+                            const QString &PlayedName) {
     THostSettings settings = Kept;
     settings.PlayerName = PlayedName;
     settings.Bots = Options.Bots;

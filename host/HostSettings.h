@@ -42,6 +42,7 @@ void ApplyHostSettings(const THostSettings &Settings, THostOptions &Options);
 
 // What this run plays with: the kept settings with the command line's choices and the name the player
 // plays as (the login name when none was chosen) in their place.
-THostSettings SettingsInUse(const THostSettings &Kept, const THostOptions &Options, const QString &PlayedName);
+THostSettings SettingsInUse(const THostSettings &Kept, const THostOptions &Options,
+                            const QString &PlayedName);
 
 } // namespace trelvo::host

@@ -19,6 +19,22 @@ template <typename T> std::unique_ptr<T, decltype(&std::free)> Owned(T *Reply) {
 
 } // namespace
 
+std::uint8_t X11KeyCode(xcb_connection_t *Connection, std::uint32_t KeySym) {
+    const xcb_setup_t *setup = xcb_get_setup(Connection);
+    const int count = setup->max_keycode - setup->min_keycode + 1;
+    auto mapping = Owned(xcb_get_keyboard_mapping_reply(
+        Connection, xcb_get_keyboard_mapping(Connection, setup->min_keycode, count), nullptr));
+    if (!mapping)
+        return 0;
+    const xcb_keysym_t *syms = xcb_get_keyboard_mapping_keysyms(mapping.get());
+    const int perCode = mapping->keysyms_per_keycode;
+    for (int column = 0; column < perCode && column < 2; ++column)
+        for (int code = 0; code < count; ++code)
+            if (syms[code * perCode + column] == KeySym)
+                return static_cast<std::uint8_t>(setup->min_keycode + code);
+    return 0;
+}
+
 TX11Input::TX11Input() {
     FConnection = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(FConnection))
@@ -61,27 +77,12 @@ bool TX11Input::Key(std::uint32_t KeySym) {
     return Chord({KeySym});
 }
 
-std::uint8_t TX11Input::KeyCodeOf(std::uint32_t KeySym) {
-    const xcb_setup_t *setup = xcb_get_setup(FConnection);
-    const int count = setup->max_keycode - setup->min_keycode + 1;
-    auto mapping = Owned(xcb_get_keyboard_mapping_reply(
-        FConnection, xcb_get_keyboard_mapping(FConnection, setup->min_keycode, count), nullptr));
-    if (!mapping)
-        return 0;
-    const xcb_keysym_t *syms = xcb_get_keyboard_mapping_keysyms(mapping.get());
-    const int perCode = mapping->keysyms_per_keycode;
-    for (int code = 0; code < count; ++code)
-        if (syms[code * perCode] == KeySym)
-            return static_cast<std::uint8_t>(setup->min_keycode + code);
-    return 0;
-}
-
 bool TX11Input::Chord(std::initializer_list<std::uint32_t> KeySyms) {
     if (!FAvailable)
         return false;
     std::vector<std::uint8_t> codes;
     for (std::uint32_t keySym : KeySyms) {
-        codes.push_back(KeyCodeOf(keySym));
+        codes.push_back(X11KeyCode(FConnection, keySym));
         if (codes.back() == 0)
             return false;
     }
@@ -94,19 +95,18 @@ bool TX11Input::Chord(std::initializer_list<std::uint32_t> KeySyms) {
 }
 
 bool TX11Input::KeyDown(std::uint32_t KeySym) {
-    const std::uint8_t code = FAvailable ? KeyCodeOf(KeySym) : 0;
-    if (code == 0)
-        return false;
-    Fake(XCB_KEY_PRESS, code);
-    Owned(xcb_get_input_focus_reply(FConnection, xcb_get_input_focus(FConnection), nullptr));
-    return true;
+    return FakeKey(XCB_KEY_PRESS, KeySym);
 }
 
 bool TX11Input::KeyUp(std::uint32_t KeySym) {
-    const std::uint8_t code = FAvailable ? KeyCodeOf(KeySym) : 0;
+    return FakeKey(XCB_KEY_RELEASE, KeySym);
+}
+
+bool TX11Input::FakeKey(std::uint8_t Type, std::uint32_t KeySym) {
+    const std::uint8_t code = FAvailable ? X11KeyCode(FConnection, KeySym) : 0;
     if (code == 0)
         return false;
-    Fake(XCB_KEY_RELEASE, code);
+    Fake(Type, code);
     Owned(xcb_get_input_focus_reply(FConnection, xcb_get_input_focus(FConnection), nullptr));
     return true;
 }

@@ -7,6 +7,9 @@ struct xcb_connection_t;
 
 namespace trelvo::host {
 
+// The key code that produces the keysym on the connection's keyboard (unshifted or shifted), 0 for none.
+std::uint8_t X11KeyCode(xcb_connection_t *Connection, std::uint32_t KeySym);
+
 // Real pointer and key input through the X server's test extension, on a connection of its own: the
 // events reach whatever window is under the pointer, exactly as a person's would.
 class TX11Input {
@@ -32,8 +35,7 @@ public:
     bool RootPosition(std::uint32_t Window, int &RootX, int &RootY);
 
 private:
-    // The key code that produces the keysym, 0 for none.
-    std::uint8_t KeyCodeOf(std::uint32_t KeySym);
+    bool FakeKey(std::uint8_t Type, std::uint32_t KeySym);
     void Fake(std::uint8_t Type, std::uint8_t Detail, int RootX = 0, int RootY = 0);
 
     xcb_connection_t *FConnection = nullptr;

@@ -1,6 +1,7 @@
 #include "host/X11ShortcutGrab.h"
 
 #include "host/HostLog.h"
+#include "host/X11Input.h"
 
 #include <QAction>
 #include <QGuiApplication>
@@ -17,7 +18,8 @@ namespace {
 
 // Caps Lock and Num Lock (the usual second modifier) change nothing about a shortcut: each grab is made
 // for every combination of them, and they are ignored in the presses that come.
-constexpr std::uint16_t kLockMasks[] = {0, XCB_MOD_MASK_LOCK, XCB_MOD_MASK_2, XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2};
+constexpr std::uint16_t kLockMasks[] = {0, XCB_MOD_MASK_LOCK, XCB_MOD_MASK_2,
+                                        XCB_MOD_MASK_LOCK | XCB_MOD_MASK_2};
 constexpr std::uint16_t kShortcutMasks =
     XCB_MOD_MASK_SHIFT | XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_4;
 
@@ -55,27 +57,12 @@ TX11ShortcutGrab::TX11ShortcutGrab(std::uint32_t Window, const QList<QAction *> 
         qCWarning(lcHost) << "cannot grab the menu's shortcuts: no X connection";
         return;
     }
-    const xcb_setup_t *setup = xcb_get_setup(FConnection);
-    const int count = setup->max_keycode - setup->min_keycode + 1;
-    xcb_get_keyboard_mapping_reply_t *mapping = xcb_get_keyboard_mapping_reply(
-        FConnection, xcb_get_keyboard_mapping(FConnection, setup->min_keycode, count), nullptr);
-    if (!mapping)
-        return;
-    const xcb_keysym_t *syms = xcb_get_keyboard_mapping_keysyms(mapping);
-    const int perCode = mapping->keysyms_per_keycode;
-    auto keyCodeOf = [&](std::uint32_t Sym) -> std::uint8_t {
-        for (int code = 0; code < count; ++code)
-            for (int column = 0; column < perCode && column < 2; ++column)
-                if (syms[code * perCode + column] == Sym)
-                    return static_cast<std::uint8_t>(setup->min_keycode + code);
-        return 0;
-    };
     for (QAction *action : Actions) {
         const QKeySequence keys = action->shortcut();
         if (keys.isEmpty())
             continue;
         const QKeyCombination combination = keys[0];
-        const std::uint8_t code = keyCodeOf(KeySymOf(combination.key()));
+        const std::uint8_t code = X11KeyCode(FConnection, KeySymOf(combination.key()));
         if (code == 0) {
             qCWarning(lcHost).noquote() << "no key on this keyboard for the shortcut" << keys.toString();
             continue;
@@ -93,8 +80,8 @@ TX11ShortcutGrab::TX11ShortcutGrab(std::uint32_t Window, const QList<QAction *> 
         }
         FGrabs.push_back({code, modifiers, action});
     }
-    std::free(mapping);
-    FNotifier = std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(FConnection), QSocketNotifier::Read);
+    FNotifier =
+        std::make_unique<QSocketNotifier>(xcb_get_file_descriptor(FConnection), QSocketNotifier::Read);
     QObject::connect(FNotifier.get(), &QSocketNotifier::activated, [this] { ReadEvents(); });
 }
 

@@ -35,7 +35,7 @@ TEST(InviteState, FollowsTheServersListsAroundAGameThisPlayerWentOutOf) {
         {"won", false, false},
         {"Ann- Bob+ Cid+ Dan+", false, true}, // went out: the others' seats stay ready
         {"Ann+ Bob+ Cid+ Dan+", true, true},
-        {"Ann+ Bob- Cid+ Dan+", true, true}, // Bob went out too
+        {"Ann+ Bob- Cid+ Dan+", true, true},   // Bob went out too
         {"Ann- Bob- Cid- Dan-", false, false}, // the game is over: every seat reset
         {"Ann- Bob+ Cid+ Dan+", false, false}, // the bots are ready for the next one
         {"won", false, false},

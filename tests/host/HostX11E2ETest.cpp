@@ -145,10 +145,11 @@ TEST_F(HostX11E2E, F11TakesTheGameToFullScreenAndBackIntoTheResizedGameArea) {
     pressF11Over(client);
     const uint32_t back = WaitEmbedded();
     const TX11Probe::TGeometry g = x.Geometry(client);
-    EXPECT_EQ(back, client) << "the client did not come back at the game area's size: parent " << x.Parent(client)
-                            << " area " << area << " geometry " << g.X << "," << g.Y << " " << g.Width << "x"
-                            << g.Height << " area size " << host->Window().GameArea().width() << "x"
-                            << host->Window().GameArea().height() << " viewable " << x.Viewable(client);
+    EXPECT_EQ(back, client) << "the client did not come back at the game area's size: parent "
+                            << x.Parent(client) << " area " << area << " geometry " << g.X << "," << g.Y
+                            << " " << g.Width << "x" << g.Height << " area size "
+                            << host->Window().GameArea().width() << "x" << host->Window().GameArea().height()
+                            << " viewable " << x.Viewable(client);
     EXPECT_EQ(host->EmbeddedWindow(), client);
     Shot("back-from-full-screen");
 }
@@ -213,7 +214,8 @@ TEST_F(HostX11E2E, MenuShortcutsWorkWhileTheGameHasTheKeyboard) {
     EXPECT_TRUE(SpinUntil([&] { return settings == 1; }, kDeadlineMs)) << "Ctrl+, did not open the settings";
     // The game's own key stays the game's.
     ASSERT_TRUE(input.Key(0xffc8));
-    EXPECT_TRUE(SpinUntil([&] { return x.Parent(client) != area; }, kDeadlineMs)) << "F11 no longer reaches the game";
+    EXPECT_TRUE(SpinUntil([&] { return x.Parent(client) != area; }, kDeadlineMs))
+        << "F11 no longer reaches the game";
 }
 
 TEST_F(HostX11E2E, ClosingTheHostEndsTheClient) {

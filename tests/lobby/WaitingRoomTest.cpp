@@ -221,10 +221,21 @@ TEST_F(WaitingRoomFixture, WithEverySeatReadyTheCountdownSpeaksAlone) {
     };
     const Case cases[] = {
         {"all ready, counting", {{"Аня", true}, {"Борис", true}}, true, true, ""},
-        {"all ready, no count yet", {{"Аня", true}, {"Борис", true}}, true, false, "Ожидание готовности соперников"},
-        {"one not ready, counting", {{"Аня", true}, {"Борис", false}}, true, true,
+        {"all ready, no count yet",
+         {{"Аня", true}, {"Борис", true}},
+         true,
+         false,
          "Ожидание готовности соперников"},
-        {"this player not ready", {{"Аня", false}, {"Борис", true}}, false, true, "Ожидание Вашей готовности"},
+        {"one not ready, counting",
+         {{"Аня", true}, {"Борис", false}},
+         true,
+         true,
+         "Ожидание готовности соперников"},
+        {"this player not ready",
+         {{"Аня", false}, {"Борис", true}},
+         false,
+         true,
+         "Ожидание Вашей готовности"},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
@@ -236,7 +247,8 @@ TEST_F(WaitingRoomFixture, WithEverySeatReadyTheCountdownSpeaksAlone) {
             room->StartTimerInvite(10);
         EXPECT_EQ(room->Text_Ready()->Text(), QString::fromUtf8(c.text));
         room->StopTimerInvite();
-        EXPECT_EQ(room->Text_Ready()->Text().isEmpty(), false) << "without the countdown the room says why it waits";
+        EXPECT_EQ(room->Text_Ready()->Text().isEmpty(), false)
+            << "without the countdown the room says why it waits";
     }
 }
 
