@@ -63,8 +63,9 @@ void EnterWaitingRoom(TGraphics &g) {
 void WaitAfterGoingOut(TGraphics &g) {
     FillLobby(g);
     g.CreateNewTable(3, QStringLiteral("Анна"), 1);
-    const TPlayerList players{TPlayer{QStringLiteral("Анна"), false}, TPlayer{QStringLiteral("Иван Царевич"), true},
-                              TPlayer{QStringLiteral("Вячеслав"), true}, TPlayer{QStringLiteral("Ольга"), true}};
+    const TPlayerList players{
+        TPlayer{QStringLiteral("Анна"), false}, TPlayer{QStringLiteral("Иван Царевич"), true},
+        TPlayer{QStringLiteral("Вячеслав"), true}, TPlayer{QStringLiteral("Ольга"), true}};
     g.UpdateInviteList(3, players);
     g.UpdateInviteState(false, true);
     Settle(300);
@@ -74,7 +75,8 @@ void WaitAfterGoingOut(TGraphics &g) {
 void CountDownAllReady(TGraphics &g) {
     FillLobby(g);
     g.WindowStart()->OnClickEnterTable(3);
-    const TPlayerList players{TPlayer{QStringLiteral("Анна"), true}, TPlayer{QStringLiteral("Иван Царевич"), true},
+    const TPlayerList players{TPlayer{QStringLiteral("Анна"), true},
+                              TPlayer{QStringLiteral("Иван Царевич"), true},
                               TPlayer{QStringLiteral("Вячеслав"), true}, TPlayer{}};
     g.UpdateInviteList(3, players);
     g.UpdateInviteState(true, false);
