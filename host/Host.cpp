@@ -78,6 +78,8 @@ THost::THost(const THostOptions &Options, std::unique_ptr<IGameServer> Server, c
             handler();
     };
 
+    FShortcutGrab = std::make_unique<TX11ShortcutGrab>(static_cast<std::uint32_t>(FWindow.winId()),
+                                                       FWindow.MenuActions());
     FChildWatch = std::make_unique<TX11ChildWatch>(static_cast<std::uint32_t>(FWindow.GameArea().winId()));
     FChildWatch->OnChildShown = [this](std::uint32_t Child) {
         if (FEmbedded != Child)
@@ -98,6 +100,7 @@ THost::~THost() {
     Shutdown();
     FServer->OnStatus = nullptr;
     FChildWatch.reset();
+    FShortcutGrab.reset();
     FClient.reset();
     FLink.reset();
     FRelay.reset();

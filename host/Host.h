@@ -7,6 +7,7 @@
 #include "host/HostRelay.h"
 #include "host/HostWindow.h"
 #include "host/X11ChildWatch.h"
+#include "host/X11ShortcutGrab.h"
 
 #include <QString>
 
@@ -56,6 +57,7 @@ private:
     std::unique_ptr<THostLink> FLink;
     std::unique_ptr<TClientLauncher> FClient;
     std::unique_ptr<TX11ChildWatch> FChildWatch;
+    std::unique_ptr<TX11ShortcutGrab> FShortcutGrab;
     std::uint32_t FEmbedded = 0;
     bool FStopRequested = false;
 };

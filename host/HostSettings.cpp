@@ -13,6 +13,7 @@ const QString kBots = QStringLiteral("bots/count");
 const QString kLevel = QStringLiteral("bots/level");
 const QString kServer = QStringLiteral("server/last");
 const QString kMuted = QStringLiteral("sound/muted");
+const QString kLogShown = QStringLiteral("window/log");
 const QString kGeometry = QStringLiteral("window/geometry");
 
 // The kept values go through the command line's own checks, as if typed after their option; a refused
@@ -67,6 +68,7 @@ THostSettings ReadHostSettings(QSettings &Store, QStringList *Refused) {
     settings.Level = options.Level;
     settings.ServerUrl = options.ServerUrl;
     settings.Muted = Store.value(kMuted, false).toBool();
+    settings.LogShown = Store.value(kLogShown, false).toBool();
     settings.WindowGeometry = Store.value(kGeometry).toByteArray();
     return settings;
 }
@@ -77,6 +79,7 @@ void WriteHostSettings(QSettings &Store, const THostSettings &Settings) {
     Store.setValue(kLevel, BotLevelName(Settings.Level));
     Store.setValue(kServer, Settings.ServerUrl);
     Store.setValue(kMuted, Settings.Muted);
+    Store.setValue(kLogShown, Settings.LogShown);
     if (Settings.WindowGeometry.isEmpty())
         Store.remove(kGeometry);
     else
@@ -97,6 +100,16 @@ void ApplyHostSettings(const THostSettings &Settings, THostOptions &Options) {
     Options.Bots = Settings.Bots;
     Options.Level = Settings.Level;
     Options.ServerUrl = Settings.ServerUrl;
+}
+
+THostSettings SettingsInUse(const THostSettings &Kept, const THostOptions &Options,
+                            const QString &PlayedName) {
+    THostSettings settings = Kept;
+    settings.PlayerName = PlayedName;
+    settings.Bots = Options.Bots;
+    settings.Level = Options.Level;
+    settings.ServerUrl = Options.ServerUrl;
+    return settings;
 }
 
 } // namespace trelvo::host

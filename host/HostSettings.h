@@ -20,6 +20,8 @@ struct THostSettings {
     server::TBotLevel Level = server::TBotLevel::Normal;
     QString ServerUrl; // empty: the game server in this program
     bool Muted = false;
+    // The relayed messages' log beside the game: a tool for the curious, folded away unless asked for.
+    bool LogShown = false;
     QByteArray WindowGeometry;
     bool operator==(const THostSettings &) const = default;
 };
@@ -37,5 +39,10 @@ bool CheckHostSettings(const THostSettings &Settings, QString &Error);
 
 // The settings as the starting point the command line is read over.
 void ApplyHostSettings(const THostSettings &Settings, THostOptions &Options);
+
+// What this run plays with: the kept settings with the command line's choices and the name the player
+// plays as (the login name when none was chosen) in their place.
+THostSettings SettingsInUse(const THostSettings &Kept, const THostOptions &Options,
+                            const QString &PlayedName);
 
 } // namespace trelvo::host

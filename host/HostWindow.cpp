@@ -71,13 +71,16 @@ THostWindow::THostWindow() {
     setCentralWidget(central);
 
     BuildMenu();
+    // A player's window first: the relayed messages are there for whoever asks for them.
+    SetLogVisible(false);
     resize(1040, 640);
 }
 
 THostWindow::~THostWindow() = default;
 
 void THostWindow::BuildMenu() {
-    // The shortcuts work while the chat window has the focus; the embedded game keeps its own keys.
+    // The shortcuts work in the whole chat window, the embedded game included (THost grabs their keys);
+    // the game keeps its own keys.
     QMenu *game = menuBar()->addMenu(QStringLiteral("&Игра"));
     FShowGame = game->addAction(QStringLiteral("Показать игру"), QKeySequence(QStringLiteral("Ctrl+G")), this,
                                 [this] { Raise(OnShowGame); });
@@ -108,12 +111,25 @@ void THostWindow::BuildMenu() {
     FLogToggle = view->addAction(QStringLiteral("Журнал"));
     FLogToggle->setShortcut(QKeySequence(QStringLiteral("Ctrl+L")));
     FLogToggle->setCheckable(true);
-    FLogToggle->setChecked(true);
-    QObject::connect(FLogToggle, &QAction::toggled, [this](bool On) { SetLogVisible(On); });
+    QObject::connect(FLogToggle, &QAction::toggled, [this](bool On) {
+        FLog->setVisible(On);
+        if (auto handler = OnLogShown)
+            handler(On);
+    });
 
     QMenu *help = menuBar()->addMenu(QStringLiteral("&Справка"));
     FAbout = help->addAction(QStringLiteral("О программе"), QKeySequence(QStringLiteral("F1")), this,
                              [this] { Raise(OnAbout); });
+}
+
+QList<QAction *> THostWindow::MenuActions() const {
+    QList<QAction *> items;
+    for (QAction *top : menuBar()->actions())
+        if (top->menu())
+            for (QAction *item : top->menu()->actions())
+                if (!item->isSeparator())
+                    items << item;
+    return items;
 }
 
 void THostWindow::SetSoundOn(bool On) {
@@ -136,9 +152,9 @@ QString THostWindow::LogText() const {
 }
 
 void THostWindow::SetLogVisible(bool Visible) {
+    const QSignalBlocker quiet(FLogToggle);
+    FLogToggle->setChecked(Visible);
     FLog->setVisible(Visible);
-    if (FLogToggle->isChecked() != Visible)
-        FLogToggle->setChecked(Visible);
 }
 
 bool THostWindow::LogVisible() const {

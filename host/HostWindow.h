@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QMainWindow>
 
 #include <functional>
@@ -29,6 +30,7 @@ public:
     TGameArea &GameArea() { return *FGameArea; }
     void AppendLog(const QString &Line);
     QString LogText() const;
+    // The log is folded away at first; setting it raises no OnLogShown.
     void SetLogVisible(bool Visible);
     bool LogVisible() const;
 
@@ -52,6 +54,9 @@ public:
     QAction *RatingAction() const { return FRating; }
     QAction *SettingsAction() const { return FSettings; }
     QAction *SoundAction() const { return FSound; }
+    QAction *LogAction() const { return FLogToggle; }
+    // Every item of the menu, each with its shortcut.
+    QList<QAction *> MenuActions() const;
 
     // The sound switch as kept in the settings; setting it raises no OnSoundSwitched.
     void SetSoundOn(bool On);
@@ -64,6 +69,8 @@ public:
     std::function<void()> OnRating;
     std::function<void()> OnSettings;
     std::function<void(bool On)> OnSoundSwitched;
+    // The player showed or folded the log.
+    std::function<void(bool Shown)> OnLogShown;
     std::function<void()> OnClosed;
 
 protected:

@@ -98,13 +98,18 @@ int main(int argc, char **argv) {
         window.AppendLog(QStringLiteral("settings: passed over %1").arg(line));
     if (!settings.WindowGeometry.isEmpty())
         window.restoreGeometry(settings.WindowGeometry);
+    window.SetLogVisible(settings.LogShown);
+    window.OnLogShown = [&](bool Shown) {
+        settings.LogShown = Shown;
+        WriteHostSettings(*store, settings);
+    };
     host.OnClosed = [&] {
         settings.WindowGeometry = window.saveGeometry();
         WriteHostSettings(*store, settings);
         QCoreApplication::exit(0);
     };
     window.OnSettings = [&] {
-        TSettingsDialog dialog(settings, &window);
+        TSettingsDialog dialog(SettingsInUse(settings, options, host.Relay().Identity().Name), &window);
         if (dialog.exec() != QDialog::Accepted)
             return;
         settings = dialog.Settings();

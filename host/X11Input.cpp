@@ -7,6 +7,7 @@
 
 #include <cstdlib>
 #include <memory>
+#include <vector>
 
 namespace trelvo::host {
 
@@ -17,6 +18,22 @@ template <typename T> std::unique_ptr<T, decltype(&std::free)> Owned(T *Reply) {
 }
 
 } // namespace
+
+std::uint8_t X11KeyCode(xcb_connection_t *Connection, std::uint32_t KeySym) {
+    const xcb_setup_t *setup = xcb_get_setup(Connection);
+    const int count = setup->max_keycode - setup->min_keycode + 1;
+    auto mapping = Owned(xcb_get_keyboard_mapping_reply(
+        Connection, xcb_get_keyboard_mapping(Connection, setup->min_keycode, count), nullptr));
+    if (!mapping)
+        return 0;
+    const xcb_keysym_t *syms = xcb_get_keyboard_mapping_keysyms(mapping.get());
+    const int perCode = mapping->keysyms_per_keycode;
+    for (int column = 0; column < perCode && column < 2; ++column)
+        for (int code = 0; code < count; ++code)
+            if (syms[code * perCode + column] == KeySym)
+                return static_cast<std::uint8_t>(setup->min_keycode + code);
+    return 0;
+}
 
 TX11Input::TX11Input() {
     FConnection = xcb_connect(nullptr, nullptr);
@@ -57,26 +74,41 @@ void TX11Input::Click(int RootX, int RootY) {
 }
 
 bool TX11Input::Key(std::uint32_t KeySym) {
+    return Chord({KeySym});
+}
+
+bool TX11Input::Chord(std::initializer_list<std::uint32_t> KeySyms) {
     if (!FAvailable)
         return false;
-    const xcb_setup_t *setup = xcb_get_setup(FConnection);
-    const int count = setup->max_keycode - setup->min_keycode + 1;
-    auto mapping = Owned(xcb_get_keyboard_mapping_reply(
-        FConnection, xcb_get_keyboard_mapping(FConnection, setup->min_keycode, count), nullptr));
-    if (!mapping)
-        return false;
-    const xcb_keysym_t *syms = xcb_get_keyboard_mapping_keysyms(mapping.get());
-    const int perCode = mapping->keysyms_per_keycode;
-    for (int code = 0; code < count; ++code) {
-        if (syms[code * perCode] != KeySym)
-            continue;
-        const auto keycode = static_cast<std::uint8_t>(setup->min_keycode + code);
-        Fake(XCB_KEY_PRESS, keycode);
-        Fake(XCB_KEY_RELEASE, keycode);
-        Owned(xcb_get_input_focus_reply(FConnection, xcb_get_input_focus(FConnection), nullptr));
-        return true;
+    std::vector<std::uint8_t> codes;
+    for (std::uint32_t keySym : KeySyms) {
+        codes.push_back(X11KeyCode(FConnection, keySym));
+        if (codes.back() == 0)
+            return false;
     }
-    return false;
+    for (std::uint8_t code : codes)
+        Fake(XCB_KEY_PRESS, code);
+    for (auto code = codes.rbegin(); code != codes.rend(); ++code)
+        Fake(XCB_KEY_RELEASE, *code);
+    Owned(xcb_get_input_focus_reply(FConnection, xcb_get_input_focus(FConnection), nullptr));
+    return true;
+}
+
+bool TX11Input::KeyDown(std::uint32_t KeySym) {
+    return FakeKey(XCB_KEY_PRESS, KeySym);
+}
+
+bool TX11Input::KeyUp(std::uint32_t KeySym) {
+    return FakeKey(XCB_KEY_RELEASE, KeySym);
+}
+
+bool TX11Input::FakeKey(std::uint8_t Type, std::uint32_t KeySym) {
+    const std::uint8_t code = FAvailable ? X11KeyCode(FConnection, KeySym) : 0;
+    if (code == 0)
+        return false;
+    Fake(Type, code);
+    Owned(xcb_get_input_focus_reply(FConnection, xcb_get_input_focus(FConnection), nullptr));
+    return true;
 }
 
 bool TX11Input::RootPosition(std::uint32_t Window, int &RootX, int &RootY) {

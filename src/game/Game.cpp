@@ -36,6 +36,8 @@ QString ChatOutdatedText(const QString &CCVersion) {
 
 // The waiting room's status picture for a table that has no result to show.
 constexpr uint16_t kNoResult = 3;
+// The result of a player who went out, perhaps while the others play on.
+constexpr uint8_t kWon = 1;
 
 // A list count read from the server is used as a loop count. A count beyond the number of fields in
 // the payload can only describe entries read again from its start (the reader wraps around), so it
@@ -429,11 +431,18 @@ void TGame::ChangeTable(const QString &Value) {
         if (seat.Playrname.isEmpty())
             seat.PlayerState = false;
     }
+    FInviteState.Seats(list, FPlayerInfo.Name);
     // While a game's result waits to be shown, the seats wait with it.
-    if (TempCardList->EndGame())
+    if (TempCardList->EndGame()) {
         TempCardList->SetPlayerList(list);
-    else
+    } else {
         Graphics->UpdateInviteList(FTableID, list);
+        ShowInviteState();
+    }
+}
+
+void TGame::ShowInviteState() {
+    Graphics->UpdateInviteState(FInviteState.OwnReady(), FInviteState.GameRuns());
 }
 
 void TGame::UpdTimerNewTable(const QString &Value) {
@@ -505,6 +514,7 @@ void TGame::StartGame(const QString &Value) {
     if (FState != GameState::kAtTable)
         return IgnoredOutOfState(__func__);
     TListCardID cards;
+    FInviteState.Reset();
     int pos = 1;
     const uint8_t playerCount = ReadByte(Value, pos);
     const uint8_t timeGo = ReadByte(Value, pos);
@@ -707,6 +717,7 @@ void TGame::EndGame(const QString &Value) {
     if (result == kNoResult)
         return;
     const uint8_t showNow = ReadByte(Value, pos);
+    FInviteState.GameResult(result == kWon);
     TempCardList->SetWinState(result);
     TempCardList->SetEndGame(true);
     // Otherwise the round's closing animation starts the result timer when it ends; when that
@@ -766,6 +777,7 @@ void TGame::ShowResult() {
     Graphics->EndTableGame();
     Graphics->CreateNewTable(FTableID, FPlayerInfo.Name, TempCardList->WinState());
     Graphics->UpdateInviteList(FTableID, TempCardList->PlayerList());
+    ShowInviteState();
     TempCardList->Clean();
 }
 
@@ -773,6 +785,7 @@ void TGame::ShowResult() {
 
 void TGame::GraphicsCreateNewTable(const TCreateSetting &Setting) {
     FState = GameState::kAtTable;
+    FInviteState.Reset();
     StopLobbyTimers();
     Raise(OnCreateNewTable, msg::BuildFields(msg::TCreateTableRequest{Setting.Transfer, Setting.First_Not_TR,
                                                                       Setting.Max_Five}));
@@ -787,6 +800,7 @@ void TGame::GraphicsCloseInvite() {
 
 void TGame::GraphicsEnterTable(int ID) {
     FState = GameState::kAtTable;
+    FInviteState.Reset();
     StopLobbyTimers();
     Raise(OnEnterTable, ID);
 }

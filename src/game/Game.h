@@ -3,6 +3,7 @@
 #include "common/Exceptions.h"
 #include "common/Timer.h"
 #include "common/TimerEx.h"
+#include "game/InviteState.h"
 #include "game/TempCardList.h"
 #include "game/api/CardModel.h"
 #include "game/api/IAboutForm.h"
@@ -149,6 +150,8 @@ private:
     bool IsOwnSeat(uint8_t Seat) const;
     void StartResultTimer();
     void ShowResult();
+    // The waiting room's own readiness and whether the game this player left runs on.
+    void ShowInviteState();
 
     // Scene events.
     void GraphicsCreateNewTable(const TCreateSetting &Setting);
@@ -167,6 +170,7 @@ private:
     std::unique_ptr<IGraphics> Graphics;
     std::unique_ptr<TTimer> Timer_Get_Table;
     TPlayerInfo FPlayerInfo;
+    TInviteState FInviteState;
     uint8_t FPlayerid = 0;
     int FTableID = 0;
     int FState = 0;

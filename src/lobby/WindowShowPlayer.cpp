@@ -161,10 +161,17 @@ void TWindowShowPlayer::SetWidth(float w) {
 }
 
 void TWindowShowPlayer::SetPlayerList(const TPlayerList &PlayerList) {
+    bool seated = false, allReady = true;
     for (size_t i = 0; i < FListLine.size(); ++i) {
         FListLine[i]->SetName(PlayerList[i].Playrname);
         FListLine[i]->SetState(PlayerList[i].PlayerState);
+        if (!PlayerList[i].Playrname.isEmpty()) {
+            seated = true;
+            allReady = allReady && PlayerList[i].PlayerState;
+        }
     }
+    FAllSeatedReady = seated && allReady;
+    ShowReadiness();
 }
 
 void TWindowShowPlayer::SetTableID(int value) {
@@ -184,16 +191,40 @@ void TWindowShowPlayer::SetPlayerWin(uint16_t value) {
 
 void TWindowShowPlayer::ToggleReady() {
     FStateReady = !FStateReady;
-    FButton_Ready->SetImgName(FStateReady ? kNoReadyPictures : kReadyPictures);
-    FText_Ready->SetText(FStateReady ? QStringLiteral("Ожидание готовности соперников")
-                                     : QStringLiteral("Ожидание Вашей готовности"));
+    ShowReadiness();
     if (OnReady)
         OnReady(FStateReady);
 }
 
+void TWindowShowPlayer::SetInviteState(bool Ready, bool GameRuns) {
+    FStateReady = Ready;
+    FGameRuns = GameRuns;
+    ShowReadiness();
+}
+
+void TWindowShowPlayer::ShowReadiness() {
+    const TResBut &pictures = FStateReady ? kNoReadyPictures : kReadyPictures;
+    if (FButton_Ready->ImgName().Waiting != pictures.Waiting)
+        FButton_Ready->SetImgName(pictures);
+    FButton_Ready->SetEnabled(!FFrozen && !FGameRuns);
+    // Its disabled picture is its normal one: faded, it shows that it waits for the game's end.
+    FButton_Ready->SetOpacity(FGameRuns ? kRestingOpacity : 1);
+    QString text;
+    if (FGameRuns)
+        text = QStringLiteral("Соперники доигрывают партию");
+    else if (!FStateReady)
+        text = QStringLiteral("Ожидание Вашей готовности");
+    else if (!(FCountdownRuns && FAllSeatedReady))
+        text = QStringLiteral("Ожидание готовности соперников");
+    // Everybody ready with the countdown running: the countdown alone says what comes.
+    if (FText_Ready->Text() != text)
+        FText_Ready->SetText(text);
+}
+
 void TWindowShowPlayer::Freeze(bool frozen) {
-    FButton_Ready->SetEnabled(!frozen);
+    FFrozen = frozen;
     SetCanClose(!frozen);
+    ShowReadiness();
 }
 
 void TWindowShowPlayer::ShowTime() {
@@ -204,6 +235,7 @@ void TWindowShowPlayer::StartTimerInvite(int Time) {
     if (FTimer_Invite->Enabled())
         FTimer_Invite->SetEnabled(false);
     FTime_Invite = Time;
+    FCountdownRuns = true;
     Freeze(Time == kFreezeSeconds);
     ShowTime();
     FTimer_Invite->SetEnabled(true);
@@ -212,6 +244,7 @@ void TWindowShowPlayer::StartTimerInvite(int Time) {
 
 void TWindowShowPlayer::StopTimerInvite() {
     FTimer_Invite->SetEnabled(false);
+    FCountdownRuns = false;
     Freeze(false);
     FAniIndicator->SetEnabled(false);
     FText_Time->SetText(QString());

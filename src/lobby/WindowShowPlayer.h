@@ -59,6 +59,8 @@ public:
     static constexpr int kFreezeSeconds = LobbyTimings::kCountdownFreezeSeconds;
     // Space between the countdown's indicator and the readiness message.
     static constexpr float kReadyTextGap = 8;
+    // The ready button while a game this player went out of runs on.
+    static constexpr float kRestingOpacity = 0.45f;
     enum : uint16_t { kLose = 0, kWin = 1, kDraw = 2, kNewTable = 3 };
 
     TOnReady OnReady;
@@ -76,8 +78,12 @@ public:
     void SetPlayerWin(uint16_t value);
     void StartTimerInvite(int Time);
     void StopTimerInvite();
+    // What the game server last said: this player's readiness, and whether a game this player went out
+    // of still runs at the table. While it runs the button rests: the server resets readiness at its end.
+    void SetInviteState(bool Ready, bool GameRuns);
 
     bool StateReady() const { return FStateReady; }
+    bool GameRuns() const { return FGameRuns; }
     int Time_Invite() const { return FTime_Invite; }
     const TTimer &Timer_Invite() const { return *FTimer_Invite; }
     TPicButton *Button_Ready() const { return FButton_Ready; }
@@ -97,9 +103,17 @@ private:
     void TimerTick();
     void ShowTime();
     void Freeze(bool frozen);
+    // The button's pictures and state and the message under the list, from readiness, a game still
+    // running and the countdown.
+    void ShowReadiness();
 
     TPicButton *FButton_Ready;
     bool FStateReady = false;
+    bool FGameRuns = false;
+    bool FFrozen = false;
+    bool FCountdownRuns = false;
+    // Somebody sits and every seated player is ready.
+    bool FAllSeatedReady = false;
     TLine *FLine_Bottom;
     TLine *FLine_Top;
     TText *FText_Time;

@@ -220,6 +220,11 @@ void TGraphics::UpdateInviteList(int ID, const TPlayerList &PlayerList) {
     room->SetPlayerList(PlayerList);
 }
 
+void TGraphics::UpdateInviteState(bool Ready, bool GameRuns) {
+    if (TWindowShowPlayer *room = FWindow_Players.Get())
+        room->SetInviteState(Ready, GameRuns);
+}
+
 void TGraphics::UpdateTimerNewTable(int Value) {
     TWindowShowPlayer *room = FWindow_Players.Get();
     if (!room)

@@ -48,6 +48,7 @@ public:
 
     void CreateNewTable(int ID, const QString &playername, uint16_t WinState) override;
     void UpdateInviteList(int ID, const TPlayerList &PlayerList) override;
+    void UpdateInviteState(bool Ready, bool GameRuns) override;
     void UpdateTimerNewTable(int Value) override;
     void KickInvite() override;
     void StopGame() override;

@@ -67,21 +67,11 @@ void TMain_Form::FormKeyDown(uint16_t Key) {
 }
 
 bool TMain_Form::eventFilter(QObject *Watched, QEvent *Event) {
-    if (Event->type() == QEvent::KeyRelease) {
-        // Every press ends in a release: the next press is a new one, even at the same address.
-        FLastKey = nullptr;
-        return false;
-    }
-    if (Event->type() != QEvent::KeyPress || !Watched->isWidgetType())
-        return false;
-    auto *target = static_cast<QWidget *>(Watched);
-    if (target->window() != this)
-        return false;
-    if (Event == FLastKey && FLastKeyTarget && target->isAncestorOf(FLastKeyTarget))
-        return false;
-    FLastKey = Event;
-    FLastKeyTarget = target;
-    FormKeyDown(VirtualKey(static_cast<QKeyEvent *>(Event)->key()));
+    // A key press comes to this window's QWindow once, before the widget with the focus (and, when that
+    // one ignores it, each of its parents) gets it: counted there, every press counts once, whichever
+    // widget takes it and wherever its release went.
+    if (Event->type() == QEvent::KeyPress && Watched->isWindowType() && Watched == windowHandle())
+        FormKeyDown(VirtualKey(static_cast<QKeyEvent *>(Event)->key()));
     return false;
 }
 

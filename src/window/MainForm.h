@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QPointer>
 #include <QRect>
 #include <QWidget>
 
@@ -49,10 +48,6 @@ private:
     QRect FEmbeddedGeometry;
     // The wrapper of the foreign chat window; kept, since each wrapper is a window object of its own.
     std::unique_ptr<QWindow> FHostWindow;
-    // The last key event seen and its first receiver: a key a child ignores travels on to its parents as
-    // the same event, and counts once.
-    const QEvent *FLastKey = nullptr;
-    QPointer<QWidget> FLastKeyTarget;
 };
 
 } // namespace trelvo

@@ -149,8 +149,9 @@ TEST_F(GameLobby, HugeCountsAreCutAtThePayload) {
     Drive(2);
     Game->ChangeTable("12;2000000000;0;Ann;1;");
     out = Take();
-    ASSERT_FALSE(out.empty());
-    EXPECT_EQ(out.back().rfind("UpdateInviteList(", 0), 0u);
+    ASSERT_GE(out.size(), 2u);
+    EXPECT_EQ(out[out.size() - 2].rfind("UpdateInviteList(", 0), 0u);
+    EXPECT_EQ(out.back(), "UpdateInviteState(1,0)");
 }
 
 TEST_F(GameLobby, CreatingATable) {
@@ -236,21 +237,23 @@ TEST_F(GameLobby, WaitingRoomSeats) {
     struct Case {
         const char *payload;
         std::string out;
+        std::string own; // this player's readiness as the button shows it
     };
     const Case cases[] = {
-        {"12;2;0;Ann;1;2;Bob;0;", "UpdateInviteList(12,[Ann+,-,Bob-,-])"},
+        {"12;2;0;Ann;1;2;Bob;0;", "UpdateInviteList(12,[Ann+,-,Bob-,-])", "UpdateInviteState(1,0)"},
         // Names are unescaped in any letter case; a slot outside 0..3 is skipped.
-        {"3;3;1;A$r^e%p#l&a-c=e@B;5;0;Ann;0;4;Cid;1;", "UpdateInviteList(3,[Ann-,A;B+,-,-])"},
-        {"3;1;3;A$R^E%P#L&A-C=E@B;0;", "UpdateInviteList(3,[-,-,-,A;B-])"},
+        {"3;3;1;A$r^e%p#l&a-c=e@B;5;0;Ann;0;4;Cid;1;", "UpdateInviteList(3,[Ann-,A;B+,-,-])",
+         "UpdateInviteState(0,0)"},
+        {"3;1;3;A$R^E%P#L&A-C=E@B;0;", "UpdateInviteList(3,[-,-,-,A;B-])", "UpdateInviteState(0,0)"},
         // A seat without a name is never ready.
-        {"5;1;2;;1;", "UpdateInviteList(5,[-,-,-,-])"},
-        {"5;0;", "UpdateInviteList(5,[-,-,-,-])"},
-        {"5;-3;", "UpdateInviteList(5,[-,-,-,-])"},
+        {"5;1;2;;1;", "UpdateInviteList(5,[-,-,-,-])", "UpdateInviteState(0,0)"},
+        {"5;0;", "UpdateInviteList(5,[-,-,-,-])", "UpdateInviteState(0,0)"},
+        {"5;-3;", "UpdateInviteList(5,[-,-,-,-])", "UpdateInviteState(0,0)"},
     };
     for (const Case &c : cases) {
         Drive(2);
         Server(6, c.payload);
-        EXPECT_EQ(Take(), Lines({c.out})) << c.payload;
+        EXPECT_EQ(Take(), Lines({c.out, c.own})) << c.payload;
     }
 }
 

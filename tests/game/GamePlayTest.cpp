@@ -248,13 +248,13 @@ TEST_F(GamePlay, ResultShownOneSecondAfterEndGame) {
     Clock.Advance(999);
     EXPECT_TRUE(Log.Empty());
     Clock.Advance(1);
-    EXPECT_EQ(Take(),
-              Lines({"EndTableGame()", "CreateNewTable(12,Ann,1)", "UpdateInviteList(12,[-,-,-,-])"}));
+    EXPECT_EQ(Take(), Lines({"EndTableGame()", "CreateNewTable(12,Ann,1)", "UpdateInviteList(12,[-,-,-,-])",
+                             "UpdateInviteState(0,0)"}));
     Clock.Advance(10000);
     EXPECT_TRUE(Log.Empty());
     // Shown and cleaned: seats go to the screen again.
     Server(6, "12;1;0;Ann;1;");
-    EXPECT_EQ(Take(), Lines({"UpdateInviteList(12,[Ann+,-,-,-])"}));
+    EXPECT_EQ(Take(), Lines({"UpdateInviteList(12,[Ann+,-,-,-])", "UpdateInviteState(1,0)"}));
 }
 
 TEST_F(GamePlay, ResultAfterTheClosingAnimationWithTheSeatsReportedMeanwhile) {
@@ -267,12 +267,13 @@ TEST_F(GamePlay, ResultAfterTheClosingAnimationWithTheSeatsReportedMeanwhile) {
     Gfx->OnBitoEnd();
     EXPECT_TRUE(Log.Empty());
     Clock.Advance(1000);
-    EXPECT_EQ(Take(),
-              Lines({"EndTableGame()", "CreateNewTable(12,Ann,0)", "UpdateInviteList(12,[Ann+,Bob-,-,-])"}));
+    EXPECT_EQ(Take(), Lines({"EndTableGame()", "CreateNewTable(12,Ann,0)",
+                             "UpdateInviteList(12,[Ann+,Bob-,-,-])", "UpdateInviteState(1,0)"}));
 }
 
 TEST_F(GamePlay, ResultToWaitForAnAnimationThatIsOverShowsAfterOneSecond) {
-    const Lines result = {"EndTableGame()", "CreateNewTable(12,Ann,1)", "UpdateInviteList(12,[-,-,-,-])"};
+    const Lines result = {"EndTableGame()", "CreateNewTable(12,Ann,1)", "UpdateInviteList(12,[-,-,-,-])",
+                          "UpdateInviteState(0,0)"};
     // The closing animation ended before the result arrived.
     Drive(3);
     Server(13, "1;255;1;0;0;0;");
@@ -301,8 +302,8 @@ TEST_F(GamePlay, ASceneThatEndsTheRoundInsideAllBito) {
                              "SetDeck(20)", "SetPlayerCountCard(2,5)", "ShowCanGiveCard()"}));
     Server(15, "2;0;");
     Clock.Advance(1000);
-    EXPECT_EQ(Take(),
-              Lines({"EndTableGame()", "CreateNewTable(12,Ann,2)", "UpdateInviteList(12,[-,-,-,-])"}));
+    EXPECT_EQ(Take(), Lines({"EndTableGame()", "CreateNewTable(12,Ann,2)", "UpdateInviteList(12,[-,-,-,-])",
+                             "UpdateInviteState(0,0)"}));
 }
 
 TEST_F(GamePlay, NoResultLeavesTheTableInStateTwo) {
@@ -314,7 +315,7 @@ TEST_F(GamePlay, NoResultLeavesTheTableInStateTwo) {
     // No result pending: the animation's end deals as usual and the seats go straight to the screen.
     EXPECT_EQ(Take(), Lines({"SetDeck(0)"}));
     Server(6, "12;1;0;Ann;0;");
-    EXPECT_EQ(Take(), Lines({"UpdateInviteList(12,[Ann-,-,-,-])"}));
+    EXPECT_EQ(Take(), Lines({"UpdateInviteList(12,[Ann-,-,-,-])", "UpdateInviteState(0,0)"}));
 }
 
 TEST_F(GamePlay, ResultShowsOnceWhenItsTimerIsRestarted) {
@@ -325,8 +326,8 @@ TEST_F(GamePlay, ResultShowsOnceWhenItsTimerIsRestarted) {
     Clock.Advance(999);
     EXPECT_TRUE(Log.Empty());
     Clock.Advance(5000);
-    EXPECT_EQ(Take(),
-              Lines({"EndTableGame()", "CreateNewTable(12,Ann,2)", "UpdateInviteList(12,[-,-,-,-])"}));
+    EXPECT_EQ(Take(), Lines({"EndTableGame()", "CreateNewTable(12,Ann,2)", "UpdateInviteList(12,[-,-,-,-])",
+                             "UpdateInviteState(0,0)"}));
 }
 
 TEST_F(GamePlay, DestroyingTheControllerWithAPendingResult) {

@@ -106,8 +106,18 @@ TEST_F(GameTurn, ReadinessIsTheWholeIntegerOtherFlagsTheLowByte) {
         int after;
     };
     const Case cases[] = {
-        {"ready 256", 2, 6, "12;2;0;Ann;256;1;Bob;-256;", {"UpdateInviteList(12,[Ann+,Bob+,-,-])"}, 2},
-        {"ready 0", 2, 6, "12;1;0;Ann;0;", {"UpdateInviteList(12,[Ann-,-,-,-])"}, 2},
+        {"ready 256",
+         2,
+         6,
+         "12;2;0;Ann;256;1;Bob;-256;",
+         {"UpdateInviteList(12,[Ann+,Bob+,-,-])", "UpdateInviteState(1,0)"},
+         2},
+        {"ready 0",
+         2,
+         6,
+         "12;1;0;Ann;0;",
+         {"UpdateInviteList(12,[Ann-,-,-,-])", "UpdateInviteState(0,0)"},
+         2},
         {"transfer 256 is no transfer",
          3,
          10,

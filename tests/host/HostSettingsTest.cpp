@@ -42,6 +42,7 @@ THostSettings Chosen() {
     settings.Level = trelvo::server::TBotLevel::Hard;
     settings.ServerUrl = QStringLiteral("wss://cards.example.org:47017");
     settings.Muted = true;
+    settings.LogShown = true;
     settings.WindowGeometry = QByteArray("\x01\xd9\xd0\xcb\x00geometry", 13);
     return settings;
 }
@@ -171,6 +172,43 @@ TEST_F(HostSettingsTest, EveryBotLevelOfTheServersTableIsAChoiceOfTheHost) {
         EXPECT_EQ(boxes.front()->currentText(), QString::fromUtf8(srv::BotLevels()[row].Title));
         EXPECT_EQ(dialog.Settings().Level, level);
     }
+}
+
+TEST(SettingsDialog, ShowsTheNameAndServerThePlayerPlaysAs) {
+    // Nothing kept; this run plays on a server given on the command line, under the login name.
+    THostOptions options;
+    ApplyHostSettings(THostSettings(), options);
+    QString error;
+    bool help = false;
+    ASSERT_TRUE(ParseHostOptions({QStringLiteral("--server"), QStringLiteral("ws://127.0.0.1:47017"),
+                                  QStringLiteral("--bots"), QStringLiteral("3")},
+                                 options, error, help));
+    THostSettings kept;
+    kept.Muted = true;
+    TSettingsDialog dialog(SettingsInUse(kept, options, QStringLiteral("alice")));
+    QStringList shown;
+    for (QLineEdit *edit : dialog.findChildren<QLineEdit *>())
+        shown << edit->text();
+    EXPECT_TRUE(shown.contains(QStringLiteral("alice"))) << shown.join(u'|').toStdString();
+    EXPECT_TRUE(shown.contains(QStringLiteral("ws://127.0.0.1:47017"))) << shown.join(u'|').toStdString();
+    const THostSettings confirmed = dialog.Settings();
+    EXPECT_EQ(confirmed.Bots, 3);
+    EXPECT_TRUE(confirmed.Muted) << "what the window does not show stays as kept";
+}
+
+TEST(HostWindowLog, FoldedAtFirstAndOnlyThePlayersFlipIsTold) {
+    THostWindow window;
+    QList<bool> told;
+    window.OnLogShown = [&told](bool Shown) { told << Shown; };
+    EXPECT_FALSE(window.LogVisible());
+    EXPECT_FALSE(window.LogAction()->isChecked());
+    window.SetLogVisible(true);
+    EXPECT_TRUE(window.LogVisible());
+    EXPECT_TRUE(window.LogAction()->isChecked());
+    EXPECT_TRUE(told.isEmpty()) << "restoring the kept choice is not the player's flip";
+    window.LogAction()->trigger();
+    EXPECT_FALSE(window.LogVisible());
+    EXPECT_EQ(told, QList<bool>{false});
 }
 
 TEST(HostWindowMenu, EveryItemHasItsOwnShortcutShownInTheMenu) {

@@ -143,9 +143,79 @@ TEST_F(HostX11E2E, F11TakesTheGameToFullScreenAndBackIntoTheResizedGameArea) {
     host->Window().resize(host->Window().width() + 120, host->Window().height() + 80);
     ASSERT_TRUE(SpinUntil([&] { return host->Window().GameArea().width() > before; }, kDeadlineMs));
     pressF11Over(client);
-    EXPECT_EQ(WaitEmbedded(), client) << "the client did not come back at the game area's size";
+    const uint32_t back = WaitEmbedded();
+    const TX11Probe::TGeometry g = x.Geometry(client);
+    EXPECT_EQ(back, client) << "the client did not come back at the game area's size: parent "
+                            << x.Parent(client) << " area " << area << " geometry " << g.X << "," << g.Y
+                            << " " << g.Width << "x" << g.Height << " area size "
+                            << host->Window().GameArea().width() << "x" << host->Window().GameArea().height()
+                            << " viewable " << x.Viewable(client);
     EXPECT_EQ(host->EmbeddedWindow(), client);
     Shot("back-from-full-screen");
+}
+
+TEST_F(HostX11E2E, F11GoesOutAndComesBackWithOnePressEachWhileThePersonsKeyIsStillDown) {
+    const uint32_t client = WaitEmbedded();
+    ASSERT_NE(client, 0u);
+    TX11Input input;
+    ASSERT_TRUE(input.Available());
+    int rootX = 0, rootY = 0;
+    ASSERT_TRUE(input.RootPosition(client, rootX, rootY));
+    // A click in the game, as on a card: from then on only the keyboard.
+    input.Click(rootX + 20, rootY + 20);
+    constexpr uint32_t kF11 = 0xffc8;
+    const QSize screen = host->Window().screen()->size();
+    for (int round = 1; round <= 2; ++round) {
+        SCOPED_TRACE(round);
+        // A person's finger is still on the key when the window has gone to full screen: the release
+        // comes to a window that is no longer where the press was.
+        ASSERT_TRUE(input.KeyDown(kF11));
+        ASSERT_TRUE(SpinUntil([&] { return x.Parent(client) != area; }, kDeadlineMs))
+            << "one press did not take the game out of the chat window";
+        ASSERT_TRUE(input.KeyUp(kF11));
+        ASSERT_TRUE(SpinUntil(
+            [&] {
+                const TX11Probe::TGeometry g = x.Geometry(client);
+                return x.Viewable(client) && g.Width == screen.width() && x.Focus() == client;
+            },
+            kDeadlineMs))
+            << "the game did not fill the screen with the keyboard";
+        ASSERT_TRUE(input.KeyDown(kF11));
+        const uint32_t back = WaitEmbedded();
+        ASSERT_TRUE(input.KeyUp(kF11));
+        ASSERT_EQ(back, client) << "one press did not bring the game back";
+    }
+}
+
+TEST_F(HostX11E2E, MenuShortcutsWorkWhileTheGameHasTheKeyboard) {
+    const uint32_t client = WaitEmbedded();
+    ASSERT_NE(client, 0u);
+    int settings = 0;
+    host->Window().OnSettings = [&settings] { ++settings; };
+    TX11Input input;
+    ASSERT_TRUE(input.Available());
+    int rootX = 0, rootY = 0;
+    ASSERT_TRUE(input.RootPosition(client, rootX, rootY));
+    input.Click(rootX + 20, rootY + 20);
+    // The focus is on the chat window (or the game's) and the pointer over the game: its keys go to the game.
+    auto takesGamesKeys = [&] {
+        for (uint32_t w = client; w != 0; w = x.Parent(w))
+            if (w == x.Focus())
+                return true;
+        return false;
+    };
+    ASSERT_TRUE(SpinUntil(takesGamesKeys, kDeadlineMs)) << "the game's window did not take the keyboard";
+
+    constexpr uint32_t kControl = 0xffe3;
+    ASSERT_TRUE(host->Window().SoundOn());
+    ASSERT_TRUE(input.Chord({kControl, 'm'}));
+    EXPECT_TRUE(SpinUntil([&] { return !host->Window().SoundOn(); }, kDeadlineMs)) << "Ctrl+M did not mute";
+    ASSERT_TRUE(input.Chord({kControl, ','}));
+    EXPECT_TRUE(SpinUntil([&] { return settings == 1; }, kDeadlineMs)) << "Ctrl+, did not open the settings";
+    // The game's own key stays the game's.
+    ASSERT_TRUE(input.Key(0xffc8));
+    EXPECT_TRUE(SpinUntil([&] { return x.Parent(client) != area; }, kDeadlineMs))
+        << "F11 no longer reaches the game";
 }
 
 TEST_F(HostX11E2E, ClosingTheHostEndsTheClient) {

@@ -3,6 +3,7 @@
 #include "common/Exceptions.h"
 #include "lobby/WindowShowPlayer.h"
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -177,6 +178,78 @@ TEST_F(WaitingRoomFixture, DestroyedDuringTheCountdown) {
     Settle();
     Settle();
     EXPECT_EQ(closed, 0);
+}
+
+TEST_F(WaitingRoomFixture, TheButtonShowsTheReadinessTheServerGaveAndOneClickChangesIt) {
+    Click(room->Button_Ready());
+    room->SetInviteState(false, false); // the server reset this player
+    EXPECT_FALSE(room->StateReady());
+    EXPECT_EQ(room->Button_Ready()->ImgName().Waiting, "Button_Ready_1");
+    EXPECT_EQ(room->Text_Ready()->Text(), "Ожидание Вашей готовности");
+    Click(room->Button_Ready());
+    EXPECT_EQ(ready, (std::vector<bool>{true, true}));
+    room->SetInviteState(true, false);
+    EXPECT_EQ(room->Button_Ready()->ImgName().Waiting, "Button_NoReady_1");
+    Click(room->Button_Ready());
+    EXPECT_EQ(ready, (std::vector<bool>{true, true, false}));
+}
+
+TEST_F(WaitingRoomFixture, WhileTheGameThisPlayerLeftRunsTheButtonRestsAndTheRoomSaysSo) {
+    room->SetPlayerList({TPlayer{"Аня", false}, TPlayer{"Борис", true}, TPlayer{"Вера", true}, TPlayer{}});
+    room->SetInviteState(false, true);
+    EXPECT_FALSE(room->Button_Ready()->Enabled());
+    EXPECT_LT(room->Button_Ready()->Opacity(), 1) << "it looks resting";
+    EXPECT_EQ(room->Text_Ready()->Text(), "Соперники доигрывают партию");
+    Click(room->Button_Ready());
+    EXPECT_TRUE(ready.empty());
+    // A countdown that stops does not wake the button while the game runs.
+    room->StopTimerInvite();
+    EXPECT_FALSE(room->Button_Ready()->Enabled());
+    room->SetInviteState(false, false);
+    EXPECT_TRUE(room->Button_Ready()->Enabled());
+    EXPECT_EQ(room->Button_Ready()->Opacity(), 1);
+    EXPECT_EQ(room->Text_Ready()->Text(), "Ожидание Вашей готовности");
+}
+
+TEST_F(WaitingRoomFixture, WithEverySeatReadyTheCountdownSpeaksAlone) {
+    struct Case {
+        const char *name;
+        std::vector<TPlayer> seats;
+        bool ownReady;
+        bool countdown;
+        const char *text;
+    };
+    const Case cases[] = {
+        {"all ready, counting", {{"Аня", true}, {"Борис", true}}, true, true, ""},
+        {"all ready, no count yet",
+         {{"Аня", true}, {"Борис", true}},
+         true,
+         false,
+         "Ожидание готовности соперников"},
+        {"one not ready, counting",
+         {{"Аня", true}, {"Борис", false}},
+         true,
+         true,
+         "Ожидание готовности соперников"},
+        {"this player not ready",
+         {{"Аня", false}, {"Борис", true}},
+         false,
+         true,
+         "Ожидание Вашей готовности"},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        TPlayerList list{};
+        std::copy(c.seats.begin(), c.seats.end(), list.begin());
+        room->SetInviteState(c.ownReady, false);
+        room->SetPlayerList(list);
+        if (c.countdown)
+            room->StartTimerInvite(10);
+        EXPECT_EQ(room->Text_Ready()->Text(), QString::fromUtf8(c.text));
+        room->StopTimerInvite();
+        EXPECT_EQ(room->Text_Ready()->Text().isEmpty(), false)
+            << "without the countdown the room says why it waits";
+    }
 }
 
 } // namespace

@@ -44,6 +44,11 @@ uint32_t TX11Probe::Parent(uint32_t window) const {
     return reply ? reply->parent : 0;
 }
 
+uint32_t TX11Probe::Focus() const {
+    auto reply = Owned(xcb_get_input_focus_reply(FConnection, xcb_get_input_focus(FConnection), nullptr));
+    return reply ? reply->focus : 0;
+}
+
 std::vector<uint32_t> TX11Probe::Children(uint32_t window) const {
     auto reply = Owned(xcb_query_tree_reply(FConnection, xcb_query_tree(FConnection, window), nullptr));
     if (!reply)

@@ -29,6 +29,8 @@ public:
     std::vector<uint32_t> Children(uint32_t window) const;
     TGeometry Geometry(uint32_t window) const;
     bool Viewable(uint32_t window) const;
+    // The window that has the keyboard focus (0 for none, 1 for the pointer's root).
+    uint32_t Focus() const;
 
 private:
     xcb_connection_t *FConnection;

@@ -83,10 +83,12 @@ TEST_F(MainFormX11, EmbedsIntoTheHostWindowAtTheDesignPlace) {
 
 TEST_F(MainFormX11, F11GoesFullScreenAndComesBackEmbeddedWithF11OrEsc) {
     for (uint16_t leaveKey : {trelvo::VK_F11, trelvo::VK_ESCAPE}) {
-        // The first time as a key press arrives at a widget inside that handles every key itself.
-        if (leaveKey == trelvo::VK_F11)
-            QTest::keyClick(FKeyEater, Qt::Key_F11);
-        else
+        // The first time as a key press arrives while a widget inside, which handles every key itself,
+        // has the focus.
+        if (leaveKey == trelvo::VK_F11) {
+            FKeyEater->setFocus();
+            QTest::keyClick(FForm.windowHandle(), Qt::Key_F11);
+        } else
             FForm.FormKeyDown(trelvo::VK_F11);
         EXPECT_TRUE(FullScreenOnTheScreen());
         FForm.FormKeyDown(leaveKey);
@@ -105,22 +107,43 @@ TEST_F(MainFormX11, EscAndOtherKeysOutsideFullScreenChangeNothingButStillNotify)
     }
 }
 
-// A key reaches the main form once, whether the widget that gets it handles it or passes it to its parents.
+// A key reaches the main form once, whether the widget that has the focus handles it or passes it to its
+// parents.
 TEST(MainFormKeys, EveryKeyInsideTheWindowNotifiesOnce) {
     TMain_Form form;
     int notifications = 0;
     form.SetOnChangeFullScreen([&] { ++notifications; });
     auto *eater = new TKeyEater(&form);
     auto *passer = new QWidget(eater); // ignores keys: they travel on to the eater
-    QWidget outside;
-    for (QWidget *target : {static_cast<QWidget *>(eater), passer, static_cast<QWidget *>(&form)}) {
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    for (QWidget *focus : {static_cast<QWidget *>(eater), passer, static_cast<QWidget *>(&form)}) {
+        focus->setFocus();
         const int before = notifications;
-        QTest::keyClick(target, Qt::Key_A);
+        QTest::keyClick(form.windowHandle(), Qt::Key_A);
         EXPECT_EQ(notifications, before + 1);
     }
     EXPECT_EQ(eater->Keys, 2) << "the widget inside still gets its keys";
-    QTest::keyClick(&outside, Qt::Key_A);
+    QWidget outside;
+    outside.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&outside));
+    QTest::keyClick(outside.windowHandle(), Qt::Key_A);
     EXPECT_EQ(notifications, 3) << "keys of other windows are not ours";
+}
+
+// The release of a key may go to another window: the window that had the press has left for full screen,
+// or come back, meanwhile. Each new press is a press of its own all the same.
+TEST(MainFormKeys, EveryPressCountsAlsoWhenTheReleaseBeforeItWentElsewhere) {
+    TMain_Form form;
+    int notifications = 0;
+    form.SetOnChangeFullScreen([&] { ++notifications; });
+    new TKeyEater(&form);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    for (int press = 1; press <= 3; ++press) {
+        QTest::keyPress(form.windowHandle(), Qt::Key_A);
+        EXPECT_EQ(notifications, press);
+    }
 }
 
 TEST(MainFormSettings, HiddenFramelessOnTopAtTheDesignPlace) {

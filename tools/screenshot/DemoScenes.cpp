@@ -302,7 +302,7 @@ TDemoScene Build(const QString &name) {
         return BuildWidgets();
     if (LobbySceneNames().contains(name))
         return BuildLobbyScene(name);
-    if (FacadeSceneNames().contains(name))
+    if (FacadeSceneNames().contains(name.section(u'@', 0, 0)))
         return BuildFacadeScene(name);
     scene.form = std::make_unique<TForm>();
     return scene;

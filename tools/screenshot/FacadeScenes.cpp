@@ -3,6 +3,8 @@
 #include "common/Clock.h"
 #include "scene/Graphic.h"
 
+#include <QSize>
+
 namespace trelvo::demo {
 
 namespace {
@@ -15,7 +17,7 @@ void Settle(int ms) {
 }
 
 // A facade sized by the "host" with every event bound (it raises them unchecked).
-TGraphics *NewFacade() {
+TGraphics *NewFacade(QSize Size) {
     auto *g = new TGraphics();
     g->OnCreateNewTable = [](const TCreateSetting &) {};
     g->OnCloseInvite = [] {};
@@ -29,7 +31,7 @@ TGraphics *NewFacade() {
     g->OnGetTempCard = [](uint8_t, uint8_t) {};
     g->OnBitoEnd = [] {};
     g->OnRoundStart = [] {};
-    g->OnChatResize(600, 800);
+    g->OnChatResize(Size.height(), Size.width());
     return g;
 }
 
@@ -54,6 +56,31 @@ void EnterWaitingRoom(TGraphics &g) {
                               TPlayer{QStringLiteral("Вячеслав"), true}, TPlayer{}};
     g.UpdateInviteList(3, players);
     g.UpdateTimerNewTable(12);
+    Settle(300);
+}
+
+// A player who went out first waits while the other three play on; all four are listed.
+void WaitAfterGoingOut(TGraphics &g) {
+    FillLobby(g);
+    g.CreateNewTable(3, QStringLiteral("Анна"), 1);
+    const TPlayerList players{
+        TPlayer{QStringLiteral("Анна"), false}, TPlayer{QStringLiteral("Иван Царевич"), true},
+        TPlayer{QStringLiteral("Вячеслав"), true}, TPlayer{QStringLiteral("Ольга"), true}};
+    g.UpdateInviteList(3, players);
+    g.UpdateInviteState(false, true);
+    Settle(300);
+}
+
+// Every seat ready, the countdown running.
+void CountDownAllReady(TGraphics &g) {
+    FillLobby(g);
+    g.WindowStart()->OnClickEnterTable(3);
+    const TPlayerList players{TPlayer{QStringLiteral("Анна"), true},
+                              TPlayer{QStringLiteral("Иван Царевич"), true},
+                              TPlayer{QStringLiteral("Вячеслав"), true}, TPlayer{}};
+    g.UpdateInviteList(3, players);
+    g.UpdateInviteState(true, false);
+    g.UpdateTimerNewTable(10);
     Settle(300);
 }
 
@@ -84,11 +111,24 @@ TDemoScene Own(TGraphics *g, int shotAtMs) {
 } // namespace
 
 QStringList FacadeSceneNames() {
-    return {QStringLiteral("facade-lobby"), QStringLiteral("facade-waiting"), QStringLiteral("facade-game")};
+    return {QStringLiteral("facade-lobby"), QStringLiteral("facade-waiting"),
+            QStringLiteral("facade-waiting-after-out"), QStringLiteral("facade-waiting-counting"),
+            QStringLiteral("facade-game")};
 }
 
-TDemoScene BuildFacadeScene(const QString &name) {
-    TGraphics *g = NewFacade();
+TDemoScene BuildFacadeScene(const QString &sizedName) {
+    // "NAME@WxH" renders at another size of the chat window than 800 x 600.
+    const QString name = sizedName.section(u'@', 0, 0);
+    const QStringList size = sizedName.section(u'@', 1).split(u'x');
+    TGraphics *g = NewFacade(size.size() == 2 ? QSize(size[0].toInt(), size[1].toInt()) : QSize(800, 600));
+    if (name == QLatin1String("facade-waiting-after-out")) {
+        WaitAfterGoingOut(*g);
+        return Own(g, 2000);
+    }
+    if (name == QLatin1String("facade-waiting-counting")) {
+        CountDownAllReady(*g);
+        return Own(g, 2000);
+    }
     if (name == QLatin1String("facade-lobby")) {
         FillLobby(*g);
         return Own(g, 300);

@@ -44,6 +44,9 @@ public:
     // Waiting room. WinState: 0 lost, 1 won, 2 draw, 3 a new table (no result).
     virtual void CreateNewTable(int ID, const QString &playername, uint16_t WinState) = 0;
     virtual void UpdateInviteList(int ID, const TPlayerList &PlayerList) = 0;
+    // Follows every list: this player's readiness as the game server listed it, and whether a game this
+    // player went out of still runs at the table (the room then waits for its end).
+    virtual void UpdateInviteState(bool Ready, bool GameRuns) = 0;
     // Seconds of the waiting-room countdown; 0 stops it.
     virtual void UpdateTimerNewTable(int Value) = 0;
     // The server closed the waiting room: close it and show the lobby.

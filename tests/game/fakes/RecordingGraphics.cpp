@@ -89,6 +89,9 @@ void TRecordingGraphics::CreateNewTable(int ID, const QString &playername, uint1
 void TRecordingGraphics::UpdateInviteList(int ID, const TPlayerList &PlayerList) {
     Log(Call("UpdateInviteList", Num(ID), PlayerListText(PlayerList)));
 }
+void TRecordingGraphics::UpdateInviteState(bool Ready, bool GameRuns) {
+    Log(Call("UpdateInviteState", Num(Ready), Num(GameRuns)));
+}
 void TRecordingGraphics::UpdateTimerNewTable(int Value) {
     Log(Call("UpdateTimerNewTable", Num(Value)));
 }

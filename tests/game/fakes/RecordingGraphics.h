@@ -13,9 +13,9 @@ namespace trelvo::test {
 
 // A scene facade that draws nothing and writes every call into a TCallLog, e.g. "PlayerGo(2,3,11)",
 // "ShowMessage(Стол,<text>)", "StartGame(Ann,[3:Bob,4:Cid,1:Ann],{4,13},24,30,[7:1:5])" (players as
-// seat:name, cards as id:suit:dignity), "UpdateInviteList(12,[Ann+,Bob-,-,-])" (+ ready, - not).
-// With AutoRoundStart it raises OnRoundStart after SetPlayerActive and GiveCard, as the real table
-// restarts its move clock there. Without a log it only keeps quiet (a no-draw facade).
+// seat:name, cards as id:suit:dignity), "UpdateInviteList(12,[Ann+,Bob-,-,-])" (+ ready, - not),
+// "UpdateInviteState(1,0)". With AutoRoundStart it raises OnRoundStart after SetPlayerActive and GiveCard, as
+// the real table restarts its move clock there. Without a log it only keeps quiet (a no-draw facade).
 class TRecordingGraphics : public IGraphics {
 public:
     explicit TRecordingGraphics(TCallLog *Log = nullptr) : FLog(Log) {}
@@ -36,6 +36,7 @@ public:
     void CloseSettingCreateTable(int ID) override;
     void CreateNewTable(int ID, const QString &playername, uint16_t WinState) override;
     void UpdateInviteList(int ID, const TPlayerList &PlayerList) override;
+    void UpdateInviteState(bool Ready, bool GameRuns) override;
     void UpdateTimerNewTable(int Value) override;
     void KickInvite() override;
     void StopGame() override;
