@@ -57,7 +57,8 @@ public:
     std::function<void(int ID)> OnPlayerBito;
     std::function<void(int TableID)> OnRoundStart;
     std::function<void()> OnStopPlugin;
-    // Raised for a game-server field that does not convert; ErrorID is always 0.
+    // Raised once for a game-server message with fields that do not convert, at the first of them;
+    // ErrorID is always 0.
     std::function<void(int ErrorID)> OnError;
     std::function<void(int TableID, uint8_t CardID)> OnPlayerTransfer;
 

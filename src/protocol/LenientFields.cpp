@@ -10,8 +10,9 @@ TLenientReader::TLenientReader(const QString &Payload, std::function<void()> OnB
     : FText(Payload), FOnBadField(std::move(OnBadField)) {}
 
 void TLenientReader::Bad() {
-    ++FBadFields;
-    if (FOnBadField)
+    // One answer a message: a hostile table list of a million bad fields would otherwise keep the pipe
+    // busy with a million answers for minutes.
+    if (++FBadFields == 1 && FOnBadField)
         FOnBadField();
 }
 
