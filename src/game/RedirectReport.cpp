@@ -12,7 +12,8 @@ std::optional<TStatInfo> ReadRedirectReport(msg::TLenientReader &In) {
     info.LocalUserIP = In.Text();
     info.ScreenSizeX = In.Int();
     info.ScreenSizeY = In.Int();
-    In.Float(info.Scale);
+    if (!In.Float(info.Scale))
+        return std::nullopt;
     info.OS = In.Text();
     info.Kernel = In.Text();
     info.Architecture = In.Byte();
