@@ -22,7 +22,9 @@ inline constexpr qsizetype kMaxTextField = 64 * 1024;
 // many of its fields are bad.
 class TLenientReader {
 public:
+    // The reader keeps a reference to Payload, which must outlive it.
     TLenientReader(const QString &Payload, std::function<void()> OnBadField);
+    TLenientReader(QString &&, std::function<void()>) = delete;
 
     int Int();
     // Card ids, suits, counts: only the low 8 bits count.

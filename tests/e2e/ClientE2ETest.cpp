@@ -201,11 +201,11 @@ public:
         });
     }
     int Answers() const { return FAnswers.load(); }
-    bool WaitAnswers(int Count) {
+    bool WaitAnswers(int Count, int DeadlineMs = kDeadlineMs) {
         for (QElapsedTimer waited; FAnswers.load() < Count;) {
             if (!waited.isValid())
                 waited.start();
-            if (waited.elapsed() > kDeadlineMs)
+            if (waited.elapsed() > DeadlineMs)
                 return false;
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
@@ -291,7 +291,8 @@ TEST(ClientE2EWire, TablesOpenedWithoutPauseLeaveTheMemoryAsItWas) {
         for (int i = 0; i < 2000; ++i)
             ASSERT_TRUE(host.SendFramed("7;3;12"));
         ASSERT_TRUE(host.SendFramed("7;1;3;"));
-        ASSERT_TRUE(host.WaitAnswers(1 + round)) << "round " << round;
+        // Thousands of rooms take their time on a busy machine; only what is left over counts here.
+        ASSERT_TRUE(host.WaitAnswers(1 + round, 4 * kDeadlineMs)) << "round " << round;
         EXPECT_LE(ResidentKiB(pid), 2 * start) << "round " << round << ", start " << start << " KiB";
     }
 }
