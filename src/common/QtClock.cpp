@@ -23,6 +23,19 @@ void TQtClock::Changed() {
     } else {
         const int64_t wait = std::max<int64_t>(0, due - Now());
         FDueTimer.start(static_cast<int>(std::min<int64_t>(wait, 24LL * 3600 * 1000)));
+        // What is due now (an object freed once the current event is over) goes as a posted call: Qt's
+        // GLib loop runs its timers only when idle after they have fired once, and a host that pours in
+        // messages keeps it from ever being idle, so objects waiting to be freed would pile up.
+        if (wait == 0 && !FDuePosted) {
+            FDuePosted = true;
+            QMetaObject::invokeMethod(
+                &FDueTimer,
+                [this] {
+                    FDuePosted = false;
+                    OnDue();
+                },
+                Qt::QueuedConnection);
+        }
     }
     if (Animating() && !FFrameTimer.isActive())
         FFrameTimer.start();

@@ -32,6 +32,8 @@ private:
     QElapsedTimer FElapsed;
     QTimer FDueTimer;
     QTimer FFrameTimer;
+    // A call to OnDue is posted and has not run yet.
+    bool FDuePosted = false;
     uint64_t FWakeUps = 0;
 };
 

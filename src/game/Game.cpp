@@ -1,6 +1,7 @@
 #include "game/Game.h"
 
 #include "game/GameLog.h"
+#include "game/RedirectReport.h"
 #include "protocol/ClientMessages.h"
 #include "protocol/GameValues.h"
 #include "protocol/Protocol.h"
@@ -38,13 +39,6 @@ QString ChatOutdatedText(const QString &CCVersion) {
 constexpr uint16_t kNoResult = 3;
 // The result of a player who went out, perhaps while the others play on.
 constexpr uint8_t kWon = 1;
-
-// A list count read from the server is used as a loop count. A count beyond the number of fields in
-// the payload can only describe entries read again from its start (the reader wraps around), so it
-// is cut there: a hostile count must not make us allocate or loop without bound.
-int BoundedCount(int Count, const QString &Payload, int FieldsPerEntry = 1) {
-    return static_cast<int>(std::min<qsizetype>(Count, Payload.count(QLatin1Char(';')) / FieldsPerEntry));
-}
 
 // What the server may name. A value that converted but lies outside these is refused at the door
 // (with a line in the debug trail), before anything reaches the screen, and the game goes on.
@@ -110,6 +104,8 @@ TGame::TGame(std::unique_ptr<IGraphics> AGraphics, std::unique_ptr<IStatistics> 
     Graphics->OnCardTransfer = [this](uint8_t CardID) { GraphicsCardTransfer(CardID); };
     ServerPlayerList.clear();
     TempCardList = std::make_unique<TTempCardList>();
+    LobbyTimers.OnPoll = [this] { Raise(OnTableList); };
+    LobbyTimers.OnIdle = [this] { Raise(OnStopPlugin); };
 }
 
 TGame::~TGame() {
@@ -127,7 +123,7 @@ TGame::~TGame() {
     Graphics->OnRoundStart = nullptr;
     Graphics->OnCardTransfer = nullptr;
     Graphics.reset();
-    StopLobbyTimers();
+    LobbyTimers.Stop();
     ServerPlayerList.clear();
     TempCardList.reset();
     Statistics.reset();
@@ -190,46 +186,8 @@ void TGame::SetOnEndRedirectPlayerInfo(TOnEndSendRedirect Value) {
     Statistics->OnEndSendRedirect = std::move(Value);
 }
 
-// Field readers -----------------------------------------------------------------------------------
-
-int TGame::FieldToInt(QStringView Field) {
-    int value = 0;
-    if (!TryStrToInt(Field, value)) {
-        Raise(OnError, 0);
-        return 0;
-    }
-    return value;
-}
-
-// Like an integer field: a scale that does not convert is answered with 23 and read as 0, so that the
-// game server's text never opens an error box that would hold the pipe.
-float TGame::ReadFloat(const QString &Text, int &Pos) {
-    const QString field = ReadText(Text, Pos);
-    try {
-        return static_cast<float>(TextToFloat(field));
-    } catch (const EConvertError &) {
-        Raise(OnError, 0);
-        return 0.0f;
-    }
-}
-
-QString TGame::ReadText(const QString &Text, int &Pos) {
-    const QStringView field = NextServerFieldView(Text, Pos);
-    // No name, id or challenge comes near this; a longer field is junk that would only be copied on.
-    if (field.size() > kMaxTextField) {
-        qCDebug(lcGame, "a text field of %lld characters is out of range; read as empty",
-                static_cast<long long>(field.size()));
-        return {};
-    }
-    return field.toString();
-}
-
-int TGame::ReadInt(const QString &Text, int &Pos) {
-    return FieldToInt(NextServerFieldView(Text, Pos));
-}
-
-uint8_t TGame::ReadByte(const QString &Text, int &Pos) {
-    return LowByte(ReadInt(Text, Pos));
+msg::TLenientReader TGame::Fields(const QString &Payload) {
+    return msg::TLenientReader(Payload, [this] { Raise(OnError, 0); });
 }
 
 // Host messages -----------------------------------------------------------------------------------
@@ -255,7 +213,7 @@ void TGame::SetPlayerInfo(const QString &Name, const QString &IP, int Gender) {
 
 void TGame::ExitServerBot() {
     Graphics->ShowMessage(kTitleServer, kTextBotLeft);
-    StopLobbyTimers();
+    LobbyTimers.Stop();
     Graphics->StopGame();
 }
 
@@ -286,16 +244,16 @@ void TGame::IgnoredOutOfState(const char *Handler) const {
 // Lobby -------------------------------------------------------------------------------------------
 
 int TGame::OnCheckVersion(const QString &Value) {
-    int pos = 1;
-    const int status = ReadInt(Value, pos);
+    msg::TLenientReader in = Fields(Value);
+    const int status = in.Int();
     switch (status) {
     case VersionStatus::kAccepted: {
-        const int echo = ReadInt(Value, pos);
-        const QString playerID = ReadText(Value, pos);
+        const int echo = in.Int();
+        const QString playerID = in.Text();
         Statistics->SetPlayerID(playerID);
         FState = GameState::kLobby;
         Graphics->ShowTableList();
-        StartLobbyTimers();
+        LobbyTimers.Start();
         Statistics->Send();
         return echo;
     }
@@ -310,74 +268,36 @@ int TGame::OnCheckVersion(const QString &Value) {
     }
 }
 
-void TGame::StartLobbyTimers() {
-    if (Timer_Get_Table || Timer_Stop_Plugin)
-        StopLobbyTimers();
-    Timer_Get_Table = std::make_unique<TTimer>();
-    Timer_Get_Table->OnTimer = [this](TTimer *Sender) { OnGetTableTimer(Sender); };
-    Timer_Get_Table->SetInterval(kFirstTableListPollMs);
-    Timer_Stop_Plugin = std::make_unique<TTimer>();
-    Timer_Stop_Plugin->SetInterval(kLobbyIdleMs);
-    Timer_Stop_Plugin->OnTimer = [this](TTimer *) { OnStopPluginTimer(); };
-}
-
-void TGame::StopLobbyTimers() {
-    if (Timer_Get_Table) {
-        std::unique_ptr<TTimer> timer = std::move(Timer_Get_Table);
-        timer->SetEnabled(false);
-    }
-    if (Timer_Stop_Plugin) {
-        std::unique_ptr<TTimer> timer = std::move(Timer_Stop_Plugin);
-        timer->SetEnabled(false);
-    }
-}
-
-void TGame::OnGetTableTimer(TTimer *Sender) {
-    // Disabled around the request, so the next poll is counted from this one.
-    Sender->SetEnabled(false);
-    if (Sender->Interval() != kTableListPollMs)
-        Sender->SetInterval(kTableListPollMs);
-    Raise(OnTableList);
-    // The request may have ended the lobby (the timer is gone then).
-    if (Timer_Get_Table.get() == Sender)
-        Sender->SetEnabled(true);
-}
-
-void TGame::OnStopPluginTimer() {
-    StopLobbyTimers();
-    Raise(OnStopPlugin);
-}
-
 void TGame::OnResponseTableList(const QString &Value) {
     if (FState != GameState::kLobby)
         return IgnoredOutOfState(__func__);
-    int pos = 1;
-    const int n = ReadInt(Value, pos);
+    msg::TLenientReader in = Fields(Value);
+    const int n = in.Int();
     TStatTable stat;
-    stat.CountTrTable = ReadInt(Value, pos);
-    stat.CountNotTrTable = ReadInt(Value, pos);
-    stat.CountTrPlayer = ReadInt(Value, pos);
-    stat.CountNotTrPlayer = ReadInt(Value, pos);
+    stat.CountTrTable = in.Int();
+    stat.CountNotTrTable = in.Int();
+    stat.CountTrPlayer = in.Int();
+    stat.CountNotTrPlayer = in.Int();
     if (n < 0)
         return Refused(__func__, "table count", n);
-    // Five fields an entry: one message cannot turn into more bad-field answers than it has fields.
-    const int count = BoundedCount(n, Value, 5);
+    // Five fields an entry.
+    const int count = in.Bounded(n, 5);
     TArrTableInfo list;
     list.reserve(count);
     for (int i = 0; i < count; ++i) {
         TTableInfo info;
-        info.ID = ReadInt(Value, pos);
-        info.PlayerCount = ReadInt(Value, pos);
-        info.Transfer = Flag(ReadInt(Value, pos));
-        info.FNTR = Flag(ReadInt(Value, pos));
-        info.MaxF = Flag(ReadInt(Value, pos));
+        info.ID = in.Int();
+        info.PlayerCount = in.Int();
+        info.Transfer = in.Flag();
+        info.FNTR = in.Flag();
+        info.MaxF = in.Flag();
         list.push_back(info);
     }
     Graphics->UpdateTableList(list, stat);
 }
 
 void TGame::CreateNewTable(const QString &Value) {
-    const int id = FieldToInt(Value);
+    const int id = Fields(Value).Whole();
     FTableID = id;
     if (id != -1) {
         Graphics->CreateNewTable(id, FPlayerInfo.Name, kNoResult);
@@ -392,8 +312,7 @@ void TGame::ErrorEnterTable(const QString &Value) {
     if (FState != GameState::kAtTable)
         return IgnoredOutOfState(__func__);
     FState = GameState::kLobby;
-    int pos = 1;
-    const int reason = ReadInt(Value, pos);
+    const int reason = Fields(Value).Int();
     switch (reason) {
     case 1:
         Graphics->ShowMessage(kTitleTable, kTextRecruitingClosed);
@@ -407,21 +326,21 @@ void TGame::ErrorEnterTable(const QString &Value) {
     default:
         break;
     }
-    StartLobbyTimers();
+    LobbyTimers.Start();
     Graphics->SetEnableEnterTable(true);
 }
 
 void TGame::ChangeTable(const QString &Value) {
     if (FState != GameState::kAtTable)
         return IgnoredOutOfState(__func__);
-    int pos = 1;
-    FTableID = ReadInt(Value, pos);
-    const int count = BoundedCount(ReadInt(Value, pos), Value);
+    msg::TLenientReader in = Fields(Value);
+    FTableID = in.Int();
+    const int count = in.Bounded(in.Int());
     TPlayerList list;
     for (int i = 0; i < count; ++i) {
-        const int slot = ReadInt(Value, pos);
-        const QString name = UnescapeSemicolon(ReadText(Value, pos));
-        const bool ready = ReadInt(Value, pos) != 0;
+        const int slot = in.Int();
+        const QString name = in.Name();
+        const bool ready = in.Int() != 0;
         if (slot < 0 || slot > 3)
             continue;
         list[slot].Playrname = name;
@@ -446,49 +365,33 @@ void TGame::ShowInviteState() {
 }
 
 void TGame::UpdTimerNewTable(const QString &Value) {
-    int pos = 1;
-    Graphics->UpdateTimerNewTable(ReadInt(Value, pos));
+    Graphics->UpdateTimerNewTable(Fields(Value).Int());
 }
 
 void TGame::PlayerExitInvite() {
     Graphics->KickInvite();
     FState = GameState::kLobby;
-    StartLobbyTimers();
+    LobbyTimers.Start();
     Graphics->ShowMessage(kTitleTable, kTextTableClosed);
 }
 
 void TGame::CheckInternet(const QString &Value) {
-    int pos = 1;
-    Statistics->CheckInternetConnected(ReadText(Value, pos));
+    Statistics->CheckInternetConnected(Fields(Value).Text());
 }
 
 void TGame::SendServerInfo(const QString &Value) {
-    int pos = 1;
-    const QString version = ReadText(Value, pos);
-    const QString md5Server = ReadText(Value, pos);
-    const QString md5Plugin = ReadText(Value, pos);
-    const QString verPlug = ReadText(Value, pos);
+    msg::TLenientReader in = Fields(Value);
+    const QString version = in.Text();
+    const QString md5Server = in.Text();
+    const QString md5Plugin = in.Text();
+    const QString verPlug = in.Text();
     Statistics->SendServerInfo(version, md5Server, md5Plugin, verPlug);
 }
 
 void TGame::RedirectPlayerInfo(const QString &Data) {
-    int pos = 1;
-    TStatInfo info;
-    info.KindPost = LowByte(ReadInt(Data, pos));
-    info.Name = UnescapeSemicolon(ReadText(Data, pos));
-    info.ID = ReadText(Data, pos);
-    info.Gender = LowByte(ReadInt(Data, pos));
-    info.ServerIP = ReadText(Data, pos);
-    info.LocalUserIP = ReadText(Data, pos);
-    info.ScreenSizeX = ReadInt(Data, pos);
-    info.ScreenSizeY = ReadInt(Data, pos);
-    info.Scale = ReadFloat(Data, pos);
-    info.OS = ReadText(Data, pos);
-    info.Kernel = ReadText(Data, pos);
-    info.Architecture = LowByte(ReadInt(Data, pos));
-    info.PluginVersion = ReadText(Data, pos);
-    info.ChatVersion = ReadText(Data, pos);
-    Statistics->SendRedirect(info);
+    msg::TLenientReader in = Fields(Data);
+    if (const std::optional<TStatInfo> info = ReadRedirectReport(in))
+        Statistics->SendRedirect(*info);
 }
 
 // Game --------------------------------------------------------------------------------------------
@@ -515,9 +418,9 @@ void TGame::StartGame(const QString &Value) {
         return IgnoredOutOfState(__func__);
     TListCardID cards;
     FInviteState.Reset();
-    int pos = 1;
-    const uint8_t playerCount = ReadByte(Value, pos);
-    const uint8_t timeGo = ReadByte(Value, pos);
+    msg::TLenientReader in = Fields(Value);
+    const uint8_t playerCount = in.Byte();
+    const uint8_t timeGo = in.Byte();
     TGPlayerList players(playerCount);
     TSrvPlayerList serverPlayers(playerCount);
     // Without this player's name among the players, no id is this player's and the seats count
@@ -525,8 +428,8 @@ void TGame::StartGame(const QString &Value) {
     uint8_t playerid = kNoSeat;
     uint8_t ownId = 0;
     for (int i = 0; i < playerCount; ++i) {
-        const uint8_t id = ReadByte(Value, pos);
-        const QString name = UnescapeSemicolon(ReadText(Value, pos));
+        const uint8_t id = in.Byte();
+        const QString name = in.Name();
         serverPlayers[i].Server_Playerid = id;
         serverPlayers[i].Name = name;
         players[i].Name = name;
@@ -540,17 +443,17 @@ void TGame::StartGame(const QString &Value) {
         players[i].Playerid = seat;
         serverPlayers[i].Client_Playerid = seat;
     }
-    const int firstID = ReadInt(Value, pos);
+    const int firstID = in.Id();
     TSrvCard trump;
-    trump.Suit = ReadByte(Value, pos);
-    trump.Dignity = ReadByte(Value, pos);
-    const uint8_t deckCount = ReadByte(Value, pos);
-    const uint8_t cardCount = ReadByte(Value, pos);
+    trump.Suit = in.Byte();
+    trump.Dignity = in.Byte();
+    const uint8_t deckCount = in.Byte();
+    const uint8_t cardCount = in.Byte();
     for (int i = 0; i < cardCount; ++i) {
         TCardID card;
-        card.ID = ReadByte(Value, pos);
-        card.Suit = ReadByte(Value, pos);
-        card.Dignity = ReadByte(Value, pos);
+        card.ID = in.Byte();
+        card.Suit = in.Byte();
+        card.Dignity = in.Byte();
         if (IsCardFace(card.Suit, card.Dignity))
             cards.push_back(card);
         else
@@ -577,12 +480,12 @@ void TGame::StartGame(const QString &Value) {
 void TGame::PlayerGo(const QString &Value) {
     if (!GameState::InGame(FState))
         return IgnoredOutOfState(__func__);
-    int pos = 1;
-    const int attackerID = ReadInt(Value, pos);
-    const int defenderID = ReadInt(Value, pos);
-    const uint8_t suit = ReadByte(Value, pos);
-    const uint8_t dignity = ReadByte(Value, pos);
-    const bool transfer = Flag(ReadInt(Value, pos));
+    msg::TLenientReader in = Fields(Value);
+    const int attackerID = in.Id();
+    const int defenderID = in.Id();
+    const uint8_t suit = in.Byte();
+    const uint8_t dignity = in.Byte();
+    const bool transfer = in.Flag();
     if (!IsCardFace(suit, dignity))
         return RefusedCard(__func__, "card", suit, dignity);
     Graphics->SetTransfer(transfer);
@@ -608,18 +511,18 @@ void TGame::PlayerGo(const QString &Value) {
 void TGame::PlayerCover(const QString &Value) {
     if (FState != GameState::kInGame && FState != GameState::kMustCover)
         return IgnoredOutOfState(__func__);
-    int pos = 1;
-    const uint8_t coverKind = ReadByte(Value, pos);
-    const int covererID = ReadInt(Value, pos);
-    const QString nextField = ReadText(Value, pos);
+    msg::TLenientReader in = Fields(Value);
+    const uint8_t coverKind = in.Byte();
+    const int covererID = in.Id();
+    const QString nextField = in.Text();
     const int nextID = (coverKind == CoverKind::kAllCovered || coverKind == CoverKind::kOpenCardsLeft)
-                           ? FieldToInt(nextField)
+                           ? SignedByte(in.ToInt(nextField))
                            : 0;
-    const uint8_t place = ReadByte(Value, pos);
+    const uint8_t place = in.Byte();
     // This player's own cover is on the table already; the report of it carries no face.
     if (!IsOwnId(covererID)) {
-        const uint8_t suit = ReadByte(Value, pos);
-        const uint8_t dignity = ReadByte(Value, pos);
+        const uint8_t suit = in.Byte();
+        const uint8_t dignity = in.Byte();
         if (place >= kPlaces)
             return Refused(__func__, "place", place);
         if (!IsCardFace(suit, dignity))
@@ -640,9 +543,9 @@ void TGame::PlayerCover(const QString &Value) {
 void TGame::PlayerTake(const QString &Value) {
     if (FState < GameState::kInGame || FState > GameState::kTaking)
         return IgnoredOutOfState(__func__);
-    int pos = 1;
-    const int takerID = ReadInt(Value, pos);
-    const int nextID = ReadInt(Value, pos);
+    msg::TLenientReader in = Fields(Value);
+    const int takerID = in.Id();
+    const int nextID = in.Id();
     const uint8_t t = ClientPlayerid(takerID);
     const uint8_t n = ClientPlayerid(nextID);
     Graphics->PlayerTake(t);
@@ -656,8 +559,7 @@ void TGame::PlayerTake(const QString &Value) {
 void TGame::PlayerBito(const QString &Value) {
     if (!GameState::InGame(FState))
         return IgnoredOutOfState(__func__);
-    int pos = 1;
-    const int nextID = ReadInt(Value, pos);
+    const int nextID = Fields(Value).Id();
     if (IsOwnId(nextID))
         Graphics->GiveCard();
     else
@@ -667,10 +569,10 @@ void TGame::PlayerBito(const QString &Value) {
 void TGame::AllPlayerBito(const QString &Value) {
     if (!GameState::InGame(FState))
         return IgnoredOutOfState(__func__);
-    int pos = 1;
-    const bool bito = Flag(ReadInt(Value, pos));
-    const int takerID = ReadInt(Value, pos);
-    const int nextID = ReadInt(Value, pos);
+    msg::TLenientReader in = Fields(Value);
+    const bool bito = in.Flag();
+    const int takerID = in.Id();
+    const int nextID = in.Id();
     uint8_t t = kNoSeat;
     if (!bito) {
         FState = GameState::kInGame;
@@ -678,20 +580,20 @@ void TGame::AllPlayerBito(const QString &Value) {
     } else if (IsOwnId(nextID)) {
         FState = GameState::kInGame;
     }
-    TempCardList->SetCountDeck(ReadByte(Value, pos));
-    const uint8_t m = ReadByte(Value, pos);
+    TempCardList->SetCountDeck(in.Byte());
+    const uint8_t m = in.Byte();
     TempCardList->ResetPlayerCount();
     for (int i = 0; i < m; ++i) {
-        const uint8_t seat = ClientPlayerid(ReadInt(Value, pos));
-        const int count = ReadInt(Value, pos);
+        const uint8_t seat = ClientPlayerid(in.Id());
+        const int count = in.Int();
         if (!IsOwnSeat(seat))
             TempCardList->PlayerCountCard(seat, SignedByte(count));
     }
-    const uint8_t n = ReadByte(Value, pos);
+    const uint8_t n = in.Byte();
     for (int i = 0; i < n; ++i) {
-        const uint8_t id = ReadByte(Value, pos);
-        const uint8_t suit = ReadByte(Value, pos);
-        const uint8_t dignity = ReadByte(Value, pos);
+        const uint8_t id = in.Byte();
+        const uint8_t suit = in.Byte();
+        const uint8_t dignity = in.Byte();
         if (IsCardFace(suit, dignity))
             TempCardList->AddCard(id, suit, dignity);
         else
@@ -708,15 +610,15 @@ void TGame::AllPlayerBito(const QString &Value) {
 void TGame::EndGame(const QString &Value) {
     if (!GameState::InGame(FState))
         return IgnoredOutOfState(__func__);
-    int pos = 1;
-    const uint8_t result = ReadByte(Value, pos);
+    msg::TLenientReader in = Fields(Value);
+    const uint8_t result = in.Byte();
     // No result picture exists for it: the game is not ended by a report that cannot be shown.
     if (!IsResult(result))
         return Refused(__func__, "result", result);
     FState = GameState::kAtTable;
     if (result == kNoResult)
         return;
-    const uint8_t showNow = ReadByte(Value, pos);
+    const uint8_t showNow = in.Byte();
     FInviteState.GameResult(result == kWon);
     TempCardList->SetWinState(result);
     TempCardList->SetEndGame(true);
@@ -729,20 +631,20 @@ void TGame::EndGame(const QString &Value) {
 void TGame::PlayerExitGame(const QString &Value) {
     if (!GameState::InGame(FState))
         return IgnoredOutOfState(__func__);
-    int pos = 1;
-    const int leaverID = ReadInt(Value, pos);
+    msg::TLenientReader in = Fields(Value);
+    const int leaverID = in.Id();
     if (IsOwnId(leaverID)) {
         Graphics->EndTableGame();
         TempCardList->Clean();
         FState = GameState::kLobby;
         Graphics->ShowMessage(kTitleTable, kTextExcluded);
         Graphics->ShowTableList();
-        StartLobbyTimers();
+        LobbyTimers.Start();
         FTableID = -1;
         return;
     }
-    ReadText(Value, pos);
-    const int nextID = ReadInt(Value, pos);
+    in.Text();
+    const int nextID = in.Id();
     Graphics->PlayerExitGame(ClientPlayerid(leaverID));
     if (LowByte(nextID) != kNoSeat) {
         // Set first: the clock's restart is sent from inside SetPlayerActive, and the next report may
@@ -786,7 +688,7 @@ void TGame::ShowResult() {
 void TGame::GraphicsCreateNewTable(const TCreateSetting &Setting) {
     FState = GameState::kAtTable;
     FInviteState.Reset();
-    StopLobbyTimers();
+    LobbyTimers.Stop();
     Raise(OnCreateNewTable, msg::BuildFields(msg::TCreateTableRequest{Setting.Transfer, Setting.First_Not_TR,
                                                                       Setting.Max_Five}));
 }
@@ -794,14 +696,14 @@ void TGame::GraphicsCreateNewTable(const TCreateSetting &Setting) {
 void TGame::GraphicsCloseInvite() {
     FState = GameState::kLobby;
     Raise(OnExitInvite, FTableID);
-    StartLobbyTimers();
+    LobbyTimers.Start();
     FTableID = -1;
 }
 
 void TGame::GraphicsEnterTable(int ID) {
     FState = GameState::kAtTable;
     FInviteState.Reset();
-    StopLobbyTimers();
+    LobbyTimers.Stop();
     Raise(OnEnterTable, ID);
 }
 

@@ -1,14 +1,14 @@
 #pragma once
 
-#include "common/Exceptions.h"
-#include "common/Timer.h"
 #include "common/TimerEx.h"
 #include "game/InviteState.h"
+#include "game/LobbyTimers.h"
 #include "game/TempCardList.h"
 #include "game/api/CardModel.h"
 #include "game/api/IAboutForm.h"
 #include "game/api/IGraphics.h"
 #include "game/api/IStatistics.h"
+#include "protocol/LenientFields.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -18,9 +18,6 @@
 #include <memory>
 
 namespace trelvo {
-
-// The longest text field taken from the game server; a longer one is read as empty.
-inline constexpr qsizetype kMaxTextField = 64 * 1024;
 
 // The values of the controller's state FState.
 namespace GameState {
@@ -45,11 +42,6 @@ constexpr bool InGame(int State) {
 // Every game-server report is ignored outside the states it belongs to (FState, values in GameState).
 class TGame {
 public:
-    // Lobby poll: the first request 500 ms after entering the lobby, then every 5000 ms.
-    static constexpr int kFirstTableListPollMs = 500;
-    static constexpr int kTableListPollMs = 5000;
-    // An idle lobby ends the plug-in after ten minutes.
-    static constexpr int kLobbyIdleMs = 600000;
     // The result of a game shows one second after the game (or its closing animation) ended.
     static constexpr int kResultDelayMs = 1000;
 
@@ -66,7 +58,8 @@ public:
     std::function<void(int ID)> OnPlayerBito;
     std::function<void(int TableID)> OnRoundStart;
     std::function<void()> OnStopPlugin;
-    // Raised once for every game-server integer field that does not convert; ErrorID is always 0.
+    // Raised once for a game-server message with fields that do not convert, at the first of them;
+    // ErrorID is always 0.
     std::function<void(int ErrorID)> OnError;
     std::function<void(int TableID, uint8_t CardID)> OnPlayerTransfer;
     // A server message that has no effect in the present state (the handler's name): tests that play
@@ -130,17 +123,8 @@ public:
 private:
     // A report outside its states is dropped without answer; it leaves a line in the debug trail.
     void IgnoredOutOfState(const char *Handler) const;
-    // Field readers of the game-server layer.
-    int FieldToInt(QStringView Field);
-    QString ReadText(const QString &Text, int &Pos);
-    int ReadInt(const QString &Text, int &Pos);
-    float ReadFloat(const QString &Text, int &Pos);
-    uint8_t ReadByte(const QString &Text, int &Pos);
-
-    void StartLobbyTimers();
-    void StopLobbyTimers();
-    void OnGetTableTimer(TTimer *Sender);
-    void OnStopPluginTimer();
+    // A reader of one game-server payload whose bad fields answer OnError.
+    msg::TLenientReader Fields(const QString &Payload);
 
     // The seat of a server id; kNoSeat when the id is not at the table.
     uint8_t ClientPlayerid(int id) const;
@@ -168,7 +152,7 @@ private:
     void GraphicsRoundStart();
 
     std::unique_ptr<IGraphics> Graphics;
-    std::unique_ptr<TTimer> Timer_Get_Table;
+    TLobbyTimers LobbyTimers;
     TPlayerInfo FPlayerInfo;
     TInviteState FInviteState;
     uint8_t FPlayerid = 0;
@@ -179,7 +163,6 @@ private:
     std::unique_ptr<TTempCardList> TempCardList;
     // Frees itself after its tick (AutoFree); cleared by the tick.
     TTimerEx *Timer_End_Game = nullptr;
-    std::unique_ptr<TTimer> Timer_Stop_Plugin;
     // Owns itself while open; cleared by its OnDestroy.
     IAboutForm *Form_About = nullptr;
     std::unique_ptr<IStatistics> Statistics;

@@ -1,10 +1,20 @@
 #include "SceneObject.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace trelvo {
 
+namespace {
+std::atomic<int> gLive{0};
+} // namespace
+
+int TSceneObject::LiveCount() {
+    return gLive.load(std::memory_order_relaxed);
+}
+
 TSceneObject::TSceneObject(TSceneObject *owner) : FOwner(owner) {
+    gLive.fetch_add(1, std::memory_order_relaxed);
     if (FOwner)
         FOwner->FOwned.push_back(this);
 }
@@ -28,6 +38,7 @@ TSceneObject::~TSceneObject() {
         list.erase(std::remove(list.begin(), list.end(), this), list.end());
         FOwner = nullptr;
     }
+    gLive.fetch_sub(1, std::memory_order_relaxed);
 }
 
 void TSceneObject::DestroyChildren() {

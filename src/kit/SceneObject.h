@@ -43,6 +43,9 @@ public:
     void DeferredFree();
     bool FreePending() const { return FFreeId != 0; }
 
+    // Scene objects alive in the process: what a long run leaves behind shows here first.
+    static int LiveCount();
+
     // True while the object exists; lets a caller notice that a callback destroyed it.
     std::shared_ptr<const bool> AliveToken() const { return FAlive; }
 

@@ -133,6 +133,7 @@ bool TPipeThread::Round() {
     }
     if (!PumpWrite())
         return false;
+    WatchInput(!FOwesWrite);
     int timeout = -1;
     if (FWriteState != TWriteState::Idle)
         timeout = kWriteCheckMs;
@@ -178,11 +179,18 @@ bool TPipeThread::Round() {
     return input ? ReadSome() : true;
 }
 
-// Reads packets while there are any, but stops as soon as something waits to be written.
+// Reads packets while there are any, but stops as soon as something waits to be written; a client
+// then reads no more until a write has gone out.
 bool TPipeThread::ReadSome() {
+    if (FOwesWrite)
+        return true;
     for (int i = 0; i < kReadBatch; ++i) {
         switch (FReceiver.ReadPacket(FPipe, FErrorCode)) {
         case TPipeReceiver::TReadResult::Read:
+            if (!FServer && Writing()) {
+                FOwesWrite = true;
+                return true;
+            }
             if (FWriteState == TWriteState::Idle && FWriteQueue->HasData())
                 return true;
             continue;
@@ -246,9 +254,21 @@ bool TPipeThread::FinishWrite() {
 
 void TPipeThread::CompleteWrite() {
     FWriteState = TWriteState::Idle;
+    FOwesWrite = false;
     if (SentWanted())
         Notify(PIPE_NOTIFY_SENT, static_cast<std::uintptr_t>(FPipeId), FWrite);
     FPipeWrite.reset();
+}
+
+void TPipeThread::WatchInput(bool Value) {
+    if (Value == FInputWatched)
+        return;
+    // Hang-up and errors are reported also without interest, so a peer that goes is still seen.
+    epoll_event ev{};
+    ev.events = Value ? std::uint32_t{EPOLLIN} : 0u;
+    ev.data.u32 = tagInput;
+    if (epoll_ctl(FWaitAll, EPOLL_CTL_MOD, FPipe, &ev) == 0)
+        FInputWatched = Value;
 }
 
 // The peer has read everything written, or it has gone.

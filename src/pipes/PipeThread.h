@@ -52,6 +52,10 @@ private:
     void CloseWaits();
     bool Round();
     bool ReadSome();
+    // True while output waits (queued, or on its way to the peer).
+    bool Writing() const { return FWriteState != TWriteState::Idle || FWriteQueue->HasData(); }
+    // Watches the socket for input, or stops watching it while the client owes the peer a write.
+    void WatchInput(bool Value);
     bool PumpWrite();
     bool FinishWrite();
     bool TrySend();
@@ -78,6 +82,11 @@ private:
     std::shared_ptr<TWriteQueue> FWriteQueue;
     std::unique_ptr<TPipeWrite> FPipeWrite;
     TWriteState FWriteState = TWriteState::Idle;
+    // A client that read a packet while its output waited reads the next one only once a write has
+    // gone out: a host that pours in requests gets their answers as they come, not after it stops.
+    // The host's side never holds its reading back, so the two cannot wait for each other.
+    bool FOwesWrite = false;
+    bool FInputWatched = true;
     bool FPeerGone = false;      // the peer has closed its end
     bool FHangupSeen = false;    // ... as seen while waiting aside
     int FAsideError = 0;         // a write error met while waiting for a handler

@@ -8,7 +8,7 @@ TQueuePump::TQueuePump(std::function<void(const Exception &Error)> OnError)
     : FNotifier(TThreadQueue::Current().EventFd(), QSocketNotifier::Read), FOnError(std::move(OnError)) {
     QObject::connect(&FNotifier, &QSocketNotifier::activated, [this] {
         try {
-            ProcessMessages();
+            TThreadQueue::Current().ProcessWaiting();
         } catch (const Exception &Error) {
             if (FOnError)
                 FOnError(Error);

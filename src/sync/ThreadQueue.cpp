@@ -184,6 +184,17 @@ void TThreadQueue::ProcessMessages() {
     }
 }
 
+void TThreadQueue::ProcessWaiting() {
+    std::size_t waiting = 0;
+    {
+        std::lock_guard lock(FLock);
+        waiting = FMessages.size();
+    }
+    TQueued message;
+    for (; waiting > 0 && Pop(message, false, 0, 0); --waiting)
+        Dispatch(message);
+}
+
 bool TThreadQueue::PeekAndDispatch(std::uint32_t Min, std::uint32_t Max) {
     bool ran = false;
     TQueued message;

@@ -38,6 +38,9 @@ public:
     // Runs every waiting message, in order. An exception from a handler leaves here once its sender
     // (if any) has been released; the messages behind it stay queued. Call it on the owning thread.
     void ProcessMessages();
+    // Runs the messages waiting now, in order; the ones queued meanwhile wait for the next call. An event
+    // loop calls this, so that a peer that never pauses cannot keep it from its timers and painting.
+    void ProcessWaiting();
     // Runs every waiting sent message, then at most one posted message numbered Min..Max.
     // True when something ran.
     bool PeekAndDispatch(std::uint32_t Min, std::uint32_t Max);

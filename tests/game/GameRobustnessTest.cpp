@@ -97,28 +97,3 @@ TEST_F(GameRobustness, RandomMessagesInEveryState) {
         }
     }
 }
-
-// A text field longer than any name, id or challenge is read as empty, so that it is never copied on;
-// one at the limit still counts.
-TEST_F(GameRobustness, ATextFieldPastTheLimitIsReadAsEmpty) {
-    struct Case {
-        qsizetype length;
-        bool kept;
-    };
-    for (const Case &c : {Case{kMaxTextField, true}, Case{kMaxTextField + 1, false}}) {
-        const std::string field(static_cast<std::size_t>(c.length), 'i');
-        const std::string challenge(static_cast<std::size_t>(c.length), 'c');
-        Drive(0);
-        Server(1, QString::fromStdString("1;5;" + field + ";"));
-        Server(20, QString::fromStdString(challenge + ";"));
-        const Lines lines = Take();
-        auto logged = [&](const std::string &Line) {
-            return std::find(lines.begin(), lines.end(), Line) != lines.end();
-        };
-        EXPECT_TRUE(logged("CheckVersionResult(5)")) << c.length;
-        EXPECT_TRUE(logged("Stats.SetPlayerID(" + (c.kept ? field : std::string()) + ")")) << c.length;
-        EXPECT_TRUE(logged("Stats.CheckInternetConnected(" + (c.kept ? challenge : std::string()) + ")"))
-            << c.length;
-        EXPECT_EQ(Game->State(), 1);
-    }
-}
