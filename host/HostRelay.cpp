@@ -1,5 +1,6 @@
 #include "host/HostRelay.h"
 
+#include "common/Clock.h"
 #include "host/HostLog.h"
 #include "protocol/Fields.h"
 #include "protocol/GameValues.h"
@@ -22,6 +23,7 @@ THostRelay::~THostRelay() {
 void THostRelay::ClientConnected(std::uint64_t GameWindow, QSize GameSize) {
     FOnline = true;
     FEcho = TEcho::None;
+    FGate.Reset();
     Log(QStringLiteral("client connected"));
     const THostIdentity &id = FIdentity;
     SendToClient(BuildHostMessage(HostIn::kSetPlayerInfo,
@@ -61,6 +63,7 @@ void THostRelay::ClientMessage(const QString &Text) {
     switch (code) {
     case HostOut::kServerMessage:
         Log(QStringLiteral("client → server: %1").arg(LogExcerpt(payload)));
+        FGate.FromClient(payload);
         if (FConn >= 0)
             FServer.Receive(FConn, payload);
         break;
@@ -73,6 +76,7 @@ void THostRelay::ClientMessage(const QString &Text) {
             OnStopRequested();
         break;
     case HostOut::kError:
+        FGate.ClientError();
         Log(QStringLiteral("client could not read a field from the game server (23;%1)")
                 .arg(LogExcerpt(payload)));
         qCWarning(lcHost) << "client reports a bad game-server field:" << LogExcerpt(Text);
@@ -106,6 +110,16 @@ void THostRelay::CheckEcho(const QString &Payload) {
 void THostRelay::ServerSent(IGameServer::TConnId Conn, const QString &Message) {
     if (!FOnline || (Conn != FConn && !FLoggingIn))
         return;
+    switch (FGate.FromServer(Message, TClock::Current().Now())) {
+    case TRelayGate::TVerdict::Unreadable:
+        Refuse(FUnreadable, "its subcode is not a number", Message);
+        return;
+    case TRelayGate::TVerdict::Surplus:
+        Refuse(FSurplus, "the client has not yet answered or asked for the last one", Message);
+        return;
+    case TRelayGate::TVerdict::Pass:
+        break;
+    }
     int subcode = 0;
     QStringView payload;
     // Only a version check is read whole; everything else is relayed unread.
@@ -121,6 +135,20 @@ void THostRelay::ServerSent(IGameServer::TConnId Conn, const QString &Message) {
     SendToClient(BuildHostMessage(HostIn::kServerMessage, Message));
     if (auto handler = OnRelayed)
         handler(Message);
+}
+
+void THostRelay::Refuse(std::uint64_t &Count, const char *Why, const QString &Message) {
+    ++Count;
+    std::uint64_t mark = 1;
+    while (mark * 10 <= Count)
+        mark *= 10;
+    if (Count != mark)
+        return;
+    const QString line = QStringLiteral("server → client refused (%1 so far): %2: %3")
+                             .arg(Count)
+                             .arg(QLatin1String(Why), LogExcerpt(Message));
+    Log(line);
+    qCWarning(lcHost).noquote() << line;
 }
 
 void THostRelay::Resize(QSize GameSize) {
