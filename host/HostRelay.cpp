@@ -79,11 +79,15 @@ void THostRelay::ClientMessage(const QString &Text) {
         FGate.ClientError();
         Log(QStringLiteral("client could not read a field from the game server (23;%1)")
                 .arg(LogExcerpt(payload)));
-        qCWarning(lcHost) << "client reports a bad game-server field:" << LogExcerpt(Text);
+        if (Milestone(FClientErrors))
+            qCWarning(lcHost).noquote() << "client reports a bad game-server field (" << FClientErrors
+                                        << "so far):" << LogExcerpt(Text);
         break;
     case HostOut::kTextError:
         Log(QStringLiteral("client error text (25): %1").arg(LogExcerpt(payload)));
-        qCWarning(lcHost) << "client error text:" << LogExcerpt(payload);
+        if (Milestone(FClientErrors))
+            qCWarning(lcHost).noquote() << "client error text (" << FClientErrors << "errors so far):"
+                                        << LogExcerpt(payload);
         break;
     default:
         Log(QStringLiteral("client sent an unknown message: %1").arg(LogExcerpt(Text)));
@@ -137,12 +141,16 @@ void THostRelay::ServerSent(IGameServer::TConnId Conn, const QString &Message) {
         handler(Message);
 }
 
-void THostRelay::Refuse(std::uint64_t &Count, const char *Why, const QString &Message) {
+bool THostRelay::Milestone(std::uint64_t &Count) {
     ++Count;
     std::uint64_t mark = 1;
     while (mark * 10 <= Count)
         mark *= 10;
-    if (Count != mark)
+    return Count == mark;
+}
+
+void THostRelay::Refuse(std::uint64_t &Count, const char *Why, const QString &Message) {
+    if (!Milestone(Count))
         return;
     const QString line = QStringLiteral("server → client refused (%1 so far): %2: %3")
                              .arg(Count)

@@ -63,7 +63,9 @@ private:
     void SendToClient(const QString &Text);
     void ServerSent(IGameServer::TConnId Conn, const QString &Message);
     void CheckEcho(const QString &Payload);
-    // A server message kept from the client: counted, and logged at the 1st, 10th, 100th... of its kind.
+    // Counts one more; true at the 1st, 10th, 100th...: what floods is logged that often, not each time.
+    static bool Milestone(std::uint64_t &Count);
+    // A server message kept from the client: counted, and logged at its kind's milestones.
     void Refuse(std::uint64_t &Count, const char *Why, const QString &Message);
     void Log(const QString &Line);
 
@@ -75,7 +77,7 @@ private:
     TEcho FEcho = TEcho::None;
     int FExpectedEcho = 0;
     TRelayGate FGate;
-    std::uint64_t FUnreadable = 0, FSurplus = 0;
+    std::uint64_t FUnreadable = 0, FSurplus = 0, FClientErrors = 0;
 };
 
 } // namespace trelvo::host
