@@ -36,6 +36,6 @@ export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1:quarantine_size_mb=32 UBSAN_
     "$phase" "$seed" "$broken" 2>"$work/run.err"
 rc=$?
 x_session_stop
-grep -vE 'qt\.|^$' "$work/run.err" | grep -E 'frames|answered|dropped|KEPT|never|trouble|logged in|sanitizer|ERROR|runtime error' | head -40
+grep -vE '^(qt|trelvo)\.|^$' "$work/run.err" | grep -E 'frames|answered|dropped|KEPT|never|trouble|logged in|sanitizer|ERROR|runtime error' | head -40
 exit $rc
 INNER

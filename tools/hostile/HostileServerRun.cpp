@@ -58,7 +58,7 @@ const std::vector<QString> kUnreadable = {"garbage!!", "", "2147483648;", "welco
 class THostileServerRun {
 public:
     THostileServerRun(QString Host, QString Client, int PhaseSeconds, std::uint64_t Seed)
-        : FHost(std::move(Host)), FClient(std::move(Client)), FPhaseMs(PhaseSeconds * 1000), FRandom(Seed),
+        : FHost(std::move(Host)), FClient(std::move(Client)), FPhaseMs(PhaseSeconds * 1000), FSeed(Seed), FRandom(Seed),
           FMutator(Seed) {}
 
     int Run() {
@@ -94,7 +94,9 @@ public:
 
         // Broken sessions, one a connection, in a seeded order.
         std::vector<int> breakers = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9};
-        std::shuffle(breakers.begin(), breakers.end(), FRandom);
+        // Their own generator: the floods draw from FRandom as fast as the host reads.
+        std::mt19937_64 order(FSeed);
+        std::shuffle(breakers.begin(), breakers.end(), order);
         breakers.resize(std::min<std::size_t>(breakers.size(), FBreakers));
         for (int breaker : breakers)
             Break(breaker);
@@ -316,6 +318,7 @@ private:
 
     QString FHost, FClient;
     int FPhaseMs;
+    std::uint64_t FSeed;
     std::mt19937_64 FRandom;
     TMutator FMutator;
     TScriptedWsServer FServer;
