@@ -1,5 +1,6 @@
 #include "host/HostRelay.h"
 
+#include "common/Clock.h"
 #include "host/HostLog.h"
 #include "protocol/Fields.h"
 #include "protocol/GameOutcome.h"
@@ -28,6 +29,7 @@ THostRelay::~THostRelay() {
 void THostRelay::ClientConnected(std::uint64_t GameWindow, QSize GameSize) {
     FOnline = true;
     FEcho = TEcho::None;
+    FGate.Reset();
     Log(QStringLiteral("client connected"));
     const THostIdentity &id = FIdentity;
     SendToClient(BuildHostMessage(HostIn::kSetPlayerInfo,
@@ -67,6 +69,7 @@ void THostRelay::ClientMessage(const QString &Text) {
     switch (code) {
     case HostOut::kServerMessage:
         Log(QStringLiteral("client → server: %1").arg(LogExcerpt(payload)));
+        FGate.FromClient(payload);
         if (FConn >= 0)
             FServer.Receive(FConn, payload);
         break;
@@ -79,13 +82,18 @@ void THostRelay::ClientMessage(const QString &Text) {
             OnStopRequested();
         break;
     case HostOut::kError:
+        FGate.ClientError();
         Log(QStringLiteral("client could not read a field from the game server (23;%1)")
                 .arg(LogExcerpt(payload)));
-        qCWarning(lcHost) << "client reports a bad game-server field:" << LogExcerpt(Text);
+        if (Milestone(FClientErrors))
+            qCWarning(lcHost).noquote() << "client reports a bad game-server field (" << FClientErrors
+                                        << "so far):" << LogExcerpt(Text);
         break;
     case HostOut::kTextError:
         Log(QStringLiteral("client error text (25): %1").arg(LogExcerpt(payload)));
-        qCWarning(lcHost) << "client error text:" << LogExcerpt(payload);
+        if (Milestone(FClientErrors))
+            qCWarning(lcHost).noquote() << "client error text (" << FClientErrors << "errors so far):"
+                                        << LogExcerpt(payload);
         break;
     default:
         Log(QStringLiteral("client sent an unknown message: %1").arg(LogExcerpt(Text)));
@@ -118,6 +126,16 @@ void THostRelay::ServerSent(IGameServer::TConnId Conn, const QString &Message) {
             handler(Message);
         return;
     }
+    switch (FGate.FromServer(Message, TClock::Current().Now())) {
+    case TRelayGate::TVerdict::Unreadable:
+        Refuse(FUnreadable, "its subcode is not a number", Message);
+        return;
+    case TRelayGate::TVerdict::Surplus:
+        Refuse(FSurplus, "the client has not yet answered or asked for the last one", Message);
+        return;
+    case TRelayGate::TVerdict::Pass:
+        break;
+    }
     int subcode = 0;
     QStringView payload;
     // Only a version check is read whole; everything else is relayed unread.
@@ -133,6 +151,24 @@ void THostRelay::ServerSent(IGameServer::TConnId Conn, const QString &Message) {
     SendToClient(BuildHostMessage(HostIn::kServerMessage, Message));
     if (auto handler = OnRelayed)
         handler(Message);
+}
+
+bool THostRelay::Milestone(std::uint64_t &Count) {
+    ++Count;
+    std::uint64_t mark = 1;
+    while (mark * 10 <= Count)
+        mark *= 10;
+    return Count == mark;
+}
+
+void THostRelay::Refuse(std::uint64_t &Count, const char *Why, const QString &Message) {
+    if (!Milestone(Count))
+        return;
+    const QString line = QStringLiteral("server → client refused (%1 so far): %2: %3")
+                             .arg(Count)
+                             .arg(QLatin1String(Why), LogExcerpt(Message));
+    Log(line);
+    qCWarning(lcHost).noquote() << line;
 }
 
 void THostRelay::Resize(QSize GameSize) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "host/GameServerPort.h"
+#include "host/RelayGate.h"
 
 #include <QSize>
 #include <QString>
@@ -64,6 +65,10 @@ private:
     void SendToClient(const QString &Text);
     void ServerSent(IGameServer::TConnId Conn, const QString &Message);
     void CheckEcho(const QString &Payload);
+    // Counts one more; true at the 1st, 10th, 100th...: what floods is logged that often, not each time.
+    static bool Milestone(std::uint64_t &Count);
+    // A server message kept from the client: counted, and logged at its kind's milestones.
+    void Refuse(std::uint64_t &Count, const char *Why, const QString &Message);
     void Log(const QString &Line);
 
     IGameServer &FServer;
@@ -73,6 +78,8 @@ private:
     IGameServer::TConnId FConn = -1;
     TEcho FEcho = TEcho::None;
     int FExpectedEcho = 0;
+    TRelayGate FGate;
+    std::uint64_t FUnreadable = 0, FSurplus = 0, FClientErrors = 0;
 };
 
 } // namespace trelvo::host

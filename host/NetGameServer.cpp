@@ -1,13 +1,12 @@
 #include "host/NetGameServer.h"
 
 #include "host/HostLog.h"
+#include "host/WsClient.h"
 #include "netserver/Session.h"
 #include "protocol/Fields.h"
 #include "protocol/ServerMessages.h"
 
 #include <QSslError>
-#include <QWebSocket>
-#include <QWebSocketProtocol>
 
 #include <algorithm>
 
@@ -19,10 +18,7 @@ TNetGameServer::~TNetGameServer() {
     FWanted = false;
     if (FRetry)
         FClock.Cancel(FRetry);
-    if (FSocket) {
-        QObject::disconnect(FSocket.get(), nullptr, this, nullptr);
-        FSocket->abort();
-    }
+    CancelDeadline();
 }
 
 IGameServer::TConnId TNetGameServer::Connect(const QString &PlayerName) {
@@ -32,6 +28,8 @@ IGameServer::TConnId TNetGameServer::Connect(const QString &PlayerName) {
     FRejoining = false;
     FStoppedText.clear();
     FRetryMs = kFirstRetryMs;
+    if (FRetry)
+        FClock.Cancel(FRetry);
     Open();
     return FConn;
 }
@@ -47,13 +45,13 @@ void TNetGameServer::Receive(TConnId Conn, const QString &Message) {
     if (msg::SplitSubcode(Message, sub, payload) && sub == 4)
         FInRoom = false;
     ++FFramesOut;
-    FSocket->sendTextMessage(Message);
+    FSocket->SendText(Message);
 }
 
 bool TNetGameServer::RequestTop() {
     if (!FOnline)
         return false;
-    FSocket->sendTextMessage(net::kTopRequest);
+    FSocket->SendText(net::kTopRequest);
     return true;
 }
 
@@ -66,62 +64,90 @@ void TNetGameServer::Disconnect(TConnId Conn) {
         FClock.Cancel(FRetry);
         FRetry = 0;
     }
-    if (FSocket) {
-        QObject::disconnect(FSocket.get(), nullptr, this, nullptr);
-        FSocket->close();
-        FSocket.release()->deleteLater();
-    }
+    CancelDeadline();
+    if (FSocket)
+        FSocket->Close();
+    Drop();
     Status(false, QStringLiteral("Игра закрыта: с сервером %1 не соединено.").arg(FUrl.toString()));
 }
 
 void TNetGameServer::Open() {
     FRetry = 0;
-    if (FSocket) {
-        QObject::disconnect(FSocket.get(), nullptr, this, nullptr);
-        FSocket->abort();
-        FSocket.release()->deleteLater();
-    }
-    FSocket = std::make_unique<QWebSocket>();
-    FSocket->setMaxAllowedIncomingFrameSize(kMaxFrameBytes);
-    FSocket->setMaxAllowedIncomingMessageSize(kMaxFrameBytes);
-    QObject::connect(FSocket.get(), &QWebSocket::connected, this, [this] { Opened(); });
-    QObject::connect(FSocket.get(), &QWebSocket::textMessageReceived, this,
-                     [this](const QString &Text) { FOnline ? Frame(Text) : Answer(Text); });
-    QObject::connect(FSocket.get(), &QWebSocket::disconnected, this, [this] { Lost(); });
-    // A server that cannot be reached never connects, so it never disconnects either.
-    QObject::connect(FSocket.get(), qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), this,
-                     [this](QAbstractSocket::SocketError) {
-                         if (FSocket->state() == QAbstractSocket::UnconnectedState)
-                             Lost();
-                     });
+    Drop();
+    FSocket = std::make_unique<TWsClient>(kMaxMessageBytes);
+    FSocket->OnOpened = [this] { Opened(); };
+    FSocket->OnText = [this](const QString &Text) { FOnline ? Frame(Text) : Answer(Text); };
+    FSocket->OnClosed = [this](const QString &Why) {
+        qCInfo(lcHost).noquote() << "the link to the game server ends:" << Why;
+        Lost({}, FSocket && FSocket->CloseCode() == ws::kCloseGoingAway);
+    };
     // A certificate that cannot be trusted does not become trustworthy by asking again.
-    QObject::connect(FSocket.get(), &QWebSocket::sslErrors, this, [this](const QList<QSslError> &Errors) {
+    FSocket->OnSslErrors = [this](const QList<QSslError> &Errors) {
         FWanted = false;
+        CancelDeadline();
         qCWarning(lcHost) << "the game server's certificate is not trusted:" << Errors;
         Status(false,
                QStringLiteral("Сервер %1 предъявил сертификат, которому нельзя доверять (%2). Сообщите "
                               "владельцу сервера.")
                    .arg(FUrl.toString(), Errors.isEmpty() ? QString() : Errors.first().errorString()));
-    });
+    };
     Status(false, QStringLiteral("Подключение к серверу %1…").arg(FUrl.toString()));
-    FSocket->open(FUrl);
+    Deadline("the connection and its upgrade");
+    FSocket->Open(FUrl);
 }
 
 void TNetGameServer::Opened() {
-    FSocket->sendTextMessage(net::BuildHello({net::kProtocolVersion, FName}));
+    Deadline("the welcome");
+    FSocket->SendText(net::BuildHello({net::kProtocolVersion, FName}));
+}
+
+void TNetGameServer::Deadline(const char *Stage) {
+    CancelDeadline();
+    FDeadline = FClock.Schedule(kStageDeadlineMs, [this, Stage] {
+        FDeadline = 0;
+        qCWarning(lcHost).noquote() << "the game server missed the deadline of" << Stage;
+        Drop();
+        Lost(QStringLiteral("Сервер %1 не ответил за %2 с.").arg(FUrl.toString()).arg(kStageDeadlineMs / 1000));
+    });
+}
+
+void TNetGameServer::CancelDeadline() {
+    if (FDeadline)
+        FClock.Cancel(FDeadline);
+    FDeadline = 0;
+}
+
+void TNetGameServer::Drop() {
+    if (!FSocket)
+        return;
+    FSocket->OnOpened = nullptr;
+    FSocket->OnText = nullptr;
+    FSocket->OnClosed = nullptr;
+    FSocket->OnSslErrors = nullptr;
+    // It may be inside one of its handlers now.
+    FSocket.release()->deleteLater();
 }
 
 void TNetGameServer::Answer(const QString &Text) {
+    CancelDeadline();
     const auto answer = net::ParseAnswer(Text);
-    if (!answer || !answer->Accepted) {
-        const net::TRefusal reason = answer ? answer->Reason : net::TRefusal::Malformed;
+    if (!answer) {
+        qCWarning(lcHost).noquote() << "the game server's answer to the hello is no session answer:"
+                                    << LogExcerpt(Text);
+        FSocket->Close();
+        Drop();
+        Lost(QStringLiteral("Сервер %1 ответил не так, как отвечает сервер Trelvo.").arg(FUrl.toString()));
+        return;
+    }
+    if (!answer->Accepted) {
+        const net::TRefusal reason = answer->Reason;
         // Back after a lost link the server may not yet have let the old session go.
         const bool retry = FRejoining && reason == net::TRefusal::NameTaken;
         qCWarning(lcHost).noquote() << "the game server refuses the login:" << net::RefusalWord(reason);
         if (!retry)
             FWanted = false;
-        QObject::disconnect(FSocket.get(), nullptr, this, nullptr);
-        FSocket->close();
+        FSocket->Close();
+        Drop();
         if (retry)
             Lost();
         else
@@ -129,8 +155,8 @@ void TNetGameServer::Answer(const QString &Text) {
         return;
     }
     FOnline = true;
-    FRetryMs = kFirstRetryMs;
     FStoppedText.clear();
+    FWelcomedAt = FClock.Now();
     Status(true, QStringLiteral("Подключено к серверу %1").arg(FUrl.toString()));
 }
 
@@ -178,15 +204,19 @@ void TNetGameServer::Track(const QString &Message) {
     }
 }
 
-void TNetGameServer::Lost() {
+void TNetGameServer::Lost(const QString &Why, bool ServerStopped) {
     const bool wasOnline = FOnline;
     FOnline = false;
+    CancelDeadline();
     if (!FWanted || FRetry)
         return;
+    // A server that welcomes and closes at once is not a session that worked.
+    if (wasOnline && FClock.Now() - FWelcomedAt >= kLastingSessionMs)
+        FRetryMs = kFirstRetryMs;
     // The server's own stop ended the games without a result: the player was not removed, and the client
     // waits for the server's return, when the renewed login takes it to the lobby.
-    if (wasOnline && FSocket && FSocket->closeCode() == QWebSocketProtocol::CloseCodeGoingAway) {
-        qCWarning(lcHost).noquote() << "the game server stopped:" << FSocket->closeReason().left(200);
+    if (wasOnline && ServerStopped) {
+        qCWarning(lcHost) << "the game server stopped";
         FStoppedText = FGameID >= 0
                            ? QStringLiteral("Сервер %1 остановлен; игра прервана без результата.").arg(FUrl.toString())
                            : QStringLiteral("Сервер %1 остановлен.").arg(FUrl.toString());
@@ -207,13 +237,12 @@ void TNetGameServer::Lost() {
         FInRoom = false;
         FRejoining = true;
     }
-    if (FStoppedText.isEmpty())
-        Status(false, QStringLiteral("Нет связи с сервером %1. Новая попытка через %2 с; проверьте сеть и адрес "
-                                     "сервера (--server).")
-                          .arg(FUrl.toString())
-                          .arg(FRetryMs / 1000));
-    else
+    if (!FStoppedText.isEmpty())
         Status(false, QStringLiteral("%1 Новая попытка через %2 с.").arg(FStoppedText).arg(FRetryMs / 1000));
+    else
+        Status(false, QStringLiteral("%1 Новая попытка через %2 с; проверьте сеть и адрес сервера (--server).")
+                          .arg(Why.isEmpty() ? QStringLiteral("Нет связи с сервером %1.").arg(FUrl.toString()) : Why)
+                          .arg(FRetryMs / 1000));
     FRetry = FClock.Schedule(FRetryMs, [this] { Open(); });
     FRetryMs = std::min(FRetryMs * 2, kLastRetryMs);
 }

@@ -212,8 +212,10 @@ private:
             });
     }
 
+    // The counts tell the whole lobby; the rows are bounded, the tables a person can join first.
     msg::TTableList TableList() const {
         msg::TTableList list;
+        std::vector<msg::TTableEntry> others;
         for (const auto &[id, table] : FTables) {
             // Offered now, it would close under whoever takes the offer.
             if (table->ClosingSoon())
@@ -222,8 +224,14 @@ private:
             const int players = table->PlayerCount();
             (r.Transfer ? list.CountTrTable : list.CountNotTrTable) += 1;
             (r.Transfer ? list.CountTrPlayer : list.CountNotTrPlayer) += players;
-            list.Tables.push_back({id, players, r.Transfer, r.FirstNotTransfer, r.MaxFive});
+            const msg::TTableEntry entry{id, players, r.Transfer, r.FirstNotTransfer, r.MaxFive};
+            const bool joinable = !table->Full() && !table->Playing();
+            auto &rows = joinable ? list.Tables : others;
+            if (int(rows.size()) < kMaxListedTables)
+                rows.push_back(entry);
         }
+        for (auto it = others.begin(); it != others.end() && int(list.Tables.size()) < kMaxListedTables; ++it)
+            list.Tables.push_back(*it);
         return list;
     }
 

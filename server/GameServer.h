@@ -20,6 +20,10 @@ using TConnId = int;
 
 // Row of server/BotLevels.cpp's table; the first three have names here.
 enum class TBotLevel { Easy, Normal, Hard };
+
+// The most tables one table list holds: a person reads a few dozen rows, and every connected person may
+// open a table, so the whole lobby would outgrow any message a peer takes.
+inline constexpr int kMaxListedTables = 200;
 class IBotBrain;
 
 struct TServerOptions {

@@ -24,22 +24,16 @@ unshare -n bash -s "$preset" "$messages" "$seed" "$work" "$client_err" <<'INNER'
 set -uo pipefail
 preset=$1 messages=$2 seed=$3 work=$4 client_err=$5
 ip link set lo up
-display=120
-while [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ]; do display=$((display + 1)); done
-export XDG_RUNTIME_DIR=$work DISPLAY=:$display QT_QPA_PLATFORM=xcb
+export XDG_RUNTIME_DIR=$work
+source tools/x_session.sh
+x_session_start 120
 # ASan keeps 256 MiB of freed memory aside by default, to catch late uses of it; that would be most of
 # the memory figure. 32 MiB still catches a use soon after the free, and leaves the figure the client's.
 export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1:quarantine_size_mb=32 UBSAN_OPTIONS=print_stacktrace=1
-Xvfb ":$display" -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
-openbox >/dev/null 2>&1 &
-wm=$!
 sleep 1
 "build/$preset/tools/hostile/trelvo-hostile" "build/$preset/src/app/trelvo" "$messages" "$seed" "$client_err"
 rc=$?
-kill "$wm" "$xvfb" 2>/dev/null
-wait 2>/dev/null
+x_session_stop
 echo "error boxes          $(grep -c 'error box:' "$client_err")"
 echo "sanitizer reports    $(grep -cE 'ERROR: AddressSanitizer|runtime error:' "$client_err")"
 grep -E 'error box:|ERROR: AddressSanitizer|runtime error:' "$client_err" | sort | uniq -c | sort -rn | head -20

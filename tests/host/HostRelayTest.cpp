@@ -116,6 +116,64 @@ TEST_F(HostRelayTest, StopRequestClosesAndClientErrorsAreLoggedNotRelayed) {
     EXPECT_TRUE(log.filter(QStringLiteral("картинка не найдена")).size() == 1);
 }
 
+// The client reads a game-server message's subcode as a number before anything else, and one that is
+// not a number stops it in an error box: such messages stay in the host, logged, and the relay goes on.
+TEST_F(HostRelayTest, AMessageWhoseSubcodeIsNoNumberNeverReachesTheClient) {
+    Connect();
+    const QString unreadable[] = {QStringLiteral("garbage!!"), QString(), QStringLiteral(";"),
+                                  QStringLiteral("2147483648;"), QStringLiteral("welcome;7;"),
+                                  QStringLiteral(" ;3"), QString(65536, u'x')};
+    for (int round = 0; round < 50; ++round)
+        for (const QString &message : unreadable)
+            server.Send(message);
+    EXPECT_TRUE(sent.isEmpty()) << sent.join(u'\n').left(300).toStdString();
+    EXPECT_FALSE(log.filter(QStringLiteral("refused")).isEmpty()) << log.join(u'\n').toStdString();
+    // Counted, not logged one by one.
+    EXPECT_LT(log.size(), 50);
+    server.Send(QStringLiteral("3;12"));
+    server.Send(QStringLiteral("-7;"));
+    EXPECT_EQ(sent.join(u'|').left(200).toStdString(), "7;3;12|7;-7;");
+}
+
+// What the client answers, and the table list it redraws whole, go on no faster than it uses them: one
+// check or report at a time until the client has answered it (or said it could not read it), and one
+// table list for each request of the client's.
+TEST_F(HostRelayTest, FloodsReachTheClientNoFasterThanItAnswers) {
+    struct Case {
+        const char *name;
+        QString message;
+        QString answer; // from the client: lets the next one through
+        bool askFirst;  // the client asks before the server answers
+    };
+    const Case cases[] = {
+        {"reachability check", QStringLiteral("20;1;"), QStringLiteral("7;20;1;1;"), false},
+        {"server report", QStringLiteral("21;1.0;a;b;c;"), QStringLiteral("7;21;1;"), false},
+        {"handed-on report", QStringLiteral("22;0;Bob;1;0;ip;ip;800;600;1;os;k;1;pv;cv;a;b;c;"),
+         QStringLiteral("7;23;1;"), false},
+        {"check the client could not read", QStringLiteral("20;1;"), QStringLiteral("23;0"), false},
+        {"table list", QStringLiteral("2;0;0;0;0;0;"), QStringLiteral("7;2;1;"), true},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        relay.ClientDisconnected();
+        Connect();
+        for (int round = 0; round < 3; ++round) {
+            if (c.askFirst)
+                relay.ClientMessage(c.answer);
+            for (int i = 0; i < 1000; ++i)
+                server.Send(c.message);
+            EXPECT_EQ(sent.size(), round + 1);
+            if (!c.askFirst)
+                relay.ClientMessage(c.answer);
+        }
+        // Everything else still goes at once.
+        server.Send(QStringLiteral("3;12"));
+        EXPECT_EQ(sent.last(), QStringLiteral("7;3;12"));
+        EXPECT_EQ(sent.filter(c.message).size(), 3);
+        sent.clear();
+    }
+}
+
 TEST_F(HostRelayTest, ChatWindowRequestsBecomeHostMessages) {
     Connect();
     relay.ShowGame();
@@ -141,7 +199,7 @@ TEST_F(HostRelayTest, AServerThatStoppedIsToldToTheClientAsTheGameServerLeaving)
 // server: the log shows the head of a message and its length, and its lines stay short.
 TEST_F(HostRelayTest, TheLogShowsAHugeMessagesHeadAndLengthNotTheMessage) {
     Connect();
-    const QString huge = QStringLiteral("2;") + QString(1 << 20, u'7') + u';';
+    const QString huge = QStringLiteral("6;") + QString(1 << 20, u'7') + u';';
     struct Way {
         const char *name;
         std::function<void()> send;
@@ -163,7 +221,7 @@ TEST_F(HostRelayTest, TheLogShowsAHugeMessagesHeadAndLengthNotTheMessage) {
         way.send();
         ASSERT_EQ(log.size(), 1);
         EXPECT_LE(log[0].size(), kLogLineChars);
-        EXPECT_TRUE(log[0].contains(QStringLiteral("2;7777"))) << log[0].toStdString();
+        EXPECT_TRUE(log[0].contains(QStringLiteral("6;7777"))) << log[0].toStdString();
         EXPECT_TRUE(log[0].contains(QString::number(way.length))) << log[0].toStdString();
     }
     // The message itself travels whole.

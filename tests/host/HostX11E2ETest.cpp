@@ -96,6 +96,10 @@ TEST_F(HostX11E2E, VersionCheckLobbyPollAndTableListCrossTheRealPipe) {
         << server->Received.join(u' ').toStdString();
     // A good list is read without complaint; a broken one comes back as message 23, after it.
     server->Send(QStringLiteral("2;2;1;1;3;0;0;3;1;0;0;4;0;0;1;1;"));
+    // The host passes one list for each poll: the broken one answers the next.
+    const auto polls = [&] { return server->Received.count(QStringLiteral("1:2;1;")); };
+    const qsizetype asked = polls();
+    ASSERT_TRUE(SpinUntil([&] { return polls() > asked; }, kDeadlineMs));
     server->Send(QStringLiteral("2;x;0;0;0;0;"));
     ASSERT_TRUE(SpinUntil([&] { return LogHas(QStringLiteral("(23;")); }, kDeadlineMs));
     EXPECT_EQ(host->Window().LogText().count(QStringLiteral("(23;")), 1);

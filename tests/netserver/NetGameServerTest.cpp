@@ -148,9 +148,11 @@ TEST_F(NetGameServerTest, ALostLinkSendsTheClientToTheLobbyAndIsTriedAgainWithBa
     RestartListener();
     ASSERT_TRUE(SpinUntil([&] { return !ann->Online(); }));
     EXPECT_EQ(got.last(), QStringLiteral("16;%1;").arg(ownID));
+    // A session this short does not start the waits again from the first.
+    EXPECT_TRUE(status.last().contains(QStringLiteral("2 с"))) << status.last().toStdString();
 
     // In the lobby, after leaving a table by one's own choice: nothing to tell the client.
-    Clock.Advance(host::TNetGameServer::kFirstRetryMs);
+    Clock.Advance(2000);
     ASSERT_TRUE(SpinUntil([&] { return ann->Online(); }));
     ann->Receive(conn, QStringLiteral("3;0;0;0;"));
     ASSERT_TRUE(SpinUntil([&] { return got.last().startsWith(QStringLiteral("6;")); }));
@@ -161,14 +163,15 @@ TEST_F(NetGameServerTest, ALostLinkSendsTheClientToTheLobbyAndIsTriedAgainWithBa
     EXPECT_EQ(got.size(), beforeLoss);
 
     // Nobody listens for a while: the waits grow.
+    ASSERT_TRUE(status.last().contains(QStringLiteral("4 с"))) << status.last().toStdString();
     const quint16 port = Listener->Port();
     Listener.reset();
-    Clock.Advance(host::TNetGameServer::kFirstRetryMs);
-    ASSERT_TRUE(SpinUntil([&] { return status.last().contains(QStringLiteral("2 с")); }));
-    Clock.Advance(2000);
-    ASSERT_TRUE(SpinUntil([&] { return status.last().contains(QStringLiteral("4 с")); }));
-    Listen(port);
     Clock.Advance(4000);
+    ASSERT_TRUE(SpinUntil([&] { return status.last().contains(QStringLiteral("8 с")); }));
+    Clock.Advance(8000);
+    ASSERT_TRUE(SpinUntil([&] { return status.last().contains(QStringLiteral("16 с")); }));
+    Listen(port);
+    Clock.Advance(16000);
     EXPECT_TRUE(SpinUntil([&] { return ann->Online(); }));
 }
 

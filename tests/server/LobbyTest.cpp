@@ -174,6 +174,43 @@ TEST_F(Lobby, APersonsArrivalOrReadinessRestartsTheIdleTime) {
     EXPECT_TRUE(Got(bob, "4;"));
 }
 
+// Every person may open a table: one list holds a bounded number of them, those a person can still
+// join first, while the counts tell the whole lobby.
+TEST_F(Lobby, ABigLobbyIsListedWithinTheBoundJoinableTablesFirst) {
+    Start(0, 2);
+    constexpr int kTables = kMaxListedTables + 100;
+    constexpr int kFull = kMaxListedTables + 50;
+    std::vector<TConnId> people;
+    for (int i = 0; i < kTables; ++i) {
+        people.push_back(Server->Connect(QStringLiteral("P%1").arg(i)));
+        Say(people.back(), "3;0;0;0;");
+    }
+    // The older tables fill up: a person and two bots sit at each, a fourth takes the last seat.
+    for (int i = 0; i < kFull; ++i) {
+        const TConnId guest = Server->Connect(QStringLiteral("G%1").arg(i));
+        Server->Receive(guest, QStringLiteral("5;%1").arg(i));
+    }
+    Run(10);
+    const TConnId ann = Server->Connect(QStringLiteral("Ann"));
+    Take(ann);
+    Say(ann, "2;1;");
+    const Lines answer = Take(ann);
+    ASSERT_EQ(answer.size(), 1u);
+    const auto parsed = msg::ParseServerMessage(QString::fromStdString(answer[0]));
+    ASSERT_TRUE(parsed);
+    const auto &list = std::get<msg::TTableList>(*parsed);
+    ASSERT_EQ(int(list.Tables.size()), kMaxListedTables);
+    EXPECT_EQ(list.CountNotTrTable, kTables);
+    EXPECT_EQ(list.CountNotTrPlayer, 3 * kTables + kFull);
+    // The joinable ones, newest last, then the full ones.
+    for (int i = 0; i < kMaxListedTables; ++i) {
+        const bool joinable = i < kTables - kFull;
+        SCOPED_TRACE(i);
+        EXPECT_EQ(list.Tables[i].PlayerCount, joinable ? 3 : 4);
+        EXPECT_EQ(list.Tables[i].ID, joinable ? kFull + i : i - (kTables - kFull));
+    }
+}
+
 // Nobody is offered a table that is about to close for idleness; one who enters it from an older list
 // keeps it open like any arrival.
 TEST_F(Lobby, ATableAboutToCloseIsNotListed) {
