@@ -141,6 +141,7 @@ public:
     void GameOver(const TGameRecord &) override { ++Games; }
     TRandom &Rng() override { return FRng; }
     void Refused(TConnId, const char *Why) override { ADD_FAILURE() << Why; }
+    void TellHost(TConnId, const QString &) override {}
 
     std::vector<std::unique_ptr<TBot>> Bots;
     int Games = 0;
