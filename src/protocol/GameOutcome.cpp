@@ -38,7 +38,7 @@ std::optional<TGameOutcome> ParseGameOutcome(const QString &Text) {
 }
 
 bool IsHostOnlyMessage(QStringView Message) {
-    return !Message.isEmpty() && Message.front().isLetter();
+    return Message.startsWith(kOutcomeWord);
 }
 
 } // namespace trelvo::msg

@@ -29,7 +29,8 @@ QString BuildGameOutcome(const TGameOutcome &Outcome);
 // Nullopt unless the whole text is an outcome of one to four seats with results 0 to 2.
 std::optional<TGameOutcome> ParseGameOutcome(const QString &Text);
 
-// A message for the host alone: it begins with a word where every game message begins with its number.
+// A note for the host alone (the outcome): it begins with its word where every game message begins with its
+// number. Any other word is no message of ours and goes to the relay's refusal like any unreadable one.
 bool IsHostOnlyMessage(QStringView Message);
 
 } // namespace trelvo::msg
