@@ -1,4 +1,4 @@
-#include "netserver/Session.h"
+#include "protocol/Session.h"
 
 #include "protocol/Protocol.h"
 
