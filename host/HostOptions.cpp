@@ -2,7 +2,7 @@
 
 #include "common/BoundedInt.h"
 #include "common/OptionReader.h"
-#include "netserver/Session.h"
+#include "protocol/Session.h"
 #include "server/BotLevels.h"
 
 #include <QUrl>

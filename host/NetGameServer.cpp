@@ -2,7 +2,7 @@
 
 #include "host/HostLog.h"
 #include "host/WsClient.h"
-#include "netserver/Session.h"
+#include "protocol/Session.h"
 #include "protocol/Fields.h"
 #include "protocol/ServerMessages.h"
 

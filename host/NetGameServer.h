@@ -3,7 +3,7 @@
 #include "host/GameServerPort.h"
 
 #include "common/Clock.h"
-#include "netserver/Session.h"
+#include "protocol/Session.h"
 
 #include <QObject>
 #include <QString>

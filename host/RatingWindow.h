@@ -1,6 +1,6 @@
 #pragma once
 
-#include "netserver/Session.h"
+#include "protocol/Session.h"
 
 #include <QDialog>
 

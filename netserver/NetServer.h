@@ -1,7 +1,7 @@
 #pragma once
 
 #include "common/Clock.h"
-#include "netserver/Session.h"
+#include "protocol/Session.h"
 
 #include <QHostAddress>
 #include <QObject>

@@ -2,7 +2,7 @@
 
 #include "netserver/Ratings.h"
 #include "netserver/ResultGate.h"
-#include "netserver/Session.h"
+#include "protocol/Session.h"
 #include "netserver/StoreWriter.h"
 
 #include <QObject>

@@ -19,7 +19,7 @@ declare -A allowed=(
     [stats]="common sync protocol game/api"
     [app]="common sync protocol pipes window assets kit lobby game game/api scene stats"
     [server]="common protocol"
-    [host]="common sync protocol pipes assets server netserver"
+    [host]="common sync protocol pipes assets server"
     [netserver]="common protocol server"
 )
 

@@ -3,7 +3,7 @@
 //   bench_netserver [--players N] [--idle N] [--seconds S] [--port P] [--top-only]
 #include "BenchTop.h"
 #include "common/QtClock.h"
-#include "netserver/Session.h"
+#include "protocol/Session.h"
 #include "netserver/Store.h"
 #include "protocol/Fields.h"
 #include "protocol/ServerMessages.h"

@@ -1,7 +1,7 @@
 #include "BenchTop.h"
 
 #include "netserver/Recorder.h"
-#include "netserver/Session.h"
+#include "protocol/Session.h"
 #include "netserver/StoreWriter.h"
 #include "server/Random.h"
 

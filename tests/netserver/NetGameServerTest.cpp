@@ -6,7 +6,7 @@
 #include "host/RatingWindow.h"
 #include "netserver/NetServer.h"
 #include "netserver/ServerOptions.h"
-#include "netserver/Session.h"
+#include "protocol/Session.h"
 #include "protocol/ServerMessages.h"
 #include "server/GameServer.h"
 

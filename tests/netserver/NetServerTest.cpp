@@ -4,7 +4,7 @@
 
 #include "netserver/NetServer.h"
 #include "netserver/ServerOptions.h"
-#include "netserver/Session.h"
+#include "protocol/Session.h"
 #include "server/GameServer.h"
 
 #include <gtest/gtest.h>

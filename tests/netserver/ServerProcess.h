@@ -4,7 +4,7 @@
 #include "SpawnedProcess.h"
 #include "SpinUntil.h"
 
-#include "netserver/Session.h"
+#include "protocol/Session.h"
 
 #include <QRegularExpression>
 #include <QString>

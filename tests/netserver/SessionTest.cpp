@@ -1,5 +1,5 @@
 // The session exchange of trelvo-server, as both ends read and write it.
-#include "netserver/Session.h"
+#include "protocol/Session.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include "SpinUntil.h"
 
 #include "common/QtClock.h"
-#include "netserver/Session.h"
+#include "protocol/Session.h"
 #include "netserver/Store.h"
 #include "protocol/ServerMessages.h"
 #include "server/Bot.h"

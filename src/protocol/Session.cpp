@@ -1,4 +1,4 @@
-#include "netserver/Session.h"
+#include "protocol/Session.h"
 
 #include "protocol/Protocol.h"
 
@@ -138,8 +138,9 @@ QString RefusalText(TRefusal Reason) {
     case TRefusal::Full:
         return QStringLiteral("Сервер заполнен: попробуйте позже.");
     case TRefusal::BadName:
-        return QStringLiteral("Сервер не принял имя: от 1 до 32 знаков, без «;» и служебных символов "
-                              "(--name).");
+        return QStringLiteral("Сервер не принял имя: от 1 до %1 знаков, без «;» и служебных символов "
+                              "(--name).")
+            .arg(kMaxNameLength);
     case TRefusal::Malformed:
         break;
     }
